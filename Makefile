@@ -1,0 +1,54 @@
+# Front door: `make demo` runs the tool against the simulated sensor,
+# `make test` builds and runs every test. Both install what is missing first.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+
+# Debian 12 packages the build, the tests and the demo need.
+PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
+            libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick
+
+.PHONY: all build deps test test-asan demo bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -z "$$missing" ]; then exit 0; fi; \
+	echo "Missing Debian packages:$$missing"; \
+	if [ "$$(id -u)" != 0 ]; then \
+	  echo "Not root: install them with  sudo make deps  (or sudo apt-get install$$missing)"; exit 1; \
+	fi; \
+	export DEBIAN_FRONTEND=noninteractive; \
+	apt-get update -qq && apt-get install -y -qq --no-install-recommends $$missing
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -G "$(GENERATOR)"
+
+test: deps
+	@$(MAKE) --no-print-directory build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 120
+
+# The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(BUILD_ASAN) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS) --timeout 240
+
+demo: deps
+	@$(MAKE) --no-print-directory build
+	@./scripts/demo.sh $(BUILD)
+
+bench: deps
+	@$(MAKE) --no-print-directory build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN)

@@ -1,0 +1,75 @@
+// Inspection and test seams of the run-time engine. The program itself does not
+// use these; tests and benchmarks do, to look at what the operator would see
+// without reading pixels, and to answer dialogs without a person.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// ---- Graph display lists --------------------------------------------------------
+enum class GraphPlotKind { XY, Rectangle };
+
+struct GraphPlotInfo {
+  int handle = 0;
+  GraphPlotKind kind = GraphPlotKind::XY;
+  int color = 0;      // 0xRRGGBB (frame colour for rectangles)
+  int fillColor = 0;  // rectangles only
+  int plotStyle = 0, pointStyle = 0, lineStyle = 0, pointFrequency = 0;  // XY only
+  std::vector<double> x, y;  // XY: the points; Rectangle: the two corners as given
+};
+
+struct GraphAxisInfo {
+  int mode = 0;
+  double min = 0.0, max = 0.0;
+};
+
+// Plots in drawing order; empty when the panel or graph does not exist.
+std::vector<GraphPlotInfo> InspectGraphPlots(int panel, int graph);
+// Cursor 1..3 position; returns 0, or < 0 when there is no such cursor.
+int InspectGraphCursor(int panel, int graph, int cursor, double* x, double* y);
+int InspectGraphAxis(int panel, int graph, int axis, GraphAxisInfo* out);
+// Number of times the graph has actually been painted (for the repaint throttle).
+long InspectGraphPaintCount(int panel, int graph);
+
+// ---- Panels and controls ----------------------------------------------------------
+struct ControlInfo {
+  int id = 0;
+  std::string name;  // resource name, e.g. "NEDITVideoThreshold"
+  std::string kind;  // resource kind, e.g. "numeric", "graph", "command"
+  std::string label;
+  std::string callback;  // resource callback name, "" for none
+};
+
+// Controls of a loaded panel in resource order (run-time controls last).
+std::vector<ControlInfo> InspectPanelControls(int panel);
+// 1 when the panel's window is shown, 0 when hidden, < 0 when no such panel.
+int InspectPanelVisible(int panel);
+// Line `line` of a text box, or of a text control (line 0), as Latin-1.
+std::string InspectTextBoxLine(int panel, int control, int line);
+// Text an assistive technology reads for the control: its accessible name and
+// its value (or text). Empty strings when no such control.
+std::string InspectAccessibleName(int panel, int control);
+std::string InspectAccessibleValue(int panel, int control);
+
+// ---- Operator simulation ----------------------------------------------------------
+// Deliver the operator's actions through the same paths a real mouse or keyboard
+// takes (events, dimming and ordering included). Each returns 0, or < 0 when the
+// control cannot take the action.
+int SimulateClick(int panel, int control);  // press, then release, on the control
+int SimulateEnterValue(int panel, int control, double value);  // type a value and commit
+int SimulateSelectItem(int panel, int control, int value);     // pick a ring/drop-down item
+int SimulateToggle(int panel, int control);                    // flip a switch, radio button or LED
+int SimulateClosePanel(int panel);                             // the window's close button
+
+// ---- File dialog seam ---------------------------------------------------------------
+// While answers are queued, FileSelectPopup takes the next one instead of showing
+// a dialog, and records what it was asked.
+struct FileSelectRequest {
+  std::string directory, fileName, filter, title;
+  int buttonKind = 0, restrictDirectory = 0, restrictExtension = 0, allowCancel = 0,
+      allowMakeDirectory = 0;
+};
+void QueueFileSelectAnswer(int result, const std::string& path);
+void ClearFileSelectAnswers();
+std::vector<FileSelectRequest> FileSelectRequests();  // every request since the last clear

@@ -1,0 +1,71 @@
+// Serial-port operations of the run-time engine.
+//
+// Ports are numbered (1 = COM1). Port n is the device named by the environment
+// variable VANTREL_COM<n> when it is set (for example a pseudo-terminal of the
+// simulated sensor), otherwise the default table of ComPortDevice().
+// All operations run on the user-interface thread. Results below 0 are the
+// error codes listed here.
+#pragma once
+
+#include <cstddef>
+
+// ---- Error results ----------------------------------------------------------
+constexpr int RS232_UNKNOWN_SYSTEM_ERROR = -1;
+constexpr int RS232_INVALID_PORT_NUMBER = -2;  // port outside 1..ComPortCount()
+constexpr int RS232_PORT_NOT_OPEN = -3;        // the port is closed (or vanished)
+constexpr int RS232_IO_ERROR = -4;             // the OS refused a read, write or setting
+constexpr int RS232_NO_SERIAL_PORT = -6;       // no such device
+constexpr int RS232_CANNOT_OPEN_PORT = -7;     // permission denied, busy or locked
+constexpr int RS232_INVALID_PARAMETER = -13;   // bad baud rate, parity, bits or queue size
+constexpr int RS232_TIMEOUT = -99;
+
+// ---- Receive-notification events ---------------------------------------------
+constexpr int COM_EVENT_CHAR = 0x0002;      // the event character arrived
+constexpr int COM_EVENT_TX_EMPTY = 0x0004;  // the output queue became empty
+constexpr int COM_EVENT_RECEIVE = 0x8000;   // the input queue holds at least the notify count
+
+// Notification function: called with the port, the events that occurred (a
+// subset of the installed mask) and the installed data pointer.
+using ComCallbackPtr = void (*)(int port, int eventMask, void* callbackData);
+
+// ---- Port mapping -------------------------------------------------------------
+constexpr int COM_PORT_COUNT = 10;
+// Device path of port n (1..COM_PORT_COUNT), honouring VANTREL_COM<n>; "" for a
+// number outside the range. The text stays valid until the next call.
+const char* ComPortDevice(int port);
+
+// ---- Operations ---------------------------------------------------------------
+// Opens and configures port `port`. deviceName "" means the mapped device.
+// parity 0 none, 1 odd, 2 even; dataBits 5..8; stopBits 1 or 2; queue sizes
+// > 0. Returns 0 on success or an error code; a port already open is closed and
+// opened again. Failing to set DTR/RTS (as on a pseudo-terminal) is harmless.
+int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
+                  int stopBits, int inputQueueSize, int outputQueueSize);
+// Closes the port; closing a closed port is harmless (returns 0).
+int CloseCom(int port);
+// Time limit of ComRd (and of a write that cannot complete), in seconds.
+int SetComTime(int port, double seconds);
+// 0 = no hardware handshake, 1 = RTS/CTS.
+int SetCTSMode(int port, int mode);
+
+// Installs the receive notification: `fn` is called, only while events are
+// processed (ProcessSystemEvents, RunUserInterface), with COM_EVENT_RECEIVE when newly
+// arrived bytes bring the input queue to at least `notifyCount`, with COM_EVENT_CHAR
+// when `eventChar` arrived, with COM_EVENT_TX_EMPTY when the output queue has drained;
+// only events in `eventMask` are reported. eventMask 0 (or fn null) removes it.
+int InstallComCallback(int port, int eventMask, int notifyCount, int eventChar, ComCallbackPtr fn,
+                       void* callbackData);
+
+// Queues `count` bytes and pushes them to the OS at once. Returns the number of
+// bytes queued or an error code.
+int ComWrt(int port, const char* buffer, int count);
+// Reads up to `count` bytes, waiting at most the port time-out for them to
+// arrive. Returns the number read (fewer on time-out) or an error code. Does not
+// process events and never runs the notification.
+int ComRd(int port, char* buffer, int count);
+// Number of bytes waiting in the input queue, including bytes the OS holds that
+// have not been taken in yet. Does not process events.
+int GetInQLen(int port);
+// Discard every byte waiting in the input (output) queue, the OS's included.
+int FlushInQ(int port);
+int FlushOutQ(int port);
