@@ -1,0 +1,3 @@
+#include "app/popup.h"
+
+uint16_t hidePopUp = 1;

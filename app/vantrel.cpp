@@ -1,0 +1,129 @@
+#include "app/vantrel.h"
+
+#include <cstdio>
+
+#include "display/controls.h"
+#include "display/datacurve.h"
+#include "display/panelvalues.h"
+#include "display/status.h"
+#include "link/frame.h"
+#include "link/port.h"
+#include "param/params.h"
+#include "param/transfer.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+
+char proj_dir[UI_PATH_MAX] = "";
+int32_t stop_flag = 1;
+const char* const PANEL_RESOURCE = "Vantrel.uir";
+
+namespace {
+constexpr int MAIN_PANEL = 1;
+constexpr int SETTINGS_PANEL = 2;
+constexpr int INFO_TEXT_COLOR = 0x0080FF;
+constexpr int INFO_TEXT_BGCOLOR = 0xFFFFFF;
+
+const char* LoadFailure(int result) {
+  switch (result) {
+    case UIE_FILE_NOT_FOUND:
+      return "file not found or unreadable";
+    case UIE_BAD_RESOURCE:
+      return "not a valid panel resource";
+    case UIE_NO_SUCH_RESOURCE_PANEL:
+      return "panel missing from the file";
+    default:
+      return "cannot be loaded";
+  }
+}
+}  // namespace
+
+void ShowInfoText(const char* text, int left, int top, int pointSize) {
+  const int id = NewCtrl(panelHandle, UI_CTRL_TEXT_MSG, "", top, left);
+  SetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_FONT, "AppFont");
+  SetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_COLOR, INFO_TEXT_COLOR);
+  SetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_BGCOLOR, INFO_TEXT_BGCOLOR);
+  SetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_POINT_SIZE, pointSize);
+  SetCtrlVal(panelHandle, id, text);
+}
+
+void InitVars() {
+  SetParameterDefaults();
+  com = 1;
+  sync = 0x55;
+  order = 1;
+  target = RAM;
+  rx_flag = 0;
+  stop_flag = 1;
+  SetStatusText("InitVars");
+  ShowStatusText();
+  SetCtrlVal(panelHandle, BINSWITCH_UM, 1);
+  SetCtrlVal(panelPopUp, BIN_Sw_EnableTol, 1);
+
+  ShowInfoText("PC-SOFTWARE: Q-VOR Series", 15, 8, 11);
+  ShowInfoText("Vendrix GmbH", 15, 21, 11);
+  ShowInfoText("Tel: +49 (0)7031 68 54-0", 15, 36, 11);
+  ShowInfoText("Vantrel", 175, 30, 18);
+  ShowInfoText("V1.21", 320, 36, 11);
+
+  // The controls' initial values replace the defaults.
+  GetPanelValues();
+
+  DeleteGraphPlot(panelHandle, GRAPH_Scope, UI_ALL_PLOTS, UI_REDRAW_NONE);
+  SetGraphCursor(panelHandle, GRAPH_Scope, 1, tVal, 1.0);
+  SetGraphCursor(panelHandle, GRAPH_Scope, 2, eBeg, 1.0);
+  SetGraphCursor(panelHandle, GRAPH_Scope, 3, eEnd, 1.0);
+  // Signed on purpose: a tolerance wider than the teach value starts left of 0.
+  const int bandLeft = static_cast<int>(tVal) - static_cast<int>(tTol);
+  const int bandRight = static_cast<int>(tVal) + static_cast<int>(tTol);
+  PlotRectangle(panelHandle, GRAPH_Scope, bandLeft, 0.0, bandRight, 0.25, COLOR_BAND, COLOR_BAND);
+
+  for (int i = 0; i < VIDEO_SAMPLES; ++i) {
+    xArray[i] = static_cast<uint16_t>(4 * i);
+    thdArray[i] = vThd;
+  }
+}
+
+int CC_PANEL(int /*panel*/, int event, void* /*callbackData*/, int /*eventData1*/,
+             int /*eventData2*/) {
+  if (event == UI_EVENT_CLOSE) QuitUserInterface(0);
+  return 0;
+}
+
+void RegisterCallbacks() {
+  RegisterPanelCallback("CC_PANEL", CC_PANEL);
+}
+
+int StartUp(int argc, char** argv, const char* resourceFile) {
+  if (!InitRuntime(argc, argv)) return -1;
+  RegisterCallbacks();
+  panelHandle = LoadPanel(0, resourceFile, MAIN_PANEL);
+  if (panelHandle < 0) {
+    std::fprintf(stderr, "vantrel: main panel of %s: %s\n", resourceFile, LoadFailure(panelHandle));
+    return -1;
+  }
+  panelPopUp = LoadPanel(panelHandle, resourceFile, SETTINGS_PANEL);
+  if (panelPopUp < 0) {
+    std::fprintf(stderr, "vantrel: settings panel of %s: %s\n", resourceFile,
+                 LoadFailure(panelPopUp));
+    DiscardPanel(panelHandle);
+    return -1;
+  }
+  GetProjectDir(proj_dir, sizeof proj_dir);
+  InitVars();
+  InitRS232(com);
+  DisplayPanel(panelHandle);
+  return 0;
+}
+
+void ShutDown() {
+  CloseCom(com);
+  DiscardPanel(panelPopUp);
+  DiscardPanel(panelHandle);
+}
+
+int WinMain(int argc, char** argv) {
+  if (StartUp(argc, argv, PANEL_RESOURCE) < 0) return -1;
+  RunUserInterface();
+  ShutDown();
+  return 0;
+}

@@ -1,0 +1,34 @@
+// The program's entry, start-up and shutdown, and the main panel's callback.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/utility.h"
+
+extern char proj_dir[UI_PATH_MAX];        // directory of the program; file dialogs open here
+extern int32_t stop_flag;                 // 1 while no acquisition loop runs
+extern const char* const PANEL_RESOURCE;  // "Vantrel.uir", beside the program
+
+// The whole program: start-up, the event loop until the main panel is closed,
+// shutdown. Returns 0, or -1 when the engine or a panel cannot be loaded.
+int WinMain(int argc, char** argv);
+
+// Start-up up to the main panel shown: engine, callbacks, both panels from
+// `resourceFile`, program directory, InitVars, link bring-up on port `com`.
+// Returns 0, or -1 (with a reason on stderr) when the engine or a panel cannot
+// be loaded; then nothing is shown and no port is opened.
+int StartUp(int argc, char** argv, const char* resourceFile);
+// Shutdown after the event loop: closes the port selected last, discards the
+// settings panel, then the main panel.
+void ShutDown();
+
+// Defaults, start values, status "InitVars", information texts, first read of
+// the panels, the initial scope picture and the initial x and threshold arrays.
+void InitVars();
+// Places one information text on the main panel at (left, top) panel pixels.
+void ShowInfoText(const char* text, int left, int top, int pointSize);
+// Registers every control and panel callback of the panel resource by name.
+void RegisterCallbacks();
+
+// Main panel: closing it ends the program.
+int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);

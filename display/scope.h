@@ -1,0 +1,10 @@
+// The scope graph's picture of the latest measurement and the measurement
+// words it keeps.
+#pragma once
+
+#include <cstdint>
+
+extern uint16_t pix1;     // first pixel of the window shown (reported, or pStart in mode 1)
+extern uint16_t edcnt;    // number of edges in the last measurement
+extern uint16_t mvstart;  // video level at the start of the window
+extern uint16_t mvend;    // video level at the end of the window

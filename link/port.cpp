@@ -1,0 +1,82 @@
+#include "link/port.h"
+
+#include "display/status.h"
+#include "link/frame.h"
+#include "link/replywait.h"
+#include "link/sensorinfo.h"
+#include "param/transfer.h"
+#include "runtime/rs232.h"
+
+int32_t com = 1;
+int32_t ret = 0;
+int32_t rx_flag = 0;
+int32_t graphrefresh = 0;
+int32_t nBytesW = 0;
+int32_t nBytesR = 0;
+
+const char* OpenErrorMessage(int result) {
+  switch (result) {
+    case -1:
+      return "Unknown system error";
+    case -2:
+      return "Invalid port number";
+    case -3:
+      return "Port is not open";
+    case -4:
+      return "Unknown I/0 error";
+    case -6:
+      return "No serial port found";
+    case -7:
+      return "Cannot open port";
+    case -13:
+      return "Invalid parameter";
+    case -99:
+      return "Timeout";
+    default:
+      return "RS-232 error!";
+  }
+}
+
+void InstallReceiveNotification() {
+  InstallComCallback(com, eventMask, NOTIFY_COUNT, sync, RX_Receive_Function, nullptr);
+}
+
+void RemoveReceiveNotification() {
+  InstallComCallback(com, 0, NOTIFY_COUNT, sync, nullptr, nullptr);
+}
+
+void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
+  if ((events & COM_EVENT_RECEIVE) == 0) return;
+  ComRd(com, szReadBuf, FRAME_LEN);
+  GetRxBuf(PNUM);
+  rx_flag = 1;
+  graphrefresh = 1;
+  FlushInQ(com);
+}
+
+void InitRS232(int port) {
+  ret = OpenComConfig(port, "", BAUD_RATE, 0, 8, 1, QUEUE_SIZE, QUEUE_SIZE);
+  if (ret < 0) {
+    // The port stays closed: no notification, nothing sent.
+    SetStatusText(OpenErrorMessage(ret));
+    ShowStatusText();
+    return;
+  }
+  SetComTime(port, PORT_TIMEOUT);
+  FlushInQ(port);
+  FlushOutQ(port);
+  SetCTSMode(port, 0);
+  InstallComCallback(port, eventMask, NOTIFY_COUNT, sync, RX_Receive_Function, nullptr);
+
+  ret = CheckComLine(port);
+  if (ret == 1) {
+    target = RAM;
+    PushGET(RAM);
+    ret = GetVERSIONInfo();
+    if (ret < FIRMWARE_REPLY_LEN) SetStatusText("Error reading firmware-info!");
+  }
+  // The CCD information is asked for whatever the line check gave.
+  ret = GetCCDInfo();
+  if (ret == 0) SetStatusText("Error reading CCD-info");
+  ShowStatusText();
+}

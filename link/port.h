@@ -1,0 +1,36 @@
+// The serial port of the sensor link: opening and configuring it, the receive
+// notification that takes in every 36-byte reply, and the link bring-up.
+#pragma once
+
+#include <cstdint>
+
+extern int32_t com;           // number of the port in use (1 = COM1)
+extern int32_t ret;           // result of the last bring-up step
+extern int32_t rx_flag;       // 1 once a 36-byte reply has been taken into pp
+extern int32_t graphrefresh;  // raised with rx_flag; the run loop redraws and clears it
+extern int32_t nBytesW;       // bytes queued by the last write
+extern int32_t nBytesR;       // bytes read by the last direct read
+
+constexpr int32_t eventMask = 0x8006;  // notify count reached | event character | output empty
+constexpr int32_t NOTIFY_COUNT = 36;
+constexpr int32_t QUEUE_SIZE = 4096;
+constexpr long BAUD_RATE = 19200;
+constexpr double PORT_TIMEOUT = 2.0;  // seconds, read/write time-out of the port
+
+// Opens port `port`, installs the receive notification, checks the line and,
+// when the check succeeds, reads the RAM parameter set and the firmware text;
+// the CCD information is asked for in every case. Every outcome ends in the
+// status line; nothing here stops the program.
+void InitRS232(int port);
+
+// The receive notification: takes the 36 bytes of a reply frame into szReadBuf
+// and pp, raises rx_flag and graphrefresh and discards anything further. Acts on
+// the notify-count event only. Runs only while events are processed.
+void RX_Receive_Function(int port, int events, void* data);
+
+// Installs (or removes) the receive notification on port `com`.
+void InstallReceiveNotification();
+void RemoveReceiveNotification();
+
+// The status-line message for a negative result of opening the port.
+const char* OpenErrorMessage(int result);

@@ -1,0 +1,50 @@
+#include "link/replywait.h"
+
+#include "display/status.h"
+#include "link/frame.h"
+#include "link/port.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+#include "runtime/utility.h"
+
+double tstart = 0.0;
+double tdiff = 0.0;
+
+void WriteFrame(int port) {
+  nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
+}
+
+int WaitForRxFlag(double limit) {
+  for (;;) {
+    ProcessSystemEvents();
+    tdiff = Timer() - tstart;
+    // The flag is looked at before the clock: a frame taken in during the
+    // last event processing still ends the wait successfully.
+    if (rx_flag == 1) return 1;
+    if (tdiff > limit) return 0;
+  }
+}
+
+int CheckComLine(int port) {
+  int result = 0;
+  CopyVarsToPP();
+  order = ORD_ECHO_CHECK;
+  FillTxBuf(ORD_ECHO_CHECK, pp);
+  FlushOutQ(port);
+  FlushInQ(port);
+  rx_flag = 0;
+  WriteFrame(port);
+  tstart = Timer();
+  if (WaitForRxFlag(TIMEOUT) == 0) SetStatusText("Timeout-RS-232...");
+  if (rx_flag == 1) {
+    pp[0] = WordAt(szReadBuf, 0);
+    if (pp[0] == RXSYNC) {
+      SetStatusText("Echo Check - Line Ok!");
+      result = 1;
+    } else {
+      SetStatusText("read error - not sync byte 0xAA!");
+    }
+  }
+  ShowStatusText();
+  return result;
+}

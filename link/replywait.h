@@ -1,0 +1,23 @@
+// The reply wait that every exchange uses, and the line check.
+#pragma once
+
+#include <cstdint>
+
+constexpr double TIMEOUT = 1.5;  // seconds a sender waits for a 36-byte reply
+
+extern double tstart;  // Timer() when the running wait began
+extern double tdiff;   // time elapsed at the wait's last poll
+
+// Writes the 36-byte frame of szWriteBuf to port `port` and keeps the count in
+// nBytesW.
+void WriteFrame(int port);
+
+// Waits for a 36-byte reply, processing events so that the receive
+// notification can run: returns 1 as soon as rx_flag is set, 0 when more than
+// `limit` seconds have passed since tstart (the caller sets tstart). A frame
+// taken in during the last poll still counts. Callbacks run nested inside.
+int WaitForRxFlag(double limit);
+
+// Line check: sends the echo order and requires the reply sync 0x00AA. Returns
+// 1 on success, 0 otherwise; the outcome is shown in the status line.
+int CheckComLine(int port);

@@ -1,0 +1,100 @@
+#include "link/sensorinfo.h"
+
+#include <algorithm>
+
+#include "display/controls.h"
+#include "display/datacurve.h"
+#include "display/status.h"
+#include "link/frame.h"
+#include "link/port.h"
+#include "link/replywait.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+#include "runtime/utility.h"
+
+uint16_t ccdtype = 0;
+uint16_t ccdmaxpixel = 0;
+uint16_t ccdresolution = 0;
+char szVersion[VERSION_LEN + 1] = "";
+
+const char* CcdDescription(uint16_t type) {
+  switch (type) {
+    case 1:
+      return "  CCD-SENSOR: 1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range";
+    case 2:
+      return "  CCD-SENSOR: 1024 pixel; 25\xB5m pixel-pitch, 25,6mm working range";
+    case 3:
+      return "  CCD-SENSOR: 512 pixel; 25\xB5m pixel-pitch, 12,8mm working range";
+    default:
+      return "  CCD-SENSOR: no information avialable!";
+  }
+}
+
+int GetCCDInfo() {
+  int result = 0;
+  // The package is not refreshed: it carries the last reply's words.
+  order = ORD_CCD_INFO;
+  FillTxBuf(ORD_CCD_INFO, pp);
+  FlushOutQ(com);
+  FlushInQ(com);
+  rx_flag = 0;
+  WriteFrame(com);
+  tstart = Timer();
+  WaitForRxFlag(TIMEOUT);
+  if (rx_flag == 1) {
+    const uint16_t echo = WordAt(szReadBuf, 2);
+    ccdtype = WordAt(szReadBuf, 4);
+    ccdmaxpixel = WordAt(szReadBuf, 6);
+    ccdresolution = WordAt(szReadBuf, 8);
+    if (echo == ORD_CCD_INFO) {
+      result = 1;
+      eBeg = 1;
+      eEnd = ccdmaxpixel;
+      SetCtrlAttribute(panelPopUp, NSLIDE_PixelStart, UI_ATTR_MAX_VALUE, ccdmaxpixel);
+      ApplyXAxisRule();
+      ReplaceTextBoxLine(panelPopUp, TEXTBOX_CCDInfo, 0, CcdDescription(ccdtype));
+    }
+  }
+  return result;
+}
+
+int GetVERSIONInfo() {
+  RemoveReceiveNotification();
+  FlushInQ(com);
+  FlushOutQ(com);
+  order = ORD_FIRMWARE_INFO;
+  FillTxBuf(ORD_FIRMWARE_INFO, pp);
+  WriteFrame(com);
+  ShowStatus("Waiting for firmware info ...");
+
+  // The raw reply is polled without processing events, so that no
+  // notification can cut it into frames.
+  int waiting = 0;
+  tstart = Timer();
+  for (;;) {
+    waiting = GetInQLen(com);
+    tdiff = Timer() - tstart;
+    if (tdiff > FIRMWARE_TIMEOUT) {
+      SetStatusText("Timeout - reading firmware info!");
+      break;
+    }
+    if (waiting >= FIRMWARE_REPLY_LEN) break;
+  }
+
+  szVersion[0] = '\0';
+  nBytesR = 0;
+  if (waiting > 0) nBytesR = ComRd(com, szReadBuf, std::min(waiting, static_cast<int>(BUF_LEN)));
+  if (nBytesR == FIRMWARE_REPLY_LEN) {
+    int words[FIRMWARE_REPLY_LEN / 2];
+    for (int i = 0; i < FIRMWARE_REPLY_LEN / 2; ++i) words[i] = WordAt(szReadBuf, 2 * i);
+    Fmt(szVersion, "%72c<%36i", words);
+    SetStatusText(szVersion);
+  }
+
+  InstallReceiveNotification();
+  FlushInQ(com);
+  FlushOutQ(com);
+  rx_flag = 0;
+  ShowStatusText();
+  return waiting;
+}
