@@ -25,5 +25,6 @@ uint16_t WordAt(const char* buffer, int offset) {
 }
 
 void GetRxBuf(int count) {
+  if (count > PNUM) count = PNUM;  // pp holds PNUM words, no more
   for (int i = 0; i < count; ++i) pp[i] = WordAt(szReadBuf, 4 + 2 * i);
 }

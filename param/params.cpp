@@ -58,6 +58,9 @@ uint16_t ScaleFactorToPara15(float factor) {
   // The product is rounded to single precision first: 0.9f * 1000 is 899.99998
   // in double but exactly 900 in float, which is what the operator typed.
   const float thousandths = factor * 1000.0f;
+  // Outside this range the conversion to an integer is undefined; the control
+  // never offers such values, but a corrupt value must not crash the program.
+  if (!(thousandths > -2147483648.0f && thousandths < 2147483648.0f)) return 0;
   const int64_t truncated = static_cast<int64_t>(thousandths);
   return static_cast<uint16_t>(truncated & 0xFFFF);
 }
