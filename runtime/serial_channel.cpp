@@ -1,0 +1,365 @@
+#include "runtime/serial_channel.h"
+
+#include <QByteArray>
+#include <QMetaObject>
+#include <QObject>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
+namespace {
+
+// A time limit counted from construction.
+class Deadline {
+ public:
+  explicit Deadline(double seconds)
+      : end_(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                std::chrono::duration<double>(std::max(0.0, seconds)))) {}
+  // Whole milliseconds left, rounded up so a short remainder is still waited
+  // for; 0 once the limit has passed.
+  int MillisecondsLeft() const {
+    const double left = std::chrono::duration<double, std::milli>(end_ - Clock::now()).count();
+    if (left <= 0.0) return 0;
+    return static_cast<int>(std::min(std::ceil(left), 2.0e9));
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point end_;
+};
+
+QSerialPort::Parity ToQtParity(int parity) {
+  if (parity == 1) return QSerialPort::OddParity;
+  if (parity == 2) return QSerialPort::EvenParity;
+  return QSerialPort::NoParity;
+}
+
+// Errors that mean the device itself is gone or broken for good: a USB adapter
+// pulled out, the far side of a pseudo-terminal closed (its reads then return
+// nothing or EIO forever).
+bool IsLossOfDevice(QSerialPort::SerialPortError error) {
+  return error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+         error == QSerialPort::ResourceError;
+}
+
+// Whether a setting failed for a reason that matters. Pseudo-terminals refuse
+// the modem-line ioctls (ENOTTY, reported as an unsupported operation); the
+// port works regardless.
+bool SettingFailed(bool ok, const QSerialPort& serial) {
+  return !ok && serial.error() != QSerialPort::UnsupportedOperationError &&
+         serial.error() != QSerialPort::NoError;
+}
+
+#ifndef _WIN32
+// Looks at the path before handing it to the serial library, which reports
+// "not a directory", "is a directory" and friends only as unknown errors.
+// Symlinks are followed (the simulator publishes its device as one).
+int CheckDeviceNode(const std::string& device, std::string* reason) {
+  struct stat st {};
+  if (stat(device.c_str(), &st) != 0) {
+    *reason = std::strerror(errno);
+    if (errno == ENOENT || errno == ENOTDIR) return RS232_NO_SERIAL_PORT;
+    if (errno == EACCES || errno == EPERM) return RS232_CANNOT_OPEN_PORT;
+    return RS232_UNKNOWN_SYSTEM_ERROR;
+  }
+  if (!S_ISCHR(st.st_mode)) {
+    *reason = "not a serial device";
+    return RS232_NO_SERIAL_PORT;
+  }
+  return 0;
+}
+#endif
+
+int MapOpenError(QSerialPort::SerialPortError error) {
+  switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::UnsupportedOperationError:  // a device that is not a terminal
+      return RS232_NO_SERIAL_PORT;
+    case QSerialPort::PermissionError:  // access denied, or in use (busy or locked)
+    case QSerialPort::OpenError:
+      return RS232_CANNOT_OPEN_PORT;
+    default:
+      return RS232_UNKNOWN_SYSTEM_ERROR;
+  }
+}
+
+}  // namespace
+
+SerialChannel::SerialChannel(int port) : port_(port), context_(std::make_unique<QObject>()) {}
+
+SerialChannel::~SerialChannel() {
+  Close();
+}
+
+void SerialChannel::Report(const std::string& device, const char* what,
+                           const std::string& reason) const {
+  std::fprintf(stderr, "COM%d %s: %s: %s\n", port_, device.c_str(), what, reason.c_str());
+}
+
+int SerialChannel::Open(const std::string& device, const SerialSettings& settings) {
+  Close();
+#ifndef _WIN32
+  std::string reason;
+  if (const int code = CheckDeviceNode(device, &reason); code != 0) {
+    Report(device, "cannot open", reason);
+    return code;
+  }
+#endif
+  auto serial = std::make_unique<QSerialPort>();
+  serial->setPortName(QString::fromLocal8Bit(device.c_str()));
+  if (!serial->open(QIODevice::ReadWrite)) {
+    Report(device, "cannot open", serial->errorString().toStdString());
+    return MapOpenError(serial->error());
+  }
+  const bool configured =
+      !SettingFailed(serial->setBaudRate(static_cast<qint32>(settings.baudRate)), *serial) &&
+      !SettingFailed(serial->setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)),
+                     *serial) &&
+      !SettingFailed(serial->setParity(ToQtParity(settings.parity)), *serial) &&
+      !SettingFailed(
+          serial->setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop),
+          *serial) &&
+      !SettingFailed(serial->setFlowControl(QSerialPort::NoFlowControl), *serial);
+  if (!configured) {
+    Report(device, "cannot configure", serial->errorString().toStdString());
+    serial->close();
+    return RS232_IO_ERROR;
+  }
+  // Adapters that power the far side from the modem lines need these; where
+  // they do not exist the result does not matter.
+  serial->setDataTerminalReady(true);
+  serial->setRequestToSend(true);
+  serial->clearError();
+
+  QObject::connect(serial.get(), &QSerialPort::readyRead, context_.get(),
+                   [this] { OnReadyRead(); });
+  QObject::connect(serial.get(), &QSerialPort::bytesWritten, context_.get(),
+                   [this] { OnBytesWritten(); });
+  QObject::connect(serial.get(), &QSerialPort::errorOccurred, context_.get(),
+                   [this](QSerialPort::SerialPortError e) { OnError(e); });
+  serial_ = std::move(serial);
+  device_ = device;
+  timeoutSeconds_ = 10.0;
+  vanished_ = false;
+  vanishReason_.clear();
+  errorReports_ = 0;
+  return 0;
+}
+
+void SerialChannel::Close() {
+  if (serial_) {
+    // Disconnect first: closing emits nothing we want to act on.
+    QObject::disconnect(serial_.get(), nullptr, context_.get(), nullptr);
+    serial_->close();
+    serial_.reset();
+  }
+  mask_ = 0;
+  fn_ = nullptr;
+  data_ = nullptr;
+  examined_ = 0;
+  txDrained_ = false;
+  recheck_ = false;
+}
+
+bool SerialChannel::Usable() {
+  if (vanished_) CloseVanished();
+  return serial_ != nullptr;
+}
+
+void SerialChannel::CloseVanished() {
+  if (!serial_) return;
+  Report(device_, "device lost, port closed", vanishReason_);
+  Close();
+}
+
+int SerialChannel::SetHardwareHandshake(bool on) {
+  serial_->clearError();
+  const bool ok =
+      serial_->setFlowControl(on ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl);
+  if (SettingFailed(ok, *serial_)) {
+    Report(device_, "cannot set handshake", serial_->errorString().toStdString());
+    return RS232_IO_ERROR;
+  }
+  serial_->clearError();
+  return 0;
+}
+
+void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar, ComCallbackPtr fn,
+                                        void* data) {
+  if (mask == 0 || fn == nullptr) {
+    mask = 0;
+    fn = nullptr;
+    data = nullptr;
+  }
+  mask_ = mask;
+  notifyCount_ = notifyCount;
+  eventChar_ = eventChar & 0xFF;
+  fn_ = fn;
+  data_ = data;
+  examined_ = serial_ ? serial_->bytesAvailable() : 0;
+  txDrained_ = false;
+}
+
+// ---- Slots: note and queue, never call out --------------------------------------
+
+void SerialChannel::OnReadyRead() {
+  ScheduleCheck();
+}
+
+void SerialChannel::OnBytesWritten() {
+  if (serial_ && serial_->bytesToWrite() == 0) {
+    txDrained_ = true;
+    ScheduleCheck();
+  }
+}
+
+void SerialChannel::OnError(QSerialPort::SerialPortError error) {
+  if (error == QSerialPort::NoError) return;
+  ++errorReports_;
+  if (!IsLossOfDevice(error) || vanished_) return;
+  vanished_ = true;
+  // A hung-up terminal reads as end of data, and the error text then carries a
+  // stale errno; name the kind of failure first so the line is not misleading.
+  const std::string detail = serial_ ? serial_->errorString().toStdString() : "";
+  if (error == QSerialPort::ReadError) {
+    vanishReason_ = "read failed, line hung up (" + detail + ")";
+  } else if (error == QSerialPort::WriteError) {
+    vanishReason_ = "write failed (" + detail + ")";
+  } else {
+    vanishReason_ = "device disappeared (" + detail + ")";
+  }
+  // Closing here would delete the port's notifiers from inside their own
+  // handler; close from the event loop instead (or from the next operation,
+  // whichever comes first). Until then the port only reports the same error
+  // again, which is ignored above.
+  QMetaObject::invokeMethod(
+      context_.get(), [this] { CloseVanished(); }, Qt::QueuedConnection);
+}
+
+void SerialChannel::ScheduleCheck() {
+  if (checkPending_) return;
+  checkPending_ = true;
+  QMetaObject::invokeMethod(
+      context_.get(), [this] { RunCheck(); }, Qt::QueuedConnection);
+}
+
+// Runs from the event loop only: the one place the notification function is
+// called.
+void SerialChannel::RunCheck() {
+  checkPending_ = false;
+  if (!serial_ || vanished_) return;
+  if (inCallback_) {
+    // The function is running and processes events itself; it is not entered
+    // a second time. Look again once it has returned.
+    recheck_ = true;
+    return;
+  }
+  const qint64 queued = serial_->bytesAvailable();
+  int events = 0;
+  if (fn_ != nullptr && queued > examined_) {
+    if ((mask_ & COM_EVENT_RECEIVE) && queued >= notifyCount_) events |= COM_EVENT_RECEIVE;
+    if (mask_ & COM_EVENT_CHAR) {
+      const QByteArray fresh = serial_->peek(queued).mid(examined_);
+      if (fresh.contains(static_cast<char>(eventChar_))) events |= COM_EVENT_CHAR;
+    }
+  }
+  examined_ = queued;
+  if (txDrained_ && fn_ != nullptr && (mask_ & COM_EVENT_TX_EMPTY)) events |= COM_EVENT_TX_EMPTY;
+  txDrained_ = false;
+  if (events == 0) return;
+
+  const ComCallbackPtr fn = fn_;
+  void* const data = data_;
+  inCallback_ = true;
+  fn(port_, events, data);
+  inCallback_ = false;
+  if (recheck_) {
+    recheck_ = false;
+    ScheduleCheck();
+  }
+}
+
+// ---- Operations ---------------------------------------------------------------------
+
+void SerialChannel::PullFromOs() {
+  // A QSerialPort takes bytes in only when its notifier fires in the event
+  // loop. Take in what the OS holds now; readyRead fired from here only queues
+  // a check. Bounded so a device that never stops talking cannot hold us here.
+  for (int i = 0; i < 64 && serial_ && !vanished_; ++i) {
+    if (!serial_->waitForReadyRead(0)) break;
+  }
+  if (serial_) serial_->clearError();
+}
+
+int SerialChannel::InputQueueLength() {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  PullFromOs();
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  return static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), INT32_MAX));
+}
+
+int SerialChannel::Read(char* data, int count) {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  if (count <= 0) return 0;
+  const Deadline deadline(timeoutSeconds_);
+  PullFromOs();
+  while (Usable() && serial_->bytesAvailable() < count) {
+    const int ms = deadline.MillisecondsLeft();
+    if (ms == 0) break;
+    serial_->clearError();
+    serial_->waitForReadyRead(ms);
+  }
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  const qint64 got = serial_->read(data, count);
+  if (got < 0) return RS232_IO_ERROR;
+  examined_ = std::max<qint64>(0, examined_ - got);
+  return static_cast<int>(got);
+}
+
+int SerialChannel::Write(const char* data, int count) {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  if (count <= 0) return 0;
+  serial_->clearError();
+  const qint64 queued = serial_->write(data, count);
+  if (queued < 0) return Usable() ? RS232_IO_ERROR : RS232_PORT_NOT_OPEN;
+  const Deadline deadline(timeoutSeconds_);
+  while (Usable() && serial_->bytesToWrite() > 0) {
+    serial_->clearError();
+    if (serial_->waitForBytesWritten(deadline.MillisecondsLeft())) continue;
+    if (!Usable()) break;
+    // Not taken within the limit (handshake held off, or a refusal): drop the
+    // rest rather than let half a frame trickle out later.
+    const bool timedOut =
+        serial_->error() == QSerialPort::TimeoutError || deadline.MillisecondsLeft() == 0;
+    serial_->clear(QSerialPort::Output);
+    serial_->clearError();
+    return timedOut ? RS232_TIMEOUT : RS232_IO_ERROR;
+  }
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  return static_cast<int>(queued);
+}
+
+int SerialChannel::FlushInput() {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  // clear() empties the port's own buffer and the OS queue (tcflush).
+  serial_->clear(QSerialPort::Input);
+  serial_->clearError();
+  examined_ = 0;
+  return 0;
+}
+
+int SerialChannel::FlushOutput() {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  serial_->clear(QSerialPort::Output);
+  serial_->clearError();
+  return 0;
+}
