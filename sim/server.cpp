@@ -1,0 +1,343 @@
+#include "sim/server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "sim/clock.h"
+#include "sim/eeprom_file.h"
+#include "sim/parameters.h"
+
+namespace sim {
+namespace {
+
+// How long a hang-up waits for the PC to read the last reply: the kernel
+// discards unread input of a tty that is hung up.
+constexpr double kHangUpDrainLimit = 1.0;
+constexpr double kHangUpSettle = 0.010;
+
+void CloseFd(int* fd) {
+  if (*fd >= 0) close(*fd);
+  *fd = -1;
+}
+
+Words InitialEeprom(const Config& config, const TextSink& diagnostics) {
+  Words eeprom = DefaultParameters(config.ccd_type);
+  if (config.eeprom_path.empty()) return eeprom;
+  std::string message;
+  if (LoadEepromFile(config.eeprom_path, &eeprom, &message) != EepromLoad::kLoaded) {
+    diagnostics("vantrel-sim: " + message);
+  }
+  return eeprom;
+}
+
+TextSink OrStream(TextSink sink, FILE* stream) {
+  if (sink) return sink;
+  return [stream](const std::string& text) {
+    std::fprintf(stream, "%s\n", text.c_str());
+    std::fflush(stream);
+  };
+}
+
+}  // namespace
+
+Server::Server(const Config& config, TextSink log, TextSink diagnostics)
+    : config_(config),
+      model_(ModelPart(config), InitialEeprom(config, OrStream(diagnostics, stderr))),
+      shaper_(config.seed),
+      log_(OrStream(std::move(log), stdout)),
+      diagnostics_(OrStream(std::move(diagnostics), stderr)),
+      start_time_(MonotonicNow()) {
+  shaper_.SetSwitches(config_.paced, config_.faults);
+  model_.OnEepromWrite([this](const Words& words) {
+    // Runs inside Handle(), under the lock.
+    if (config_.eeprom_path.empty()) return;
+    std::string error;
+    if (!SaveEepromFile(config_.eeprom_path, words, &error)) diagnostics_("vantrel-sim: " + error);
+  });
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
+    wake_read_ = fds[0];
+    wake_write_ = fds[1];
+  }
+}
+
+Server::~Server() {
+  CloseFd(&master_);
+  CloseFd(&keeper_);
+  CloseFd(&wake_read_);
+  CloseFd(&wake_write_);
+}
+
+void Server::Attach(int master_fd, int keeper_fd) {
+  master_ = master_fd;
+  keeper_ = keeper_fd;
+  if (master_ >= 0) fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+}
+
+void Server::Detach() {
+  CloseFd(&master_);
+  CloseFd(&keeper_);
+  pending_.clear();
+}
+
+void Server::Stop() {
+  stop_.store(true);
+  if (wake_write_ >= 0) {
+    const char c = 's';
+    [[maybe_unused]] ssize_t n = write(wake_write_, &c, 1);
+  }
+}
+
+void Server::Update(const std::function<void(Config&)>& change) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    change(config_);
+    model_.SetConfig(ModelPart(config_));
+    shaper_.SetSwitches(config_.paced, config_.faults);
+  }
+  // Wake the serving thread: a new switch may change what is due when.
+  if (wake_write_ >= 0) {
+    const char c = 'u';
+    [[maybe_unused]] ssize_t n = write(wake_write_, &c, 1);
+  }
+}
+
+Config Server::GetConfig() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return config_;
+}
+
+std::vector<Request> Server::Requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_;
+}
+
+void Server::ClearRequests() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  requests_.clear();
+}
+
+bool Server::WaitForRequests(size_t count, double seconds) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return requests_changed_.wait_for(lock, std::chrono::duration<double>(seconds),
+                                    [&] { return requests_.size() >= count; });
+}
+
+Words Server::Ram() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_.Ram();
+}
+
+Words Server::Eeprom() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_.Eeprom();
+}
+
+void Server::SetRam(const Words& words) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  model_.SetRam(words);
+}
+
+void Server::SetEeprom(const Words& words) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  model_.SetEeprom(words);
+}
+
+void Server::WithModel(const std::function<void(const SensorModel&)>& inspect) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  inspect(model_);
+}
+
+std::string Server::LastError() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return last_error_;
+}
+
+Server::End Server::Run() {
+  if (master_ < 0) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    last_error_ = "no line attached";
+    return End::kFailed;
+  }
+  while (!stop_.load()) {
+    if (!WriteDue(MonotonicNow())) return End::kHungUp;
+
+    pollfd fds[2] = {{master_, POLLIN, 0}, {wake_read_, POLLIN, 0}};
+    if (write_blocked_) fds[0].events |= POLLOUT;
+    const double now = MonotonicNow();
+    const double wake = NextWake(now);
+    timespec timeout{};
+    timespec* timeout_ptr = nullptr;
+    if (wake >= 0) {
+      // Round up: a byte must never leave before its time.
+      const double wait = std::max(0.0, wake - now);
+      timeout.tv_sec = static_cast<time_t>(wait);
+      timeout.tv_nsec =
+          static_cast<long>(std::ceil((wait - static_cast<double>(timeout.tv_sec)) * 1e9));
+      if (timeout.tv_nsec >= 1000000000L) {
+        timeout.tv_sec += 1;
+        timeout.tv_nsec -= 1000000000L;
+      }
+      timeout_ptr = &timeout;
+    }
+    const int ready = ppoll(fds, 2, timeout_ptr, nullptr);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      std::lock_guard<std::mutex> lock(mutex_);
+      last_error_ = std::string("poll: ") + std::strerror(errno);
+      return End::kFailed;
+    }
+    if (fds[1].revents & POLLIN) {
+      char drain[64];
+      while (read(wake_read_, drain, sizeof drain) > 0) {
+      }
+    }
+    if (fds[0].revents & POLLOUT) write_blocked_ = false;
+    if (fds[0].revents & (POLLERR | POLLNVAL)) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      last_error_ = "the line failed";
+      return End::kFailed;
+    }
+    if (fds[0].revents & POLLIN) {
+      ReadRequests(MonotonicNow());
+    } else if (fds[0].revents & POLLHUP) {
+      // No slave side open (only possible without a kept slave): nothing can
+      // arrive; wait for a stop instead of spinning on the hang-up.
+      pollfd wake{wake_read_, POLLIN, 0};
+      poll(&wake, 1, 10);
+    }
+  }
+  return End::kStopped;
+}
+
+double Server::NextWake(double now) const {
+  if (pending_.empty()) return -1;
+  const OutputChunk& front = pending_.front();
+  if (front.hang_up && hangup_since_ >= 0) return now + 0.001;  // draining before the hang-up
+  if (write_blocked_ && !front.hang_up) return -1;              // POLLOUT wakes us
+  return front.due;
+}
+
+void Server::ReadRequests(double now) {
+  uint8_t buffer[4096];
+  for (;;) {
+    const ssize_t n = read(master_, buffer, sizeof buffer);
+    if (n <= 0) return;  // EAGAIN: all read; EIO: no slave open (never while we keep one)
+    const bool paced = [&] {
+      std::lock_guard<std::mutex> lock(mutex_);
+      return config_.paced;
+    }();
+    // Each byte is complete on the line 10 bit times after the line was free
+    // for it; unpaced it counts as complete when read.
+    std::vector<double> times(static_cast<size_t>(n));
+    for (auto& t : times) {
+      if (paced) {
+        rx_line_free_ = std::max(rx_line_free_, now) + kByteTime;
+        t = rx_line_free_;
+      } else {
+        t = now;
+      }
+    }
+    std::vector<FramedRequest> framed;
+    framer_.Feed(buffer, times.data(), static_cast<size_t>(n), &framed);
+    for (const auto& request : framed) Handle(request, now);
+  }
+}
+
+void Server::Handle(const FramedRequest& framed, double now) {
+  std::vector<OutputChunk> chunks;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Request request;
+    request.order = framed.order;
+    request.words = framed.words;
+    request.received = now;
+    requests_.push_back(request);
+    ++requests_total_;
+    requests_changed_.notify_all();
+
+    if (config_.log) {
+      char line[256];
+      int used = std::snprintf(line, sizeof line, "%10.6f %-13s", now - start_time_,
+                               OrderName(framed.order));
+      for (uint16_t w : framed.words) {
+        used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used), " %u", w);
+      }
+      std::string text = line;
+      const size_t skipped = framer_.DiscardedBytes() - discarded_logged_;
+      if (skipped > 0) text += "  (after " + std::to_string(skipped) + " stray bytes)";
+      discarded_logged_ = framer_.DiscardedBytes();
+      log_(text);
+    }
+    const std::vector<uint8_t> reply = model_.Handle(framed.order, framed.words);
+    shaper_.Shape(reply, framed.last_byte, now, &chunks);
+  }
+  pending_.insert(pending_.end(), chunks.begin(), chunks.end());
+}
+
+bool Server::WriteDue(double now) {
+  while (!pending_.empty()) {
+    OutputChunk& front = pending_.front();
+    if (front.due > now) return true;
+    if (front.hang_up) {
+      // Let the PC read the last reply first: a hang-up discards unread input.
+      if (hangup_since_ < 0) hangup_since_ = now;
+      int unread = 0;
+      if (keeper_ >= 0 && ioctl(keeper_, FIONREAD, &unread) != 0) unread = 0;
+      const bool settled = now - hangup_since_ >= kHangUpSettle && unread == 0;
+      if (settled || now - hangup_since_ >= kHangUpDrainLimit) {
+        HangUp();
+        return false;
+      }
+      return true;
+    }
+    if (write_blocked_) return true;
+    // Everything due goes out in one write.
+    std::vector<uint8_t> bytes;
+    for (const auto& chunk : pending_) {
+      if (chunk.hang_up || chunk.due > now) break;
+      bytes.insert(bytes.end(), chunk.bytes.begin(), chunk.bytes.end());
+    }
+    const ssize_t n = write(master_, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EAGAIN || errno == EINTR) write_blocked_ = errno == EAGAIN;
+      return true;
+    }
+    // Drop what was written; a partial write leaves the rest at the front.
+    size_t written = static_cast<size_t>(n);
+    while (written > 0 && !pending_.empty()) {
+      OutputChunk& chunk = pending_.front();
+      const size_t take = std::min(written, chunk.bytes.size());
+      chunk.bytes.erase(chunk.bytes.begin(),
+                        chunk.bytes.begin() + static_cast<std::ptrdiff_t>(take));
+      written -= take;
+      if (chunk.bytes.empty()) pending_.pop_front();
+    }
+    if (static_cast<size_t>(n) < bytes.size()) {
+      write_blocked_ = true;
+      return true;
+    }
+  }
+  return true;
+}
+
+void Server::HangUp() {
+  CloseFd(&master_);
+  CloseFd(&keeper_);
+  pending_.clear();
+  hung_up_.store(true);
+  std::lock_guard<std::mutex> lock(mutex_);
+  diagnostics_("vantrel-sim: hung up the line after " + std::to_string(requests_total_) +
+               " requests");
+}
+
+}  // namespace sim
