@@ -147,6 +147,7 @@ int SerialChannel::Open(const std::string& device, const SerialSettings& setting
   QObject::connect(serial.get(), &QSerialPort::errorOccurred, context_.get(),
                    [this](QSerialPort::SerialPortError e) { OnError(e); });
   serial_ = std::move(serial);
+  ++openings_;
   device_ = device;
   timeoutSeconds_ = 10.0;
   vanished_ = false;
@@ -176,7 +177,7 @@ bool SerialChannel::Usable() {
 }
 
 void SerialChannel::CloseVanished() {
-  if (!serial_) return;
+  if (!serial_ || !vanished_) return;
   Report(device_, "device lost, port closed", vanishReason_);
   Close();
 }
@@ -241,8 +242,15 @@ void SerialChannel::OnError(QSerialPort::SerialPortError error) {
   // handler; close from the event loop instead (or from the next operation,
   // whichever comes first). Until then the port only reports the same error
   // again, which is ignored above.
+  // The port may have been closed and opened again before this runs; only the
+  // opening that lost its device is closed.
+  const unsigned long opening = openings_;
   QMetaObject::invokeMethod(
-      context_.get(), [this] { CloseVanished(); }, Qt::QueuedConnection);
+      context_.get(),
+      [this, opening] {
+        if (opening == openings_) CloseVanished();
+      },
+      Qt::QueuedConnection);
 }
 
 void SerialChannel::ScheduleCheck() {

@@ -103,6 +103,8 @@ class SerialChannel {
   bool recheck_ = false;     // data arrived while it ran
 
   // Loss of the device.
+  unsigned long openings_ =
+      0;  // successful opens so far; tells queued work which opening it was for
   bool vanished_ = false;
   std::string vanishReason_;
   long errorReports_ = 0;
