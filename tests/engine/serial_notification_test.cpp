@@ -1,0 +1,180 @@
+// The receive notification: when it runs, with which events, and what the
+// function may do inside it.
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "runtime/userint.h"
+#include "tests/engine/serial_test_port.h"
+#include "tests/support/wait.h"
+
+namespace {
+
+constexpr int kAllEvents = COM_EVENT_RECEIVE | COM_EVENT_CHAR | COM_EVENT_TX_EMPTY;
+constexpr int kSync = 0x55;
+
+// What the notification function saw; the function's behaviour is chosen per test.
+struct Calls {
+  std::vector<int> events;
+  int insideEngineCall = 0;  // calls made while the test was inside GetInQLen/ComRd
+  int depth = 0, maxDepth = 0;
+  std::vector<int> readCounts;
+  std::vector<uint8_t> read;
+  int queueAfter = -1;
+  std::function<void(int port, int events)> body;
+};
+
+bool g_inEngineCall = false;
+
+void Record(int port, int events, void* data) {
+  auto* calls = static_cast<Calls*>(data);
+  calls->events.push_back(events);
+  if (g_inEngineCall) ++calls->insideEngineCall;
+  ++calls->depth;
+  calls->maxDepth = std::max(calls->maxDepth, calls->depth);
+  if (calls->body) calls->body(port, events);
+  --calls->depth;
+}
+
+// Reads one 36-byte frame and discards the rest, as the sensor link does.
+void TakeFrame(Calls* calls, int port) {
+  char buffer[64] = {};
+  const int n = ComRd(port, buffer, 36);
+  calls->readCounts.push_back(n);
+  calls->read.assign(buffer, buffer + std::max(n, 0));
+  FlushInQ(port);
+  calls->queueAfter = GetInQLen(port);
+}
+
+class SerialNotification : public SerialPortTest {
+ protected:
+  void Install(int mask) {
+    ASSERT_EQ(0, InstallComCallback(kPort, mask, 36, kSync, Record, &calls));
+  }
+  // GetInQLen polled without event processing, flagged so that a call from
+  // inside it would be counted.
+  int QueueLengthWithoutEvents(int count) {
+    g_inEngineCall = true;
+    const int n = WaitInQLen(kPort, count);
+    g_inEngineCall = false;
+    return n;
+  }
+  Calls calls;
+};
+
+}  // namespace
+
+TEST_F(SerialNotification, RunsOnlyInEventProcessingOnceTheQueueHoldsTheNotifyCount) {
+  Install(kAllEvents);
+  ASSERT_TRUE(pty->Write(Counting(20)));
+  EXPECT_EQ(20, QueueLengthWithoutEvents(20));
+  ProcessEventsFor(0.1);
+  EXPECT_TRUE(calls.events.empty()) << "20 bytes are below the notify count";
+
+  ASSERT_TRUE(pty->Write(Counting(17, 21)));
+  EXPECT_EQ(37, QueueLengthWithoutEvents(37));
+  char buffer[8] = {};
+  g_inEngineCall = true;
+  EXPECT_EQ(1, ComRd(kPort, buffer, 1));  // reads drive the port too; 36 stay queued
+  g_inEngineCall = false;
+  EXPECT_TRUE(calls.events.empty()) << "never called from inside GetInQLen or ComRd";
+
+  ASSERT_TRUE(WaitUntil([&] { return !calls.events.empty(); }, 2.0));
+  ProcessEventsFor(0.1);
+  ASSERT_EQ(1u, calls.events.size());
+  EXPECT_EQ(COM_EVENT_RECEIVE, calls.events[0]);
+  EXPECT_EQ(0, calls.insideEngineCall);
+}
+
+TEST_F(SerialNotification, FortyBytesGiveOneCallThatTakesAFrameAndDropsTheRest) {
+  Install(kAllEvents);
+  calls.body = [&](int port, int events) {
+    if (events & COM_EVENT_RECEIVE) TakeFrame(&calls, port);
+  };
+  std::vector<uint8_t> bytes = Counting(40);
+  bytes[0] = 0x00;
+  bytes[1] = kSync;
+  ASSERT_TRUE(pty->Write(bytes));
+
+  ASSERT_TRUE(WaitUntil([&] { return !calls.events.empty(); }, 2.0));
+  ProcessEventsFor(0.1);
+  ASSERT_EQ(1u, calls.events.size());
+  EXPECT_EQ(COM_EVENT_RECEIVE | COM_EVENT_CHAR, calls.events[0]);
+  EXPECT_EQ(std::vector<int>{36}, calls.readCounts);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 36), calls.read);
+  EXPECT_EQ(0, calls.queueAfter);
+  EXPECT_EQ(0, GetInQLen(kPort));
+}
+
+TEST_F(SerialNotification, EventCharacterAloneAndTransmitEmptyAreReportedOnlyWhenAsked) {
+  Install(COM_EVENT_RECEIVE);
+  ASSERT_TRUE(pty->Write(std::vector<uint8_t>{0x01, kSync, 0x02}));
+  ASSERT_EQ(3, QueueLengthWithoutEvents(3));
+  EXPECT_EQ(3, ComWrt(kPort, "abc", 3));
+  ProcessEventsFor(0.1);
+  EXPECT_TRUE(calls.events.empty()) << "neither event is in the mask";
+
+  Install(kAllEvents);  // the three bytes already queued are not news
+  ASSERT_TRUE(pty->Write(std::vector<uint8_t>{0x03, kSync}));
+  ASSERT_TRUE(WaitUntil([&] { return !calls.events.empty(); }, 2.0));
+  ProcessEventsFor(0.1);
+  ASSERT_EQ(1u, calls.events.size());
+  EXPECT_EQ(COM_EVENT_CHAR, calls.events[0]);
+  EXPECT_EQ(5, GetInQLen(kPort)) << "the notification takes nothing itself";
+
+  calls.events.clear();
+  EXPECT_EQ(3, ComWrt(kPort, "abc", 3));
+  ASSERT_TRUE(WaitUntil([&] { return !calls.events.empty(); }, 2.0));
+  EXPECT_EQ(COM_EVENT_TX_EMPTY, calls.events[0]);
+}
+
+TEST_F(SerialNotification, FunctionMayProcessEventsAndIsNotEnteredTwice) {
+  Install(kAllEvents);
+  calls.body = [&](int port, int events) {
+    if (!(events & COM_EVENT_RECEIVE)) return;
+    if (calls.events.size() == 1) {
+      // A second frame arrives while the first is being handled, and the
+      // function waits with event processing, as the program's waits do.
+      TakeFrame(&calls, port);
+      pty->Write(Counting(36, 100));
+      WaitInQLen(port, 36);
+      ProcessEventsFor(0.05);
+    } else {
+      TakeFrame(&calls, port);
+    }
+  };
+  ASSERT_TRUE(pty->Write(Counting(36)));
+  ASSERT_TRUE(WaitUntil([&] { return calls.readCounts.size() >= 2; }, 3.0));
+  EXPECT_EQ(1, calls.maxDepth);
+  EXPECT_EQ((std::vector<int>{36, 36}), calls.readCounts);
+  EXPECT_EQ(Counting(36, 100), calls.read);
+}
+
+TEST_F(SerialNotification, FunctionMayRemoveAndReinstallTheNotification) {
+  Install(COM_EVENT_RECEIVE);
+  calls.body = [&](int port, int) {
+    char buffer[36];
+    ComRd(port, buffer, 36);
+    ASSERT_EQ(0, InstallComCallback(port, 0, 0, 0, nullptr, nullptr));
+    pty->Write(Counting(36, 50));
+    WaitInQLen(port, 36);
+    ProcessEventsFor(0.05);
+  };
+  ASSERT_TRUE(pty->Write(Counting(36)));
+  ASSERT_TRUE(WaitUntil([&] { return !calls.events.empty(); }, 2.0));
+  ProcessEventsFor(0.1);
+  EXPECT_EQ(1u, calls.events.size()) << "removed: the second frame stays queued";
+  EXPECT_EQ(36, GetInQLen(kPort));
+
+  calls.body = [&](int port, int) {
+    ASSERT_EQ(0, InstallComCallback(port, COM_EVENT_RECEIVE, 36, kSync, Record, &calls));
+    TakeFrame(&calls, port);
+  };
+  Install(COM_EVENT_RECEIVE);
+  ASSERT_TRUE(pty->Write(Counting(36, 150)));
+  ASSERT_TRUE(WaitUntil([&] { return calls.events.size() >= 2; }, 2.0));
+  ProcessEventsFor(0.1);
+  EXPECT_EQ(2u, calls.events.size());
+  EXPECT_EQ(Counting(36, 50), calls.read) << "the queued frame is read first";
+  EXPECT_EQ(0, GetInQLen(kPort));
+}

@@ -1,0 +1,58 @@
+// A serial port of the engine opened on a pseudo-terminal, for the serial
+// engine tests. The test plays the device on `pty`.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/rs232.h"
+#include "runtime/utility.h"
+#include "tests/support/pty_pair.h"
+
+// Bytes 1, 2, 3, ... n: never the event character 0x55 for n < 0x55.
+inline std::vector<uint8_t> Counting(size_t n, uint8_t first = 1) {
+  std::vector<uint8_t> bytes(n);
+  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(first + i);
+  return bytes;
+}
+
+// Polls GetInQLen WITHOUT processing events until it reaches `count` or the
+// deadline passes; returns the last length seen.
+inline int WaitInQLen(int port, int count, double seconds = 2.0) {
+  const double start = Timer();
+  int n = GetInQLen(port);
+  while (n >= 0 && n < count && Timer() - start <= seconds) n = GetInQLen(port);
+  return n;
+}
+
+inline void MapPort(int port, const std::string& device) {
+  setenv(("VANTREL_COM" + std::to_string(port)).c_str(), device.c_str(), 1);
+}
+
+inline void UnmapPort(int port) {
+  unsetenv(("VANTREL_COM" + std::to_string(port)).c_str());
+}
+
+class SerialPortTest : public ::testing::Test {
+ protected:
+  static constexpr int kPort = 3;
+
+  void SetUp() override {
+    pty = std::make_unique<PtyPair>();
+    ASSERT_TRUE(pty->ok()) << pty->error();
+    MapPort(kPort, pty->slavePath());
+    ASSERT_EQ(0, OpenComConfig(kPort, "", 19200, 0, 8, 1, 4096, 4096));
+  }
+
+  void TearDown() override {
+    CloseCom(kPort);
+    UnmapPort(kPort);
+  }
+
+  std::unique_ptr<PtyPair> pty;
+};

@@ -1,0 +1,103 @@
+// A device that goes away while its port is open.
+#include "runtime/serial_inspect.h"
+#include "runtime/userint.h"
+#include "tests/engine/serial_test_port.h"
+#include "tests/support/wait.h"
+
+namespace {
+
+int CountLines(const std::string& text, const std::string& containing) {
+  int lines = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (text.substr(start, end - start).find(containing) != std::string::npos) ++lines;
+    start = end + 1;
+  }
+  return lines;
+}
+
+void ExpectEveryOperationRefused(int port) {
+  char buffer[8] = {};
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, ComWrt(port, "abc", 3));
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, ComRd(port, buffer, 3));
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, GetInQLen(port));
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, FlushInQ(port));
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, FlushOutQ(port));
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, SetComTime(port, 1.0));
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, SetCTSMode(port, 0));
+  EXPECT_EQ(RS232_PORT_NOT_OPEN,
+            InstallComCallback(
+                port, COM_EVENT_RECEIVE, 36, 0x55, [](int, int, void*) {}, nullptr));
+  EXPECT_EQ(0, CloseCom(port));
+}
+
+int g_notifications = 0;
+void CountNotification(int, int, void*) {
+  ++g_notifications;
+}
+
+using SerialVanish = SerialPortTest;
+
+}  // namespace
+
+TEST_F(SerialVanish, IdlePortClosesOnceQuietlyAndCanBeReopened) {
+  g_notifications = 0;
+  ASSERT_EQ(0, InstallComCallback(kPort, COM_EVENT_RECEIVE | COM_EVENT_CHAR, 36, 0x55,
+                                  CountNotification, nullptr));
+  // Only the event loop looks at the port: it must notice the loss, close the
+  // port once and then leave it alone.
+  testing::internal::CaptureStderr();
+  pty->CloseMaster();
+  const bool noticed = WaitUntil([] { return InspectComErrorReports(kPort) > 0; }, 2.0);
+  for (int i = 0; i < 300; ++i) ProcessSystemEvents();
+  const long reports = InspectComErrorReports(kPort);
+  const std::string closing = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(noticed);
+  EXPECT_EQ(1, CountLines(closing, "COM3")) << closing;
+  EXPECT_LE(reports, 5) << "the lost device kept raising errors";
+  EXPECT_EQ(0, g_notifications);
+
+  testing::internal::CaptureStderr();
+  ExpectEveryOperationRefused(kPort);
+  EXPECT_EQ("", testing::internal::GetCapturedStderr()) << "refusals are quiet";
+
+  pty = std::make_unique<PtyPair>();
+  ASSERT_TRUE(pty->ok()) << pty->error();
+  MapPort(kPort, pty->slavePath());
+  ASSERT_EQ(0, OpenComConfig(kPort, "", 19200, 0, 8, 1, 4096, 4096));
+  EXPECT_EQ(3, ComWrt(kPort, "new", 3));
+  EXPECT_EQ(3u, pty->Read(3, 2.0).size());
+}
+
+TEST_F(SerialVanish, LossIsNoticedWhilePollingWithoutEvents) {
+  testing::internal::CaptureStderr();
+  pty->CloseMaster();
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, WaitInQLen(kPort, 1));
+  char buffer[4];
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, ComRd(kPort, buffer, 4));
+  for (int i = 0; i < 300; ++i) ProcessSystemEvents();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1, CountLines(err, "COM3")) << err;
+}
+
+TEST_F(SerialVanish, WriteToALostDeviceReportsAClosedPort) {
+  testing::internal::CaptureStderr();
+  pty->CloseMaster();
+  int result = 0;
+  for (int i = 0; i < 3 && result != RS232_PORT_NOT_OPEN; ++i) result = ComWrt(kPort, "abc", 3);
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, result);
+  ExpectEveryOperationRefused(kPort);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1, CountLines(err, "COM3")) << err;
+
+  // Reopened before the event loop ran: the old loss must not close the new port.
+  pty = std::make_unique<PtyPair>();
+  ASSERT_TRUE(pty->ok()) << pty->error();
+  MapPort(kPort, pty->slavePath());
+  ASSERT_EQ(0, OpenComConfig(kPort, "", 19200, 0, 8, 1, 4096, 4096));
+  for (int i = 0; i < 20; ++i) ProcessSystemEvents();
+  EXPECT_EQ(3, ComWrt(kPort, "new", 3));
+  EXPECT_EQ(3u, pty->Read(3, 2.0).size());
+}
