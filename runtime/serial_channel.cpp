@@ -105,9 +105,13 @@ void SerialChannel::Report(const std::string& device, const char* what,
   std::fprintf(stderr, "COM%d %s: %s: %s\n", port_, device.c_str(), what, reason.c_str());
 }
 
-int SerialChannel::Open(const std::string& device, const SerialSettings& settings) {
+int SerialChannel::Open(const std::string& name, const SerialSettings& settings) {
   Close();
-#ifndef _WIN32
+#ifdef _WIN32
+  const std::string& device = name;
+#else
+  // A bare name ("ttyUSB0") means the device of that name in /dev.
+  const std::string device = (name.empty() || name[0] == '/') ? name : "/dev/" + name;
   std::string reason;
   if (const int code = CheckDeviceNode(device, &reason); code != 0) {
     Report(device, "cannot open", reason);
@@ -224,7 +228,8 @@ void SerialChannel::OnBytesWritten() {
 }
 
 void SerialChannel::OnError(QSerialPort::SerialPortError error) {
-  if (error == QSerialPort::NoError) return;
+  // Time-outs come from the engine's own short polls and mean "nothing yet".
+  if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError) return;
   ++errorReports_;
   if (!IsLossOfDevice(error) || vanished_) return;
   vanished_ = true;

@@ -34,7 +34,8 @@ class SerialChannel {
   SerialChannel(const SerialChannel&) = delete;
   SerialChannel& operator=(const SerialChannel&) = delete;
 
-  // Closes whatever is open, then opens and configures `device`. Returns 0 or
+  // Closes whatever is open, then opens and configures `device` (a path; on
+  // Unix a bare name is looked up in /dev). Returns 0 or
   // an RS232_ code; on failure one line naming the device and the reason goes
   // to stderr and the channel stays closed. DTR and RTS are raised where the
   // device supports it (a pseudo-terminal does not; that is not a failure).
@@ -69,9 +70,9 @@ class SerialChannel {
   int FlushInput();
   int FlushOutput();
 
-  // Error reports received from the device since the last Open (every one, the
-  // harmless ones included); lets tests see that a lost device is not polled
-  // over and over.
+  // Error reports received from the device since the last Open (the harmless
+  // ones included, time-outs of the engine's own polls excepted); lets tests see
+  // that a lost device is not polled over and over.
   long ErrorReports() const { return errorReports_; }
 
  private:
