@@ -1,0 +1,161 @@
+// What every control kind shares: identity, the box with its label, dimming,
+// visibility and the text attributes.
+#include "runtime/control.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+
+#include "runtime/engine.h"
+#include "runtime/panel_window.h"
+
+int LabelLineHeight() {
+  return QFontMetrics(QApplication::font()).height() + 1;
+}
+
+Control::Control(PanelWindow* panel, const ControlSpec& spec)
+    : QObject(panel),
+      spec_(spec),
+      id_(spec.id),
+      name_(spec.name),
+      kind_(spec.kind),
+      label_(spec.label),
+      callbackName_(spec.callback),
+      panel_(panel) {
+  box_ = new ControlBox(panel, this);
+  box_->setGeometry(spec.left, spec.top, spec.width, spec.height);
+}
+
+Control::~Control() = default;
+
+PanelWindow* Control::panel() const {
+  return panel_.data();
+}
+
+void Control::placeBody(QWidget* body, bool withLabel) {
+  body_ = body;
+  body->setParent(box_);
+  body->setAccessibleName(label_);
+  const int w = box_->width();
+  const int h = box_->height();
+  if (withLabel && !label_.isEmpty()) {
+    const int lh = LabelLineHeight();
+    labelWidget_ = new QLabel(label_, box_);
+    labelWidget_->setGeometry(1, 0, w - 1, lh);
+    labelWidget_->setObjectName("controlLabel");
+    // The body carries the accessible name; the label is just its caption.
+    labelWidget_->setBuddy(body);
+    body->setGeometry(0, lh + 1, w, h - lh - 1);
+  } else {
+    body->setGeometry(0, 0, w, h);
+  }
+}
+
+void Control::setBodyOnly(QWidget* body) {
+  placeBody(body, false);
+}
+
+void Control::operatorChanged() {
+  // The first callback may discard the panel; the commit then goes nowhere.
+  DeliverControlEvent(this, UI_EVENT_VALUE_CHANGED);
+  DeliverControlEvent(this, UI_EVENT_COMMIT);
+}
+
+int Control::setNumber(double) {
+  return UIE_BAD_VALUE;
+}
+int Control::getNumber(double*) const {
+  return UIE_BAD_VALUE;
+}
+int Control::setText(const QString&) {
+  return UIE_BAD_VALUE;
+}
+int Control::getText(QString*) const {
+  return UIE_BAD_VALUE;
+}
+QString Control::lineText(int) const {
+  return QString();
+}
+int Control::replaceLine(int, const QString&) {
+  return UIE_BAD_VALUE;
+}
+int Control::setMaximum(double) {
+  return UIE_BAD_VALUE;
+}
+int Control::getMaximum(double*) const {
+  return UIE_BAD_VALUE;
+}
+
+void Control::setDimmed(bool dimmed) {
+  dimmed_ = dimmed;
+  box_->setEnabled(!dimmed);
+}
+
+void Control::setShown(bool shown) {
+  shown_ = shown;
+  box_->setVisible(shown);
+}
+
+void Control::setTextColor(int rgb) {
+  textColor_ = rgb & 0xFFFFFF;
+  applyTextStyle();
+}
+
+void Control::setTextBackground(int rgb) {
+  textBackground_ = rgb & 0xFFFFFF;
+  applyTextStyle();
+}
+
+void Control::setTextFont(const QString& name) {
+  fontName_ = name;
+  applyTextStyle();
+}
+
+void Control::setTextPixelSize(int pixels) {
+  textPixelSize_ = pixels;
+  applyTextStyle();
+}
+
+int Control::textColor() const {
+  if (textColor_ >= 0) return textColor_;
+  return static_cast<int>(body_->palette().color(QPalette::WindowText).rgb() & 0xFFFFFF);
+}
+
+int Control::textBackground() const {
+  if (textBackground_ >= 0) return textBackground_;
+  return static_cast<int>(body_->palette().color(QPalette::Window).rgb() & 0xFFFFFF);
+}
+
+int Control::textPixelSize() const {
+  const QFont f = body_->font();
+  return f.pixelSize() > 0 ? f.pixelSize() : qRound(f.pointSizeF() * 96.0 / 72.0);
+}
+
+void Control::applyTextStyle() {
+  if (body_ == nullptr) return;
+  QPalette pal = body_->palette();
+  if (textColor_ >= 0) {
+    const QColor c = QColor::fromRgb(static_cast<QRgb>(textColor_));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+      pal.setColor(role, c);
+  }
+  if (textBackground_ >= 0) {
+    const QColor c = QColor::fromRgb(static_cast<QRgb>(textBackground_));
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+      pal.setColor(role, c);
+    body_->setAutoFillBackground(true);
+  }
+  body_->setPalette(pal);
+
+  // "AppFont" (or no name) keeps the application's family; sizes are panel
+  // pixels because the program positions its texts in panel pixels.
+  QFont f = (fontName_.isEmpty() || fontName_.compare("AppFont", Qt::CaseInsensitive) == 0)
+                ? QApplication::font()
+                : QFont(fontName_);
+  if (textPixelSize_ > 0)
+    f.setPixelSize(textPixelSize_);
+  else if (body_->font().pixelSize() > 0)
+    f.setPixelSize(body_->font().pixelSize());
+  body_->setFont(f);
+  textStyleChanged();
+}

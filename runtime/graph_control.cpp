@@ -1,0 +1,31 @@
+// The graph control: a GraphWidget under its title. It holds no value.
+#include "runtime/control.h"
+#include "runtime/control_kinds.h"
+#include "runtime/graph_widget.h"
+
+namespace {
+
+class GraphControl : public Control {
+ public:
+  GraphControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
+    std::vector<GraphCursorState> cursors;
+    for (const CursorSpec& c : spec.cursors)
+      cursors.push_back(GraphCursorState{0.0, 0.0, QColor::fromRgb(QRgb(c.color)), c.label});
+    const auto axis = [](const AxisSpec& a) {
+      return GraphAxisState{a.min, a.max, UI_SCALE_MANUAL, a.label, a.ticks};
+    };
+    graph_ = new GraphWidget(axis(spec.xAxis), axis(spec.yAxis), cursors);
+    placeBody(graph_, true);
+  }
+
+  bool isIndicator() const override { return true; }
+
+ private:
+  GraphWidget* graph_ = nullptr;
+};
+
+}  // namespace
+
+Control* NewGraphControl(PanelWindow* panel, const ControlSpec& spec) {
+  return new GraphControl(panel, spec);
+}

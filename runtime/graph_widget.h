@@ -1,0 +1,69 @@
+// The graph control's widget: a display list (plots in drawing order, three
+// cursors that are not plots, manual axis ranges) painted with QPainter.
+//
+// Changing the display list is cheap: it only marks the graph dirty. A short
+// single-shot timer (one frame, ~16 ms) turns the dirty mark into one repaint,
+// so however often the program changes the list, the graph is painted at most
+// about 60 times a second.
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <vector>
+
+#include "runtime/inspect.h"
+
+struct GraphAxisState {
+  double min = 0.0, max = 1.0;
+  int mode = 0;
+  QString label;
+  bool ticks = true;
+};
+
+struct GraphCursorState {
+  double x = 0.0, y = 0.0;
+  QColor color;
+  QString label;
+};
+
+class GraphWidget : public QWidget {
+  Q_OBJECT
+ public:
+  GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
+              const std::vector<GraphCursorState>& cursors, QWidget* parent = nullptr);
+
+  // ---- Display list (all return 0 or a UIE_ code; plot additions the handle)
+  int addXY(std::vector<double> x, std::vector<double> y, int plotStyle, int pointStyle,
+            int lineStyle, int pointFrequency, int color);
+  int addRectangle(double x1, double y1, double x2, double y2, int color, int fillColor);
+  int deletePlot(int handle);  // UI_ALL_PLOTS deletes every plot
+  int setAxis(int axis, int mode, double min, double max);
+  int setCursor(int cursor, double x, double y);
+
+  const std::vector<GraphPlotInfo>& plots() const { return plots_; }
+  int cursorCount() const { return static_cast<int>(cursors_.size()); }
+  const GraphCursorState& cursor(int index) const { return cursors_[index]; }
+  const GraphAxisState& axis(int axis) const { return axis == 0 ? x_ : y_; }
+  long paintCount() const { return paintCount_; }
+  // What the graph shows, in words (its accessible value).
+  QString describe() const;
+
+  QSize minimumSizeHint() const override { return QSize(120, 80); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void markDirty();
+  QRectF plotArea() const;
+
+  GraphAxisState x_, y_;
+  std::vector<GraphCursorState> cursors_;
+  std::vector<GraphPlotInfo> plots_;
+  int nextHandle_ = 1;
+  long paintCount_ = 0;
+  QTimer repaintTimer_;
+};

@@ -1,0 +1,132 @@
+// Numeric controls: an edit field with arrows (u16, int or float) or a read-out.
+//
+// The control keeps its value itself, in its own type: whole numbers for u16
+// and int, a single-precision float for float. The widget shows it (a float
+// with `precision` decimals). Values from the program are clamped to min..max
+// as the spin box would clamp what the operator types.
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <cmath>
+
+#include "runtime/control.h"
+#include "runtime/control_kinds.h"
+
+namespace {
+
+class NumericControl : public Control {
+ public:
+  NumericControl(PanelWindow* panel, const ControlSpec& spec)
+      : Control(panel, spec),
+        real_(spec.type == "float"),
+        indicator_(spec.mode == "indicator"),
+        min_(spec.min),
+        max_(spec.max),
+        precision_(real_ ? spec.precision : 0) {
+    if (indicator_) {
+      readout_ = new QLineEdit;
+      readout_->setReadOnly(true);
+      readout_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      readout_->setFocusPolicy(Qt::ClickFocus);
+      readout_->setObjectName("readout");
+      // A read-out looks like a display, not like a field to type into.
+      QPalette pal = readout_->palette();
+      pal.setColor(QPalette::Base, QColor(0xf2, 0xf5, 0xf8));
+      readout_->setPalette(pal);
+      QFont f = readout_->font();
+      f.setWeight(QFont::DemiBold);
+      readout_->setFont(f);
+      placeBody(readout_, true);
+    } else if (real_) {
+      realBox_ = new QDoubleSpinBox;
+      realBox_->setDecimals(precision_);
+      realBox_->setSingleStep(spec.step);
+      realBox_->setRange(min_, max_);
+      setUpSpinBox(realBox_);
+      connect(realBox_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        value_ = static_cast<float>(v);
+        operatorChanged();
+      });
+    } else {
+      intBox_ = new QSpinBox;
+      intBox_->setRange(static_cast<int>(min_), static_cast<int>(max_));
+      intBox_->setSingleStep(std::max(1, static_cast<int>(spec.step)));
+      setUpSpinBox(intBox_);
+      connect(intBox_, &QSpinBox::valueChanged, this, [this](int v) {
+        value_ = v;
+        operatorChanged();
+      });
+    }
+    store(spec.number);
+  }
+
+  bool holdsReal() const override { return real_; }
+  bool isIndicator() const override { return indicator_; }
+
+  int setNumber(double value) override {
+    if (std::isnan(value)) return UIE_BAD_VALUE;
+    store(value);
+    return 0;
+  }
+
+  int getNumber(double* value) const override {
+    *value = value_;
+    return 0;
+  }
+
+  int setMaximum(double max) override {
+    if (std::isnan(max) || max < min_) return UIE_BAD_VALUE;
+    max_ = max;
+    {
+      const QSignalBlocker b1(intBox_), b2(realBox_);
+      if (intBox_ != nullptr) intBox_->setMaximum(static_cast<int>(std::floor(max_)));
+      if (realBox_ != nullptr) realBox_->setMaximum(max_);
+    }
+    store(value_);  // re-clamped to the new range
+    return 0;
+  }
+
+  int getMaximum(double* max) const override {
+    *max = max_;
+    return 0;
+  }
+
+ private:
+  void setUpSpinBox(QAbstractSpinBox* box) {
+    // Report a typed value once, when the entry is finished (Enter or leaving
+    // the field), not at every keystroke; arrow steps report at once.
+    box->setKeyboardTracking(false);
+    box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    box->setAccelerated(true);
+    placeBody(box, true);
+  }
+
+  void store(double v) {
+    v = std::clamp(v, min_, max_);
+    value_ = real_ ? static_cast<double>(static_cast<float>(v)) : std::trunc(v);
+    if (intBox_ != nullptr) {
+      const QSignalBlocker blocker(intBox_);
+      intBox_->setValue(static_cast<int>(value_));
+    } else if (realBox_ != nullptr) {
+      const QSignalBlocker blocker(realBox_);
+      realBox_->setValue(value_);
+    } else {
+      readout_->setText(QString::number(value_, 'f', precision_));
+    }
+  }
+
+  const bool real_;
+  const bool indicator_;
+  double min_, max_;
+  int precision_;
+  double value_ = 0.0;  // a float's value is held exactly as the float it is
+  QSpinBox* intBox_ = nullptr;
+  QDoubleSpinBox* realBox_ = nullptr;
+  QLineEdit* readout_ = nullptr;
+};
+
+}  // namespace
+
+Control* NewNumericControl(PanelWindow* panel, const ControlSpec& spec) {
+  return new NumericControl(panel, spec);
+}

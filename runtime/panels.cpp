@@ -1,0 +1,93 @@
+// Loading, showing, hiding and discarding panels.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "runtime/engine.h"
+#include "runtime/panel_resource.h"
+#include "runtime/panel_window.h"
+
+namespace {
+
+// A relative name is looked for beside the program first (where the build puts
+// the resource), then in the current directory.
+QString ResolveResourceFile(const char* fileName) {
+  const QString name = QString::fromLocal8Bit(fileName);
+  if (QFileInfo(name).isAbsolute()) return name;
+  const QString besideProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+  if (QFileInfo::exists(besideProgram)) return besideProgram;
+  return QDir::current().filePath(name);
+}
+
+void DiscardWindow(PanelWindow* window) {
+  Engine& e = TheEngine();
+  // Child panels are owned by their parent's window and would go with it;
+  // discard them first so that their handles die cleanly too.
+  for (auto& [handle, other] : std::map<int, QPointer<PanelWindow>>(e.panels)) {
+    if (!other.isNull() && other->parentPanel() == window) DiscardWindow(other.data());
+  }
+  e.panels.erase(window->handle());
+  window->markDiscarded();
+  window->hide();
+  if (e.callbackDepth == 0) {
+    delete window;
+  } else {
+    // A widget of this window may be dispatching the running callback.
+    e.graveyard.push_back(window);
+  }
+}
+
+}  // namespace
+
+int LoadPanel(int parent, const char* fileName, int panelNumber) {
+  Engine& e = TheEngine();
+  if (!e.started) return UIE_NOT_INITIALISED;
+  PanelWindow* parentWindow = nullptr;
+  if (parent != 0) {
+    parentWindow = FindPanel(parent);
+    if (parentWindow == nullptr) return UIE_NO_SUCH_PANEL;
+  }
+  if (fileName == nullptr) return UIE_FILE_NOT_FOUND;
+
+  const QString path = ResolveResourceFile(fileName);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    std::fprintf(stderr, "panel resource %s: cannot be read\n", qPrintable(path));
+    return UIE_FILE_NOT_FOUND;
+  }
+  PanelSpec spec;
+  QString error;
+  const int result = ParsePanelResource(file.readAll(), panelNumber, &spec, &error);
+  if (result < 0) {
+    std::fprintf(stderr, "panel resource %s: %s\n", qPrintable(path), qPrintable(error));
+    return result;
+  }
+
+  const int handle = e.nextHandle++;
+  auto* window = new PanelWindow(handle, spec, parentWindow);
+  e.panels[handle] = window;
+  return handle;
+}
+
+int DisplayPanel(int panel) {
+  PanelWindow* window = FindPanel(panel);
+  if (window == nullptr) return UIE_NO_SUCH_PANEL;
+  window->showPanel();
+  return 0;
+}
+
+int HidePanel(int panel) {
+  PanelWindow* window = FindPanel(panel);
+  if (window == nullptr) return UIE_NO_SUCH_PANEL;
+  window->hidePanel();
+  return 0;
+}
+
+int DiscardPanel(int panel) {
+  PanelWindow* window = FindPanel(panel);
+  if (window == nullptr) return UIE_NO_SUCH_PANEL;
+  DiscardWindow(window);
+  return 0;
+}

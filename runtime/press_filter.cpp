@@ -1,0 +1,144 @@
+// Left presses, releases and keyboard activation mapped to control events.
+#include "runtime/press_filter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+
+#include "runtime/control.h"
+#include "runtime/engine.h"
+#include "runtime/panel_window.h"
+
+namespace {
+
+// The control a widget belongs to: walk up to its ControlBox, but never out of
+// the widget's window (a drop-down's list is a window of its own).
+Control* ControlOf(QObject* object) {
+  if (object == nullptr || !object->isWidgetType()) return nullptr;
+  for (QWidget* w = static_cast<QWidget*>(object); w != nullptr; w = w->parentWidget()) {
+    if (auto* box = qobject_cast<ControlBox*>(w)) return box->control();
+    if (w->isWindow()) break;
+  }
+  return nullptr;
+}
+
+bool Usable(Control* c) {
+  return c != nullptr && c->panel() != nullptr && !c->panel()->discarded() && !c->dimmed() &&
+         c->body() != nullptr && c->body()->isEnabled();
+}
+
+void SetDown(Control* c, bool down) {
+  if (auto* button = qobject_cast<QAbstractButton*>(c->body())) button->setDown(down);
+}
+
+bool ReleasedOver(Control* c, QObject* receiver, QMouseEvent* e) {
+  QWidget* body = c->body();
+  auto* w = static_cast<QWidget*>(receiver);
+  const QPoint pos = (w == body || body->isAncestorOf(w))
+                         ? w->mapTo(body, e->position().toPoint())
+                         : body->mapFromGlobal(e->globalPosition().toPoint());
+  return body->rect().contains(pos);
+}
+
+bool CommandPress(Control* c) {
+  QPointer<Control> guard(c);
+  c->press = Control::PressState{true, true, false, false};
+  SetDown(c, true);
+  DeliverControlEvent(c, UI_EVENT_LEFT_PRESS);
+  if (guard.isNull()) return true;
+  c->press.inProgress = false;
+  if (c->press.released) {
+    // The button went up while the press handler ran: complete the click now.
+    const bool over = c->press.releasedOver;
+    c->press = Control::PressState{};
+    SetDown(c, false);
+    if (over) DeliverControlEvent(c, UI_EVENT_COMMIT);
+  } else if (!c->body()->isEnabled()) {
+    SetDown(c, false);  // dimmed by its own press: no pressed look, commit still due
+  }
+  return true;
+}
+
+bool CommandRelease(Control* c, QObject* receiver, QMouseEvent* e) {
+  if (!c->press.active) return true;  // a release without its press: nothing to complete
+  const bool over = ReleasedOver(c, receiver, e);
+  if (c->press.inProgress) {
+    c->press.released = true;
+    c->press.releasedOver = over;
+    return true;
+  }
+  c->press = Control::PressState{};
+  SetDown(c, false);
+  if (over) DeliverControlEvent(c, UI_EVENT_COMMIT);
+  return true;
+}
+
+bool ForwardPress(Control* c) {
+  QPointer<Control> guard(c);
+  c->press = Control::PressState{true, true, false, false};
+  DeliverControlEvent(c, UI_EVENT_LEFT_PRESS);
+  if (guard.isNull()) return true;
+  const bool released = c->press.released;
+  c->press = Control::PressState{};
+  if (released) return true;  // the click is over already
+  return !Usable(c);          // let the widget react unless it was dimmed meanwhile
+}
+
+bool CommandKey(Control* c, QKeyEvent* e) {
+  const int key = e->key();
+  if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+  if (e->type() == QEvent::KeyRelease || e->isAutoRepeat()) return true;
+  QPointer<Control> guard(c);
+  DeliverControlEvent(c, UI_EVENT_LEFT_PRESS);
+  if (!guard.isNull()) DeliverControlEvent(c, UI_EVENT_COMMIT);
+  return true;
+}
+
+}  // namespace
+
+bool PressFilter::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      // Only the event as it first arrives; copies passed on to parent widgets
+      // are not spontaneous and must not deliver a second press.
+      auto* e = static_cast<QMouseEvent*>(event);
+      if (!event->spontaneous() || e->button() != Qt::LeftButton) return false;
+      Control* c = ControlOf(watched);
+      if (!Usable(c) || c->callback() == nullptr) return false;
+      if (c->isCommand()) return CommandPress(c);
+      return ForwardPress(c);
+    }
+    case QEvent::MouseButtonRelease: {
+      auto* e = static_cast<QMouseEvent*>(event);
+      if (!event->spontaneous() || e->button() != Qt::LeftButton) return false;
+      Control* c = ControlOf(watched);
+      if (c == nullptr || c->callback() == nullptr) return false;
+      if (c->isCommand()) return CommandRelease(c, watched, e);
+      if (c->press.active && c->press.inProgress) {
+        c->press.released = true;
+        return true;
+      }
+      return false;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      Control* c = ControlOf(watched);
+      if (c == nullptr || !c->isCommand() || watched != c->body() || c->callback() == nullptr)
+        return false;
+      if (!Usable(c)) return false;
+      return CommandKey(c, static_cast<QKeyEvent*>(event));
+    }
+    default:
+      return false;
+  }
+}
+
+void InstallPressFilter() {
+  static PressFilter* filter = nullptr;
+  if (filter != nullptr) return;
+  filter = new PressFilter(qApp);
+  qApp->installEventFilter(filter);
+}

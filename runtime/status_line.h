@@ -1,0 +1,13 @@
+// The status line: one line of read-only text in a sunken frame, readable at a
+// glance and by assistive technology (its text is its accessible value).
+#pragma once
+
+#include <QLabel>
+
+class StatusLine : public QLabel {
+  Q_OBJECT
+ public:
+  explicit StatusLine(QWidget* parent = nullptr);
+  // Shows `text` and tells assistive technology that the value changed.
+  void showText(const QString& text);
+};

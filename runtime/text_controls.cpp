@@ -1,0 +1,139 @@
+// Controls that hold text: the status line ("text"), the read-only text box
+// and the text messages created at run time. The controls work with QString;
+// the Latin-1 conversion happens where the program's texts enter and leave.
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+
+#include "runtime/control.h"
+#include "runtime/control_kinds.h"
+#include "runtime/status_line.h"
+
+namespace {
+
+class TextControl : public Control {
+ public:
+  TextControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
+    line_ = new StatusLine;
+    placeBody(line_, true);
+    line_->showText(spec.text);
+  }
+
+  bool isIndicator() const override { return true; }
+
+  int setText(const QString& text) override {
+    // One line: a line break would hide everything after it.
+    QString t = text;
+    t.replace('\n', ' ');
+    line_->showText(t);
+    return 0;
+  }
+
+  int getText(QString* text) const override {
+    *text = line_->text();
+    return 0;
+  }
+
+  QString lineText(int line) const override { return line == 0 ? line_->text() : QString(); }
+
+ private:
+  StatusLine* line_ = nullptr;
+};
+
+class TextBoxControl : public Control {
+ public:
+  TextBoxControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
+    edit_ = new QPlainTextEdit;
+    edit_->setReadOnly(true);
+    edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit_->setFocusPolicy(Qt::ClickFocus);
+    placeBody(edit_, true);
+    edit_->setPlainText(spec.text);
+  }
+
+  bool isIndicator() const override { return true; }
+
+  int setText(const QString& text) override {
+    edit_->setPlainText(text);
+    return 0;
+  }
+
+  int getText(QString* text) const override {
+    *text = edit_->toPlainText();
+    return 0;
+  }
+
+  QString lineText(int line) const override {
+    const QTextBlock block = edit_->document()->findBlockByNumber(line);
+    return block.isValid() ? block.text() : QString();
+  }
+
+  int replaceLine(int line, const QString& text) override {
+    if (line < 0) return UIE_BAD_VALUE;
+    QStringList lines = edit_->toPlainText().split('\n');
+    if (edit_->toPlainText().isEmpty()) lines = QStringList{QString()};
+    while (lines.size() <= line) lines.append(QString());
+    lines[line] = text;
+    edit_->setPlainText(lines.join('\n'));
+    return 0;
+  }
+
+ private:
+  QPlainTextEdit* edit_ = nullptr;
+};
+
+// Static text placed by the program; it sizes itself to its text and is
+// transparent until the program gives it a background colour.
+class TextMessageControl : public Control {
+ public:
+  TextMessageControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
+    label_ = new QLabel;
+    label_->setTextFormat(Qt::PlainText);
+    setBodyOnly(label_);
+    setText(spec.text);
+  }
+
+  bool isIndicator() const override { return true; }
+
+  int setText(const QString& text) override {
+    label_->setText(text);
+    fit();
+    return 0;
+  }
+
+  int getText(QString* text) const override {
+    *text = label_->text();
+    return 0;
+  }
+
+  QString lineText(int line) const override {
+    const QStringList lines = label_->text().split('\n');
+    return line >= 0 && line < lines.size() ? lines[line] : QString();
+  }
+
+ protected:
+  void textStyleChanged() override { fit(); }
+
+ private:
+  void fit() {
+    const QSize size = label_->sizeHint().expandedTo(QSize(1, 1));
+    box()->resize(size);
+    label_->setGeometry(0, 0, size.width(), size.height());
+  }
+
+  QLabel* label_ = nullptr;
+};
+
+}  // namespace
+
+Control* NewTextControl(PanelWindow* panel, const ControlSpec& spec) {
+  return new TextControl(panel, spec);
+}
+
+Control* NewTextBoxControl(PanelWindow* panel, const ControlSpec& spec) {
+  return new TextBoxControl(panel, spec);
+}
+
+Control* NewTextMessageControl(PanelWindow* panel, const ControlSpec& spec) {
+  return new TextMessageControl(panel, spec);
+}
