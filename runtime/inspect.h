@@ -56,11 +56,31 @@ std::string InspectAccessibleValue(int panel, int control);
 // Deliver the operator's actions through the same paths a real mouse or keyboard
 // takes (events, dimming and ordering included). Each returns 0, or < 0 when the
 // control cannot take the action.
+// The panel must be shown and the control visible; a dimmed control takes no
+// action (< 0), as for the operator.
+//
+// SimulateClick: left press, then release, with the mouse on the control (a
+// control with a callback gets the press, event 3, first).
+// SimulateEnterValue: a numeric edit field gets the focus from the keyboard,
+// its text is replaced by the value and Enter is pressed (events 2 then 1 when
+// the value changed); a slide's handle is pressed, dragged to the value and
+// released (2 while it moves, 1 on release).
+// SimulateSelectItem: the drop-down list is opened from the keyboard and the
+// item carrying `value` is chosen (2 then 1 when it differs); < 0 when no item
+// carries it.
+// SimulateToggle: a switch, radio button or operator-settable lamp (LED of mode
+// "edit") is flipped with the Space key (2 then 1); an indicator lamp: < 0.
+// SimulateClosePanel: the close request the window's close button sends.
 int SimulateClick(int panel, int control);  // press, then release, on the control
 int SimulateEnterValue(int panel, int control, double value);  // type a value and commit
 int SimulateSelectItem(int panel, int control, int value);     // pick a ring/drop-down item
 int SimulateToggle(int panel, int control);                    // flip a switch, radio button or LED
 int SimulateClosePanel(int panel);                             // the window's close button
+// The two halves of a click, for tests that release while the press handler
+// still runs. The release goes to the control however it changed meanwhile
+// (dimmed, for example), as a real release goes to the widget that was pressed.
+int SimulatePress(int panel, int control);
+int SimulateRelease(int panel, int control);
 
 // ---- File dialog seam ---------------------------------------------------------------
 // While answers are queued, FileSelectPopup takes the next one instead of showing
