@@ -20,7 +20,8 @@ constexpr int UI_FILE_BUTTON_LOAD = 3;  // the dialog's button reads "Load" (ope
 constexpr int UI_FILE_SELECTED_EXISTING = 1;
 constexpr int UI_FILE_SELECTED_NEW = 2;
 constexpr int UI_FILE_CANCELLED = 0;
-constexpr int UI_PATH_MAX = 260;  // path buffers, terminator included
+constexpr int UI_PATH_MAX = 260;           // path buffers, terminator included
+constexpr int UI_FILE_SELECT_FAILED = -1;  // no dialog could be shown, or the path does not fit
 
 // Asks the operator for a file. With UI_FILE_BUTTON_LOAD only an existing file
 // can be chosen. `pathOut` (UI_PATH_MAX bytes) receives the chosen path.
