@@ -65,8 +65,11 @@ TEST_F(SerialOpen, PseudoTerminalBehindASymlinkOpensAndWorks) {
   EXPECT_EQ(0, Open(2));
   EXPECT_EQ(2, ComWrt(2, "ok", 2));
   EXPECT_EQ(2u, pty.Read(2, 2.0).size());
-  // An explicit device name wins over the mapping.
+  // An explicit device name wins over the mapping; a bare name lies in /dev.
   EXPECT_EQ(0, Open(6, pty.slavePath().c_str()));
+  CloseCom(6);
+  MapPort(6, pty.slavePath().substr(std::string("/dev/").size()));
+  EXPECT_EQ(0, Open(6));
 }
 
 TEST_F(SerialOpen, FailuresMapToTheirCodes) {
