@@ -20,9 +20,11 @@ namespace sim {
 namespace {
 
 // How long a hang-up waits for the PC to read the last reply: the kernel
-// discards unread input of a tty that is hung up.
+// discards unread input of a tty that is hung up. Bytes written to the master
+// reach the slave's input queue a little later (a kernel worker moves them),
+// so an empty queue only counts once the bytes have had time to get there.
 constexpr double kHangUpDrainLimit = 1.0;
-constexpr double kHangUpSettle = 0.010;
+constexpr double kHangUpSettle = 0.100;
 
 void CloseFd(int* fd) {
   if (*fd >= 0) close(*fd);
@@ -331,10 +333,11 @@ bool Server::WriteDue(double now) {
 }
 
 void Server::HangUp() {
+  // Marked first, so that whoever sees the line drop also sees HungUp().
+  hung_up_.store(true);
   CloseFd(&master_);
   CloseFd(&keeper_);
   pending_.clear();
-  hung_up_.store(true);
   std::lock_guard<std::mutex> lock(mutex_);
   diagnostics_("vantrel-sim: hung up the line after " + std::to_string(requests_total_) +
                " requests");
