@@ -29,6 +29,7 @@ void RequestFramer::Extract(std::vector<FramedRequest>* out) {
     if (!plausible) {
       ++pos;
       ++discarded_;
+      ++skipped_;
       continue;
     }
     if (left < kFrameBytes) break;
@@ -37,6 +38,8 @@ void RequestFramer::Extract(std::vector<FramedRequest>* out) {
     for (size_t i = 0; i < request.words.size(); ++i) request.words[i] = WordAt(p + 4 + 2 * i);
     request.first_byte = times_[pos];
     request.last_byte = times_[pos + kFrameBytes - 1];
+    request.skipped = skipped_;
+    skipped_ = 0;
     out->push_back(request);
     pos += kFrameBytes;
   }

@@ -21,6 +21,7 @@ struct FramedRequest {
   Words words{};
   double first_byte = 0;  // stamp of the sync's first byte
   double last_byte = 0;   // stamp of the 36th byte
+  size_t skipped = 0;     // bytes dropped since the previous request
 };
 
 class RequestFramer {
@@ -43,6 +44,7 @@ class RequestFramer {
   std::vector<uint8_t> bytes_;
   std::vector<double> times_;
   size_t discarded_ = 0;
+  size_t skipped_ = 0;  // dropped since the last request
 };
 
 }  // namespace sim

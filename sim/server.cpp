@@ -275,9 +275,8 @@ void Server::Handle(const FramedRequest& framed, double now) {
         used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used), " %u", w);
       }
       std::string text = line;
-      const size_t skipped = framer_.DiscardedBytes() - discarded_logged_;
-      if (skipped > 0) text += "  (after " + std::to_string(skipped) + " stray bytes)";
-      discarded_logged_ = framer_.DiscardedBytes();
+      if (framed.skipped > 0)
+        text += "  (after " + std::to_string(framed.skipped) + " stray bytes)";
       log_(text);
     }
     const std::vector<uint8_t> reply = model_.Handle(framed.order, framed.words);
@@ -339,8 +338,8 @@ void Server::HangUp() {
   CloseFd(&keeper_);
   pending_.clear();
   std::lock_guard<std::mutex> lock(mutex_);
-  diagnostics_("vantrel-sim: hung up the line after " + std::to_string(requests_total_) +
-               " requests");
+  diagnostics_("vantrel-sim: hung up the line (" + std::to_string(requests_total_) +
+               " requests received)");
 }
 
 }  // namespace sim

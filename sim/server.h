@@ -99,7 +99,6 @@ class Server {
   double rx_line_free_ = 0;
   double hangup_since_ = -1;
   bool write_blocked_ = false;
-  size_t discarded_logged_ = 0;
 
   int master_ = -1;
   int keeper_ = -1;

@@ -47,7 +47,21 @@ TEST(RequestFraming, GarbageBeforeARequestIsSkipped) {
   EXPECT_EQ(out[0].order, 2);
   EXPECT_EQ(out[0].words, Counting());
   EXPECT_EQ(framer.DiscardedBytes(), garbage);
+  EXPECT_EQ(out[0].skipped, garbage);
   EXPECT_EQ(framer.Pending(), 0u);
+
+  // Each request counts only the bytes dropped right before it.
+  std::vector<uint8_t> stream = {0x01};
+  for (uint8_t b : EncodeRequest(5, Words{})) stream.push_back(b);
+  stream.push_back(0xFF);
+  stream.push_back(0xFE);
+  for (uint8_t b : EncodeRequest(8, Counting())) stream.push_back(b);
+  out.clear();
+  RequestFramer fresh;
+  fresh.Feed(stream.data(), stream.size(), 0.0, &out);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].skipped, 1u);
+  EXPECT_EQ(out[1].skipped, 2u);
 }
 
 TEST(RequestFraming, RequestSplitAnywhereIsCompletedByLaterBytes) {
