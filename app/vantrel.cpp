@@ -49,7 +49,7 @@ void ShowInfoText(const char* text, int left, int top, int pointSize) {
 void InitVars() {
   SetParameterDefaults();
   com = 1;
-  sync = 0x55;
+  com232::sync = 0x55;
   order = 1;
   target = RAM;
   rx_flag = 0;

@@ -1,6 +1,8 @@
 #include "link/frame.h"
 
+namespace com232 {
 int32_t sync = 0x55;
+}
 int32_t order = 1;
 char szWriteBuf[BUF_LEN] = {};
 char szReadBuf[BUF_LEN] = {};
@@ -13,7 +15,7 @@ void PutWord(char* buffer, int offset, uint32_t word) {
 }  // namespace
 
 void FillTxBuf(uint16_t orderCode, const uint16_t* words) {
-  PutWord(szWriteBuf, 0, static_cast<uint32_t>(sync));
+  PutWord(szWriteBuf, 0, static_cast<uint32_t>(com232::sync));
   PutWord(szWriteBuf, 2, orderCode);
   for (int i = 0; i < PNUM; ++i) PutWord(szWriteBuf, 4 + 2 * i, words[i]);
 }

@@ -26,8 +26,12 @@ constexpr uint16_t ORD_MEASURE = 8;        // measurement words
 constexpr uint16_t ORD_DATA64 = 9;         // 128 raw bytes: 64 video words
 constexpr uint16_t ORD_CCD_INFO = 10;      // CCD type, pixel count, resolution
 
-extern int32_t sync;   // transmit sync word 0x55; also the notification's event character
-extern int32_t order;  // order code of the request being sent
+// The transmit sync word 0x55, also the notification's event character. It lives
+// in the link's namespace because POSIX declares a global function sync().
+namespace com232 {
+extern int32_t sync;
+}
+extern int32_t order;             // order code of the request being sent
 extern char szWriteBuf[BUF_LEN];  // transmit frame (bytes 0..35)
 extern char szReadBuf[BUF_LEN];   // last reply: a 36-byte frame or a raw reply
 

@@ -38,11 +38,11 @@ const char* OpenErrorMessage(int result) {
 }
 
 void InstallReceiveNotification() {
-  InstallComCallback(com, eventMask, NOTIFY_COUNT, sync, RX_Receive_Function, nullptr);
+  InstallComCallback(com, eventMask, NOTIFY_COUNT, com232::sync, RX_Receive_Function, nullptr);
 }
 
 void RemoveReceiveNotification() {
-  InstallComCallback(com, 0, NOTIFY_COUNT, sync, nullptr, nullptr);
+  InstallComCallback(com, 0, NOTIFY_COUNT, com232::sync, nullptr, nullptr);
 }
 
 void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
@@ -66,7 +66,7 @@ void InitRS232(int port) {
   FlushInQ(port);
   FlushOutQ(port);
   SetCTSMode(port, 0);
-  InstallComCallback(port, eventMask, NOTIFY_COUNT, sync, RX_Receive_Function, nullptr);
+  InstallComCallback(port, eventMask, NOTIFY_COUNT, com232::sync, RX_Receive_Function, nullptr);
 
   ret = CheckComLine(port);
   if (ret == 1) {

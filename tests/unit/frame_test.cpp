@@ -13,7 +13,7 @@ unsigned Byte(const char* buffer, int i) {
 }  // namespace
 
 TEST(Frame, RequestCarriesSyncOrderAndPackageHighByteFirst) {
-  sync = 0x55;
+  com232::sync = 0x55;
   for (int i = 0; i < PNUM; ++i) pp[i] = static_cast<uint16_t>(0x1200 + i * 0x0101);
   pp[3] = 0x1234;
   std::memset(szWriteBuf, 0x7E, sizeof szWriteBuf);
@@ -31,13 +31,13 @@ TEST(Frame, RequestCarriesSyncOrderAndPackageHighByteFirst) {
 }
 
 TEST(Frame, OnlyTheLowSixteenBitsOfSyncAndOrderGoOnTheLine) {
-  sync = 0x12355;
+  com232::sync = 0x12355;
   FillTxBuf(0xFF0A, pp);
   EXPECT_EQ(Byte(szWriteBuf, 0), 0x23u);
   EXPECT_EQ(Byte(szWriteBuf, 1), 0x55u);
   EXPECT_EQ(Byte(szWriteBuf, 2), 0xFFu);
   EXPECT_EQ(Byte(szWriteBuf, 3), 0x0Au);
-  sync = 0x55;
+  com232::sync = 0x55;
 }
 
 TEST(Frame, ReplyWordsReachThePackageUnsignedAndHeaderIsIgnored) {
