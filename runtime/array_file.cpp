@@ -85,7 +85,10 @@ int ArrayToFile(const char* fileName, const void* array, int dataType, int count
 
   QSaveFile file(QString::fromLocal8Bit(fileName));
   if (!file.open(QIODevice::WriteOnly)) return UI_FILE_IO_ERROR;
-  if (file.write(text) != text.size()) {
+  // Flush before committing and check it: commit() itself does not notice a
+  // buffered write that the disk refused only in part (a full disk, a size
+  // limit), and would put the cut file in place of the old one.
+  if (file.write(text) != text.size() || !file.flush()) {
     file.cancelWriting();
     return UI_FILE_IO_ERROR;
   }
