@@ -87,6 +87,12 @@ std::string InspectTextBoxLine(int panel, int control, int line) {
 std::string InspectAccessibleName(int panel, int control) {
   QAccessibleInterface* iface = Accessible(panel, control);
   if (iface == nullptr) return std::string();
+  // A control with a caption is "labelled by" it, and that is what a screen
+  // reader announces. (Some widgets, drop-downs on Linux for one, give their
+  // current text as their own name and rely on this relation alone.)
+  const auto labels = iface->relations(QAccessible::Label);
+  if (!labels.isEmpty() && labels.first().first != nullptr)
+    return labels.first().first->text(QAccessible::Name).toStdString();
   return iface->text(QAccessible::Name).toStdString();
 }
 

@@ -47,8 +47,9 @@ std::vector<ControlInfo> InspectPanelControls(int panel);
 int InspectPanelVisible(int panel);
 // Line `line` of a text box, or of a text control (line 0), as Latin-1.
 std::string InspectTextBoxLine(int panel, int control, int line);
-// Text an assistive technology reads for the control: its accessible name and
-// its value (or text). Empty strings when no such control.
+// Text an assistive technology reads for the control, in UTF-8: its name (the
+// caption it is labelled by, else its own accessible name) and its value (or
+// text). Empty strings when no such control.
 std::string InspectAccessibleName(int panel, int control);
 std::string InspectAccessibleValue(int panel, int control);
 
