@@ -9,6 +9,12 @@
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#ifdef VANTREL_DEFAULT_UIR
+  setenv("VANTREL_UIR", VANTREL_DEFAULT_UIR, 0);
+#endif
+#ifdef VANTREL_DEFAULT_BIN
+  setenv("VANTREL_BIN", VANTREL_DEFAULT_BIN, 0);
+#endif
   ::testing::InitGoogleTest(&argc, argv);
   if (!InitRuntime(argc, argv)) {
     std::fprintf(stderr, "the engine could not start\n");
