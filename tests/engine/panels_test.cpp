@@ -1,0 +1,259 @@
+// Loading panels from the resource: the program's real panels, errors, panel
+// windows, closing and discarding.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QWidget>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "runtime/inspect.h"
+#include "runtime/inspect_widgets.h"
+#include "runtime/userint.h"
+#include "tests/engine/ui_recorder.h"
+#include "tests/support/wait.h"
+
+using namespace uitest;
+
+namespace {
+
+using Row = std::tuple<int, std::string, std::string, std::string>;  // id, name, kind, callback
+
+const std::set<Row> kMainPanel = {
+    {2, "DropDCom", "ring", "CC_DropDCom"},
+    {3, "BTNRun", "command", "CC_BTNRun"},
+    {4, "SW_PowerMode", "switch", ""},
+    {5, "BTNStop", "command", "CC_BTNStop"},
+    {6, "BTNTeach", "command", "CC_ButtonTeach"},
+    {7, "BTNSend", "command", "CC_BTNSend"},
+    {8, "BTNSettings", "command", "CC_BTN_CCDSettings"},
+    {10, "RBTFile", "radio", "CC_RBTFile"},
+    {11, "RBTEeprom", "radio", "CC_RBTEeprom"},
+    {12, "RBTRam", "radio", "CC_RBTRam"},
+    {13, "SW_Polarity", "switch", ""},
+    {14, "BTNData", "command", "CC_BTNData"},
+    {16, "BTNGet", "command", "CC_BTNGet"},
+    {17, "DropDEvalmode", "ring", "CC_DropDEvalmode"},
+    {19, "NUM_MeasuredValue", "numeric", ""},
+    {20, "NUM_TeachValue", "numeric", ""},
+    {21, "NUM_Tolerance", "numeric", ""},
+    {22, "NUM_FirstEdge", "numeric", ""},
+    {23, "NUM_SecondEdge", "numeric", ""},
+    {30, "NEDITVideoThreshold", "numeric", "CC_NEDITVideoThreshold"},
+    {31, "NEDITEdgeRight", "numeric", "CC_NEDITEdgeRight"},
+    {32, "NEDITEdgeLeft", "numeric", "CC_NEDITEdgeLeft"},
+    {33, "TEXT_Status", "text", ""},
+    {34, "GRAPH_Data", "graph", ""},
+    {35, "BINSWITCH_UM", "switch", "CC_BINSWITCH_UM"},
+    {36, "GRAPH_Scope", "graph", ""},
+    {38, "NUM_Power", "numeric", ""},
+};
+
+const std::set<Row> kSettingsPanel = {
+    {2, "TEXTBOX_CCDInfo", "textbox", ""},
+    {3, "NSLIDE_PixelStart", "slide", "CC_NSLIDE_PixelStart"},
+    {4, "NUM_PixelEnd", "numeric", ""},
+    {6, "BTNTeachBackGround", "command", "CC_BTNTeachBackGround"},
+    {7, "NUM_BGValue", "numeric", ""},
+    {8, "LED_TeachBackGround", "led", ""},
+    {9, "BIN_Sw_EnableTol", "switch", "CC_BIN_Sw_EnableTol"},
+    {10, "BIN_Switch_VGain", "switch", "CC_BIN_Switch_VGain"},
+    {12, "RING_CCDBGMode", "ring", "CC_RING_CCDBGMode"},
+    {13, "RING_CCDMode", "ring", "CC_RING_CCDMode"},
+    {14, "NUM_ScalFact", "numeric", "CC_NUM_ScalFact"},
+    {15, "NEDITTolerance", "numeric", "CC_NEDITTolerance"},
+    {16, "NEDITTeach", "numeric", "CC_NEDITTeach"},
+};
+
+std::set<Row> Table(int panel) {
+  std::set<Row> rows;
+  for (const ControlInfo& c : InspectPanelControls(panel))
+    rows.insert(Row{c.id, c.name, c.kind, c.callback});
+  return rows;
+}
+
+// The program's two panels, loaded as the program loads them.
+struct RealPanels {
+  RealPanels() {
+    RegisterRecorders();
+    main = LoadPanel(0, RealResource().c_str(), 1);
+    settings = LoadPanel(main, RealResource().c_str(), 2);
+  }
+  ~RealPanels() {
+    DiscardPanel(settings);
+    DiscardPanel(main);
+  }
+  int main, settings;
+};
+
+const char* const kMinimal = R"({"format": "vantrel-panel-resource", "version": 1,
+  "panels": [ {"number": 1, "width": 100, "height": 50, "controls": [%s]} ]})";
+
+std::string Minimal(const std::string& controls) {
+  std::string s = kMinimal;
+  s.replace(s.find("%s"), 2, controls);
+  return s;
+}
+
+}  // namespace
+
+TEST(RealPanels, HoldEveryControlOfTheControlTable) {
+  RealPanels p;
+  ASSERT_GT(p.main, 0);
+  ASSERT_EQ(p.settings, p.main + 1);  // handles count up in load order
+  EXPECT_EQ(Table(p.main), kMainPanel);
+  EXPECT_EQ(Table(p.settings), kSettingsPanel);
+}
+
+TEST(RealPanels, StartWithTheParameterDefaults) {
+  RealPanels p;
+  ASSERT_GT(p.settings, 0);
+  const std::map<int, int> mainValues = {
+      {38, 500}, {4, 0},  {30, 512}, {13, 1}, {17, 1}, {32, 1}, {31, 512}, {20, 512},
+      {21, 100}, {35, 1}, {12, 1},   {11, 0}, {10, 0}, {2, 1},  {22, 0},
+  };
+  for (const auto& [id, expected] : mainValues) {
+    int v = -1;
+    EXPECT_EQ(GetCtrlVal(p.main, id, &v), 0) << "control " << id;
+    EXPECT_EQ(v, expected) << "main panel control " << id;
+  }
+  const std::map<int, int> settingsValues = {{13, 0}, {3, 1}, {4, 256},  {12, 0},  {7, 64},
+                                             {10, 1}, {9, 1}, {16, 512}, {15, 100}};
+  for (const auto& [id, expected] : settingsValues) {
+    int v = -1;
+    GetCtrlVal(p.settings, id, &v);
+    EXPECT_EQ(v, expected) << "settings panel control " << id;
+  }
+  float scale = 0;
+  EXPECT_EQ(GetCtrlVal(p.settings, 14, &scale), 0);
+  EXPECT_EQ(scale, 1.0f);
+  // The micrometre text of the unit switch came through the resource's UTF-8.
+  SetCtrlVal(p.main, 35, 0);
+  EXPECT_EQ(InspectAccessibleValue(p.main, 35), "\xC2\xB5m");
+}
+
+TEST(RealPanels, SettingsPanelIsAToolWindowOwnedByTheMainPanel) {
+  RealPanels p;
+  ASSERT_GT(p.settings, 0);
+  QWidget* main = InspectPanelWindow(p.main);
+  QWidget* settings = InspectPanelWindow(p.settings);
+  EXPECT_EQ(InspectPanelVisible(p.main), 0);  // panels start hidden
+  EXPECT_EQ(InspectPanelVisible(p.settings), 0);
+  EXPECT_EQ(main->size(), QSize(1040, 700));
+  EXPECT_EQ(settings->size(), QSize(520, 440));
+  EXPECT_EQ(settings->parentWidget(), main);
+  EXPECT_EQ(settings->windowType(), Qt::Tool);
+  EXPECT_EQ(main->windowTitle(), "Vantrel - Q-VOR line sensor");
+
+  DisplayPanel(p.main);
+  DisplayPanel(p.settings);
+  EXPECT_EQ(InspectPanelVisible(p.settings), 1);
+  EXPECT_EQ(settings->pos() - main->mapToGlobal(QPoint(0, 0)), QPoint(80, 120));
+  HidePanel(p.settings);
+  EXPECT_EQ(InspectPanelVisible(p.settings), 0);
+  EXPECT_EQ(InspectPanelVisible(p.main), 1);
+}
+
+TEST(PanelLoading, ReportsMissingAndMalformedResources) {
+  RegisterRecorders();
+  EXPECT_EQ(LoadPanel(0, (TempDir() + "/nowhere.uir").c_str(), 1), UIE_FILE_NOT_FOUND);
+  EXPECT_EQ(LoadPanel(0, WriteTempFile("bad.uir", "{ not json").c_str(), 1), UIE_BAD_RESOURCE);
+  EXPECT_EQ(LoadPanel(0, WriteTempFile("other.uir", R"({"format": "x", "version": 1})").c_str(), 1),
+            UIE_BAD_RESOURCE);
+  EXPECT_EQ(LoadPanel(0, KindsResource().c_str(), 9), UIE_NO_SUCH_RESOURCE_PANEL);
+  EXPECT_EQ(LoadPanel(12345, KindsResource().c_str(), 2), UIE_NO_SUCH_PANEL);
+
+  const std::string control =
+      R"({"id": 1, "kind": "%k", "left": 0, "top": 0, "width": 10, "height": 10})";
+  auto withKind = [&](const std::string& kind) {
+    std::string c = control;
+    c.replace(c.find("%k"), 2, kind);
+    return c;
+  };
+  const int ok = LoadPanel(0, WriteTempFile("ok.uir", Minimal(withKind("command"))).c_str(), 1);
+  EXPECT_GT(ok, 0);
+  DiscardPanel(ok);
+  EXPECT_EQ(LoadPanel(0, WriteTempFile("kind.uir", Minimal(withKind("knob"))).c_str(), 1),
+            UIE_BAD_RESOURCE);
+  EXPECT_EQ(
+      LoadPanel(0,
+                WriteTempFile("twice.uir", Minimal(withKind("command") + "," + withKind("command")))
+                    .c_str(),
+                1),
+      UIE_BAD_RESOURCE);
+  EXPECT_EQ(LoadPanel(0,
+                      WriteTempFile("noitems.uir",
+                                    Minimal(R"({"id": 1, "kind": "ring", "left": 0, "top": 0,
+                                          "width": 10, "height": 10, "items": []})"))
+                          .c_str(),
+                      1),
+            UIE_BAD_RESOURCE);
+}
+
+TEST(PanelLoading, RelativeNamesLookBesideTheProgramFirst) {
+  RegisterRecorders();
+  const QString name = QString("panel-lookup-%1.uir").arg(getpid());
+  const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+  WriteTempFile(name.toStdString(), Minimal(""));
+  const QString oldDir = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(TempDir())));
+
+  // Only in the current directory: found there.
+  int h = LoadPanel(0, name.toLocal8Bit().constData(), 1);
+  EXPECT_GT(h, 0);
+  DiscardPanel(h);
+
+  // Beside the program too: that one wins (it has no panel 1).
+  {
+    QFile f(beside);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"format": "vantrel-panel-resource", "version": 1, "panels": []})");
+  }
+  EXPECT_EQ(LoadPanel(0, name.toLocal8Bit().constData(), 1), UIE_NO_SUCH_RESOURCE_PANEL);
+  QFile::remove(beside);
+  QDir::setCurrent(oldDir);
+}
+
+TEST(PanelClose, DeliversOnlyTheCloseEventAndTheWindowStays) {
+  KindsPanel p;
+  ASSERT_EQ(SimulateClosePanel(p.handle()), 0);
+  ASSERT_EQ(Events().size(), 1u);
+  EXPECT_EQ(Events()[0].panel, p.handle());
+  EXPECT_EQ(Events()[0].event, UI_EVENT_CLOSE);
+  ProcessSystemEvents();
+  EXPECT_EQ(InspectPanelVisible(p.handle()), 1);
+
+  // The program may hide the panel from its callback.
+  SetHook(0, [](int panel, int, int) { HidePanel(panel); });
+  SimulateClosePanel(p.handle());
+  EXPECT_EQ(InspectPanelVisible(p.handle()), 0);
+}
+
+TEST(PanelClose, ChildPanelWithoutCallbackHides) {
+  KindsPanel p;
+  const int child = LoadPanel(p.handle(), KindsResource().c_str(), 2);
+  DisplayPanel(child);
+  ClearEvents();
+  SimulateClosePanel(child);
+  EXPECT_EQ(InspectPanelVisible(child), 0);
+  EXPECT_TRUE(Events().empty());
+  DiscardPanel(child);
+}
+
+TEST(PanelDiscard, HandleDiesAndChildrenGoWithTheParent) {
+  RegisterRecorders();
+  const int parent = LoadPanel(0, KindsResource().c_str(), 3);
+  const int child = LoadPanel(parent, KindsResource().c_str(), 2);
+  QPointer<QWidget> childWindow = InspectPanelWindow(child);
+  ASSERT_EQ(DiscardPanel(parent), 0);
+  EXPECT_TRUE(childWindow.isNull());
+  EXPECT_EQ(DisplayPanel(child), UIE_NO_SUCH_PANEL);
+  EXPECT_EQ(SetCtrlVal(child, 1, 1), UIE_NO_SUCH_PANEL);
+  EXPECT_EQ(DiscardPanel(parent), UIE_NO_SUCH_PANEL);
+  EXPECT_EQ(InspectPanelVisible(parent), UIE_NO_SUCH_PANEL);
+}

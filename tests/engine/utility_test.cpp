@@ -1,0 +1,165 @@
+// Array files, Fmt, the file dialog seam and the program directory.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <QCoreApplication>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "runtime/inspect.h"
+#include "runtime/utility.h"
+#include "tests/engine/ui_recorder.h"
+
+using namespace uitest;
+
+namespace {
+
+int Write(const std::string& path, const uint32_t* values, int count = 16) {
+  return ArrayToFile(path.c_str(), values, UI_DATA_U32, count, 1, 0, 0, 0, 4, UI_FILE_ASCII,
+                     UI_FILE_TRUNCATE);
+}
+
+int Read(const std::string& path, uint32_t* values, int count = 16) {
+  return FileToArray(path.c_str(), values, UI_DATA_U32, count, 1, 0, 0, UI_FILE_ASCII);
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+const uint32_t kValues[16] = {50,  0,   512, 64, 1, 3, 1,     1024,
+                              512, 100, 1,   1,  0, 1, 10000, 4294967295u};
+
+}  // namespace
+
+TEST(ArrayFile, RoundTripsSixteenValuesOnePerLine) {
+  const std::string path = TempDir() + "/para.dat";
+  ASSERT_EQ(Write(path, kValues), 0);
+  const std::string text = Contents(path);
+  EXPECT_EQ(text.substr(0, 15), "  50\n   0\n 512\n");
+  EXPECT_NE(text.find("\n10000\n4294967295\n"), std::string::npos);
+
+  uint32_t back[16] = {};
+  ASSERT_EQ(Read(path, back), 0);
+  EXPECT_EQ(std::memcmp(back, kValues, sizeof back), 0);
+
+  // Written by hand: blanks and CR LF line ends are fine.
+  std::string crlf;
+  for (uint32_t v : kValues) crlf += "  " + std::to_string(v) + " \r\n";
+  uint32_t fromHand[16] = {};
+  ASSERT_EQ(Read(WriteTempFile("crlf.dat", crlf), fromHand), 0);
+  EXPECT_EQ(std::memcmp(fromHand, kValues, sizeof fromHand), 0);
+}
+
+TEST(ArrayFile, RejectsShortAndMalformedFilesLeavingTheArrayUnchanged) {
+  uint32_t array[16];
+  for (uint32_t& v : array) v = 77;
+  std::string fifteen;
+  for (int i = 0; i < 15; ++i) fifteen += "1\n";
+  EXPECT_EQ(Read(WriteTempFile("short.dat", fifteen), array), UI_FILE_TOO_SHORT);
+  EXPECT_EQ(Read(WriteTempFile("empty.dat", ""), array), UI_FILE_TOO_SHORT);
+  EXPECT_EQ(Read(WriteTempFile("word.dat", fifteen + "abc\n"), array), UI_FILE_BAD_VALUE);
+  EXPECT_EQ(Read(WriteTempFile("minus.dat", "-1\n" + fifteen), array), UI_FILE_BAD_VALUE);
+  EXPECT_EQ(Read(WriteTempFile("huge.dat", "4294967296\n" + fifteen), array), UI_FILE_BAD_VALUE);
+  EXPECT_EQ(Read(WriteTempFile("gap.dat", "1\n\n" + fifteen), array), UI_FILE_BAD_VALUE);
+  EXPECT_EQ(Read(TempDir() + "/missing.dat", array), UI_FILE_IO_ERROR);
+  for (uint32_t v : array) ASSERT_EQ(v, 77u);
+
+  EXPECT_EQ(FileToArray("x", array, 6, 16, 1, 0, 0, UI_FILE_ASCII), UI_FILE_BAD_FORM);
+  EXPECT_EQ(ArrayToFile("x", array, UI_DATA_U32, 16, 2, 0, 0, 0, 4, UI_FILE_ASCII, 0),
+            UI_FILE_BAD_FORM);
+}
+
+TEST(ArrayFile, FailedWriteLeavesTheOldFileWhole) {
+  EXPECT_EQ(Write(TempDir() + "/no/such/dir/para.dat", kValues), UI_FILE_IO_ERROR);
+  EXPECT_EQ(Write("", kValues), UI_FILE_IO_ERROR);
+
+  const std::string path = TempDir() + "/kept.dat";
+  ASSERT_EQ(Write(path, kValues), 0);
+  const std::string before = Contents(path);
+
+  // Files may not grow beyond 20 bytes: the new contents cannot be written.
+  // (A file-size limit binds even root, unlike permissions.)
+  struct rlimit old;
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 20;
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  uint32_t other[16];
+  for (uint32_t& v : other) v = 9999;
+  const int result = Write(path, other);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_EQ(result, UI_FILE_IO_ERROR);
+  EXPECT_EQ(Contents(path), before);
+}
+
+TEST(Fmt, TurnsWordsIntoTextHighByteFirst) {
+  const int words[4] = {('V' << 8) | '1', ('.' << 8) | '2', ('1' << 8) | ' ', 0};
+  char text[73];
+  EXPECT_EQ(Fmt(text, "%72c<%36i", words), 6);
+  EXPECT_STREQ(text, "V1.21 ");
+
+  // Ends at the first zero byte, also a low byte.
+  const int early[2] = {('A' << 8) | 0, ('B' << 8) | 'C'};
+  EXPECT_EQ(Fmt(text, "%72c<%2i", early), 1);
+  EXPECT_STREQ(text, "A");
+
+  // At most n characters, always terminated.
+  int full[36];
+  for (int& w : full) w = ('x' << 8) | 'y';
+  std::memset(text, '#', sizeof text);
+  EXPECT_EQ(Fmt(text, "%72c<%36i", full), 72);
+  EXPECT_EQ(std::strlen(text), 72u);
+  char small[6];
+  EXPECT_EQ(Fmt(small, "%5c<%36i", full), 5);
+  EXPECT_STREQ(small, "xyxyx");
+
+  EXPECT_EQ(Fmt(text, "%d", full), -1);
+  EXPECT_STREQ(text, "");
+  EXPECT_EQ(Fmt(text, "%72c<%36i trailing", full), -1);
+}
+
+TEST(FileSelect, QueuedAnswersAreTakenInOrderAndRequestsRecorded) {
+  ClearFileSelectAnswers();
+  QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, "/tmp/a/QVORpara.dat");
+  QueueFileSelectAnswer(UI_FILE_CANCELLED, "");
+  char path[UI_PATH_MAX];
+  EXPECT_EQ(FileSelectPopup("/opt/v", "QVORpara.dat", "*.dat", "Q-VOR-MK-Series Parameter File",
+                            UI_FILE_BUTTON_OK, 0, 1, 1, 1, path),
+            UI_FILE_SELECTED_NEW);
+  EXPECT_STREQ(path, "/tmp/a/QVORpara.dat");
+  EXPECT_EQ(FileSelectPopup("/opt/v", "QVORpara.dat", "*.dat", "Q-VOR-MK-Parameter File",
+                            UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path),
+            UI_FILE_CANCELLED);
+  const auto requests = FileSelectRequests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].title, "Q-VOR-MK-Series Parameter File");
+  EXPECT_EQ(requests[0].directory, "/opt/v");
+  EXPECT_EQ(requests[0].filter, "*.dat");
+  EXPECT_EQ(requests[0].buttonKind, UI_FILE_BUTTON_OK);
+  EXPECT_EQ(requests[0].restrictExtension, 1);
+  EXPECT_EQ(requests[1].buttonKind, UI_FILE_BUTTON_LOAD);
+
+  // A path that does not fit the program's buffer is a failure, not a cut path.
+  QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, "/" + std::string(UI_PATH_MAX, 'p'));
+  EXPECT_LT(FileSelectPopup("", "", "*.dat", "", UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path), 0);
+  EXPECT_STREQ(path, "");
+  ClearFileSelectAnswers();
+  EXPECT_TRUE(FileSelectRequests().empty());
+}
+
+TEST(ProjectDir, IsTheProgramsDirectoryAndMustFit) {
+  char dir[UI_PATH_MAX];
+  ASSERT_EQ(GetProjectDir(dir, sizeof dir), 0);
+  EXPECT_EQ(std::string(dir), QCoreApplication::applicationDirPath().toStdString());
+  char tiny[4];
+  EXPECT_EQ(GetProjectDir(tiny, sizeof tiny), -1);
+}
