@@ -18,21 +18,6 @@ int CountLines(const std::string& text, const std::string& containing) {
   return lines;
 }
 
-void ExpectEveryOperationRefused(int port) {
-  char buffer[8] = {};
-  EXPECT_EQ(RS232_PORT_NOT_OPEN, ComWrt(port, "abc", 3));
-  EXPECT_EQ(RS232_PORT_NOT_OPEN, ComRd(port, buffer, 3));
-  EXPECT_EQ(RS232_PORT_NOT_OPEN, GetInQLen(port));
-  EXPECT_EQ(RS232_PORT_NOT_OPEN, FlushInQ(port));
-  EXPECT_EQ(RS232_PORT_NOT_OPEN, FlushOutQ(port));
-  EXPECT_EQ(RS232_PORT_NOT_OPEN, SetComTime(port, 1.0));
-  EXPECT_EQ(RS232_PORT_NOT_OPEN, SetCTSMode(port, 0));
-  EXPECT_EQ(RS232_PORT_NOT_OPEN,
-            InstallComCallback(
-                port, COM_EVENT_RECEIVE, 36, 0x55, [](int, int, void*) {}, nullptr));
-  EXPECT_EQ(0, CloseCom(port));
-}
-
 int g_notifications = 0;
 void CountNotification(int, int, void*) {
   ++g_notifications;
