@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QTimer>
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "runtime/inspect.h"
@@ -162,4 +166,52 @@ TEST(ProjectDir, IsTheProgramsDirectoryAndMustFit) {
   EXPECT_EQ(std::string(dir), QCoreApplication::applicationDirPath().toStdString());
   char tiny[4];
   EXPECT_EQ(GetProjectDir(tiny, sizeof tiny), -1);
+}
+
+TEST(FileSelect, WithoutQueuedAnswersTheDialogIsShown) {
+  ClearFileSelectAnswers();
+  const std::string dir = TempDir();
+  WriteTempFile("existing.dat", "1\n");
+  // Plays the operator: waits for the dialog, then answers it.
+  auto answer = [](std::function<void(QFileDialog*)> act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+      if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+        timer->stop();
+        timer->deleteLater();
+        act(dialog);
+      }
+    });
+    timer->start(5);
+  };
+  char path[UI_PATH_MAX];
+
+  std::string title;
+  answer([&](QFileDialog* d) {
+    title = d->windowTitle().toStdString();
+    EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
+    d->selectFile("fresh");
+    static_cast<QDialog*>(d)->accept();  // the dialog's own accept, as its button
+  });
+  EXPECT_EQ(FileSelectPopup(dir.c_str(), "QVORpara.dat", "*.dat", "Save set", UI_FILE_BUTTON_OK, 0,
+                            1, 1, 1, path),
+            UI_FILE_SELECTED_NEW);
+  EXPECT_EQ(title, "Save set");
+  EXPECT_EQ(std::string(path), dir + "/fresh.dat");  // the filter's extension is added
+
+  answer([](QFileDialog* d) {
+    EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFile);
+    d->selectFile("existing.dat");
+    static_cast<QDialog*>(d)->accept();  // the dialog's own accept, as its button
+  });
+  EXPECT_EQ(
+      FileSelectPopup(dir.c_str(), "", "*.dat", "Load set", UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path),
+      UI_FILE_SELECTED_EXISTING);
+  EXPECT_EQ(std::string(path), dir + "/existing.dat");
+
+  answer([](QFileDialog* d) { d->reject(); });
+  EXPECT_EQ(
+      FileSelectPopup(dir.c_str(), "", "*.dat", "Load set", UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path),
+      UI_FILE_CANCELLED);
+  EXPECT_STREQ(path, "");
 }
