@@ -124,6 +124,7 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
     Report(device, "cannot open", serial->errorString().toStdString());
     return MapOpenError(serial->error());
   }
+  serial->clearError();
   const bool configured =
       !SettingFailed(serial->setBaudRate(static_cast<qint32>(settings.baudRate)), *serial) &&
       !SettingFailed(serial->setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)),
@@ -138,8 +139,8 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
     serial->close();
     return RS232_IO_ERROR;
   }
-  // Adapters that power the far side from the modem lines need these; where
-  // they do not exist the result does not matter.
+  // Raise DTR and RTS as a terminal would; some cables and adapters expect
+  // them. A pseudo-terminal has no modem lines and refuses; that is ignored.
   serial->setDataTerminalReady(true);
   serial->setRequestToSend(true);
   serial->clearError();
