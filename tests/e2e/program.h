@@ -17,6 +17,7 @@
 #include "link/datablock.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "link/replywait.h"
 #include "link/sensorinfo.h"
 #include "param/params.h"
 #include "runtime/inspect.h"

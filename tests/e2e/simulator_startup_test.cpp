@@ -1,0 +1,116 @@
+// Start-up against the simulated sensor on COM1, paced like a real 19200-baud
+// line: the wire carries the bring-up's orders and the panels show the sensor.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runtime/rs232.h"
+#include "sim/sim_thread.h"
+#include "tests/e2e/program.h"
+#include "tests/support/wait.h"
+
+namespace {
+class SimulatorStartUp : public ::testing::Test {
+ protected:
+  void Start(const sim::Config& config, const std::array<uint16_t, 16>* ram = nullptr) {
+    sensor_ = std::make_unique<sim::SimThread>(config);
+    if (ram) sensor_->SetRam(*ram);
+    std::string error;
+    ASSERT_TRUE(sensor_->Start(&error)) << error;
+    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
+    started_ = true;
+  }
+  void TearDown() override {
+    if (started_) ShutDown();
+    if (sensor_) sensor_->Stop();
+  }
+  std::unique_ptr<sim::SimThread> sensor_;
+  bool started_ = false;
+};
+}  // namespace
+
+TEST_F(SimulatorStartUp, BringsUpLineParametersFirmwareAndCcd) {
+  const std::array<uint16_t, 16> ram = {640, 1,  480, 64, 1, 0, 20, 900,
+                                        300, 40, 1,   1,  0, 1, 2,  950};
+  sim::Config config;
+  Start(config, &ram);
+
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
+  EXPECT_EQ(StatusLine(), std::string(sim::kDefaultFirmware));
+  EXPECT_EQ(U16(panelHandle, NUM_Power), 640);
+  EXPECT_EQ(U16(panelHandle, SW_PowerMode), 1);
+  EXPECT_EQ(U16(panelHandle, NEDITVideoThreshold), 480);
+  EXPECT_EQ(U16(panelHandle, DropDEvalmode), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeLeft), 20);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 900);
+  EXPECT_EQ(U16(panelPopUp, NEDITTeach), 300);
+  EXPECT_EQ(U16(panelPopUp, NEDITTolerance), 40);
+  EXPECT_EQ(U16(panelPopUp, RING_CCDBGMode), 2);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0) << "background mode 2 offers the teach";
+  float factor = 0;
+  GetCtrlVal(panelPopUp, NUM_ScalFact, &factor);
+  EXPECT_FLOAT_EQ(factor, 0.95f);
+  EXPECT_EQ(InspectTextBoxLine(panelPopUp, TEXTBOX_CCDInfo, 0),
+            "  CCD-SENSOR: 1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range");
+  EXPECT_EQ(ccdmaxpixel, 1024);
+  EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
+}
+
+TEST_F(SimulatorStartUp, SmallSensorWithBytesDribblingInComesUpAlike) {
+  sim::Config config;
+  config.ccd_type = 3;
+  config.faults.dribble = true;
+  config.faults.dribble_gap_us = 300;
+  Start(config);
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
+  EXPECT_EQ(StatusLine(), std::string(sim::kDefaultFirmware));
+  EXPECT_EQ(ccdmaxpixel, 512);
+  EXPECT_EQ(InspectTextBoxLine(panelPopUp, TEXTBOX_CCDInfo, 0),
+            "  CCD-SENSOR: 512 pixel; 25\xB5m pixel-pitch, 12,8mm working range");
+}
+
+TEST_F(SimulatorStartUp, TrailingBytesAfterEachReplyDoNotDisturbTheExchanges) {
+  sim::Config config;
+  config.faults.trailing = 4;
+  // Unpaced, each reply and its trailing bytes arrive together. (Paced, the
+  // bytes trailing a raw reply can arrive after its reader's flush and are then
+  // taken as the start of the next frame: frames are matched by time alone.)
+  config.paced = false;
+  Start(config);
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
+  // The firmware reply is then 76 bytes: more than 72, so no text is built,
+  // but it counts as success and the status keeps the parameter read's text.
+  EXPECT_EQ(StatusLine(), "Parameter-frame received! - Line Ok!");
+  EXPECT_EQ(ccdmaxpixel, 1024);
+}
+
+TEST_F(SimulatorStartUp, SilentSensorEndsWithTheCcdError) {
+  sim::Config config;
+  config.faults.silent = true;
+  Start(config);
+  const auto requests = sensor_->Requests();
+  ASSERT_EQ(sensor_->Orders(), (std::vector<int>{5, 10}));
+  EXPECT_GT(requests[1].received - requests[0].received, 1.5);
+  EXPECT_EQ(StatusLine(), "Error reading CCD-info");
+  EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
+}
+
+TEST_F(SimulatorStartUp, WrongReplySyncStopsAfterTheLineCheck) {
+  sim::Config config;
+  config.faults.wrong_sync = true;
+  Start(config);
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 10}));
+  EXPECT_EQ(StatusLine(), "read error - not sync byte 0xAA!");
+}
+
+TEST_F(SimulatorStartUp, SensorVanishingDuringBringUpLeavesTheProgramUsable) {
+  sim::Config config;
+  config.faults.hangup_after = 2;  // line check and parameter read, then gone
+  Start(config);
+  EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
+  EXPECT_EQ(StatusLine(), "Error reading CCD-info");
+  // Later exchanges find no port and end quietly in their time-out.
+  EXPECT_EQ(GetInQLen(com), RS232_PORT_NOT_OPEN);
+  EXPECT_EQ(CheckComLine(com), 0);
+  EXPECT_EQ(StatusLine(), "Timeout-RS-232...");
+}
