@@ -273,7 +273,9 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   }
 
   // Cursors: a line across the plot, a marker at the cursor's height and its
-  // label at the top.
+  // label at the top. Labels of cursors standing close together go one below
+  // the other instead of on top of each other.
+  std::vector<QRectF> labelBoxes;
   for (const GraphCursorState& c : cursors_) {
     const double x = px(c.x);
     if (x < area.left() - 0.5 || x > area.right() + 0.5) continue;
@@ -294,7 +296,17 @@ void GraphWidget::paintEvent(QPaintEvent*) {
     if (!c.label.isEmpty()) {
       const double w = fm.horizontalAdvance(c.label) + 6;
       const double lx = std::min(x + 3, area.right() - w - 1);
-      const QRectF box(lx, area.top() + 2, w, fm.height());
+      QRectF box(lx, area.top() + 2, w, fm.height());
+      for (bool moved = true; moved;) {
+        moved = false;
+        for (const QRectF& other : labelBoxes) {
+          if (box.intersects(other)) {
+            box.moveTop(other.bottom() + 1);
+            moved = true;
+          }
+        }
+      }
+      labelBoxes.push_back(box);
       p.setPen(Qt::NoPen);
       p.setBrush(QColor(0, 0, 0, 150));
       p.drawRect(box);

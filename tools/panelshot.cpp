@@ -51,7 +51,7 @@ void AddSampleContent(int main, int settings) {
   PlotRectangle(main, 36, 256, 0.0, 767, 1.0, 0xA0A0A0, 0xA0A0A0);
   SetGraphCursor(main, 36, 1, 512, 0.75);
   SetGraphCursor(main, 36, 2, 1, 0.75);
-  SetGraphCursor(main, 36, 3, 1024, 0.75);
+  SetGraphCursor(main, 36, 3, 520, 0.75);
 
   // Data graph (control 34): a video line and the threshold line.
   std::vector<uint16_t> x(256), y(256), thd(256, 512);

@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPointer>
 #include <QWidget>
 #include <map>
@@ -77,6 +80,24 @@ std::set<Row> Table(int panel) {
   return rows;
 }
 
+QJsonObject ResourcePanel(int number) {
+  QFile f(QString::fromStdString(RealResource()));
+  f.open(QIODevice::ReadOnly);
+  for (const QJsonValue& v : QJsonDocument::fromJson(f.readAll())["panels"].toArray())
+    if (v["number"].toInt() == number) return v.toObject();
+  return {};
+}
+
+QSize ResourcePanelSize(int number) {
+  const QJsonObject p = ResourcePanel(number);
+  return QSize(p["width"].toInt(), p["height"].toInt());
+}
+
+QPoint ResourcePanelOffset(int number) {
+  const QJsonObject p = ResourcePanel(number);
+  return QPoint(p["left"].toInt(), p["top"].toInt());
+}
+
 // The program's two panels, loaded as the program loads them.
 struct RealPanels {
   RealPanels() {
@@ -144,8 +165,8 @@ TEST(RealPanels, SettingsPanelIsAToolWindowOwnedByTheMainPanel) {
   QWidget* settings = InspectPanelWindow(p.settings);
   EXPECT_EQ(InspectPanelVisible(p.main), 0);  // panels start hidden
   EXPECT_EQ(InspectPanelVisible(p.settings), 0);
-  EXPECT_EQ(main->size(), QSize(1040, 700));
-  EXPECT_EQ(settings->size(), QSize(520, 440));
+  EXPECT_EQ(main->size(), ResourcePanelSize(1));
+  EXPECT_EQ(settings->size(), ResourcePanelSize(2));
   EXPECT_EQ(settings->parentWidget(), main);
   EXPECT_EQ(settings->windowType(), Qt::Tool);
   EXPECT_EQ(main->windowTitle(), "Vantrel - Q-VOR line sensor");
@@ -153,7 +174,7 @@ TEST(RealPanels, SettingsPanelIsAToolWindowOwnedByTheMainPanel) {
   DisplayPanel(p.main);
   DisplayPanel(p.settings);
   EXPECT_EQ(InspectPanelVisible(p.settings), 1);
-  EXPECT_EQ(settings->pos() - main->mapToGlobal(QPoint(0, 0)), QPoint(80, 120));
+  EXPECT_EQ(settings->pos() - main->mapToGlobal(QPoint(0, 0)), ResourcePanelOffset(2));
   HidePanel(p.settings);
   EXPECT_EQ(InspectPanelVisible(p.settings), 0);
   EXPECT_EQ(InspectPanelVisible(p.main), 1);
