@@ -18,6 +18,7 @@
 
 #include "runtime/inspect_widgets.h"
 #include "runtime/userint.h"
+#include "tools/panel_image.h"
 
 namespace {
 
@@ -94,26 +95,8 @@ int main(int argc, char** argv) {
   // Let layouts settle and the throttled graph repaint happen.
   for (int i = 0; i < 60; ++i) ProcessSystemEvents();
 
-  QImage a = InspectPanelWindow(main)->grab().toImage();
-  QImage b = InspectPanelWindow(settings)->grab().toImage();
-  const int gap = static_cast<int>(16 * a.devicePixelRatio());
-  // Pixels as grabbed: at scale 2 the picture is twice as large.
-  a.setDevicePixelRatio(1.0);
-  b.setDevicePixelRatio(1.0);
-  QImage out(a.width() + gap + b.width(), std::max(a.height(), b.height()), QImage::Format_RGB32);
-  out.fill(QColor(0x60, 0x66, 0x6c));
-  {
-    QPainter p(&out);
-    p.drawImage(0, 0, a);
-    p.drawImage(a.width() + gap, 0, b);
-  }
-  if (!out.save(QString::fromLocal8Bit(args[1].c_str()))) {
-    std::fprintf(stderr, "cannot write %s\n", args[1].c_str());
-    return 1;
-  }
-  std::printf("%s: %dx%d (main %dx%d, settings %dx%d)\n", args[1].c_str(), out.width(),
-              out.height(), a.width(), a.height(), b.width(), b.height());
+  const int result = SavePanelsSideBySide(main, settings, args[1].c_str());
   DiscardPanel(settings);
   DiscardPanel(main);
-  return 0;
+  return result == 0 ? 0 : 1;
 }

@@ -1,0 +1,34 @@
+#include "tools/panel_image.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+
+#include "runtime/inspect_widgets.h"
+
+int SavePanelsSideBySide(int mainPanel, int settingsPanel, const char* pngPath) {
+  QWidget* mainWindow = InspectPanelWindow(mainPanel);
+  QWidget* settingsWindow = InspectPanelWindow(settingsPanel);
+  if (!mainWindow || !settingsWindow) return -1;
+  QImage a = mainWindow->grab().toImage();
+  QImage b = settingsWindow->grab().toImage();
+  const int gap = static_cast<int>(16 * a.devicePixelRatio());
+  a.setDevicePixelRatio(1.0);
+  b.setDevicePixelRatio(1.0);
+  QImage out(a.width() + gap + b.width(), std::max(a.height(), b.height()), QImage::Format_RGB32);
+  out.fill(QColor(0x60, 0x66, 0x6c));
+  {
+    QPainter painter(&out);
+    painter.drawImage(0, 0, a);
+    painter.drawImage(a.width() + gap, 0, b);
+  }
+  if (!out.save(QString::fromLocal8Bit(pngPath))) {
+    std::fprintf(stderr, "cannot write %s\n", pngPath);
+    return -1;
+  }
+  std::printf("%s: %dx%d (main %dx%d, settings %dx%d)\n", pngPath, out.width(), out.height(),
+              a.width(), a.height(), b.width(), b.height());
+  return 0;
+}
