@@ -122,7 +122,9 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
 
   ASSERT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 10}));
   const auto times = sensor.Times();
-  EXPECT_GT(times[1] - times[0], 1.5) << "the CCD query follows the line check's full wait";
+  // The program waits more than 1.5 s; the sensor sees each request within a
+  // few milliseconds of its departure.
+  EXPECT_GT(times[1] - times[0], 1.45) << "the CCD query follows the line check's full wait";
   EXPECT_EQ(StatusLine(), "Error reading CCD-info");
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
 

@@ -90,7 +90,9 @@ TEST_F(SimulatorStartUp, SilentSensorEndsWithTheCcdError) {
   Start(config);
   const auto requests = sensor_->Requests();
   ASSERT_EQ(sensor_->Orders(), (std::vector<int>{5, 10}));
-  EXPECT_GT(requests[1].received - requests[0].received, 1.5);
+  // The program waits more than 1.5 s; the sensor sees each request a few
+  // milliseconds after it left, give or take.
+  EXPECT_GT(requests[1].received - requests[0].received, 1.45);
   EXPECT_EQ(StatusLine(), "Error reading CCD-info");
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
 }
