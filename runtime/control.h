@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "runtime/panel_resource.h"
@@ -59,6 +60,9 @@ class Control : public QObject {
   // Line `line` of the text a text-holding control shows ("" when missing).
   virtual QString lineText(int line) const;
   virtual int replaceLine(int line, const QString& text);
+  // Texts the control has shown, oldest first (text controls keep the last
+  // ones, so tests can follow the status line through an operation).
+  virtual QStringList shownTexts() const { return {}; }
   // True for kinds whose value is a real number (GetCtrlVal truncates it
   // for integer targets).
   virtual bool holdsReal() const { return false; }

@@ -47,6 +47,9 @@ std::vector<ControlInfo> InspectPanelControls(int panel);
 int InspectPanelVisible(int panel);
 // Line `line` of a text box, or of a text control (line 0), as Latin-1.
 std::string InspectTextBoxLine(int panel, int control, int line);
+// The last texts (at most 64) the program set on a text control since it was
+// loaded, oldest first, as Latin-1.
+std::vector<std::string> InspectShownTexts(int panel, int control);
 // Text an assistive technology reads for the control, in UTF-8: its name (the
 // caption it is labelled by, else its own accessible name) and its value (or
 // text). Empty strings when no such control.

@@ -26,8 +26,12 @@ class TextControl : public Control {
     QString t = text;
     t.replace('\n', ' ');
     line_->showText(t);
+    shown_.append(t);
+    if (shown_.size() > kShownTextsKept) shown_.removeFirst();
     return 0;
   }
+
+  QStringList shownTexts() const override { return shown_; }
 
   int getText(QString* text) const override {
     *text = line_->text();
@@ -37,7 +41,9 @@ class TextControl : public Control {
   QString lineText(int line) const override { return line == 0 ? line_->text() : QString(); }
 
  private:
+  static constexpr int kShownTextsKept = 64;
   StatusLine* line_ = nullptr;
+  QStringList shown_;
 };
 
 class TextBoxControl : public Control {

@@ -59,6 +59,15 @@ TEST_F(BringUp, GoodSensorGivesParametersFirmwareAndCcdInThatOrder) {
   EXPECT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 2, 7, 10}));
   EXPECT_EQ(StatusLine(), kFirmware);
   EXPECT_EQ(std::string(szVersion), kFirmware);
+  const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
+  const std::vector<std::string> expected = {"InitVars",
+                                             "Echo Check - Line Ok!",
+                                             "Waiting for parameter-frame ...",
+                                             "Parameter-frame received! - Line Ok!",
+                                             "Waiting for firmware info ...",
+                                             kFirmware,
+                                             kFirmware};
+  EXPECT_EQ(shown, expected) << "the last text is the bring-up's closing report";
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
   EXPECT_EQ(InspectPanelVisible(panelPopUp), 0);
 
@@ -121,6 +130,8 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   Start(sensor);
 
   ASSERT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 10}));
+  EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
+            (std::vector<std::string>{"InitVars", "Timeout-RS-232...", "Error reading CCD-info"}));
   const auto times = sensor.Times();
   // The program waits more than 1.5 s; the sensor sees each request within a
   // few milliseconds of its departure.
