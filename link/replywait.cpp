@@ -25,17 +25,21 @@ int WaitForRxFlag(double limit) {
   }
 }
 
-int CheckComLine(int port) {
-  int result = 0;
-  CopyVarsToPP();
-  order = ORD_ECHO_CHECK;
-  FillTxBuf(ORD_ECHO_CHECK, pp);
+int ExchangeFrame(int port) {
   FlushOutQ(port);
   FlushInQ(port);
   rx_flag = 0;
   WriteFrame(port);
   tstart = Timer();
-  if (WaitForRxFlag(TIMEOUT) == 0) SetStatusText("Timeout-RS-232...");
+  return WaitForRxFlag(TIMEOUT);
+}
+
+int CheckComLine(int port) {
+  int result = 0;
+  CopyVarsToPP();
+  order = ORD_ECHO_CHECK;
+  FillTxBuf(ORD_ECHO_CHECK, pp);
+  if (ExchangeFrame(port) == 0) SetStatusText("Timeout-RS-232...");
   if (rx_flag == 1) {
     pp[0] = WordAt(szReadBuf, 0);
     if (pp[0] == RXSYNC) {

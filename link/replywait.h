@@ -18,6 +18,11 @@ void WriteFrame(int port);
 // taken in during the last poll still counts. Callbacks run nested inside.
 int WaitForRxFlag(double limit);
 
+// The whole exchange for a 36-byte reply, with the frame already built in
+// szWriteBuf: flushes both queues of `port`, clears rx_flag, writes the frame,
+// starts the clock and waits up to TIMEOUT. Returns what WaitForRxFlag returns.
+int ExchangeFrame(int port);
+
 // Line check: sends the echo order and requires the reply sync 0x00AA. Returns
 // 1 on success, 0 otherwise; the outcome is shown in the status line.
 int CheckComLine(int port);

@@ -35,12 +35,7 @@ int GetCCDInfo() {
   // The package is not refreshed: it carries the last reply's words.
   order = ORD_CCD_INFO;
   FillTxBuf(ORD_CCD_INFO, pp);
-  FlushOutQ(com);
-  FlushInQ(com);
-  rx_flag = 0;
-  WriteFrame(com);
-  tstart = Timer();
-  WaitForRxFlag(TIMEOUT);
+  ExchangeFrame(com);  // a time-out by itself changes nothing here
   if (rx_flag == 1) {
     const uint16_t echo = WordAt(szReadBuf, 2);
     ccdtype = WordAt(szReadBuf, 4);

@@ -1,21 +1,26 @@
 #include "param/params.h"
 
-uint16_t power = 500;
-uint16_t pwrMode = 0;
-uint16_t vThd = 512;
-uint16_t bVal = 64;
-uint16_t polarity = 1;
-uint16_t eMode = 1;
-uint16_t eBeg = 1;
-uint16_t eEnd = 512;
-uint16_t tVal = 512;
-uint16_t tTol = 100;
-uint16_t iGain = 1;
-uint16_t ePoti = 1;
-uint16_t ccdMode = 0;
-uint16_t pStart = 1;
-uint16_t bMode = 0;
-uint16_t para15 = 1000;
+namespace {
+// Factory defaults in package order.
+constexpr uint16_t kDefaults[PNUM] = {500, 0, 512, 64, 1, 1, 1, 512, 512, 100, 1, 1, 0, 1, 0, 1000};
+}  // namespace
+
+uint16_t power = kDefaults[0];
+uint16_t pwrMode = kDefaults[1];
+uint16_t vThd = kDefaults[2];
+uint16_t bVal = kDefaults[3];
+uint16_t polarity = kDefaults[4];
+uint16_t eMode = kDefaults[5];
+uint16_t eBeg = kDefaults[6];
+uint16_t eEnd = kDefaults[7];
+uint16_t tVal = kDefaults[8];
+uint16_t tTol = kDefaults[9];
+uint16_t iGain = kDefaults[10];
+uint16_t ePoti = kDefaults[11];
+uint16_t ccdMode = kDefaults[12];
+uint16_t pStart = kDefaults[13];
+uint16_t bMode = kDefaults[14];
+uint16_t para15 = kDefaults[15];
 
 uint16_t pp[PNUM] = {};
 float scaleF = 1.0f;
@@ -28,22 +33,7 @@ uint16_t* const kPackageOrder[PNUM] = {&power,   &pwrMode, &vThd,  &bVal,  &pola
 }  // namespace
 
 void SetParameterDefaults() {
-  power = 500;
-  pwrMode = 0;
-  vThd = 512;
-  bVal = 64;
-  polarity = 1;
-  eMode = 1;
-  eBeg = 1;
-  eEnd = 512;
-  tVal = 512;
-  tTol = 100;
-  iGain = 1;
-  ePoti = 1;
-  ccdMode = 0;
-  pStart = 1;
-  bMode = 0;
-  para15 = 1000;
+  for (int i = 0; i < PNUM; ++i) *kPackageOrder[i] = kDefaults[i];
 }
 
 void CopyVarsToPP() {
