@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -97,3 +98,15 @@ struct FileSelectRequest {
 void QueueFileSelectAnswer(int result, const std::string& path);
 void ClearFileSelectAnswers();
 std::vector<FileSelectRequest> FileSelectRequests();  // every request since the last clear
+
+// ---- Clock seam ---------------------------------------------------------------------
+// While set, Timer() reports a test time instead of the real clock: it starts at
+// `seconds` and moves on by `stepPerRead` after every read (0 = it stands still
+// until AdvanceTestTimer). A hook, when given, runs after each read with the time
+// that read reported (a test can make a reply arrive at a chosen moment). The
+// program never touches this seam.
+void SetTestTimer(double seconds, double stepPerRead = 0.0);
+void AdvanceTestTimer(double seconds);
+void OnTestTimerRead(std::function<void(double reported)> hook);
+void ReleaseTestTimer();  // back to the real clock; drops the hook
+int TestTimerIsSet();

@@ -79,3 +79,21 @@ TEST(Timer, IsMonotonicAndAdvances) {
       5.0));
   EXPECT_GE(Timer(), b);
 }
+
+TEST(Timer, TestSeamReportsTheSetTimeStepsAndRunsItsHook) {
+  const double real = Timer();
+  SetTestTimer(10.0, 0.5);
+  std::vector<double> seen;
+  OnTestTimerRead([&](double t) { seen.push_back(t); });
+  EXPECT_DOUBLE_EQ(Timer(), 10.0);
+  EXPECT_DOUBLE_EQ(Timer(), 10.5);
+  AdvanceTestTimer(2.0);
+  EXPECT_DOUBLE_EQ(Timer(), 13.0);
+  EXPECT_EQ(seen, (std::vector<double>{10.0, 10.5, 13.0}));
+  ReleaseTestTimer();
+  EXPECT_EQ(TestTimerIsSet(), 0);
+  const double after = Timer();
+  EXPECT_GE(after, real);
+  EXPECT_LT(after, real + 60.0) << "the real clock is back";
+  EXPECT_EQ(seen.size(), 3u) << "the hook is dropped with the seam";
+}
