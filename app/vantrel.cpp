@@ -13,7 +13,6 @@
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 
-char proj_dir[UI_PATH_MAX] = "";
 int32_t stop_flag = 1;
 const char* const PANEL_RESOURCE = "Vantrel.uir";
 
@@ -91,6 +90,7 @@ int CC_PANEL(int /*panel*/, int event, void* /*callbackData*/, int /*eventData1*
 
 void RegisterCallbacks() {
   RegisterPanelCallback("CC_PANEL", CC_PANEL);
+  RegisterTransferCallbacks();
 }
 
 int StartUp(int argc, char** argv, const char* resourceFile) {

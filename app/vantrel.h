@@ -3,9 +3,8 @@
 
 #include <cstdint>
 
-#include "runtime/utility.h"
+#include "param/parafile.h"  // proj_dir, filled at start-up
 
-extern char proj_dir[UI_PATH_MAX];        // directory of the program; file dialogs open here
 extern int32_t stop_flag;                 // 1 while no acquisition loop runs
 extern const char* const PANEL_RESOURCE;  // "Vantrel.uir", beside the program
 

@@ -15,3 +15,23 @@ extern int32_t target;  // the selected store
 // writes the variables to the panels and shows the outcome. For DATFILE only the
 // panels are refreshed. Processes events while it waits; callbacks run nested.
 void PushGET(int32_t store);
+
+// Send (left mouse press): "Transmit...", then the panel's values to the
+// selected store: order 1 (RAM) or 3 (EEPROM) with no reply awaited ("Line Ok!"
+// once all 36 bytes are queued), or the parameter file through the save dialog.
+int CC_BTNSend(int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2);
+// Get (commit): the selected store into the variables and both panels; for the
+// file store the load dialog first.
+int CC_BTNGet(int panel, int control, int event, void* callbackData, int eventData1,
+              int eventData2);
+// Store radio buttons (value change): exactly one is on and `target` names it;
+// switching the selected one off falls back to RAM.
+int CC_RBTRam(int panel, int control, int event, void* callbackData, int eventData1,
+              int eventData2);
+int CC_RBTEeprom(int panel, int control, int event, void* callbackData, int eventData1,
+                 int eventData2);
+int CC_RBTFile(int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2);
+// Registers the callbacks above by the names the panel resource uses.
+void RegisterTransferCallbacks();

@@ -6,13 +6,53 @@
 #include <QByteArray>
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/utility.h"
 
 namespace {
+
+// Why the last array-file operation failed, for the operator's message.
+std::string g_errorReason;
+int g_errorLine = 0;
+
+int Fail(int code, const std::string& reason, int line = 0) {
+  g_errorReason = reason;
+  g_errorLine = line;
+  return code;
+}
+
+// The system's reason for a failed open, write or rename, in lower case
+// ("permission denied", "no space left on device"). Qt's own text names the
+// file too; the operator's message names it already.
+std::string SystemReason(int savedErrno, const QFileDevice& file) {
+  if (savedErrno != 0) {
+    std::string text = std::strerror(savedErrno);
+    if (!text.empty())
+      text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+  }
+  switch (file.error()) {
+    case QFileDevice::PermissionsError:
+      return "permission denied";
+    case QFileDevice::ResourceError:
+      return "no space left on device";
+    case QFileDevice::OpenError:
+      return "cannot be opened";
+    case QFileDevice::WriteError:
+      return "write failed";
+    case QFileDevice::ReadError:
+      return "read failed";
+    default:
+      return "input/output error";
+  }
+}
 
 bool SupportedForm(int dataType, int groups, int dataOrder, int layout, int fileType) {
   return dataType == UI_DATA_U32 && groups == 1 && dataOrder == 0 && layout == 0 &&
@@ -33,39 +73,62 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r';
 }
 
+enum class LineFault { None, Empty, NotANumber, TooLarge };
+
 // One line to a value: blanks around it allowed, digits only, at most
 // 4294967295.
-bool ParseValue(const QByteArray& line, uint32_t* value) {
+LineFault ParseValue(const QByteArray& line, uint32_t* value) {
   int begin = 0, end = static_cast<int>(line.size());
   while (begin < end && IsBlank(line[begin])) ++begin;
   while (end > begin && IsBlank(line[end - 1])) --end;
-  if (begin == end) return false;
+  if (begin == end) return LineFault::Empty;
   uint64_t v = 0;
   for (int i = begin; i < end; ++i) {
     const char c = line[i];
-    if (c < '0' || c > '9') return false;
+    if (c < '0' || c > '9') return LineFault::NotANumber;
     v = v * 10 + static_cast<uint64_t>(c - '0');
-    if (v > 0xFFFFFFFFull) return false;
+    if (v > 0xFFFFFFFFull) return LineFault::TooLarge;
   }
   *value = static_cast<uint32_t>(v);
+  return LineFault::None;
+}
+
+bool AllBlank(const QByteArray& line) {
+  for (char c : line)
+    if (!IsBlank(c)) return false;
   return true;
 }
 
+// Exactly `count` values, one per line. Blank lines may follow them, nothing
+// else: a longer file is not one of ours, and taking its first values would
+// load a set nobody wrote.
 int ParseValues(const QByteArray& text, int count, std::vector<uint32_t>* out) {
   const QList<QByteArray> lines = text.split('\n');
+  int lineNo = 0;
   for (const QByteArray& line : lines) {
-    if (static_cast<int>(out->size()) == count) break;
-    uint32_t v = 0;
-    if (!ParseValue(line, &v)) {
-      // Only the end of the file may be empty; anything else is not a number.
-      bool restBlank = true;
-      for (char c : line) restBlank = restBlank && IsBlank(c);
-      if (restBlank && &line == &lines.back()) break;
-      return UI_FILE_BAD_VALUE;
+    ++lineNo;
+    if (static_cast<int>(out->size()) == count) {
+      if (!AllBlank(line)) return Fail(UI_FILE_BAD_VALUE, "more values than expected", lineNo);
+      continue;
     }
-    out->push_back(v);
+    uint32_t v = 0;
+    switch (ParseValue(line, &v)) {
+      case LineFault::None:
+        out->push_back(v);
+        break;
+      case LineFault::Empty:
+        // Only the end of the file may be empty.
+        if (&line == &lines.back()) break;
+        return Fail(UI_FILE_BAD_VALUE, "empty line", lineNo);
+      case LineFault::NotANumber:
+        return Fail(UI_FILE_BAD_VALUE, "not an unsigned decimal number", lineNo);
+      case LineFault::TooLarge:
+        return Fail(UI_FILE_BAD_VALUE, "above 4294967295", lineNo);
+    }
   }
-  return static_cast<int>(out->size()) < count ? UI_FILE_TOO_SHORT : 0;
+  if (static_cast<int>(out->size()) < count)
+    return Fail(UI_FILE_TOO_SHORT, "value missing", static_cast<int>(out->size()) + 1);
+  return 0;
 }
 
 }  // namespace
@@ -76,41 +139,63 @@ int ArrayToFile(const char* fileName, const void* array, int dataType, int count
   if (!SupportedForm(dataType, groups, dataOrder, layout, fileType) || columnSeparation != 0 ||
       fileAction != UI_FILE_TRUNCATE || array == nullptr || count <= 0 || fieldWidth < 0 ||
       fieldWidth > 64)
-    return UI_FILE_BAD_FORM;
-  if (fileName == nullptr || fileName[0] == '\0') return UI_FILE_IO_ERROR;
+    return Fail(UI_FILE_BAD_FORM, "unsupported file form");
+  if (fileName == nullptr || fileName[0] == '\0') return Fail(UI_FILE_IO_ERROR, "no file name");
 
   std::vector<uint32_t> values(static_cast<size_t>(count));
   std::memcpy(values.data(), array, values.size() * sizeof(uint32_t));
   const QByteArray text = FormatValues(values.data(), count, fieldWidth);
 
   QSaveFile file(QString::fromLocal8Bit(fileName));
-  if (!file.open(QIODevice::WriteOnly)) return UI_FILE_IO_ERROR;
+  errno = 0;
+  if (!file.open(QIODevice::WriteOnly)) return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
   // Flush before committing and check it: commit() itself does not notice a
   // buffered write that the disk refused only in part (a full disk, a size
   // limit), and would put the cut file in place of the old one.
+  errno = 0;
   if (file.write(text) != text.size() || !file.flush()) {
+    const std::string reason = SystemReason(errno, file);
     file.cancelWriting();
-    return UI_FILE_IO_ERROR;
+    return Fail(UI_FILE_IO_ERROR, reason);
   }
-  return file.commit() ? 0 : UI_FILE_IO_ERROR;
+  errno = 0;
+  if (!file.commit()) return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
+  return Fail(0, "");
 }
 
 int FileToArray(const char* fileName, void* array, int dataType, int count, int groups,
                 int dataOrder, int layout, int fileType) {
   if (!SupportedForm(dataType, groups, dataOrder, layout, fileType) || array == nullptr ||
       count <= 0)
-    return UI_FILE_BAD_FORM;
-  if (fileName == nullptr || fileName[0] == '\0') return UI_FILE_IO_ERROR;
+    return Fail(UI_FILE_BAD_FORM, "unsupported file form");
+  if (fileName == nullptr || fileName[0] == '\0') return Fail(UI_FILE_IO_ERROR, "no file name");
   QFile file(QString::fromLocal8Bit(fileName));
-  if (!file.open(QIODevice::ReadOnly)) return UI_FILE_IO_ERROR;
-  // A parameter file is a few hundred bytes; anything huge is not one.
-  const QByteArray text = file.read(16 * 1024 * 1024);
-  if (file.error() != QFileDevice::NoError) return UI_FILE_IO_ERROR;
+  errno = 0;
+  if (!file.open(QIODevice::ReadOnly)) return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
+  // A file of these values is small; reading at most a little more than the
+  // longest sensible one keeps a huge file from filling the memory, and its
+  // extra content is refused like any other.
+  const qint64 limit = static_cast<qint64>(count) * 64 + 4096;
+  errno = 0;
+  const QByteArray text = file.read(limit + 1);
+  if (file.error() != QFileDevice::NoError)
+    return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
+  if (text.size() > limit) return Fail(UI_FILE_BAD_VALUE, "file too long", 0);
 
   std::vector<uint32_t> values;
   values.reserve(static_cast<size_t>(count));
   const int result = ParseValues(text, count, &values);
   if (result < 0) return result;
   std::memcpy(array, values.data(), values.size() * sizeof(uint32_t));
-  return 0;
+  return Fail(0, "");
+}
+
+int GetFileErrorInfo(char* reason, size_t reasonSize, int* line) {
+  if (line != nullptr) *line = g_errorLine;
+  if (reason != nullptr && reasonSize > 0) {
+    const size_t n = std::min(reasonSize - 1, g_errorReason.size());
+    std::memcpy(reason, g_errorReason.data(), n);
+    reason[n] = '\0';
+  }
+  return g_errorReason.empty() ? 0 : -1;
 }

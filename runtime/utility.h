@@ -52,11 +52,19 @@ constexpr int UI_FILE_BAD_FORM = -4;   // unsupported arguments
 int ArrayToFile(const char* fileName, const void* array, int dataType, int count, int groups,
                 int dataOrder, int layout, int columnSeparation, int fieldWidth, int fileType,
                 int fileAction);
-// Reads `count` values written as above (surrounding blanks and "\r\n" line ends
-// accepted, values up to 4294967295). On any error the array is left unchanged.
-// Returns 0 or an error code.
+// Reads exactly `count` values written as above (surrounding blanks and "\r\n"
+// line ends accepted, values up to 4294967295; only blank lines may follow the
+// last value). On any error the array is left unchanged. Returns 0 or an error
+// code.
 int FileToArray(const char* fileName, void* array, int dataType, int count, int groups,
                 int dataOrder, int layout, int fileType);
+
+// Why the last ArrayToFile or FileToArray failed: a short reason in lower case
+// ("permission denied", "no space left on device", "not an unsigned decimal
+// number", "value missing") into `reason`, and the 1-based line of the file it
+// concerns into *line (0 when it is not about one line). Returns 0 with an
+// empty reason after a success, -1 after a failure.
+int GetFileErrorInfo(char* reason, size_t reasonSize, int* line);
 
 // ---- Formatting ---------------------------------------------------------------
 // The one form the system uses: format "%<n>c<%<m>i" turns m integers into text

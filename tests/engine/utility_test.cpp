@@ -60,19 +60,51 @@ TEST(ArrayFile, RoundTripsSixteenValuesOnePerLine) {
   EXPECT_EQ(std::memcmp(fromHand, kValues, sizeof fromHand), 0);
 }
 
-TEST(ArrayFile, RejectsShortAndMalformedFilesLeavingTheArrayUnchanged) {
+TEST(ArrayFile, RejectsShortAndMalformedFilesNamingTheFirstBadLine) {
   uint32_t array[16];
   for (uint32_t& v : array) v = 77;
   std::string fifteen;
   for (int i = 0; i < 15; ++i) fifteen += "1\n";
-  EXPECT_EQ(Read(WriteTempFile("short.dat", fifteen), array), UI_FILE_TOO_SHORT);
-  EXPECT_EQ(Read(WriteTempFile("empty.dat", ""), array), UI_FILE_TOO_SHORT);
-  EXPECT_EQ(Read(WriteTempFile("word.dat", fifteen + "abc\n"), array), UI_FILE_BAD_VALUE);
-  EXPECT_EQ(Read(WriteTempFile("minus.dat", "-1\n" + fifteen), array), UI_FILE_BAD_VALUE);
-  EXPECT_EQ(Read(WriteTempFile("huge.dat", "4294967296\n" + fifteen), array), UI_FILE_BAD_VALUE);
-  EXPECT_EQ(Read(WriteTempFile("gap.dat", "1\n\n" + fifteen), array), UI_FILE_BAD_VALUE);
+  struct Case {
+    const char* name;
+    std::string text;
+    int result;
+    int line;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"short", fifteen, UI_FILE_TOO_SHORT, 16, "value missing"},
+      {"empty", "", UI_FILE_TOO_SHORT, 1, "value missing"},
+      {"word", fifteen + "abc\n", UI_FILE_BAD_VALUE, 16, "not an unsigned decimal number"},
+      {"minus", "1\n-1\n" + fifteen, UI_FILE_BAD_VALUE, 2, "not an unsigned decimal number"},
+      {"huge", "4294967296\n" + fifteen, UI_FILE_BAD_VALUE, 1, "above 4294967295"},
+      {"gap", "1\n\n" + fifteen, UI_FILE_BAD_VALUE, 2, "empty line"},
+      {"seventeen", fifteen + "1\n2\n", UI_FILE_BAD_VALUE, 17, "more values than expected"},
+      {"long", fifteen + "1\n" + std::string(10000, ' ') + "\n", UI_FILE_BAD_VALUE, 0,
+       "file too long"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Read(WriteTempFile(std::string(c.name) + ".dat", c.text), array), c.result);
+    char reason[64] = "";
+    int line = -1;
+    EXPECT_EQ(GetFileErrorInfo(reason, sizeof reason, &line), -1);
+    EXPECT_EQ(line, c.line);
+    EXPECT_STREQ(reason, c.reason);
+  }
   EXPECT_EQ(Read(TempDir() + "/missing.dat", array), UI_FILE_IO_ERROR);
+  char reason[64] = "";
+  int line = -1;
+  GetFileErrorInfo(reason, sizeof reason, &line);
+  EXPECT_STREQ(reason, "no such file or directory");
+  EXPECT_EQ(line, 0);
   for (uint32_t v : array) ASSERT_EQ(v, 77u);
+
+  // Sixteen values followed by blank lines are a whole file; a success clears the reason.
+  ASSERT_EQ(Read(WriteTempFile("blank-tail.dat", fifteen + "5\n\n \n"), array), 0);
+  EXPECT_EQ(array[15], 5u);
+  EXPECT_EQ(GetFileErrorInfo(reason, sizeof reason, &line), 0);
+  EXPECT_STREQ(reason, "");
 
   EXPECT_EQ(FileToArray("x", array, 6, 16, 1, 0, 0, UI_FILE_ASCII), UI_FILE_BAD_FORM);
   EXPECT_EQ(ArrayToFile("x", array, UI_DATA_U32, 16, 2, 0, 0, 0, 4, UI_FILE_ASCII, 0),
@@ -103,6 +135,9 @@ TEST(ArrayFile, FailedWriteLeavesTheOldFileWhole) {
 
   EXPECT_EQ(result, UI_FILE_IO_ERROR);
   EXPECT_EQ(Contents(path), before);
+  char reason[64] = "";
+  GetFileErrorInfo(reason, sizeof reason, nullptr);
+  EXPECT_STREQ(reason, "file too large");
 }
 
 TEST(Fmt, TurnsWordsIntoTextHighByteFirst) {

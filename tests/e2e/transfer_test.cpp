@@ -1,0 +1,221 @@
+// Moving the parameter set between the panels and the three stores, through the
+// real callbacks and the real engine, against the simulated sensor on a pty:
+// what the sensor received (order and all 16 words), what its stores hold, what
+// the panels show and what the status line said, in order.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "display/panelvalues.h"
+#include "param/parafile.h"
+#include "param/transfer.h"
+#include "runtime/utility.h"
+#include "sim/sim_thread.h"
+#include "tests/e2e/program.h"
+#include "tests/support/wait.h"
+
+namespace {
+using Words = std::array<uint16_t, 16>;
+
+// A parameter set that differs from the resource's initial values in every word.
+const Words kPanelSet = {640, 1, 480, 70, 0, 2, 20, 900, 300, 40, 0, 0, 1, 200, 1, 1150};
+
+class Transfer : public ::testing::Test {
+ protected:
+  void Start(sim::Config config = {}) {
+    config.paced = false;
+    sensor_ = std::make_unique<sim::SimThread>(config);
+    std::string error;
+    ASSERT_TRUE(sensor_->Start(&error)) << error;
+    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
+    started_ = true;
+    DisplayPanel(panelPopUp);  // the operator's actions need the panel shown
+    sensor_->ClearRequests();
+    ClearFileSelectAnswers();
+  }
+  void TearDown() override {
+    ReleaseTestTimer();
+    ClearFileSelectAnswers();
+    if (started_) ShutDown();
+    if (sensor_) sensor_->Stop();
+  }
+  // The operator's edits, on both panels, without raising events.
+  static void EnterOnPanels(const Words& w) {
+    SetCtrlVal(panelHandle, NUM_Power, w[0]);
+    SetCtrlVal(panelHandle, SW_PowerMode, w[1]);
+    SetCtrlVal(panelHandle, NEDITVideoThreshold, w[2]);
+    SetCtrlVal(panelPopUp, NUM_BGValue, w[3]);
+    SetCtrlVal(panelHandle, SW_Polarity, w[4]);
+    SetCtrlVal(panelHandle, DropDEvalmode, w[5]);
+    SetCtrlVal(panelHandle, NEDITEdgeLeft, w[6]);
+    SetCtrlVal(panelHandle, NEDITEdgeRight, w[7]);
+    SetCtrlVal(panelPopUp, NEDITTeach, w[8]);
+    SetCtrlVal(panelPopUp, NEDITTolerance, w[9]);
+    SetCtrlVal(panelPopUp, BIN_Switch_VGain, w[10]);
+    SetCtrlVal(panelPopUp, BIN_Sw_EnableTol, w[11]);
+    SetCtrlVal(panelPopUp, RING_CCDMode, w[12]);
+    SetCtrlVal(panelPopUp, NSLIDE_PixelStart, w[13]);
+    SetCtrlVal(panelPopUp, RING_CCDBGMode, w[14]);
+    SetCtrlVal(panelPopUp, NUM_ScalFact, w[15] / 1000.0);
+  }
+  static Words OnPanels() {
+    float factor = 0;
+    GetCtrlVal(panelPopUp, NUM_ScalFact, &factor);
+    return {U16(panelHandle, NUM_Power),           U16(panelHandle, SW_PowerMode),
+            U16(panelHandle, NEDITVideoThreshold), U16(panelPopUp, NUM_BGValue),
+            U16(panelHandle, SW_Polarity),         U16(panelHandle, DropDEvalmode),
+            U16(panelHandle, NEDITEdgeLeft),       U16(panelHandle, NEDITEdgeRight),
+            U16(panelPopUp, NEDITTeach),           U16(panelPopUp, NEDITTolerance),
+            U16(panelPopUp, BIN_Switch_VGain),     U16(panelPopUp, BIN_Sw_EnableTol),
+            U16(panelPopUp, RING_CCDMode),         U16(panelPopUp, NSLIDE_PixelStart),
+            U16(panelPopUp, RING_CCDBGMode),       ScaleFactorToPara15(factor)};
+  }
+  static Words Variables() {
+    return {power, pwrMode, vThd,  bVal,  polarity, eMode,  eBeg,  eEnd,
+            tVal,  tTol,    iGain, ePoti, ccdMode,  pStart, bMode, para15};
+  }
+  // Status texts shown since `from` (an index into the whole history).
+  static std::vector<std::string> ShownSince(size_t from) {
+    const std::vector<std::string> all = InspectShownTexts(panelHandle, TEXT_Status);
+    return std::vector<std::string>(all.begin() + static_cast<long>(std::min(from, all.size())),
+                                    all.end());
+  }
+  static size_t ShownCount() { return InspectShownTexts(panelHandle, TEXT_Status).size(); }
+
+  std::unique_ptr<sim::SimThread> sensor_;
+  bool started_ = false;
+};
+}  // namespace
+
+TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
+  Start();
+  const Words ram = sensor_->Ram();
+  EnterOnPanels(kPanelSet);
+
+  ASSERT_EQ(SimulateToggle(panelHandle, RBTEeprom), 0);
+  EXPECT_EQ(target, EEPROM);
+  size_t mark = ShownCount();
+  ASSERT_EQ(SimulatePress(panelHandle, BTNSend), 0);
+  // Acts before the release: the frame is on the line already.
+  ASSERT_TRUE(sensor_->WaitForRequests(1, 2.0));
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3}));
+  EXPECT_EQ(sensor_->Requests()[0].words, kPanelSet);
+  EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
+  ASSERT_EQ(SimulateRelease(panelHandle, BTNSend), 0);
+  ASSERT_TRUE(WaitUntil([&] { return sensor_->Eeprom() == kPanelSet; }, 2.0));
+  EXPECT_EQ(sensor_->Ram(), ram) << "the EEPROM order leaves the RAM alone";
+  EXPECT_EQ(Variables(), kPanelSet) << "the panel values were read into the variables";
+
+  Words second = kPanelSet;
+  second[0] = 100;
+  second[9] = 12;
+  EnterOnPanels(second);
+  ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
+  mark = ShownCount();
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
+  ASSERT_TRUE(sensor_->WaitForRequests(2, 2.0));
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3, 1})) << "one frame per click";
+  EXPECT_EQ(sensor_->Requests()[1].words, second);
+  ASSERT_TRUE(WaitUntil([&] { return sensor_->Ram() == second; }, 2.0));
+  EXPECT_EQ(sensor_->Eeprom(), kPanelSet);
+  EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
+  ProcessEventsFor(0.1);
+  EXPECT_EQ(sensor_->Orders().size(), 2u) << "no reply is awaited, nothing else is sent";
+}
+
+TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedClick) {
+  Start();
+  const Words ramSet = {1500, 1, 600, 1024, 0, 7, 5, 1000, 400, 513, 0, 0, 1, 300, 2, 1100};
+  const Words eepromSet = {200, 0, 300, 50, 1, 2, 10, 800, 500, 60, 1, 1, 0, 1, 1, 900};
+  sensor_->SetRam(ramSet);
+  sensor_->SetEeprom(eepromSet);
+
+  for (const int32_t store : {RAM, EEPROM}) {
+    SCOPED_TRACE(store);
+    sensor_->ClearRequests();
+    if (store == EEPROM) {
+      ASSERT_EQ(SimulateToggle(panelHandle, RBTEeprom), 0);
+    }
+    SetCtrlVal(panelHandle, BINSWITCH_UM, 0);
+    const Words sent = Variables();  // the variables go out as they stand
+    const size_t mark = ShownCount();
+
+    ASSERT_EQ(SimulatePress(panelHandle, BTNGet), 0);
+    ProcessEventsFor(0.1);
+    EXPECT_TRUE(sensor_->Orders().empty()) << "get waits for the completed click";
+    ASSERT_EQ(SimulateRelease(panelHandle, BTNGet), 0);
+    ASSERT_TRUE(WaitUntil([&] { return ShownCount() >= mark + 2; }, 3.0));
+
+    ASSERT_EQ(sensor_->Orders(), (std::vector<int>{store == RAM ? 2 : 4}));
+    EXPECT_EQ(sensor_->Requests()[0].words, sent);
+    EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Waiting for parameter-frame ...",
+                                                          "Parameter-frame received! - Line Ok!"}));
+    EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1) << "values are shown in pixels after a get";
+  }
+  EXPECT_EQ(OnPanels(), eepromSet);
+  EXPECT_EQ(Variables(), eepromSet);
+
+  // The RAM set again, to see the range check: power 1500 -> 500, eMode 7 -> 4,
+  // bVal 1024 -> 60, tTol 513 -> 128; the rest as the sensor holds them.
+  ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  ASSERT_TRUE(WaitUntil([] { return StatusLine() == "Parameter-frame received! - Line Ok!"; }, 3));
+  Words checked = ramSet;
+  checked[0] = 500;
+  checked[5] = 4;
+  checked[3] = 60;
+  checked[9] = 128;
+  EXPECT_EQ(Variables(), checked);
+  EXPECT_EQ(OnPanels(), checked);
+  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 400);
+  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 128);
+}
+
+TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) {
+  Start();
+  sensor_->Update([](sim::Config& c) { c.faults.silent = true; });
+  const Words before = Variables();
+  SetCtrlVal(panelHandle, NUM_Power, 777);  // typed, never sent: the panel shows the variable again
+  SetCtrlVal(panelHandle, BINSWITCH_UM, 0);
+  // The clock moves 10 ms per reading: the wait must give up at the first
+  // reading beyond 1.5 s, not at 1.5 s itself.
+  SetTestTimer(100.0, 0.01);
+  const size_t mark = ShownCount();
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  ASSERT_TRUE(WaitUntil([&] { return ShownCount() >= mark + 2; }, 10.0));
+  EXPECT_GT(tdiff, TIMEOUT);
+  EXPECT_LT(tdiff, TIMEOUT + 0.015);
+  ReleaseTestTimer();
+  EXPECT_EQ(ShownSince(mark),
+            (std::vector<std::string>{"Waiting for parameter-frame ...", "Timeout-RS-232..."}));
+  EXPECT_EQ(Variables(), before);
+  EXPECT_EQ(U16(panelHandle, NUM_Power), before[0]);
+  EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1);
+}
+
+TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndFallBackToRam) {
+  Start();
+  struct Step {
+    int button;
+    int32_t target;
+    int ram, eeprom, file;
+  };
+  // Each step flips one button the way the operator does (value change).
+  const Step steps[] = {
+      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTFile, DATFILE, 0, 0, 1}, {RBTFile, RAM, 1, 0, 0},
+      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTEeprom, RAM, 1, 0, 0},   {RBTRam, RAM, 1, 0, 0},
+      {RBTFile, DATFILE, 0, 0, 1},  {RBTRam, RAM, 1, 0, 0},
+  };
+  int n = 0;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(++n);
+    ASSERT_EQ(SimulateToggle(panelHandle, s.button), 0);
+    EXPECT_EQ(target, s.target);
+    EXPECT_EQ(U16(panelHandle, RBTRam), s.ram);
+    EXPECT_EQ(U16(panelHandle, RBTEeprom), s.eeprom);
+    EXPECT_EQ(U16(panelHandle, RBTFile), s.file);
+  }
+  EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
+}
