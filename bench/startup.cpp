@@ -1,21 +1,26 @@
-// Start-up of the real program against the simulated sensor: time from the
-// start of main() to the main panel shown (engine, panels, InitVars and
-// the link bring-up with its four exchanges), compared with what the 19200-baud
-// line alone needs, and the peak memory.
+// Start-up of the real program against the simulated sensor, from process
+// start to the main panel shown: the benchmark starts itself again as a child
+// process for each round (so the time includes loading the program and its
+// libraries), and the child reports the moment its main panel is shown.
+// Also the peak memory of a start-up.
 //
-//   bench_startup   (runs offscreen unless QT_QPA_PLATFORM says otherwise)
-#include <sys/resource.h>
+//   bench_startup [--quick]   (offscreen unless QT_QPA_PLATFORM says otherwise)
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/vantrel.h"
+#include "bench/figures.h"
+#include "bench/sim_process.h"
 #include "display/controls.h"
 #include "display/status.h"
 #include "runtime/inspect.h"
-#include "runtime/utility.h"
-#include "sim/sim_thread.h"
 
 namespace {
 // Bytes on the line during the bring-up: three 36-byte exchanges (line check,
@@ -23,55 +28,75 @@ namespace {
 constexpr double kBringUpBytes = 3 * (36 + 36) + (36 + 72);
 constexpr double kSecondsPerByte = 10.0 / 19200.0;
 
-double Run(bool paced, const char* resource, int argc, char** argv) {
-  sim::Config config;
-  config.paced = paced;
-  sim::SimThread sensor(config);
-  std::string error;
-  if (!sensor.Start(&error)) {
-    std::fprintf(stderr, "simulated sensor: %s\n", error.c_str());
-    std::exit(1);
-  }
-  setenv("VANTREL_COM1", sensor.SlavePath().c_str(), 1);
-  const double start = Timer();
-  if (StartUp(argc, argv, resource) != 0) std::exit(1);
-  const double shown = Timer() - start;
-  if (InspectPanelVisible(panelHandle) != 1 || sensor.Orders().size() != 4) {
-    std::fprintf(stderr, "start-up did not complete: status \"%s\"\n", szStatus);
-    std::exit(1);
-  }
+// The child: start up, report "<seconds when shown> <peak MB>", shut down.
+int Child(const char* device) {
+  setenv("VANTREL_COM1", device, 1);
+  const char* resource = std::getenv("VANTREL_UIR");
+  if (!resource) resource = VANTREL_SOURCE_UIR;
+  char* argv[] = {const_cast<char*>("vantrel"), nullptr};
+  if (StartUp(1, argv, resource) != 0) return 1;
+  const double shown = bench::MonotonicSeconds();
+  if (InspectPanelVisible(panelHandle) != 1) return 1;
+  std::printf("%.6f %.3f %s\n", shown, bench::PeakRssMB(), szStatus);
   ShutDown();
-  sensor.Stop();
-  return shown;
+  return 0;
+}
+
+// One round: returns the seconds from the child's start to its panel shown.
+double Round(const char* self, const std::string& device, double* peakMB) {
+  int fds[2];
+  if (pipe(fds) != 0) std::exit(1);
+  const double started = bench::MonotonicSeconds();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], STDOUT_FILENO);
+    close(fds[0]);
+    execl(self, self, "--child", device.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  char line[256] = "";
+  FILE* in = fdopen(fds[0], "r");
+  const bool got = std::fgets(line, sizeof line, in) != nullptr;
+  std::fclose(in);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  double shown = 0;
+  if (!got || std::sscanf(line, "%lf %lf", &shown, peakMB) != 2) {
+    std::fprintf(stderr, "start-up did not complete: %s\n", line);
+    std::exit(1);
+  }
+  return shown - started;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const double mainStart = Timer();
-  const char* resource = std::getenv("VANTREL_UIR");
-  if (!resource) resource = VANTREL_SOURCE_UIR;
+  if (argc == 3 && std::strcmp(argv[1], "--child") == 0) return Child(argv[2]);
+  const bench::Options options = bench::ParseOptions(argc, argv);
+  const int rounds = options.quick ? 3 : 10;
 
-  // The first start-up also pays for the engine itself (fonts, style).
-  const double first = Run(true, resource, argc, argv);
-  const double firstTotal = Timer() - mainStart;
-  double paced = 0, unpaced = 0;
-  const int rounds = 5;
-  for (int i = 0; i < rounds; ++i) paced += Run(true, resource, argc, argv);
-  for (int i = 0; i < rounds; ++i) unpaced += Run(false, resource, argc, argv);
-
+  bench::SimProcess paced, unpaced;
+  if (!paced.Start({}) || !unpaced.Start({"--unpaced"})) {
+    std::fprintf(stderr, "the simulated sensor did not start\n");
+    return 1;
+  }
+  std::vector<double> pacedTimes, unpacedTimes;
+  double peak = 0, p = 0;
+  for (int i = 0; i < rounds; ++i) {
+    pacedTimes.push_back(Round(argv[0], paced.Path(), &p));
+    peak = std::max(peak, p);
+    unpacedTimes.push_back(Round(argv[0], unpaced.Path(), &p));
+    peak = std::max(peak, p);
+  }
+  std::sort(pacedTimes.begin(), pacedTimes.end());
+  std::sort(unpacedTimes.begin(), unpacedTimes.end());
   const double line = kBringUpBytes * kSecondsPerByte;
-  struct rusage usage;
-  getrusage(RUSAGE_SELF, &usage);
-  std::printf("start of main() to main panel shown (first, paced)    %7.1f ms\n", firstTotal * 1e3);
-  std::printf("  of which start-up procedure                         %7.1f ms\n", first * 1e3);
-  std::printf("start-up procedure, paced 19200 baud (mean of %d)      %7.1f ms\n", rounds,
-              paced / rounds * 1e3);
-  std::printf("  line time of the bring-up's bytes                   %7.1f ms (ratio %.2f)\n",
-              line * 1e3, (paced / rounds) / line);
-  std::printf("start-up procedure, unpaced (mean of %d)               %7.1f ms\n", rounds,
-              unpaced / rounds * 1e3);
-  std::printf("peak memory (max RSS)                                 %7.1f MiB\n",
-              static_cast<double>(usage.ru_maxrss) / 1024.0);
+  // The median: one round disturbed by the machine does not decide.
+  bench::AtMost("startup_paced", pacedTimes[pacedTimes.size() / 2], "s", 0.3);
+  bench::Reference("startup_paced_worst", pacedTimes.back(), "s");
+  bench::Reference("startup_line_time", line, "s");
+  bench::Reference("startup_unpaced", unpacedTimes[unpacedTimes.size() / 2], "s");
+  bench::Reference("startup_peak_rss", peak, "MB", "%.1f");
   return 0;
 }
