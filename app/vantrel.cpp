@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "app/parameter_callbacks.h"
+#include "app/popup.h"
+#include "app/teach.h"
 #include "display/controls.h"
 #include "display/datacurve.h"
 #include "display/panelvalues.h"
@@ -91,6 +94,27 @@ int CC_PANEL(int /*panel*/, int event, void* /*callbackData*/, int /*eventData1*
 void RegisterCallbacks() {
   RegisterPanelCallback("CC_PANEL", CC_PANEL);
   RegisterTransferCallbacks();
+  RegisterPanelCallback("CC_POPUP_PANEL", CC_POPUP_PANEL);
+
+  RegisterCtrlCallback("CC_ButtonTeach", CC_ButtonTeach);
+  RegisterCtrlCallback("CC_BTNTeachBackGround", CC_BTNTeachBackGround);
+
+  RegisterCtrlCallback("CC_NEDITVideoThreshold", CC_NEDITVideoThreshold);
+  RegisterCtrlCallback("CC_DropDEvalmode", CC_DropDEvalmode);
+  RegisterCtrlCallback("CC_DropDCom", CC_DropDCom);
+  RegisterCtrlCallback("CC_NEDITEdgeLeft", CC_NEDITEdgeLeft);
+  RegisterCtrlCallback("CC_NEDITEdgeRight", CC_NEDITEdgeRight);
+  RegisterCtrlCallback("CC_BINSWITCH_UM", CC_BINSWITCH_UM);
+  RegisterCtrlCallback("CC_BTN_CCDSettings", CC_BTN_CCDSettings);
+
+  RegisterCtrlCallback("CC_BIN_Switch_VGain", CC_BIN_Switch_VGain);
+  RegisterCtrlCallback("CC_NSLIDE_PixelStart", CC_NSLIDE_PixelStart);
+  RegisterCtrlCallback("CC_RING_CCDMode", CC_RING_CCDMode);
+  RegisterCtrlCallback("CC_RING_CCDBGMode", CC_RING_CCDBGMode);
+  RegisterCtrlCallback("CC_BIN_Sw_EnableTol", CC_BIN_Sw_EnableTol);
+  RegisterCtrlCallback("CC_NEDITTolerance", CC_NEDITTolerance);
+  RegisterCtrlCallback("CC_NEDITTeach", CC_NEDITTeach);
+  RegisterCtrlCallback("CC_NUM_ScalFact", CC_NUM_ScalFact);
 }
 
 int StartUp(int argc, char** argv, const char* resourceFile) {

@@ -1,0 +1,93 @@
+#include "app/parameter_callbacks.h"
+
+#include "app/popup.h"
+#include "display/controls.h"
+#include "display/datacurve.h"
+#include "display/status.h"
+#include "display/units.h"
+#include "link/datablock.h"
+#include "link/port.h"
+#include "link/sensorinfo.h"
+#include "param/params.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+
+int CC_NEDITVideoThreshold(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
+                           int /*eventData1*/, int /*eventData2*/) {
+  if (event != UI_EVENT_COMMIT && event != UI_EVENT_LEFT_PRESS) return 0;
+  uint16_t threshold = 0;
+  GetCtrlVal(panelHandle, NEDITVideoThreshold, &threshold);
+  SetThresholdArray(threshold);
+  PlotDATACurve(adcbuf);
+  return 0;
+}
+
+int CC_DropDEvalmode(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
+                     int /*eventData1*/, int /*eventData2*/) {
+  if (event != UI_EVENT_VALUE_CHANGED) return 0;
+  uint16_t mode = 0;
+  GetCtrlVal(panelHandle, DropDEvalmode, &mode);
+  SetCtrlAttribute(panelPopUp, NUM_ScalFact, UI_ATTR_DIMMED, mode == 2 ? 0 : 1);
+  return 0;
+}
+
+int CC_DropDCom(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
+                int /*eventData1*/, int /*eventData2*/) {
+  if (event != UI_EVENT_COMMIT && event != UI_EVENT_VALUE_CHANGED) return 0;
+  CloseCom(com);  // a port that was never opened cannot be closed; nothing to do then
+  GetCtrlVal(panelHandle, DropDCom, &com);
+  ShowStatus("Init COM-Port ...");
+  InitRS232(com);
+  return 0;
+}
+
+int CC_NEDITEdgeLeft(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
+                     int /*eventData1*/, int /*eventData2*/) {
+  if (event != UI_EVENT_COMMIT) return 0;
+  uint16_t left = 0;
+  GetCtrlVal(panelHandle, NEDITEdgeLeft, &left);
+  SetGraphCursor(panelHandle, GRAPH_Scope, 2, left, 1.0);
+  return 0;
+}
+
+int CC_NEDITEdgeRight(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
+                      int /*eventData1*/, int /*eventData2*/) {
+  if (event != UI_EVENT_COMMIT) return 0;
+  uint16_t right = 0;
+  GetCtrlVal(panelHandle, NEDITEdgeRight, &right);
+  if (right > ccdmaxpixel) {
+    right = ccdmaxpixel;
+    eEnd = ccdmaxpixel;
+    SetCtrlVal(panelHandle, NEDITEdgeRight, right);
+  }
+  SetGraphCursor(panelHandle, GRAPH_Scope, 3, right, 1.0);
+  return 0;
+}
+
+int CC_BINSWITCH_UM(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
+                    int /*eventData1*/, int /*eventData2*/) {
+  if (event != UI_EVENT_VALUE_CHANGED) return 0;
+  uint16_t pixels = 1;
+  GetCtrlVal(panelHandle, BINSWITCH_UM, &pixels);
+  if (pixels == 0) {
+    SetCtrlVal(panelHandle, NUM_TeachValue, MicrometresScaled(tVal));
+    SetCtrlVal(panelHandle, NUM_Tolerance, MicrometresInt(tTol));
+  } else {
+    SetCtrlVal(panelHandle, NUM_TeachValue, tVal);
+    SetCtrlVal(panelHandle, NUM_Tolerance, tTol);
+  }
+  return 0;
+}
+
+int CC_BTN_CCDSettings(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
+                       int /*eventData1*/, int /*eventData2*/) {
+  if (event != UI_EVENT_COMMIT) return 0;
+  if (hidePopUp == 0) {
+    HidePanel(panelPopUp);
+    hidePopUp = 1;
+  } else {
+    DisplayPanel(panelPopUp);
+    hidePopUp = 0;
+  }
+  return 0;
+}
