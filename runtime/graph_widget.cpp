@@ -1,6 +1,8 @@
 // Display list and painting of the graph control.
 #include "runtime/graph_widget.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,7 +17,7 @@ namespace {
 const QColor kPlotBackground(0x12, 0x19, 0x21);
 const QColor kGrid(0x2c, 0x38, 0x45);
 const QColor kPlotFrame(0x55, 0x62, 0x70);
-constexpr int kFrameMs = 16;  // one frame at 60 Hz
+constexpr qint64 kFrameNs = 1000000000 / 60;  // one frame at 60 Hz
 
 QColor Rgb(int rgb) {
   return QColor::fromRgb(static_cast<QRgb>(rgb & 0xFFFFFF));
@@ -62,13 +64,42 @@ GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
     c.y = y_.min;
   }
   repaintTimer_.setSingleShot(true);
-  repaintTimer_.setInterval(kFrameMs);
-  connect(&repaintTimer_, &QTimer::timeout, this, [this] { update(); });
+  repaintTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&repaintTimer_, &QTimer::timeout, this, [this] { requestPaint(); });
+  clock_.start();
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
+// A change is painted at the next frame: at once when the last paint is a
+// frame old, otherwise when it will be. So the graph is painted at most once a
+// frame, and the newest change is on screen within one frame.
 void GraphWidget::markDirty() {
-  if (!repaintTimer_.isActive()) repaintTimer_.start();
+  const qint64 now = clock_.nsecsElapsed();
+  lastChangeNs_ = now;
+  if (!dirty_) {
+    dirty_ = true;
+    dirtySinceNs_ = now;
+  }
+  if (paintRequested_ || repaintTimer_.isActive()) return;
+  const qint64 sinceLastPaint = now - lastPaintNs_;
+  if (paintCount_ == 0 || sinceLastPaint >= kFrameNs) {
+    requestPaint();
+  } else {
+    repaintTimer_.start(static_cast<int>((kFrameNs - sinceLastPaint + 999999) / 1000000));
+  }
+}
+
+void GraphWidget::requestPaint() {
+  paintRequested_ = true;
+  update();
+}
+
+GraphPaintStats GraphWidget::paintStats() const {
+  return stats_;
+}
+
+void GraphWidget::resetPaintStats() {
+  stats_ = GraphPaintStats{};
 }
 
 int GraphWidget::addXY(std::vector<double> x, std::vector<double> y, int plotStyle, int pointStyle,
@@ -171,6 +202,18 @@ QRectF GraphWidget::plotArea() const {
 
 void GraphWidget::paintEvent(QPaintEvent*) {
   ++paintCount_;
+  const qint64 now = clock_.nsecsElapsed();
+  if (dirty_) {
+    const double newest = static_cast<double>(now - lastChangeNs_) / 1e9;
+    const double oldest = static_cast<double>(now - dirtySinceNs_) / 1e9;
+    ++stats_.paints;
+    stats_.newestMax = std::max(stats_.newestMax, newest);
+    stats_.oldestMax = std::max(stats_.oldestMax, oldest);
+    stats_.newestSum += newest;
+  }
+  dirty_ = false;
+  paintRequested_ = false;
+  lastPaintNs_ = now;
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const QRectF area = plotArea();

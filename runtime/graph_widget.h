@@ -1,13 +1,15 @@
 // The graph control's widget: a display list (plots in drawing order, three
 // cursors that are not plots, manual axis ranges) painted with QPainter.
 //
-// Changing the display list is cheap: it only marks the graph dirty. A short
-// single-shot timer (one frame, ~16 ms) turns the dirty mark into one repaint,
-// so however often the program changes the list, the graph is painted at most
-// about 60 times a second.
+// Changing the display list is cheap: it only marks the graph dirty. The graph
+// is painted at the next frame (at once when the last paint is a frame old, or
+// by a single-shot timer when it will be), so however often the program changes
+// the list it is painted at most 60 times a second, and the newest change is on
+// screen within one frame.
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -48,6 +50,9 @@ class GraphWidget : public QWidget {
   const GraphCursorState& cursor(int index) const { return cursors_[index]; }
   const GraphAxisState& axis(int axis) const { return axis == 0 ? x_ : y_; }
   long paintCount() const { return paintCount_; }
+  // How long changes waited to be painted, since the last reset.
+  GraphPaintStats paintStats() const;
+  void resetPaintStats();
   // What the graph shows, in words (its accessible value).
   QString describe() const;
 
@@ -58,6 +63,7 @@ class GraphWidget : public QWidget {
 
  private:
   void markDirty();
+  void requestPaint();
   QRectF plotArea() const;
 
   GraphAxisState x_, y_;
@@ -66,4 +72,9 @@ class GraphWidget : public QWidget {
   int nextHandle_ = 1;
   long paintCount_ = 0;
   QTimer repaintTimer_;
+  QElapsedTimer clock_;
+  bool dirty_ = false;           // changed since the last paint
+  bool paintRequested_ = false;  // update() asked for, paint not yet done
+  qint64 dirtySinceNs_ = 0, lastChangeNs_ = 0, lastPaintNs_ = 0;
+  GraphPaintStats stats_;
 };

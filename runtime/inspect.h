@@ -32,6 +32,15 @@ int InspectGraphCursor(int panel, int graph, int cursor, double* x, double* y);
 int InspectGraphAxis(int panel, int graph, int axis, GraphAxisInfo* out);
 // Number of times the graph has actually been painted (for the repaint throttle).
 long InspectGraphPaintCount(int panel, int graph);
+// How long changes of the display list waited until they were painted, over the
+// paints since the last reset: for the newest change a paint showed, and for the
+// oldest one it had waited for (seconds).
+struct GraphPaintStats {
+  long paints = 0;  // paints that showed a change
+  double newestMax = 0.0, newestSum = 0.0, oldestMax = 0.0;
+};
+int InspectGraphPaintStats(int panel, int graph, GraphPaintStats* out);
+int ResetGraphPaintStats(int panel, int graph);
 
 // ---- Panels and controls ----------------------------------------------------------
 struct ControlInfo {

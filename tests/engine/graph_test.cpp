@@ -132,3 +132,27 @@ TEST(GraphRepaint, ManyModelChangesGiveFewPaints) {
       << updates << " updates in " << elapsed << " s gave " << paints << " paints";
   EXPECT_EQ(InspectGraphPlots(h, kCurve).size(), 1u);
 }
+
+TEST(GraphRepaint, AChangeAfterAQuietSpellIsPaintedAtTheNextFrameAndCounted) {
+  KindsPanel p;
+  const int h = p.handle();
+  std::vector<uint16_t> x(256), y(256);
+  for (int i = 0; i < 256; ++i) x[i] = static_cast<uint16_t>(4 * i);
+  ASSERT_TRUE(WaitUntil([&] { return InspectGraphPaintCount(h, kCurve) > 0; }, 5.0));
+  ProcessEventsFor(0.05);  // the last paint is more than a frame old
+  ASSERT_EQ(ResetGraphPaintStats(h, kCurve), 0);
+  const long before = InspectGraphPaintCount(h, kCurve);
+  for (int round = 0; round < 5; ++round) {
+    Plot(h, kCurve, x, y, 0xFF0000);
+    ASSERT_TRUE(WaitUntil([&] { return InspectGraphPaintCount(h, kCurve) > before + round; }, 5.0));
+    ProcessEventsFor(0.03);
+  }
+  GraphPaintStats stats;
+  ASSERT_EQ(InspectGraphPaintStats(h, kCurve, &stats), 0);
+  EXPECT_EQ(stats.paints, 5);
+  // Not a timing figure: a change that waited for a timer of its own, or for
+  // the next change, would show here as a wait of several frames or more.
+  EXPECT_LT(stats.oldestMax, 0.1);
+  EXPECT_LE(stats.newestMax, stats.oldestMax);
+  EXPECT_EQ(InspectGraphPaintStats(h, 999, &stats), UIE_NO_SUCH_CONTROL);
+}
