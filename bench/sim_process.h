@@ -18,8 +18,9 @@ namespace bench {
 class SimProcess {
  public:
   // Starts vantrel-sim with `options` (e.g. {"--unpaced"}) behind a link in
-  // /tmp; false when it does not come up within 5 s.
-  bool Start(const std::vector<std::string>& options) {
+  // /tmp, its standard output (the request log with --log) into `output`;
+  // false when it does not come up within 5 s.
+  bool Start(const std::vector<std::string>& options, const std::string& output = "/dev/null") {
     link_ = "/tmp/vantrel-bench-" + std::to_string(getpid()) + "-" + std::to_string(++count_);
     unlink(link_.c_str());
     std::vector<std::string> args = {VANTREL_SIM_BIN, "--link", link_};
@@ -30,8 +31,8 @@ class SimProcess {
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
-      // Its banner and log are not the benchmark's figures.
-      freopen("/dev/null", "w", stdout);
+      // Its log is not the benchmark's figures.
+      if (!freopen(output.c_str(), "w", stdout)) _exit(126);
       execv(argv[0], argv.data());
       _exit(127);
     }
