@@ -1,0 +1,315 @@
+// The parameter controls of both panels against the running program: the
+// graphs, displays and dimmed states they change at once, the variables they
+// leave alone, and the port change that brings the link up again.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "display/datacurve.h"
+#include "link/sensorinfo.h"
+#include "runtime/rs232.h"
+#include "tests/e2e/operated_program.h"
+#include "tests/support/wait.h"
+
+namespace {
+using Texts = std::vector<std::string>;
+using Orders = std::vector<int>;
+
+class ParameterControls : public OperatedProgram {
+ protected:
+  static sim::Config SmallLine() {
+    sim::Config config = Unpaced();
+    config.ccd_type = 3;  // 512 pixels
+    return config;
+  }
+  // A sensor that never answers: the bring-up's waits pass on a clock that
+  // moves on by itself, so they cost no real time.
+  void StartSilent() {
+    sim::Config config = Unpaced();
+    config.faults.silent = true;
+    SetTestTimer(0.0, 0.01);
+    Start(config);
+    ReleaseTestTimer();
+  }
+  static float ScaleFactorShown() {
+    float factor = 0;
+    GetCtrlVal(panelPopUp, NUM_ScalFact, &factor);
+    return factor;
+  }
+  // The data graph's threshold line: the second of its two curves.
+  static std::vector<double> ThresholdLine() {
+    const auto plots = InspectGraphPlots(panelHandle, GRAPH_Data);
+    if (plots.size() != 2) return {};
+    return plots[1].y;
+  }
+};
+}  // namespace
+
+TEST_F(ParameterControls, ThresholdLineFollowsTheEditOnCommitAndOnPressButVThdStays) {
+  Start();
+  const uint16_t threshold = vThd;
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITVideoThreshold, 700), 0);
+  EXPECT_EQ(ThresholdLine(), std::vector<double>(VIDEO_SAMPLES, 700.0));
+  EXPECT_EQ(thdArray[255], 700);
+  EXPECT_EQ(vThd, threshold);
+
+  // A press redraws at the value the control holds before the click changes it.
+  SetCtrlVal(panelHandle, NEDITVideoThreshold, 600);
+  ASSERT_EQ(SimulatePress(panelHandle, NEDITVideoThreshold), 0);
+  EXPECT_EQ(ThresholdLine(), std::vector<double>(VIDEO_SAMPLES, 600.0));
+  SimulateRelease(panelHandle, NEDITVideoThreshold);
+  EXPECT_EQ(vThd, threshold);
+  EXPECT_EQ(sensor_->Orders(), Orders{}) << "nothing goes to the sensor";
+}
+
+TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
+  Start(SmallLine());
+  ASSERT_EQ(ccdmaxpixel, 512);
+  eEnd = 300;
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1024), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 512);
+  EXPECT_EQ(eEnd, 512);
+  EXPECT_DOUBLE_EQ(CursorX(3), 512.0);
+
+  eEnd = 300;
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 400), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 400);
+  EXPECT_EQ(eEnd, 300) << "changed only when cut back";
+  EXPECT_DOUBLE_EQ(CursorX(3), 400.0);
+}
+
+TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursorsOnly) {
+  Start();
+  ASSERT_EQ(ccdmaxpixel, 1024);
+  eEnd = 700;
+  eBeg = 5;
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1000), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 1000);
+  EXPECT_DOUBLE_EQ(CursorX(3), 1000.0);
+  // The whole line is not beyond it.
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1024), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 1024);
+  EXPECT_DOUBLE_EQ(CursorX(3), 1024.0);
+  EXPECT_EQ(eEnd, 700);
+
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeLeft, 200), 0);
+  EXPECT_DOUBLE_EQ(CursorX(2), 200.0);
+  double x = 0, y = 0;
+  InspectGraphCursor(panelHandle, GRAPH_Scope, 2, &x, &y);
+  EXPECT_DOUBLE_EQ(y, 1.0);
+  EXPECT_EQ(eBeg, 5);
+  EXPECT_EQ(sensor_->Orders(), Orders{});
+}
+
+TEST_F(ParameterControls, BeforeAnyCcdInformationTheRightLimitIsCutBackToZero) {
+  StartSilent();
+  ASSERT_EQ(ccdmaxpixel, 0);
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 800), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 0);
+  EXPECT_EQ(eEnd, 0);
+  EXPECT_DOUBLE_EQ(CursorX(3), 0.0);
+}
+
+TEST_F(ParameterControls, PixelStartIsHeldToAWindowThatFitsTheLine) {
+  Start();
+  ShowSettingsPanel();
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDMode, 1), 0);
+  const uint16_t start = pStart;
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NSLIDE_PixelStart, 800), 0);
+  EXPECT_EQ(U16(panelPopUp, NSLIDE_PixelStart), 769);
+  EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 1024);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NSLIDE_PixelStart, 500), 0);
+  EXPECT_EQ(U16(panelPopUp, NSLIDE_PixelStart), 500);
+  EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 755);
+  EXPECT_EQ(pStart, start);
+}
+
+TEST_F(ParameterControls, PixelStartOnTheSmallLine) {
+  Start(SmallLine());
+  ShowSettingsPanel();
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDMode, 1), 0);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NSLIDE_PixelStart, 300), 0);
+  EXPECT_EQ(U16(panelPopUp, NSLIDE_PixelStart), 257);
+  EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 512);
+}
+
+TEST_F(ParameterControls, PixelStartBeforeAnyCcdInformationKeepsToTheSmallLine) {
+  StartSilent();
+  ASSERT_EQ(ccdmaxpixel, 0);
+  ShowSettingsPanel();
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDMode, 1), 0);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NSLIDE_PixelStart, 600), 0);
+  EXPECT_EQ(U16(panelPopUp, NSLIDE_PixelStart), 257);
+  EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 512);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NSLIDE_PixelStart, 100), 0);
+  EXPECT_EQ(U16(panelPopUp, NSLIDE_PixelStart), 100);
+  EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 355);
+}
+
+TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariables) {
+  const std::array<uint16_t, 16> ram = {500, 0,   512, 64, 1, 2, 1, 1024,
+                                        512, 100, 1,   0,  0, 1, 0, 1000};
+  Start(Unpaced(), &ram);
+  ShowSettingsPanel();
+  ASSERT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 0) << "evaluation mode 2";
+
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // to micrometres
+  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
+  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 780);
+
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.1), 0);
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // pixels
+  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 512);
+  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 100);
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // micrometres
+  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 4392);
+  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 780);
+
+  // The edits show their own value, the teach value without the scale factor.
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 100), 0);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 512), 0);
+  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
+  // The tolerance edit is open while the tolerance comes from the panel.
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTolerance, 50), 0);
+  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 390);
+  EXPECT_EQ(tVal, 512);
+  EXPECT_EQ(tTol, 100);
+
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // pixels
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 300), 0);
+  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 300);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTolerance, 60), 0);
+  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 60);
+  EXPECT_EQ(tVal, 512);
+  EXPECT_EQ(tTol, 100);
+  EXPECT_EQ(sensor_->Orders(), Orders{});
+}
+
+TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecisionRule) {
+  Start();
+  ShowSettingsPanel();
+  ASSERT_EQ(SimulateSelectItem(panelHandle, DropDEvalmode, 2), 0);
+  ASSERT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 0);
+  EXPECT_EQ(eMode, 1) << "the evaluation mode reaches eMode only with the panel values";
+
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.15), 0);
+  EXPECT_FLOAT_EQ(scaleF, 1.15f);
+  EXPECT_EQ(para15, 1150);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.009), 0);
+  EXPECT_FLOAT_EQ(scaleF, 1.009f);
+  EXPECT_EQ(para15, 1008);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 0.9), 0);
+  EXPECT_FLOAT_EQ(ScaleFactorShown(), 0.9f);
+  EXPECT_EQ(para15, 900);
+
+  ASSERT_EQ(SimulateSelectItem(panelHandle, DropDEvalmode, 1), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 1);
+  EXPECT_EQ(sensor_->Orders(), Orders{});
+}
+
+TEST_F(ParameterControls, CcdModeAndToleranceSwitchDimTheirControlsOnly) {
+  Start();
+  ShowSettingsPanel();
+  const uint16_t mode = ccdMode, enable = ePoti;
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDMode, 1), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NSLIDE_PixelStart), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NUM_PixelEnd), 0);
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDMode, 2), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NSLIDE_PixelStart), 1);
+  EXPECT_EQ(Dimmed(panelPopUp, NUM_PixelEnd), 1);
+  EXPECT_EQ(ccdMode, mode);
+
+  ASSERT_EQ(Dimmed(panelPopUp, NEDITTolerance), 1);
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);  // to 0: tolerance from the panel
+  EXPECT_EQ(Dimmed(panelPopUp, NEDITTolerance), 0);
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NEDITTolerance), 1);
+  EXPECT_EQ(ePoti, enable);
+
+  const uint16_t gain = iGain;
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Switch_VGain), 0);
+  EXPECT_EQ(iGain, gain) << "the gain waits for the next reading of the panels";
+}
+
+TEST_F(ParameterControls, BackgroundModeOffersValueOrTeachAndNoTeachWhileALoopRuns) {
+  Start();
+  ShowSettingsPanel();
+  const uint16_t mode = bMode;
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDBGMode, 1), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NUM_BGValue), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
+  EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 1);
+
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDBGMode, 2), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NUM_BGValue), 1);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 0);
+
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDBGMode, 0), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NUM_BGValue), 1);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
+  EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 1);
+  EXPECT_EQ(bMode, mode);
+
+  stop_flag = 0;  // an acquisition loop runs
+  ASSERT_EQ(SimulateSelectItem(panelPopUp, RING_CCDBGMode, 2), 0);
+  stop_flag = 1;
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
+  EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 1);
+}
+
+TEST_F(ParameterControls, SettingsButtonTogglesThePanelAndItsCloseButtonHidesItAlike) {
+  Start();
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
+  EXPECT_EQ(InspectPanelVisible(panelPopUp), 1);
+  EXPECT_EQ(hidePopUp, 0);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
+  EXPECT_EQ(InspectPanelVisible(panelPopUp), 0);
+  EXPECT_EQ(hidePopUp, 1);
+
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
+  ASSERT_EQ(SimulateClosePanel(panelPopUp), 0);
+  EXPECT_EQ(InspectPanelVisible(panelPopUp), 0);
+  EXPECT_EQ(hidePopUp, 1);
+  EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
+  EXPECT_EQ(InspectPanelVisible(panelPopUp), 1) << "the next click shows it again";
+}
+
+TEST_F(ParameterControls, PortWithoutSensorAndBackBringsTheLinkUpAgain) {
+  setenv("VANTREL_COM2", "/nonexistent/vantrel-no-sensor", 1);
+  Start();
+  ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 2), 0);
+  EXPECT_EQ(com, 2);
+  // The selection raises a value change and a commit: two bring-ups.
+  const Texts noSensor = TextsSinceMark();
+  ASSERT_EQ(noSensor.size(), 4u);
+  EXPECT_EQ(noSensor[0], "Init COM-Port ...");
+  EXPECT_EQ(noSensor[2], "Init COM-Port ...");
+  EXPECT_EQ(noSensor[1], noSensor[3]);
+  EXPECT_NE(noSensor[1].find("port"), std::string::npos) << noSensor[1];
+  EXPECT_EQ(GetInQLen(1), RS232_PORT_NOT_OPEN) << "the old port was closed";
+  EXPECT_EQ(sensor_->Orders(), Orders{});
+
+  MarkTexts();
+  ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 1), 0);
+  EXPECT_EQ(com, 1);
+  EXPECT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10, 5, 2, 7, 10}));
+  const Texts bringUp = {"Init COM-Port ...",
+                         "Echo Check - Line Ok!",
+                         "Waiting for parameter-frame ...",
+                         "Parameter-frame received! - Line Ok!",
+                         "Waiting for firmware info ...",
+                         sim::kDefaultFirmware,
+                         sim::kDefaultFirmware};
+  Texts twice = bringUp;
+  twice.insert(twice.end(), bringUp.begin(), bringUp.end());
+  EXPECT_EQ(TextsSinceMark(), twice);
+  EXPECT_EQ(StatusLine(), std::string(sim::kDefaultFirmware));
+  unsetenv("VANTREL_COM2");
+}
