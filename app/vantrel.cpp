@@ -1,7 +1,5 @@
 #include "app/vantrel.h"
 
-#include <cstdio>
-
 #include "app/parameter_callbacks.h"
 #include "app/popup.h"
 #include "app/teach.h"
@@ -25,18 +23,6 @@ constexpr int SETTINGS_PANEL = 2;
 constexpr int INFO_TEXT_COLOR = 0x0080FF;
 constexpr int INFO_TEXT_BGCOLOR = 0xFFFFFF;
 
-const char* LoadFailure(int result) {
-  switch (result) {
-    case UIE_FILE_NOT_FOUND:
-      return "file not found or unreadable";
-    case UIE_BAD_RESOURCE:
-      return "not a valid panel resource";
-    case UIE_NO_SUCH_RESOURCE_PANEL:
-      return "panel missing from the file";
-    default:
-      return "cannot be loaded";
-  }
-}
 }  // namespace
 
 void ShowInfoText(const char* text, int left, int top, int pointSize) {
@@ -120,15 +106,12 @@ void RegisterCallbacks() {
 int StartUp(int argc, char** argv, const char* resourceFile) {
   if (!InitRuntime(argc, argv)) return -1;
   RegisterCallbacks();
+  // The engine explains a refused panel resource in one line on stderr; the
+  // whole file is checked at the first load, so nothing has been shown yet.
   panelHandle = LoadPanel(0, resourceFile, MAIN_PANEL);
-  if (panelHandle < 0) {
-    std::fprintf(stderr, "vantrel: main panel of %s: %s\n", resourceFile, LoadFailure(panelHandle));
-    return -1;
-  }
+  if (panelHandle < 0) return -1;
   panelPopUp = LoadPanel(panelHandle, resourceFile, SETTINGS_PANEL);
   if (panelPopUp < 0) {
-    std::fprintf(stderr, "vantrel: settings panel of %s: %s\n", resourceFile,
-                 LoadFailure(panelPopUp));
     DiscardPanel(panelHandle);
     return -1;
   }

@@ -272,7 +272,8 @@ bool ParseColor(const QString& text, int* color) {
   return true;
 }
 
-int ParsePanelResource(const QByteArray& json, int panelNumber, PanelSpec* out, QString* error) {
+int ParsePanelResource(const QByteArray& json, int panelNumber, PanelSpec* out, QString* error,
+                       std::vector<PanelSpec>* all) {
   QJsonParseError parseError;
   const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
   if (doc.isNull()) {
@@ -298,16 +299,32 @@ int ParsePanelResource(const QByteArray& json, int panelNumber, PanelSpec* out, 
     *error = "\"panels\" must be a list";
     return UIE_BAD_RESOURCE;
   }
+  // Every panel is read, not only the one asked for: a fault anywhere in the
+  // file is found before the first window is built.
+  std::vector<PanelSpec> panels;
   for (const QJsonValue& v : root.value("panels").toArray()) {
     if (!v.isObject() || !v.toObject().value("number").isDouble()) {
       *error = "every panel must be an object with a \"number\"";
       return UIE_BAD_RESOURCE;
     }
-    if (v.toObject().value("number").toDouble() != panelNumber) continue;
     PanelSpec spec;
-    spec.number = panelNumber;
+    if (!Reader("panel").integer(v.toObject(), "number", &spec.number, true)) {
+      *error = "a panel \"number\" must be an integer";
+      return UIE_BAD_RESOURCE;
+    }
+    for (const PanelSpec& earlier : panels) {
+      if (earlier.number == spec.number) {
+        *error = QString("panel number %1 appears twice").arg(spec.number);
+        return UIE_BAD_RESOURCE;
+      }
+    }
     if (!ReadPanel(v.toObject(), &spec, error)) return UIE_BAD_RESOURCE;
-    *out = std::move(spec);
+    panels.push_back(std::move(spec));
+  }
+  for (const PanelSpec& spec : panels) {
+    if (spec.number != panelNumber) continue;
+    *out = spec;
+    if (all != nullptr) *all = std::move(panels);
     return 0;
   }
   *error = QString("no panel number %1 in the file").arg(panelNumber);

@@ -65,10 +65,12 @@ struct PanelSpec {
   std::vector<DecorationSpec> decorations;
 };
 
-// Finds panel `panelNumber` in the resource text and describes it. Returns 0,
-// UIE_BAD_RESOURCE (malformed file or panel; `error` says what and where) or
-// UIE_NO_SUCH_RESOURCE_PANEL.
-int ParsePanelResource(const QByteArray& json, int panelNumber, PanelSpec* out, QString* error);
+// Reads every panel of the resource text and describes panel `panelNumber`
+// (and, when `all` is given, every panel of the file). Returns 0,
+// UIE_BAD_RESOURCE (malformed file or any malformed panel; `error` says what
+// and where) or UIE_NO_SUCH_RESOURCE_PANEL.
+int ParsePanelResource(const QByteArray& json, int panelNumber, PanelSpec* out, QString* error,
+                       std::vector<PanelSpec>* all = nullptr);
 
 // "0xRRGGBB" (or a JSON number) to an integer colour; false when malformed.
 bool ParseColor(const QString& text, int* color);

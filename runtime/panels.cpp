@@ -21,6 +21,36 @@ QString ResolveResourceFile(const char* fileName) {
   return QDir::current().filePath(name);
 }
 
+// A callback name registered for the other kind (a panel callback named on a
+// control, or the reverse) would be called with the wrong arguments: refuse
+// the file. Names nobody registered are only reported when the panel is built.
+bool CallbackKindsMatch(const std::vector<PanelSpec>& panels, QString* error) {
+  for (const PanelSpec& panel : panels) {
+    const std::string name = panel.callback.toStdString();
+    if (!name.empty() && LookUpPanelCallback(name) == nullptr &&
+        LookUpCtrlCallback(name) != nullptr) {
+      *error = QString("panel %1: \"%2\" is a control callback, not a panel callback")
+                   .arg(panel.number)
+                   .arg(panel.callback);
+      return false;
+    }
+    for (const ControlSpec& c : panel.controls) {
+      const std::string cname = c.callback.toStdString();
+      if (!cname.empty() && LookUpCtrlCallback(cname) == nullptr &&
+          LookUpPanelCallback(cname) != nullptr) {
+        *error = QString(
+                     "panel %1, control id %2: \"%3\" is a panel callback, not a control "
+                     "callback")
+                     .arg(panel.number)
+                     .arg(c.id)
+                     .arg(c.callback);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 void DiscardWindow(PanelWindow* window) {
   Engine& e = TheEngine();
   // Child panels are owned by their parent's window and would go with it;
@@ -54,12 +84,15 @@ int LoadPanel(int parent, const char* fileName, int panelNumber) {
   const QString path = ResolveResourceFile(fileName);
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    std::fprintf(stderr, "panel resource %s: cannot be read\n", qPrintable(path));
+    std::fprintf(stderr, "panel resource %s: cannot be read: %s\n", qPrintable(path),
+                 qPrintable(file.errorString()));
     return UIE_FILE_NOT_FOUND;
   }
   PanelSpec spec;
+  std::vector<PanelSpec> all;
   QString error;
-  const int result = ParsePanelResource(file.readAll(), panelNumber, &spec, &error);
+  int result = ParsePanelResource(file.readAll(), panelNumber, &spec, &error, &all);
+  if (result == 0 && !CallbackKindsMatch(all, &error)) result = UIE_BAD_RESOURCE;
   if (result < 0) {
     std::fprintf(stderr, "panel resource %s: %s\n", qPrintable(path), qPrintable(error));
     return result;

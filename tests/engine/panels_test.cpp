@@ -216,6 +216,54 @@ TEST(PanelLoading, ReportsMissingAndMalformedResources) {
             UIE_BAD_RESOURCE);
 }
 
+int AControlCallback(int, int, int, void*, int, int) {
+  return 0;
+}
+int APanelCallback(int, int, void*, int, int) {
+  return 0;
+}
+
+TEST(PanelLoading, RefusesCallbacksOfTheWrongKindAndFaultsInAnyPanel) {
+  RegisterCtrlCallback("KindTestControl", AControlCallback);
+  RegisterPanelCallback("KindTestPanel", APanelCallback);
+  const std::string button = R"({"id": 1, "kind": "command", "left": 0, "top": 0, "width": 10,
+                                  "height": 10, "callback": "%c"})";
+  auto resource = [&](const std::string& panelCallback, const std::string& controlCallback,
+                      const std::string& secondPanelControls) {
+    std::string c = button;
+    c.replace(c.find("%c"), 2, controlCallback);
+    return R"({"format": "vantrel-panel-resource", "version": 1, "panels": [
+      {"number": 1, "width": 100, "height": 50, "callback": ")" +
+           panelCallback + R"(", "controls": [)" + c + R"(]},
+      {"number": 2, "width": 100, "height": 50, "controls": [)" +
+           secondPanelControls + "]}]}";
+  };
+  const int good = LoadPanel(
+      0, WriteTempFile("kinds-good.uir", resource("KindTestPanel", "KindTestControl", "")).c_str(),
+      1);
+  EXPECT_GT(good, 0);
+  DiscardPanel(good);
+  EXPECT_EQ(
+      LoadPanel(0,
+                WriteTempFile("kinds-panel.uir", resource("KindTestControl", "KindTestControl", ""))
+                    .c_str(),
+                1),
+      UIE_BAD_RESOURCE);
+  EXPECT_EQ(
+      LoadPanel(
+          0,
+          WriteTempFile("kinds-ctrl.uir", resource("KindTestPanel", "KindTestPanel", "")).c_str(),
+          1),
+      UIE_BAD_RESOURCE);
+  // A slip in panel 2 is found when panel 1 is loaded, before any window exists.
+  EXPECT_EQ(LoadPanel(0,
+                      WriteTempFile("kinds-second.uir",
+                                    resource("KindTestPanel", "KindTestControl", "{\"id\": 1}"))
+                          .c_str(),
+                      1),
+            UIE_BAD_RESOURCE);
+}
+
 TEST(PanelLoading, RelativeNamesLookBesideTheProgramFirst) {
   RegisterRecorders();
   const QString name = QString("panel-lookup-%1.uir").arg(getpid());
