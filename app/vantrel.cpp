@@ -1,5 +1,7 @@
 #include "app/vantrel.h"
 
+#include "app/acquisition.h"
+#include "app/dataloop.h"
 #include "app/parameter_callbacks.h"
 #include "app/popup.h"
 #include "app/teach.h"
@@ -79,6 +81,9 @@ int CC_PANEL(int /*panel*/, int event, void* /*callbackData*/, int /*eventData1*
 
 void RegisterCallbacks() {
   RegisterPanelCallback("CC_PANEL", CC_PANEL);
+  RegisterCtrlCallback("CC_BTNRun", CC_BTNRun);
+  RegisterCtrlCallback("CC_BTNStop", CC_BTNStop);
+  RegisterCtrlCallback("CC_BTNData", CC_BTNData);
   RegisterTransferCallbacks();
   RegisterPanelCallback("CC_POPUP_PANEL", CC_POPUP_PANEL);
 

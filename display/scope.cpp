@@ -1,6 +1,140 @@
 #include "display/scope.h"
 
+#include <cmath>
+
+#include "display/controls.h"
+#include "link/sensorinfo.h"
+#include "param/params.h"
+#include "runtime/userint.h"
+
 uint16_t pix1 = 0;
 uint16_t edcnt = 0;
 uint16_t mvstart = 0;
 uint16_t mvend = 0;
+
+namespace {
+constexpr double CURSOR_HEIGHT = 0.75;
+constexpr double BAND_TOP = 0.25;  // bands below, bars above
+constexpr double BAR_TOP = 1.0;
+constexpr int UNIT_PIXELS = 1;
+
+// Position the evaluation reports: an edge, or the middle of both edges.
+uint16_t EvaluatedPosition(uint16_t first, uint16_t second) {
+  if (eMode == 0) return first;
+  if (eMode == 1) return second;
+  if (first == 0 || second == 0) return 1;
+  return static_cast<uint16_t>((static_cast<int>(first) + static_cast<int>(second)) / 2);
+}
+
+// Pixels to micrometres with the fixed pitch.
+uint16_t Micrometres(uint16_t pixels) {
+  return static_cast<uint16_t>((PPITCH * static_cast<int32_t>(pixels)) / 1000);
+}
+
+// Pixels to micrometres times the scale factor, truncated toward zero.
+uint16_t ScaledMicrometres(uint16_t pixels) {
+  const double value = static_cast<double>(scaleF) * PPITCH * pixels / 1000.0;
+  // A scale factor that is not a plain positive number shows 0 rather than an
+  // undefined conversion.
+  if (!(value >= 0.0) || value >= 4294967296.0) return 0;
+  return static_cast<uint16_t>(static_cast<uint32_t>(value));
+}
+
+void ShowReadOuts() {
+  int unit = UNIT_PIXELS;
+  GetCtrlVal(panelHandle, BINSWITCH_UM, &unit);
+  const bool pixels = (unit == UNIT_PIXELS);
+  SetCtrlVal(panelHandle, NUM_FirstEdge, pixels ? pp[0] : Micrometres(pp[0]));
+  SetCtrlVal(panelHandle, NUM_SecondEdge, pixels ? pp[1] : Micrometres(pp[1]));
+  SetCtrlVal(panelHandle, NUM_MeasuredValue, pixels ? pp[2] : ScaledMicrometres(pp[2]));
+  SetCtrlVal(panelHandle, NUM_TeachValue, pixels ? pp[3] : ScaledMicrometres(pp[3]));
+  SetCtrlVal(panelHandle, NUM_Tolerance, pixels ? pp[4] : Micrometres(pp[4]));
+}
+
+// A window of 256 pixels must lie on the line: it starts at 768 at most on a
+// 1024-pixel line, at 256 at most on any other (or an unknown) line.
+uint16_t LimitWindowStart(uint16_t start) {
+  const uint16_t highest = (ccdmaxpixel == 1024) ? 768 : 256;
+  return start > highest ? highest : start;
+}
+
+void DrawBar(double left, double right) {
+  PlotRectangle(panelHandle, GRAPH_Scope, left, BAND_TOP, right, BAR_TOP, COLOR_BAR, COLOR_BAR);
+}
+
+void DrawBand(int left, int right) {
+  PlotRectangle(panelHandle, GRAPH_Scope, left, 0.0, right, BAND_TOP, COLOR_BAND, COLOR_BAND);
+}
+
+// Ends of a band kept on the line: left at 1 at least, right at 1024 at most.
+int LimitBandLeft(int left) {
+  return left < 0 ? 1 : left;
+}
+int LimitBandRight(int right) {
+  return right > 1023 ? 1024 : right;
+}
+}  // namespace
+
+void PlotRAWValues() {
+  const uint16_t first = pp[0];
+  const uint16_t second = pp[1];
+
+  uint16_t position = EvaluatedPosition(first, second);
+  if (eMode != 2) scaleF = 1.0f;
+
+  ShowReadOuts();
+
+  tVal = pp[3];
+  tTol = pp[4];
+  pix1 = pp[5];
+  edcnt = pp[6];
+  mvstart = pp[7];
+  mvend = pp[8];
+
+  uint16_t low = 0;
+  uint16_t high = 0;
+  if (ccdMode == 1 || ccdMode == 2) {
+    low = LimitWindowStart(ccdMode == 1 ? pStart : pix1);
+    high = static_cast<uint16_t>(low + 256);
+    SetAxisScalingMode(panelHandle, GRAPH_Scope, UI_AXIS_X, UI_SCALE_MANUAL, low, high);
+  } else {
+    low = 0;
+    high = (ccdmaxpixel == 1024) ? 1024 : 512;
+    SetAxisScalingMode(panelHandle, GRAPH_Scope, UI_AXIS_X, UI_SCALE_MANUAL, low, high);
+    SetGraphCursor(panelHandle, GRAPH_Scope, 2, eBeg, CURSOR_HEIGHT);
+    SetGraphCursor(panelHandle, GRAPH_Scope, 3, eEnd, CURSOR_HEIGHT);
+  }
+
+  DeleteGraphPlot(panelHandle, GRAPH_Scope, UI_ALL_PLOTS, UI_REDRAW_NONE);
+
+  if (position < low) position = low;
+  if (position > high) position = high;
+  SetGraphCursor(panelHandle, GRAPH_Scope, 1, position, CURSOR_HEIGHT);
+
+  // A single edge: one bar on the side with the higher end level (left when
+  // equal). Any other count: from the line's start to the first edge and from
+  // the second edge to its end.
+  if (edcnt == 1) {
+    if (mvstart < mvend) {
+      DrawBar(first, high);
+    } else {
+      DrawBar(low, first);
+    }
+  } else {
+    DrawBar(low, first);
+    DrawBar(second, high);
+  }
+
+  const int half = tVal / 2;
+  const int tolerance = tTol / 2;
+  if (eMode == 2) {
+    // Two bands, tVal/2 either side of the evaluated position.
+    const int centre = position;
+    DrawBand(LimitBandLeft(centre - half - tolerance), LimitBandRight(centre - half + tolerance));
+    DrawBand(centre + half - tolerance, centre + half + tolerance);
+  } else {
+    const int setPoint = tVal;
+    const int width = tTol;
+    DrawBand(LimitBandLeft(setPoint - width), LimitBandRight(setPoint + width));
+  }
+}

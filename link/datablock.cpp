@@ -1,4 +1,60 @@
 #include "link/datablock.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "display/status.h"
+#include "link/frame.h"
+#include "link/port.h"
+#include "link/replywait.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+#include "runtime/utility.h"
+
 uint16_t adcbuf[VIDEO_SAMPLES] = {};
 int32_t ref_flag = 0;
+
+namespace {
+// The block request: sync, order, block start, last-block flag, then zeros.
+void BuildBlockRequest(int start, int last) {
+  std::memset(szWriteBuf, 0, FRAME_LEN);
+  const uint16_t words[4] = {static_cast<uint16_t>(com232::sync), ORD_DATA64,
+                             static_cast<uint16_t>(start), static_cast<uint16_t>(last)};
+  for (int i = 0; i < 4; ++i) {
+    szWriteBuf[2 * i] = static_cast<char>(words[i] >> 8);
+    szWriteBuf[2 * i + 1] = static_cast<char>(words[i] & 0xFF);
+  }
+}
+}  // namespace
+
+int ReadData64(int start, int last) {
+  order = ORD_DATA64;
+  FlushOutQ(com);
+  FlushInQ(com);
+  BuildBlockRequest(start, last);
+  WriteFrame(com);
+  ShowStatus("Waiting for Data[64] ...");
+
+  int waiting = 0;
+  tstart = Timer();
+  for (;;) {
+    ProcessSystemEvents();
+    waiting = GetInQLen(com);
+    tdiff = Timer() - tstart;
+    if (tdiff > TIMEOUT) {
+      SetStatusText("Timeout-RS-232 while reading 64 data-words!");
+      break;
+    }
+    if (waiting >= DATA_REPLY_LEN) break;
+  }
+
+  nBytesR = 0;
+  if (waiting > 0) nBytesR = ComRd(com, szReadBuf, std::min(waiting, static_cast<int>(BUF_LEN)));
+  if (nBytesR == DATA_REPLY_LEN) SetStatusText("Data[64] block received!");
+
+  // Words beyond what arrived keep the buffer's earlier bytes.
+  const int first = std::clamp(start, 0, VIDEO_SAMPLES - DATA_BLOCK_WORDS);
+  for (int i = 0; i < DATA_BLOCK_WORDS; ++i) adcbuf[first + i] = WordAt(szReadBuf, 2 * i);
+  ShowStatusText();
+  return 1;
+}

@@ -7,3 +7,13 @@
 
 extern uint16_t adcbuf[VIDEO_SAMPLES];  // video samples; block k fills words 64k..64k+63
 extern int32_t ref_flag;                // last-block flag of the latest block read
+
+constexpr int32_t DATA_BLOCK_WORDS = 64;
+constexpr int32_t DATA_REPLY_LEN = 2 * DATA_BLOCK_WORDS;  // 128 raw bytes, no header
+
+// Asks for the 64 video words from `start` (0, 64, 128 or 192) with the
+// last-block flag `last` and stores the raw reply into adcbuf from `start` on.
+// Polls the input queue itself, processing events meanwhile: the receive
+// notification must be removed by the caller. The outcome ends in the status
+// line. Returns 1.
+int ReadData64(int start, int last);

@@ -1,0 +1,20 @@
+// The run command: live measurement frames drawn on the scope, one request
+// after each reply, until the stop button or a silent sensor ends it.
+#pragma once
+
+// Run (commit): sends the variables with the measurement order and, for every
+// frame that comes back, draws the scope and sends the next request. Returns
+// when the stop button was pressed or no frame came within TIMEOUT of the
+// last request. Other callbacks run nested inside, another Run included.
+int CC_BTNRun(int panel, int control, int event, void* callbackData, int eventData1,
+              int eventData2);
+// Stop (left press): ends every running acquisition loop at its next check and
+// makes the loop-dimmed buttons active again, the background teach too when
+// the background mode is 2.
+int CC_BTNStop(int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2);
+
+// Both loops: the store selector switched to the sensor's RAM.
+void ForceStoreToRam();
+// Both loops: the Run, Data and Get buttons dimmed (1) or active (0).
+void DimLoopButtons(int dimmed);

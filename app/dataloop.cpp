@@ -1,0 +1,82 @@
+#include "app/dataloop.h"
+
+#include "app/acquisition.h"
+#include "app/popup.h"
+#include "app/vantrel.h"
+#include "display/controls.h"
+#include "display/datacurve.h"
+#include "display/scope.h"
+#include "display/status.h"
+#include "link/datablock.h"
+#include "link/frame.h"
+#include "link/port.h"
+#include "link/replywait.h"
+#include "param/params.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+#include "runtime/utility.h"
+
+namespace {
+void ReadVideoLine() {
+  for (int block = 0; block < 4; ++block) {
+    ref_flag = (block == 3) ? 1 : 0;
+    ReadData64(block * DATA_BLOCK_WORDS, ref_flag);
+  }
+}
+
+// One measurement frame, with the notification installed just around it. The
+// package is sent as it stands: from the second pass on it holds the words of
+// the previous frame.
+void RequestMeasurement() {
+  InstallReceiveNotification();
+  FlushInQ(com);
+  FlushOutQ(com);
+  rx_flag = 0;
+  order = ORD_MEASURE;
+  FillTxBuf(ORD_MEASURE, pp);
+  tstart = Timer();
+  WriteFrame(com);
+  // A frame taken in during the last event processing still counts.
+  if (WaitForRxFlag(TIMEOUT) == 0) {
+    ShowStatus("Timeout RS232-Line!");
+    stop_flag = 1;
+  }
+  RemoveReceiveNotification();
+}
+}  // namespace
+
+int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
+               int /*eventData1*/, int /*eventData2*/) {
+  if (event != UI_EVENT_COMMIT) return 0;
+
+  SetCtrlAttribute(panelHandle, GRAPH_Data, UI_ATTR_DIMMED, 0);
+  DimLoopButtons(1);
+  ForceStoreToRam();
+  if (ccdMode == 1) pix1 = pStart;
+  ApplyXAxisRule();
+  HidePanel(panelPopUp);
+  hidePopUp = 1;
+  stop_flag = 0;
+  RemoveReceiveNotification();
+
+  do {
+    FlushInQ(com);
+    FlushOutQ(com);
+    ReadVideoLine();
+    if (ccdMode == 1) {
+      pix1 = pStart;
+      ApplyWindowXAxis();
+    }
+    PlotDATACurve(adcbuf);
+    RequestMeasurement();
+    pix1 = pp[5];
+    PlotRAWValues();
+    ProcessSystemEvents();
+  } while (stop_flag == 0);
+
+  DimLoopButtons(0);
+  InstallReceiveNotification();
+  FlushOutQ(com);
+  FlushInQ(com);
+  return 0;
+}

@@ -1,0 +1,280 @@
+// The run command through the real callbacks and engine: the operator clicks
+// Run, the loop runs inside that click's commit, and Stop is pressed on its
+// button from inside the running loop.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/acquisition.h"
+#include "param/transfer.h"
+#include "sim/sim_thread.h"
+#include "tests/e2e/during_loop.h"
+#include "tests/e2e/line_script.h"
+#include "tests/e2e/program.h"
+#include "tests/support/wait.h"
+
+namespace {
+using Words = LineScript::Words;
+
+// Measurement frame k: both edges, measured value, teach value and tolerance
+// all move with k, so each request shows which frame was drawn before it.
+Words Frame(int k) {
+  const uint16_t n = static_cast<uint16_t>(k);
+  return Words{static_cast<uint16_t>(100 + n),
+               static_cast<uint16_t>(300 + n),
+               static_cast<uint16_t>(200 + n),
+               static_cast<uint16_t>(600 + n),
+               static_cast<uint16_t>(10 + n),
+               0,
+               2,
+               50,
+               60};
+}
+
+// The package the variables make now.
+Words Variables() {
+  CopyVarsToPP();
+  Words words{};
+  for (int i = 0; i < PNUM; ++i) words[i] = pp[i];
+  return words;
+}
+
+int HighestPlotHandle(int graph) {
+  int highest = 0;
+  for (const GraphPlotInfo& plot : InspectGraphPlots(panelHandle, graph)) {
+    highest = std::max(highest, plot.handle);
+  }
+  return highest;
+}
+
+class RunLoop : public ::testing::Test {
+ protected:
+  void Start(const std::string& device) {
+    ASSERT_EQ(StartProgram(device), 0);
+    started_ = true;
+    // A loop that never ends would hang the test: Stop it after a while and
+    // fail.
+    watchdog_.setSingleShot(true);
+    QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+      watchdogFired_ = true;
+      stop_flag = 1;
+    });
+    watchdog_.start(20000);
+  }
+  void TearDown() override {
+    ReleaseTestTimer();
+    EXPECT_FALSE(watchdogFired_) << "the loop did not end by itself";
+    if (started_) ShutDown();
+  }
+  static void PressStop() { ASSERT_EQ(SimulateClick(panelHandle, BTNStop), 0); }
+
+  QTimer watchdog_;
+  bool watchdogFired_ = false;
+  bool started_ = false;
+};
+}  // namespace
+
+TEST_F(RunLoop, EachRequestCarriesTheVariablesWithTheLastFramesTeachWords) {
+  LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
+  Start(line.sensor().slavePath());
+  SetCtrlVal(panelHandle, RBTEeprom, 1);
+  SetCtrlVal(panelHandle, RBTRam, 0);
+  target = EEPROM;
+  const Words before = Variables();
+  const int firstHandle = HighestPlotHandle(GRAPH_Scope) + 1;
+
+  int dimmedDuring = -1;
+  int teachDimmedDuring = -1;
+  WhenReady changePower([&] { return line.Count(8) >= 4; }, [&] { power = 777; });
+  WhenReady stop([&] { return line.Count(8) >= 10; },
+                 [&] {
+                   dimmedDuring = Dimmed(panelHandle, BTNRun) + Dimmed(panelHandle, BTNData) +
+                                  Dimmed(panelHandle, BTNGet);
+                   teachDimmedDuring = Dimmed(panelPopUp, BTNTeachBackGround) +
+                                       Dimmed(panelPopUp, LED_TeachBackGround);
+                   PressStop();
+                 });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  ASSERT_TRUE(stop.fired());
+
+  EXPECT_EQ(dimmedDuring, 3);
+  EXPECT_EQ(teachDimmedDuring, 2);
+  const std::vector<LoggedRequest> run = line.From(8);
+  ASSERT_GE(run.size(), 10u);
+  // Stop is noticed within one pass: at most the request of that pass follows.
+  EXPECT_LE(run.size(), 11u);
+  EXPECT_EQ(run[0].words, before);
+  bool powerSeen = false;
+  for (size_t i = 1; i < run.size(); ++i) {
+    ASSERT_EQ(run[i].order, 8) << i;
+    Words expected = before;
+    if (run[i].words[0] == 777) powerSeen = true;
+    if (powerSeen) expected[0] = 777;
+    expected[8] = Frame(static_cast<int>(i) - 1)[3];  // teach value of the frame before
+    expected[9] = Frame(static_cast<int>(i) - 1)[4];  // its tolerance
+    EXPECT_EQ(run[i].words, expected) << "request " << i;
+  }
+  EXPECT_TRUE(powerSeen) << "a variable changed during the run goes out with the next request";
+
+  // Every frame that came back while the loop ran was drawn once: three plots
+  // per picture (two bars and a band for two edges), handles counting up. The
+  // last request's frame may come after the loop has ended.
+  const size_t drawn = run.size();
+  const std::vector<GraphPlotInfo> plots = InspectGraphPlots(panelHandle, GRAPH_Scope);
+  ASSERT_EQ(plots.size(), 3u);
+  const int pictures = (plots.back().handle - firstHandle + 1) / 3;
+  EXPECT_TRUE(pictures == static_cast<int>(drawn) || pictures == static_cast<int>(drawn) - 1)
+      << pictures << " pictures for " << drawn << " frames";
+  EXPECT_EQ(plots.back().handle - firstHandle + 1, 3 * pictures);
+
+  EXPECT_EQ(target, RAM);
+  EXPECT_EQ(U16(panelHandle, RBTRam), 1);
+  EXPECT_EQ(U16(panelHandle, RBTEeprom), 0);
+  EXPECT_EQ(U16(panelHandle, RBTFile), 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0) << "background mode 2";
+  EXPECT_EQ(Dimmed(panelHandle, GRAPH_Data), 1);
+  EXPECT_EQ(StatusLine(), "Line Ok!");
+}
+
+TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2) {
+  LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
+  Start(line.sensor().slavePath());
+  bMode = 1;
+  int activeRightAfterStop = -1;
+  int teachRightAfterStop = -1;
+  int requestsAtStop = 0;
+  WhenReady stop([&] { return line.Count(8) >= 3; },
+                 [&] {
+                   PressStop();
+                   requestsAtStop = line.Count(8);
+                   activeRightAfterStop = Dimmed(panelHandle, BTNRun) +
+                                          Dimmed(panelHandle, BTNData) +
+                                          Dimmed(panelHandle, BTNGet);
+                   teachRightAfterStop = Dimmed(panelPopUp, BTNTeachBackGround);
+                 });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  EXPECT_EQ(activeRightAfterStop, 0);
+  EXPECT_EQ(teachRightAfterStop, 1);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
+  EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 1);
+  // No request leaves after the pass that saw Stop.
+  ProcessEventsFor(0.05);
+  EXPECT_LE(line.Count(8), requestsAtStop + 1);
+}
+
+TEST_F(RunLoop, StopWithoutALoopOnlyMakesTheButtonsActive) {
+  LineScript line(nullptr);
+  Start(line.sensor().slavePath());
+  DimLoopButtons(1);
+  SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 1);
+  SetCtrlAttribute(panelPopUp, LED_TeachBackGround, UI_ATTR_DIMMED, 1);
+  const size_t requests = line.Requests().size();
+  PressStop();
+  EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 0);
+  EXPECT_EQ(line.Requests().size(), requests);
+  // The press alone acts; the commit that follows a click changes nothing more.
+  DimLoopButtons(1);
+  CC_BTNStop(panelHandle, BTNStop, UI_EVENT_COMMIT, nullptr, 0, 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNRun), 1);
+}
+
+TEST_F(RunLoop, SilentSensorEndsTheRunMoreThanTheTimeOutAfterTheLastRequest) {
+  // Three frames, then nothing.
+  LineScript line([](int k, const Words&) {
+    return k < 3 ? LineScript::Measurement(Frame(k)) : std::vector<uint8_t>{};
+  });
+  Start(line.sensor().slavePath());
+  // The test's clock stands still until the unanswered request is on the
+  // line, then moves a quarter second per reading.
+  SetTestTimer(50.0);
+  OnTestTimerRead([&](double) {
+    if (line.Count(8) >= 4) AdvanceTestTimer(0.25);
+  });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+
+  EXPECT_EQ(line.Count(8), 4);
+  EXPECT_DOUBLE_EQ(tstart, 50.0) << "counted from the last request";
+  EXPECT_DOUBLE_EQ(tdiff, 1.75) << "1.5 s itself is not yet a time-out";
+  EXPECT_EQ(stop_flag, 1);
+  const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_EQ(shown[shown.size() - 2], "Line Ok!");
+  EXPECT_EQ(shown.back(), "Timeout RS232-Line!");
+  // The last frame drawn is the third.
+  EXPECT_EQ(U16(panelHandle, NUM_FirstEdge), 102);
+  EXPECT_EQ(tVal, 602);
+  EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1) << "only Stop undims the teach";
+  EXPECT_EQ(Dimmed(panelHandle, GRAPH_Data), 1);
+  int visible = 0;
+  GetCtrlAttribute(panelHandle, GRAPH_Scope, UI_ATTR_VISIBLE, &visible);
+  EXPECT_EQ(visible, 1);
+}
+
+TEST_F(RunLoop, ARunStartedInsideARunEndsWithTheSameStop) {
+  LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
+  Start(line.sensor().slavePath());
+  int innerEnded = 0;
+  int measuresAtStop = 0;
+  std::unique_ptr<WhenReady> stop;
+  WhenReady inner([&] { return line.Count(8) >= 3; },
+                  [&] {
+                    stop = std::make_unique<WhenReady>([&] { return line.Count(8) >= 8; },
+                                                       [&] {
+                                                         measuresAtStop = line.Count(8);
+                                                         PressStop();
+                                                       });
+                    // The operator cannot reach the dimmed button; a callback
+                    // that starts a run can.
+                    CC_BTNRun(panelHandle, BTNRun, UI_EVENT_COMMIT, nullptr, 0, 0);
+                    innerEnded = 1;
+                  });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  ASSERT_TRUE(stop && stop->fired());
+  EXPECT_EQ(innerEnded, 1);
+  // The inner loop ends at once, the outer at its next check: no further
+  // request leaves after the one of the pass that saw Stop.
+  EXPECT_LE(line.Count(8), measuresAtStop + 1);
+  EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
+}
+
+TEST_F(RunLoop, ClosingThePanelDuringARunQuitsAfterTheRunHasEnded) {
+  sim::Config config;
+  config.paced = false;
+  sim::SimThread sensor(config);
+  std::string error;
+  ASSERT_TRUE(sensor.Start(&error)) << error;
+  Start(sensor.SlavePath());
+  const size_t bringUp = sensor.Requests().size();
+  int measuresAfterClose = 0;
+  WhenReady close([&] { return sensor.Requests().size() >= bringUp + 3; },
+                  [&] { ASSERT_EQ(SimulateClosePanel(panelHandle), 0); });
+  WhenReady stop([&] { return close.fired() && sensor.Requests().size() >= bringUp + 8; },
+                 [&] {
+                   measuresAfterClose = static_cast<int>(sensor.Requests().size());
+                   PressStop();
+                 });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  ASSERT_TRUE(stop.fired()) << "the run went on after the close request";
+  EXPECT_GE(measuresAfterClose, static_cast<int>(bringUp) + 8);
+
+  // The recorded quit ends the event loop as soon as it is entered.
+  QTimer::singleShot(3000, [] { QuitUserInterface(99); });
+  EXPECT_EQ(RunUserInterface(), 0);
+  ShutDown();
+  started_ = false;
+  sensor.Stop();
+}
