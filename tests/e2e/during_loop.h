@@ -8,14 +8,15 @@
 #include <functional>
 #include <memory>
 
-// Runs `action` once, as soon as `ready()` holds when events are processed.
+// Runs `action` once, at the first processing of events at which `ready()`
+// holds (a zero-interval timer: looked at in every round of event processing).
 // Each instance has its own timer, so one may fire inside the action of another
 // (a Stop pressed inside a Run started from an earlier action).
 class WhenReady {
  public:
   WhenReady(std::function<bool()> ready, std::function<void()> action)
       : ready_(std::move(ready)), action_(std::move(action)) {
-    timer_.setInterval(1);
+    timer_.setInterval(0);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       if (fired_ || !ready_()) return;
       fired_ = true;
