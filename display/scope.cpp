@@ -1,8 +1,7 @@
 #include "display/scope.h"
 
-#include <cmath>
-
 #include "display/controls.h"
+#include "display/units.h"
 #include "link/sensorinfo.h"
 #include "param/params.h"
 #include "runtime/userint.h"
@@ -26,29 +25,15 @@ uint16_t EvaluatedPosition(uint16_t first, uint16_t second) {
   return static_cast<uint16_t>((static_cast<int>(first) + static_cast<int>(second)) / 2);
 }
 
-// Pixels to micrometres with the fixed pitch.
-uint16_t Micrometres(uint16_t pixels) {
-  return static_cast<uint16_t>((PPITCH * static_cast<int32_t>(pixels)) / 1000);
-}
-
-// Pixels to micrometres times the scale factor, truncated toward zero.
-uint16_t ScaledMicrometres(uint16_t pixels) {
-  const double value = static_cast<double>(scaleF) * PPITCH * pixels / 1000.0;
-  // A scale factor that is not a plain positive number shows 0 rather than an
-  // undefined conversion.
-  if (!(value >= 0.0) || value >= 4294967296.0) return 0;
-  return static_cast<uint16_t>(static_cast<uint32_t>(value));
-}
-
 void ShowReadOuts() {
   int unit = UNIT_PIXELS;
   GetCtrlVal(panelHandle, BINSWITCH_UM, &unit);
   const bool pixels = (unit == UNIT_PIXELS);
-  SetCtrlVal(panelHandle, NUM_FirstEdge, pixels ? pp[0] : Micrometres(pp[0]));
-  SetCtrlVal(panelHandle, NUM_SecondEdge, pixels ? pp[1] : Micrometres(pp[1]));
-  SetCtrlVal(panelHandle, NUM_MeasuredValue, pixels ? pp[2] : ScaledMicrometres(pp[2]));
-  SetCtrlVal(panelHandle, NUM_TeachValue, pixels ? pp[3] : ScaledMicrometres(pp[3]));
-  SetCtrlVal(panelHandle, NUM_Tolerance, pixels ? pp[4] : Micrometres(pp[4]));
+  SetCtrlVal(panelHandle, NUM_FirstEdge, pixels ? pp[0] : MicrometresInt(pp[0]));
+  SetCtrlVal(panelHandle, NUM_SecondEdge, pixels ? pp[1] : MicrometresInt(pp[1]));
+  SetCtrlVal(panelHandle, NUM_MeasuredValue, pixels ? pp[2] : MicrometresScaled(pp[2]));
+  SetCtrlVal(panelHandle, NUM_TeachValue, pixels ? pp[3] : MicrometresScaled(pp[3]));
+  SetCtrlVal(panelHandle, NUM_Tolerance, pixels ? pp[4] : MicrometresInt(pp[4]));
 }
 
 // A window of 256 pixels must lie on the line: it starts at 768 at most on a
