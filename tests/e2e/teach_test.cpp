@@ -77,6 +77,24 @@ TEST_F(SetPointTeach, SilentSensorLeavesTheTeachMessageAndStopsAtTheLimitItself)
   EXPECT_EQ(U16(panelHandle, NUM_Power), powerShown);
 }
 
+TEST_F(SetPointTeach, ReadBackThatTimesOutReplacesTheTeachMessage) {
+  Start();
+  sensor_->Update(
+      [](sim::Config& c) { c.faults.drop_every = 2; });  // the teach is answered, the read not
+  // The clock stands still until the read-back has gone out, then runs fast.
+  SetTestTimer(10.0, 0.0);
+  OnTestTimerRead([&](double) {
+    if (sensor_->Orders().size() >= 2) AdvanceTestTimer(0.25);
+  });
+
+  ASSERT_EQ(SimulateClick(panelHandle, BTNTeach), 0);
+
+  ReleaseTestTimer();
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{6, 2}));
+  EXPECT_EQ(TextsSinceMark(), (Texts{"New setpoint value teached!",
+                                     "Waiting for parameter-frame ...", "Timeout-RS-232..."}));
+}
+
 TEST_F(BackgroundTeach, PressSendsThePanelValuesAndTheCommitReadsTheRamBack) {
   StartOfferingTheTeach();
   ASSERT_EQ(SimulateEnterValue(panelHandle, NUM_Power, 640), 0);
