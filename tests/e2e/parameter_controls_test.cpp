@@ -121,6 +121,7 @@ TEST_F(ParameterControls, PixelStartIsHeldToAWindowThatFitsTheLine) {
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NSLIDE_PixelStart, 800), 0);
   EXPECT_EQ(U16(panelPopUp, NSLIDE_PixelStart), 769);
   EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 1024);
+  EXPECT_EQ(InspectAccessibleValue(panelPopUp, NUM_PixelEnd), "1024");
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NSLIDE_PixelStart, 500), 0);
   EXPECT_EQ(U16(panelPopUp, NSLIDE_PixelStart), 500);
   EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 755);
@@ -167,6 +168,7 @@ TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariabl
   ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // micrometres
   EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 4392);
   EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 780);
+  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_TeachValue), "4392");
 
   // The edits show their own value, the teach value without the scale factor.
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 100), 0);

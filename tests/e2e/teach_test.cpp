@@ -106,6 +106,7 @@ TEST_F(BackgroundTeach, PressSendsThePanelValuesAndTheCommitReadsTheRamBack) {
 
   // The press handling is over; the click is not yet completed.
   EXPECT_EQ(Led(), 1);
+  EXPECT_EQ(InspectAccessibleValue(panelPopUp, LED_TeachBackGround), "on");
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
   ASSERT_EQ(sensor_->Orders(), (std::vector<int>{6}));
   std::array<uint16_t, 16> sent = kRam;
@@ -118,6 +119,7 @@ TEST_F(BackgroundTeach, PressSendsThePanelValuesAndTheCommitReadsTheRamBack) {
 
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{6, 2}));
   EXPECT_EQ(Led(), 0);
+  EXPECT_EQ(InspectAccessibleValue(panelPopUp, LED_TeachBackGround), "off");
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0);
   EXPECT_EQ(TextsSinceMark(),
             (Texts{"Line Ok!", "Teach order echo received! - Line Ok!",
