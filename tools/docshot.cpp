@@ -1,27 +1,66 @@
-// vantrel-docshot: the picture of both panels for the documentation, taken from
-// the real program right after its start-up against the simulated sensor.
+// vantrel-docshot: pictures for the documentation, taken from the real program
+// against the simulated sensor (paced like a real 19200-baud line).
 //
-//   vantrel-docshot Vantrel.uir out.png
+//   vantrel-docshot Vantrel.uir out.png           both panels after start-up
+//   vantrel-docshot --run Vantrel.uir out.png     the main panel while Run goes on
+//   vantrel-docshot --video Vantrel.uir out.png   the main panel while Video data goes on
 //
-// The program starts as usual (COM1 is the simulator's pseudo-terminal), the
-// settings panel is shown beside the main panel, and both are saved once the
-// bring-up has finished and the graphs have been painted.
+// The program starts as usual (COM1 is the simulator's pseudo-terminal). For
+// the live pictures the command button is clicked as the operator would; the
+// picture is taken from inside the running loop, then Stop is pressed.
+#include <QTimer>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/vantrel.h"
 #include "display/controls.h"
+#include "runtime/inspect.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
 #include "tools/panel_image.h"
 
+namespace {
+constexpr double LIVE_SECONDS = 2.0;  // the loop runs this long before the picture
+
+void Settle(double seconds) {
+  const double start = Timer();
+  while (Timer() - start < seconds) ProcessSystemEvents();
+}
+
+// Clicks `button`, takes the picture after LIVE_SECONDS from inside the loop
+// it starts, then presses Stop. Returns 0 when the picture was written.
+int ShootLoop(int button, const char* png) {
+  int result = -1;
+  bool taken = false;
+  QTimer::singleShot(static_cast<int>(LIVE_SECONDS * 1000), [&] {
+    result = SavePanel(panelHandle, png);
+    taken = true;
+    SimulateClick(panelHandle, BTNStop);
+  });
+  if (SimulateClick(panelHandle, button) != 0) {
+    std::fprintf(stderr, "vantrel-docshot: the button did not take the click\n");
+    return -1;
+  }
+  if (!taken) std::fprintf(stderr, "vantrel-docshot: the loop ended before the picture\n");
+  return result;
+}
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: vantrel-docshot <panel resource> <out.png>\n");
+  int mode = 0;  // 0 panels, 1 run, 2 video
+  if (argc == 4 && std::strcmp(argv[1], "--run") == 0) mode = 1;
+  if (argc == 4 && std::strcmp(argv[1], "--video") == 0) mode = 2;
+  if (!(argc == 3 || mode != 0)) {
+    std::fprintf(stderr, "usage: vantrel-docshot [--run|--video] <panel resource> <out.png>\n");
     return 2;
   }
+  const char* resource = argv[argc - 2];
+  const char* png = argv[argc - 1];
+
   sim::SimThread sensor{sim::Config{}};
   std::string error;
   if (!sensor.Start(&error)) {
@@ -29,11 +68,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   setenv("VANTREL_COM1", sensor.SlavePath().c_str(), 1);
-  if (StartUp(argc, argv, argv[1]) != 0) return 1;
-  DisplayPanel(panelPopUp);
-  const double start = Timer();
-  while (Timer() - start < 0.5) ProcessSystemEvents();
-  const int result = SavePanelsSideBySide(panelHandle, panelPopUp, argv[2]);
+  if (StartUp(1, argv, resource) != 0) return 1;
+
+  int result = 0;
+  if (mode == 0) {
+    DisplayPanel(panelPopUp);
+    Settle(0.5);
+    result = SavePanelsSideBySide(panelHandle, panelPopUp, png);
+  } else {
+    Settle(0.3);
+    result = ShootLoop(mode == 1 ? BTNRun : BTNData, png);
+  }
   ShutDown();
   sensor.Stop();
   return result == 0 ? 0 : 1;

@@ -32,3 +32,15 @@ int SavePanelsSideBySide(int mainPanel, int settingsPanel, const char* pngPath) 
               a.width(), a.height(), b.width(), b.height());
   return 0;
 }
+
+int SavePanel(int panel, const char* pngPath) {
+  QWidget* window = InspectPanelWindow(panel);
+  if (!window) return -1;
+  QImage image = window->grab().toImage();
+  if (!image.save(QString::fromLocal8Bit(pngPath))) {
+    std::fprintf(stderr, "cannot write %s\n", pngPath);
+    return -1;
+  }
+  std::printf("%s: %dx%d\n", pngPath, image.width(), image.height());
+  return 0;
+}
