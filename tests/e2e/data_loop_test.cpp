@@ -226,3 +226,32 @@ TEST_F(DataLoop, SilentSensorEndsAfterOneCompletedPassOfFiveTimeOuts) {
   EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
   sensor.Stop();
 }
+
+TEST_F(DataLoop, TheSettingsPanelComesBackWithOneClickAfterwards) {
+  LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
+  Start(line.sensor().slavePath());
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
+  ASSERT_EQ(InspectPanelVisible(panelPopUp), 1);
+  WhenReady stop([&] { return line.Count(9) >= 2; }, [&] { PressStop(); });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNData), 0);
+  EXPECT_EQ(InspectPanelVisible(panelPopUp), 0);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
+  EXPECT_EQ(InspectPanelVisible(panelPopUp), 1) << "one click shows it again";
+}
+
+TEST_F(DataLoop, ARunThenTheDataCommandMakesTheDataGraphActiveAgain) {
+  LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
+  Start(line.sensor().slavePath());
+  WhenReady stopRun([&] { return line.Count(8) >= 2; }, [&] { PressStop(); });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  ASSERT_EQ(Dimmed(panelHandle, GRAPH_Data), 1);
+  const int before = line.Count(9);
+  WhenReady stopData([&] { return line.Count(9) >= before + 1; },
+                     [&] {
+                       EXPECT_EQ(Dimmed(panelHandle, GRAPH_Data), 0) << "active while it runs";
+                       PressStop();
+                     });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNData), 0);
+  ASSERT_TRUE(stopData.fired());
+  EXPECT_EQ(Dimmed(panelHandle, GRAPH_Data), 0);
+}
