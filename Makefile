@@ -2,6 +2,8 @@
 # `make test` builds and runs every test. Both install what is missing first.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
@@ -42,6 +44,15 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS) --timeout 240
 
+# Each libFuzzer target for FUZZ_SECONDS against its seed corpus; stops at the
+# first finding.
+fuzz: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(FUZZ_PACKAGES)"
+	cmake -S . -B $(BUILD_FUZZ) -G "$(GENERATOR)" -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_FUZZ=ON -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_targets
+	./scripts/fuzz.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
 demo: deps
 	@$(MAKE) --no-print-directory build
 	@./scripts/demo.sh $(BUILD)
@@ -64,4 +75,4 @@ soak: deps
 	@$(BUILD)/bench/bench_soak
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)
