@@ -1,0 +1,341 @@
+// Faults on the line, table-driven: every operation that talks to the sensor
+// against each of the simulated sensor's fault switches. Each case starts from
+// a clean bring-up, switches the fault on, runs the operation and checks that
+// it ended within its wait limit (plus a small margin), which orders reached
+// the sensor and which texts the status line showed, in order; then the fault
+// is switched off and the same operation must succeed again.
+//
+// Cases whose faults are not about timing run on a program clock ten times as
+// fast as the real one, so that a 1.5 s time-out costs 0.15 s of test time;
+// the delayed-reply cases run on the real clock.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/teach.h"
+#include "param/transfer.h"
+#include "runtime/inspect.h"
+#include "runtime/rs232.h"
+#include "sim/sim_thread.h"
+#include "tests/e2e/program.h"
+#include "tests/support/wait.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using Orders = std::vector<int>;
+
+const std::string kFirmware = sim::kDefaultFirmware;
+// RAM set of the sensor: background mode 2, so the background teach is offered.
+const std::array<uint16_t, 16> kRam = {640, 1, 480, 64, 1, 0, 20, 900, 300, 40, 1, 1, 0, 1, 2, 950};
+
+enum class Op { BringUp, Firmware, GetRam, GetEeprom, Send, TeachSetPoint, TeachBackground };
+
+const char* OpName(Op op) {
+  switch (op) {
+    case Op::BringUp:
+      return "BringUp";
+    case Op::Firmware:
+      return "Firmware";
+    case Op::GetRam:
+      return "GetRam";
+    case Op::GetEeprom:
+      return "GetEeprom";
+    case Op::Send:
+      return "Send";
+    case Op::TeachSetPoint:
+      return "TeachSetPoint";
+    case Op::TeachBackground:
+      return "TeachBackground";
+  }
+  return "?";
+}
+
+// What each operation shows when the sensor behaves, and the orders it sends.
+Texts GoodTexts(Op op) {
+  const std::string waiting = "Waiting for parameter-frame ...";
+  const std::string received = "Parameter-frame received! - Line Ok!";
+  switch (op) {
+    case Op::BringUp:
+      return {"Echo Check - Line Ok!",         waiting,   received,
+              "Waiting for firmware info ...", kFirmware, kFirmware};
+    case Op::Firmware:
+      return {"Waiting for firmware info ...", kFirmware};
+    case Op::GetRam:
+    case Op::GetEeprom:
+      return {waiting, received};
+    case Op::Send:
+      return {"Transmit...", "Line Ok!"};
+    case Op::TeachSetPoint:
+      return {"New setpoint value teached!", waiting, received};
+    case Op::TeachBackground:
+      return {"Line Ok!", "Teach order echo received! - Line Ok!", waiting, received};
+  }
+  return {};
+}
+
+Orders GoodOrders(Op op) {
+  switch (op) {
+    case Op::BringUp:
+      return {5, 2, 7, 10};
+    case Op::Firmware:
+      return {7};
+    case Op::GetRam:
+      return {2};
+    case Op::GetEeprom:
+      return {4};
+    case Op::Send:
+      return {1};
+    case Op::TeachSetPoint:
+    case Op::TeachBackground:
+      return {6, 2};
+  }
+  return {};
+}
+
+struct FaultCase {
+  const char* fault;
+  std::function<void(sim::Faults&)> set;
+  Op op;
+  Orders orders;   // what the sensor received
+  Texts texts;     // what the status line showed, in order
+  double seconds;  // the operation's waits together, on the program clock
+  bool realClock = false;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) {
+  *os << OpName(c.op) << "/" << c.fault;
+}
+
+const std::string kTimeout = "Timeout-RS-232...";
+const std::string kWaiting = "Waiting for parameter-frame ...";
+const std::string kReceived = "Parameter-frame received! - Line Ok!";
+const std::string kCcdError = "Error reading CCD-info";
+
+auto Silent = [](sim::Faults& f) { f.silent = true; };
+auto WrongSync = [](sim::Faults& f) { f.wrong_sync = true; };
+auto WrongEcho = [](sim::Faults& f) { f.wrong_echo = true; };
+auto DropAll = [](sim::Faults& f) { f.drop_every = 1; };
+auto DropSecond = [](sim::Faults& f) { f.drop_every = 2; };
+auto Delay1400 = [](sim::Faults& f) { f.delay_ms = 1400; };
+auto Delay1600 = [](sim::Faults& f) { f.delay_ms = 1600; };
+auto Dribble = [](sim::Faults& f) {
+  f.dribble = true;
+  f.dribble_gap_us = 300;
+};
+auto Trailing = [](sim::Faults& f) { f.trailing = 4; };
+auto Garbage = [](sim::Faults& f) { f.garbage_every = 1; };
+
+const FaultCase kCases[] = {
+    // Bring-up, as the port selector runs it again.
+    {"silence", Silent, Op::BringUp, {5, 10}, {kTimeout, kCcdError}, 3.0},
+    {"wrong sync",
+     WrongSync,
+     Op::BringUp,
+     {5, 10},
+     {"read error - not sync byte 0xAA!", "read error - not sync byte 0xAA!"},
+     0.0},
+    {"wrong echo",
+     WrongEcho,
+     Op::BringUp,
+     {5, 2, 7, 10},
+     {"Echo Check - Line Ok!", kWaiting, kReceived, "Waiting for firmware info ...", kFirmware,
+      kCcdError},
+     0.0},
+    {"every second reply dropped",
+     DropSecond,
+     Op::BringUp,
+     {5, 2, 7, 10},
+     {"Echo Check - Line Ok!", kWaiting, kTimeout, "Waiting for firmware info ...", kFirmware,
+      kCcdError},
+     3.0},
+    // 180 bytes one at a time take their while.
+    {"dribbled bytes", Dribble, Op::BringUp, {5, 2, 7, 10}, GoodTexts(Op::BringUp), 1.0},
+    // Unpaced, a raw reply and its trailing bytes arrive together: 76 bytes are
+    // more than 72, no text is built and the status keeps the previous text.
+    {"trailing bytes",
+     Trailing,
+     Op::BringUp,
+     {5, 2, 7, 10},
+     {"Echo Check - Line Ok!", kWaiting, kReceived, "Waiting for firmware info ...", kReceived,
+      kReceived},
+     0.0},
+    // The burst shifts the reply: the 36 bytes taken in are not the frame.
+    {"garbage bursts",
+     Garbage,
+     Op::BringUp,
+     {5, 10},
+     {"read error - not sync byte 0xAA!", kCcdError},
+     0.0},
+
+    // The firmware query on its own: raw replies have no header to get wrong.
+    {"silence",
+     Silent,
+     Op::Firmware,
+     {7},
+     {"Waiting for firmware info ...", "Timeout - reading firmware info!"},
+     2.0},
+    {"wrong sync", WrongSync, Op::Firmware, {7}, GoodTexts(Op::Firmware), 0.0},
+    {"reply dropped",
+     DropAll,
+     Op::Firmware,
+     {7},
+     {"Waiting for firmware info ...", "Timeout - reading firmware info!"},
+     2.0},
+    {"delayed 1.6 s", Delay1600, Op::Firmware, {7}, GoodTexts(Op::Firmware), 2.0, true},
+    {"dribbled bytes", Dribble, Op::Firmware, {7}, GoodTexts(Op::Firmware), 0.0},
+
+    // Reading the parameter set: any 36-byte frame is taken as the answer.
+    {"silence", Silent, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5},
+    {"wrong sync", WrongSync, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
+    {"wrong echo", WrongEcho, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
+    {"reply dropped", DropAll, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5},
+    {"delayed 1.4 s", Delay1400, Op::GetRam, {2}, {kWaiting, kReceived}, 1.5, true},
+    {"delayed 1.6 s", Delay1600, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5, true},
+    {"dribbled bytes", Dribble, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
+    {"trailing bytes", Trailing, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
+    {"garbage bursts", Garbage, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
+    {"silence", Silent, Op::GetEeprom, {4}, {kWaiting, kTimeout}, 1.5},
+    {"delayed 1.6 s", Delay1600, Op::GetEeprom, {4}, {kWaiting, kTimeout}, 1.5, true},
+
+    // Writing awaits no reply: a silent sensor is not noticed.
+    {"silence", Silent, Op::Send, {1}, {"Transmit...", "Line Ok!"}, 0.0},
+
+    // The set-point teach ends quietly at its limit; the background teach says so.
+    {"silence", Silent, Op::TeachSetPoint, {6}, {"New setpoint value teached!"}, 1.5},
+    {"delayed 1.6 s",
+     Delay1600,
+     Op::TeachSetPoint,
+     {6},
+     {"New setpoint value teached!"},
+     1.5,
+     true},
+    {"every second reply dropped",
+     DropSecond,
+     Op::TeachSetPoint,
+     {6, 2},
+     {"New setpoint value teached!", kWaiting, kTimeout},
+     1.5},
+    {"dribbled bytes", Dribble, Op::TeachSetPoint, {6, 2}, GoodTexts(Op::TeachSetPoint), 0.0},
+    {"silence", Silent, Op::TeachBackground, {6}, {"Line Ok!", kTimeout}, 1.5},
+    {"wrong sync", WrongSync, Op::TeachBackground, {6, 2}, GoodTexts(Op::TeachBackground), 0.0},
+    {"delayed 1.6 s", Delay1600, Op::TeachBackground, {6}, {"Line Ok!", kTimeout}, 1.5, true},
+};
+
+// A program clock running `factor` times as fast as the real one.
+void RunClockFaster(double factor) {
+  const auto start = std::chrono::steady_clock::now();
+  SetTestTimer(0.0);
+  OnTestTimerRead([start, factor](double) {
+    const std::chrono::duration<double> real = std::chrono::steady_clock::now() - start;
+    SetTestTimer(factor * real.count());
+  });
+}
+
+void RunOperation(Op op) {
+  switch (op) {
+    case Op::BringUp:
+      InitRS232(com);
+      break;
+    case Op::Firmware:
+      GetVERSIONInfo();
+      break;
+    case Op::GetRam:
+    case Op::GetEeprom:
+      SimulateClick(panelHandle, BTNGet);
+      break;
+    case Op::Send:
+      SimulateClick(panelHandle, BTNSend);
+      break;
+    case Op::TeachSetPoint:
+      SimulateClick(panelHandle, BTNTeach);
+      break;
+    case Op::TeachBackground:
+      SimulateClick(panelPopUp, BTNTeachBackGround);
+      break;
+  }
+}
+
+class FaultInjection : public ::testing::TestWithParam<FaultCase> {
+ protected:
+  void SetUp() override {
+    const FaultCase& c = GetParam();
+    if (!c.realClock) RunClockFaster(10.0);
+    sim::Config config;
+    config.paced = false;
+    sensor_ = std::make_unique<sim::SimThread>(config);
+    sensor_->SetRam(kRam);
+    std::string error;
+    ASSERT_TRUE(sensor_->Start(&error)) << error;
+    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
+    started_ = true;
+    ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "clean bring-up";
+    if (c.op == Op::GetEeprom) SimulateToggle(panelHandle, RBTEeprom);
+    if (c.op == Op::TeachBackground) SimulateClick(panelHandle, BTNSettings);
+    ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "nothing sent while preparing";
+  }
+  void TearDown() override {
+    if (started_) ShutDown();
+    if (sensor_) sensor_->Stop();
+    ReleaseTestTimer();
+  }
+
+  // Runs the operation; returns the orders the sensor received and the texts
+  // shown meanwhile, and the program-clock time it took.
+  void Run(Op op, Orders* orders, Texts* texts, double* seconds) {
+    sensor_->ClearRequests();
+    const size_t shownBefore = InspectShownTexts(panelHandle, TEXT_Status).size();
+    const double start = Timer();
+    RunOperation(op);
+    *seconds = Timer() - start;
+    // A request sent last is seen by the sensor a moment later.
+    sensor_->WaitForRequests(GoodOrders(op).size(), 0.2);
+    *orders = sensor_->Orders();
+    const Texts shown = InspectShownTexts(panelHandle, TEXT_Status);
+    texts->assign(shown.begin() + static_cast<long>(shownBefore), shown.end());
+  }
+
+  std::unique_ptr<sim::SimThread> sensor_;
+  bool started_ = false;
+};
+
+TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
+  const FaultCase& c = GetParam();
+  sensor_->Update([&](sim::Config& config) { c.set(config.faults); });
+
+  Orders orders;
+  Texts texts;
+  double seconds = 0;
+  Run(c.op, &orders, &texts, &seconds);
+  EXPECT_EQ(orders, c.orders);
+  EXPECT_EQ(texts, c.texts);
+  // Every wait ends within its limit; a margin for the polls and the replies.
+  EXPECT_LT(seconds, c.seconds + (c.realClock ? 0.3 : 0.5));
+  EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
+  if (c.op == Op::TeachBackground) {
+    EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0) << "offered again";
+    EXPECT_EQ(U16(panelPopUp, LED_TeachBackGround), 0);
+  }
+
+  // The sensor behaves again: so does the operation. A reply that came too
+  // late has been taken in meanwhile or is flushed by the next request.
+  sensor_->Update([](sim::Config& config) { config.faults = sim::Faults{}; });
+  if (c.realClock) ProcessEventsFor(0.2);
+  Run(c.op, &orders, &texts, &seconds);
+  EXPECT_EQ(orders, GoodOrders(c.op)) << "after the fault";
+  EXPECT_EQ(texts, GoodTexts(c.op)) << "after the fault";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FaultInjection, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                           std::string name = std::string(OpName(info.param.op)) + "_";
+                           for (const char* p = info.param.fault; *p; ++p)
+                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           return name;
+                         });
+
+}  // namespace
