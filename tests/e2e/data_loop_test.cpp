@@ -5,11 +5,14 @@
 
 #include <QTimer>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/dataloop.h"
 #include "param/transfer.h"
+#include "runtime/rs232.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/line_script.h"
@@ -254,4 +257,37 @@ TEST_F(DataLoop, ARunThenTheDataCommandMakesTheDataGraphActiveAgain) {
   ASSERT_EQ(SimulateClick(panelHandle, BTNData), 0);
   ASSERT_TRUE(stopData.fired());
   EXPECT_EQ(Dimmed(panelHandle, GRAPH_Data), 0);
+}
+
+TEST_F(DataLoop, AFrameTakenInAtTheLastLookBeforeTheLimitIsNoTimeOut) {
+  // The first measurement frame is held back until the test lets it go.
+  std::atomic<bool> release{false};
+  LineScript line(
+      [&](int k, const Words&) {
+        while (k == 0 && !release) std::this_thread::yield();
+        return LineScript::Measurement(Frame(k));
+      },
+      Block);
+  Start(line.sensor().slavePath());
+  // At one reading of the clock during the first measurement wait: the frame
+  // is let go and has reached the port, and the clock jumps past the limit.
+  // The frame is taken in by the event processing that follows, before the
+  // clock is read again.
+  bool jumped = false;
+  SetTestTimer(30.0);
+  OnTestTimerRead([&](double) {
+    if (jumped || line.Count(8) < 1) return;
+    jumped = true;
+    release = true;
+    for (int i = 0; GetInQLen(com) < 36 && i < 2000000; ++i) std::this_thread::yield();
+    AdvanceTestTimer(2.0);
+  });
+  WhenReady stop([&] { return line.Count(9) >= 6; }, [&] { PressStop(); });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNData), 0);
+  ASSERT_TRUE(jumped);
+  ASSERT_TRUE(stop.fired()) << "the first pass's frame counted as a time-out";
+  for (const std::string& text : InspectShownTexts(panelHandle, TEXT_Status)) {
+    EXPECT_NE(text, "Timeout RS232-Line!");
+  }
+  EXPECT_EQ(line.Count(8), 2);
 }
