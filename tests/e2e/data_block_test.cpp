@@ -141,3 +141,16 @@ TEST_F(DataBlock, AShortReplyTimesOutAndKeepsTheBufferBeyondIt) {
   for (int i = 50; i < 64; ++i) ASSERT_EQ(adcbuf[128 + i], 0x0300 + i) << i;
   EXPECT_EQ(StatusLine(), "Timeout-RS-232 while reading 64 data-words!");
 }
+
+TEST_F(DataBlock, AStartOffTheLineStoresTheBlockAtTheNearestEndOfTheBuffer) {
+  ReplyWith(Reply(128));
+  for (uint16_t& sample : adcbuf) sample = 5;
+  ReadData64(300, 0);
+  EXPECT_EQ(LastBlockRequest(), (Words{300, 0})) << "the request carries the start as given";
+  EXPECT_EQ(adcbuf[191], 5);
+  EXPECT_EQ(adcbuf[192], 1023);
+  EXPECT_EQ(adcbuf[255], 0x0300 + 63);
+  ReadData64(-1, 0);
+  EXPECT_EQ(LastBlockRequest(), (Words{0xFFFF, 0}));
+  EXPECT_EQ(adcbuf[0], 1023);
+}
