@@ -1,12 +1,14 @@
 // How assistive technology sees the engine's own widgets. Standard widgets
 // (spin boxes, drop-downs, buttons, sliders) describe themselves; these do not,
-// so each gets an interface with a role, its state and its value.
+// so each gets an interface with a role, its state and its value; the status
+// line and the text boxes also give their text (accessible_text.h).
 #include <QAccessible>
 #include <QAccessibleWidget>
 
+#include "runtime/accessible_text.h"
 #include "runtime/graph_widget.h"
 #include "runtime/state_widgets.h"
-#include "runtime/status_line.h"
+#include "runtime/text_box_widget.h"
 
 namespace {
 
@@ -19,8 +21,6 @@ class EngineWidgetAccessible : public QAccessibleWidget {
     if (t == QAccessible::Name) {
       const QString name = widget()->accessibleName();
       if (!name.isEmpty()) return name;
-      // A status line without a caption still reads out its text.
-      if (auto* line = qobject_cast<StatusLine*>(widget())) return line->text();
     }
     return QAccessibleWidget::text(t);
   }
@@ -37,7 +37,7 @@ class EngineWidgetAccessible : public QAccessibleWidget {
       s.checked = lamp->isChecked();
       s.checkable = lamp->operatorCanSwitch();
       s.readOnly = !lamp->operatorCanSwitch();
-    } else if (qobject_cast<StatusLine*>(widget()) || qobject_cast<GraphWidget*>(widget())) {
+    } else if (qobject_cast<GraphWidget*>(widget())) {
       s.readOnly = true;
     }
     return s;
@@ -48,7 +48,6 @@ class EngineWidgetAccessible : public QAccessibleWidget {
     if (auto* sw = qobject_cast<ToggleSwitch*>(widget())) return sw->stateText();
     if (auto* radio = qobject_cast<RadioIndicator*>(widget())) return radio->stateText();
     if (auto* lamp = qobject_cast<LedLamp*>(widget())) return lamp->stateText();
-    if (auto* line = qobject_cast<StatusLine*>(widget())) return line->text();
     if (auto* graph = qobject_cast<GraphWidget*>(widget())) return graph->describe();
     return QString();
   }
@@ -64,7 +63,9 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
   if (className == QLatin1String("LedLamp"))
     return new EngineWidgetAccessible(w, QAccessible::Indicator);
   if (className == QLatin1String("StatusLine"))
-    return new EngineWidgetAccessible(w, QAccessible::StatusBar);
+    return new ReadOnlyTextAccessible(w, QAccessible::StatusBar);
+  if (className == QLatin1String("TextBoxWidget"))
+    return new ReadOnlyTextAccessible(w, QAccessible::EditableText);
   if (className == QLatin1String("GraphWidget"))
     return new EngineWidgetAccessible(w, QAccessible::Chart);
   return nullptr;

@@ -66,6 +66,14 @@ std::vector<std::string> InspectShownTexts(int panel, int control);
 std::string InspectAccessibleName(int panel, int control);
 std::string InspectAccessibleValue(int panel, int control);
 
+// ---- Announcements to assistive technology --------------------------------------
+// While recording, every change of text that the engine announces to assistive
+// technology (status line, text boxes) is also kept here as "name: new text",
+// oldest first, as a screen reader would hear it. Turning recording on or off
+// forgets what was kept. The program never records.
+void RecordAccessibleAnnouncements(bool on);
+std::vector<std::string> AccessibleAnnouncements();
+
 // ---- Operator simulation ----------------------------------------------------------
 // Deliver the operator's actions through the same paths a real mouse or keyboard
 // takes (events, dimming and ordering included). Each returns 0, or < 0 when the

@@ -1,7 +1,7 @@
 // The status line widget.
 #include "runtime/status_line.h"
 
-#include <QAccessible>
+#include "runtime/accessible_text.h"
 
 StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
   setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -18,10 +18,8 @@ StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
 }
 
 void StatusLine::showText(const QString& text) {
-  if (text == this->text()) return;
+  const QString before = this->text();
+  if (text == before) return;
   setText(text);
-  if (QAccessible::isActive()) {
-    QAccessibleValueChangeEvent event(this, text);
-    QAccessible::updateAccessibility(&event);
-  }
+  AnnounceTextChange(this, before, text);
 }

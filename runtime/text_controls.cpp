@@ -2,12 +2,13 @@
 // and the text messages created at run time. The controls work with QString;
 // the Latin-1 conversion happens where the program's texts enter and leave.
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTextBlock>
 
+#include "runtime/accessible_text.h"
 #include "runtime/control.h"
 #include "runtime/control_kinds.h"
 #include "runtime/status_line.h"
+#include "runtime/text_box_widget.h"
 
 namespace {
 
@@ -49,10 +50,7 @@ class TextControl : public Control {
 class TextBoxControl : public Control {
  public:
   TextBoxControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
-    edit_ = new QPlainTextEdit;
-    edit_->setReadOnly(true);
-    edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit_->setFocusPolicy(Qt::ClickFocus);
+    edit_ = new TextBoxWidget;
     placeBody(edit_, true);
     edit_->setPlainText(spec.text);
   }
@@ -60,7 +58,7 @@ class TextBoxControl : public Control {
   bool isIndicator() const override { return true; }
 
   int setText(const QString& text) override {
-    edit_->setPlainText(text);
+    show(text);
     return 0;
   }
 
@@ -80,12 +78,20 @@ class TextBoxControl : public Control {
     if (edit_->toPlainText().isEmpty()) lines = QStringList{QString()};
     while (lines.size() <= line) lines.append(QString());
     lines[line] = text;
-    edit_->setPlainText(lines.join('\n'));
+    show(lines.join('\n'));
     return 0;
   }
 
  private:
-  QPlainTextEdit* edit_ = nullptr;
+  void show(const QString& text) {
+    const QString before = edit_->toPlainText();
+    if (text == before) return;
+    edit_->setPlainText(text);
+    // The document sends Qt's own text events; the change is noted for tests.
+    AnnounceTextChange(edit_, before, text, false);
+  }
+
+  TextBoxWidget* edit_ = nullptr;
 };
 
 // Static text placed by the program; it sizes itself to its text and is

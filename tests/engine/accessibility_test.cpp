@@ -69,3 +69,63 @@ TEST(Accessibility, ValuesOfNumericsSwitchesStatusLineAndGraphAreReadable) {
   EXPECT_EQ(InspectAccessibleValue(p.handle(), kLamp), "on");
   EXPECT_EQ(InspectAccessibleValue(p.handle(), kFactor), "1.000");
 }
+
+namespace {
+
+QAccessibleTextInterface* TextInterfaceOf(int panel, int control) {
+  QAccessibleInterface* iface =
+      QAccessible::queryAccessibleInterface(InspectControlWidget(panel, control));
+  return iface != nullptr ? iface->textInterface() : nullptr;
+}
+
+}  // namespace
+
+TEST(Accessibility, StatusLineAndTextBoxGiveTheirTextThroughTheTextInterface) {
+  RegisterRecorders();
+  const int main = LoadPanel(0, RealResource().c_str(), 1);
+  const int settings = LoadPanel(main, RealResource().c_str(), 2);
+  ASSERT_GT(settings, 0);
+
+  SetCtrlVal(main, 33, "Timeout-RS-232...");
+  QAccessibleInterface* status =
+      QAccessible::queryAccessibleInterface(InspectControlWidget(main, 33));
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->role(), QAccessible::StatusBar);
+  EXPECT_EQ(status->text(QAccessible::Name).toStdString(), "Status");
+  QAccessibleTextInterface* statusText = TextInterfaceOf(main, 33);
+  ASSERT_NE(statusText, nullptr);
+  EXPECT_EQ(statusText->text(0, -1).toStdString(), "Timeout-RS-232...");
+  EXPECT_EQ(statusText->characterCount(), 17);
+  EXPECT_EQ(statusText->text(8, 14).toStdString(), "RS-232");
+  SetCtrlVal(main, 33, "Line Ok!");
+  EXPECT_EQ(statusText->text(0, -1).toStdString(), "Line Ok!");
+
+  // The CCD description carries the micro sign (Latin-1 0xB5).
+  ReplaceTextBoxLine(settings, 2, 0, "TCD1304 3648 pixel 8\xB5m");
+  QAccessibleTextInterface* info = TextInterfaceOf(settings, 2);
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->text(0, -1).toStdString(), "TCD1304 3648 pixel 8\xC2\xB5m");
+  EXPECT_EQ(InspectAccessibleName(settings, 2), "CCD");
+  DiscardPanel(settings);
+  DiscardPanel(main);
+}
+
+TEST(Accessibility, EveryNewStatusTextAndTextBoxLineIsAnnouncedOnce) {
+  RegisterRecorders();
+  const int main = LoadPanel(0, RealResource().c_str(), 1);
+  const int settings = LoadPanel(main, RealResource().c_str(), 2);
+  ASSERT_GT(settings, 0);
+  RecordAccessibleAnnouncements(true);
+  SetCtrlVal(main, 33, "Transmit...");
+  SetCtrlVal(main, 33, "Line Ok!");
+  SetCtrlVal(main, 33, "Line Ok!");  // unchanged: nothing new to hear
+  ReplaceTextBoxLine(settings, 2, 0, "TCD1201");
+  ReplaceTextBoxLine(settings, 2, 0, "TCD1201");
+  SetCtrlVal(main, 33, "Timeout-RS-232...");
+  EXPECT_EQ(AccessibleAnnouncements(),
+            (std::vector<std::string>{"Status: Transmit...", "Status: Line Ok!", "CCD: TCD1201",
+                                      "Status: Timeout-RS-232..."}));
+  RecordAccessibleAnnouncements(false);
+  DiscardPanel(settings);
+  DiscardPanel(main);
+}
