@@ -1,11 +1,14 @@
 // Fuzz target: the receive path. Whatever a sensor sends, in whatever pieces
 // and at whatever moments, the link bring-up (line check, parameter read,
-// firmware and CCD queries), a parameter read from the EEPROM and a second line
-// check must end, without reading or writing out of bounds, with terminated
-// texts. The serial line is the in-process script of fake_line.h; everything
-// above it is the program's own code.
+// firmware and CCD queries), a parameter read from the EEPROM, the Run loop
+// and the Data loop (video blocks and measurement frames) must end, without
+// reading or writing out of bounds, with terminated texts. The serial line is the in-process script
+// of fake_line.h; everything above it is the program's own code.
 #include <cstring>
 
+#include "app/acquisition.h"
+#include "app/dataloop.h"
+#include "display/controls.h"
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
@@ -14,6 +17,7 @@
 #include "param/params.h"
 #include "param/transfer.h"
 #include "runtime/rs232.h"
+#include "runtime/userint.h"
 #include "tests/fuzz/fake_line.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -42,7 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   InitRS232(com);
   PushGET(EEPROM);
-  CheckComLine(com);
+  // The loops end when the sensor stays silent: at the latest when the
+  // script is used up.
+  CC_BTNRun(panelHandle, BTNRun, UI_EVENT_COMMIT, nullptr, 0, 0);
+  CC_BTNData(panelHandle, BTNData, UI_EVENT_COMMIT, nullptr, 0, 0);
   CloseCom(com);
 
   RequireTerminated(szStatus, sizeof szStatus, "szStatus");
