@@ -6,6 +6,7 @@
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "link/portloss.h"
 #include "link/replywait.h"
 #include "param/params.h"
 #include "param/transfer.h"
@@ -74,6 +75,11 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
       rx_flag = 0;
       tstart = Timer();
       WriteFrame(com);
+    }
+    if (PortLost() == 1) {
+      ReportPortLost();
+      stop_flag = 1;
+      break;
     }
     tdiff = Timer() - tstart;
     if (tdiff > TIMEOUT) {

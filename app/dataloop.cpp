@@ -10,6 +10,7 @@
 #include "link/datablock.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "link/portloss.h"
 #include "link/replywait.h"
 #include "param/params.h"
 #include "runtime/rs232.h"
@@ -43,6 +44,14 @@ void RequestMeasurement() {
   }
   RemoveReceiveNotification();
 }
+// A device that went away ends the loop with one message instead of a
+// time-out per block.
+bool EndedByLostPort() {
+  if (PortLost() == 0) return false;
+  ReportPortLost();
+  stop_flag = 1;
+  return true;
+}
 }  // namespace
 
 int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
@@ -63,12 +72,14 @@ int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
     FlushInQ(com);
     FlushOutQ(com);
     ReadVideoLine();
+    if (EndedByLostPort()) break;
     if (ccdMode == 1) {
       pix1 = pStart;
       ApplyWindowXAxis();
     }
     PlotDATACurve(adcbuf);
     RequestMeasurement();
+    if (EndedByLostPort()) break;
     pix1 = pp[5];
     PlotRAWValues();
     ProcessSystemEvents();

@@ -6,6 +6,7 @@
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "link/portloss.h"
 #include "link/replywait.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
@@ -33,6 +34,9 @@ int ReadData64(int start, int last) {
   FlushInQ(com);
   BuildBlockRequest(start, last);
   WriteFrame(com);
+  // The device went away (the write said so): no reply can come, and the
+  // Data loop ends on it.
+  if (PortLost() == 1) return 1;
   ShowStatus("Waiting for Data[64] ...");
 
   int waiting = 0;
@@ -46,6 +50,7 @@ int ReadData64(int start, int last) {
       break;
     }
     if (waiting >= DATA_REPLY_LEN) break;
+    if (PortLost() == 1) return 1;  // gone while waiting: likewise
   }
 
   nBytesR = 0;

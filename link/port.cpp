@@ -2,6 +2,7 @@
 
 #include "display/status.h"
 #include "link/frame.h"
+#include "link/portloss.h"
 #include "link/replywait.h"
 #include "link/sensorinfo.h"
 #include "param/transfer.h"
@@ -56,6 +57,7 @@ void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
 
 void InitRS232(int port) {
   ret = OpenComConfig(port, "", BAUD_RATE, 0, 8, 1, QUEUE_SIZE, QUEUE_SIZE);
+  NotePortOpened(ret);
   if (ret < 0) {
     // The port stays closed: no notification, nothing sent.
     SetStatusText(OpenErrorMessage(ret));

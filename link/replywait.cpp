@@ -3,6 +3,7 @@
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "link/portloss.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -12,6 +13,8 @@ double tdiff = 0.0;
 
 void WriteFrame(int port) {
   nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
+  // The request went nowhere because the device went away: say so once.
+  if (nBytesW < 0 && PortLost() == 1) ReportPortLost();
 }
 
 int WaitForRxFlag(double limit) {
@@ -21,6 +24,7 @@ int WaitForRxFlag(double limit) {
     // The flag is looked at before the clock: a frame taken in during the
     // last event processing still ends the wait successfully.
     if (rx_flag == 1) return 1;
+    if (PortLost() == 1) return 0;  // the device went away: nothing can come
     if (tdiff > limit) return 0;
   }
 }

@@ -1,0 +1,21 @@
+// A sensor whose device goes away (a USB adapter pulled out, the line hung up)
+// while its port is open: the engine then closes the port, and every further
+// exchange would only sit out its time-out. The loops end at once instead and
+// the operator reads one message naming the port.
+#pragma once
+
+#include <cstdint>
+
+extern int32_t comOpen;  // 1 from a successful opening of `com` by the bring-up
+
+// Called by the bring-up with the result of opening the port.
+void NotePortOpened(int result);
+
+// 1 when the port `com` was opened by the bring-up and has since been closed by
+// the engine because its device went away.
+int PortLost();
+
+// Shows "Sensor lost on COM<n> (<device>): device removed" in the status line,
+// unless the line shows it already: each operation that meets the lost port
+// says so once, and a loop that ends on it ends with it.
+void ReportPortLost();
