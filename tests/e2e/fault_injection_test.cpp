@@ -313,7 +313,7 @@ TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
   // Every wait sits out its limit and ends soon after; the margin is for the
   // polls and the replies (bytes dribbled one at a time take their while).
   EXPECT_GE(seconds, c.seconds);
-  EXPECT_LT(seconds, c.seconds + (std::string(c.fault) == "dribbled bytes" ? 1.5 : 0.6));
+  EXPECT_LT(seconds, c.seconds + (std::string(c.fault) == "dribbled bytes" ? 1.5 : 1.0));
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
   if (c.op == Op::TeachBackground) {
     EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0) << "offered again";
