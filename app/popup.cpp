@@ -17,7 +17,8 @@ void SetDimmed(int control, int dimmed) {
   SetCtrlAttribute(panelPopUp, control, UI_ATTR_DIMMED, dimmed);
 }
 
-// The display value of a pixel count in the unit the main panel's switch shows.
+// A pixel count as the main panel's unit switch shows it: micrometres in the
+// integer form (never scaled), or pixels.
 uint16_t InChosenUnit(uint16_t pixels) {
   uint16_t inPixels = 1;
   GetCtrlVal(panelHandle, BINSWITCH_UM, &inPixels);
