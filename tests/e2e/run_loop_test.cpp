@@ -157,9 +157,12 @@ TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2)
   int activeRightAfterStop = -1;
   int teachRightAfterStop = -1;
   int requestsAtStop = 0;
+  int stoppedOnPress = -1;
   WhenReady stop([&] { return line.Count(8) >= 3; },
                  [&] {
-                   PressStop();
+                   // The mouse button goes down; it comes up only later.
+                   ASSERT_EQ(SimulatePress(panelHandle, BTNStop), 0);
+                   stoppedOnPress = stop_flag;
                    requestsAtStop = line.Count(8);
                    activeRightAfterStop = Dimmed(panelHandle, BTNRun) +
                                           Dimmed(panelHandle, BTNData) +
@@ -167,6 +170,8 @@ TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2)
                    teachRightAfterStop = Dimmed(panelPopUp, BTNTeachBackGround);
                  });
   ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  ASSERT_EQ(SimulateRelease(panelHandle, BTNStop), 0);
+  EXPECT_EQ(stoppedOnPress, 1) << "Stop acts when the button goes down";
   EXPECT_EQ(activeRightAfterStop, 0);
   EXPECT_EQ(teachRightAfterStop, 1);
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
