@@ -3,7 +3,9 @@
 // button from inside the running loop.
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 #include <memory>
 #include <string>
@@ -11,6 +13,7 @@
 
 #include "app/acquisition.h"
 #include "param/transfer.h"
+#include "runtime/inspect_widgets.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/line_script.h"
@@ -289,4 +292,20 @@ TEST_F(RunLoop, ClosingThePanelDuringARunQuitsAfterTheRunHasEnded) {
   ShutDown();
   started_ = false;
   sensor.Stop();
+}
+
+TEST_F(RunLoop, StopFromTheKeyboardEndsTheRun) {
+  LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
+  Start(line.sensor().slavePath());
+  int stopped = -1;
+  WhenReady stop([&] { return line.Count(8) >= 3; },
+                 [&] {
+                   QWidget* button = InspectControlWidget(panelHandle, BTNStop);
+                   ASSERT_NE(button, nullptr);
+                   QTest::keyClick(button, Qt::Key_Space);
+                   stopped = stop_flag;
+                 });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  EXPECT_EQ(stopped, 1);
+  EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
 }
