@@ -2,15 +2,16 @@
 //
 // The control keeps its value itself, in its own type: whole numbers for u16
 // and int, a single-precision float for float. The widget shows it (a float
-// with `precision` decimals). Values from the program are clamped to min..max
-// as the spin box would clamp what the operator types.
-#include <QDoubleSpinBox>
+// with `precision` decimals). Values from the program are clamped to min..max,
+// as a typed value beyond the range is coerced to the nearest limit
+// (number_entry.h). Enter commits also an unchanged value.
 #include <QLineEdit>
-#include <QSpinBox>
 #include <cmath>
 
 #include "runtime/control.h"
 #include "runtime/control_kinds.h"
+#include "runtime/engine.h"
+#include "runtime/number_entry.h"
 
 namespace {
 
@@ -38,19 +39,21 @@ class NumericControl : public Control {
       readout_->setFont(f);
       placeBody(readout_, true);
     } else if (real_) {
-      realBox_ = new QDoubleSpinBox;
+      realBox_ = new RealNumberBox;
       realBox_->setDecimals(precision_);
       realBox_->setSingleStep(spec.step);
       realBox_->setRange(min_, max_);
+      realBox_->onEnterUnchanged = [this] { DeliverControlEvent(this, UI_EVENT_COMMIT); };
       setUpSpinBox(realBox_);
       connect(realBox_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
         value_ = static_cast<float>(v);
         operatorChanged();
       });
     } else {
-      intBox_ = new QSpinBox;
+      intBox_ = new WholeNumberBox;
       intBox_->setRange(static_cast<int>(min_), static_cast<int>(max_));
       intBox_->setSingleStep(std::max(1, static_cast<int>(spec.step)));
+      intBox_->onEnterUnchanged = [this] { DeliverControlEvent(this, UI_EVENT_COMMIT); };
       setUpSpinBox(intBox_);
       connect(intBox_, &QSpinBox::valueChanged, this, [this](int v) {
         value_ = v;
@@ -96,6 +99,9 @@ class NumericControl : public Control {
     // Report a typed value once, when the entry is finished (Enter or leaving
     // the field), not at every keystroke; arrow steps report at once.
     box->setKeyboardTracking(false);
+    // The wheel turns only the field that has the focus; passing over one
+    // neither focuses nor changes it.
+    box->setFocusPolicy(Qt::StrongFocus);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     box->setAccelerated(true);
     placeBody(box, true);
@@ -120,8 +126,8 @@ class NumericControl : public Control {
   double min_, max_;
   int precision_;
   double value_ = 0.0;  // a float's value is held exactly as the float it is
-  QSpinBox* intBox_ = nullptr;
-  QDoubleSpinBox* realBox_ = nullptr;
+  WholeNumberBox* intBox_ = nullptr;
+  RealNumberBox* realBox_ = nullptr;
   QLineEdit* readout_ = nullptr;
 };
 

@@ -2,10 +2,14 @@
 #include "runtime/press_filter.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSlider>
+#include <QWheelEvent>
 
 #include "runtime/control.h"
 #include "runtime/engine.h"
@@ -86,6 +90,19 @@ bool ForwardPress(Control* c) {
   return !Usable(c);          // let the widget react unless it was dimmed meanwhile
 }
 
+// Spin boxes, rings and slides take the wheel only while they have the focus
+// of their window: a wheel passing over them on its way elsewhere changes
+// nothing (on the port selector it would bring the link up again).
+bool WheelPassesOver(Control* c) {
+  if (c == nullptr || c->body() == nullptr) return false;
+  QWidget* body = c->body();
+  if (qobject_cast<QAbstractSpinBox*>(body) == nullptr &&
+      qobject_cast<QComboBox*>(body) == nullptr && qobject_cast<QSlider*>(body) == nullptr)
+    return false;
+  QWidget* focus = body->window()->focusWidget();
+  return focus == nullptr || (focus != body && !body->isAncestorOf(focus));
+}
+
 bool CommandKey(Control* c, QKeyEvent* e) {
   const int key = e->key();
   if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter) return false;
@@ -131,6 +148,8 @@ bool PressFilter::eventFilter(QObject* watched, QEvent* event) {
       if (!Usable(c)) return false;
       return CommandKey(c, static_cast<QKeyEvent*>(event));
     }
+    case QEvent::Wheel:
+      return WheelPassesOver(ControlOf(watched));
     default:
       return false;
   }

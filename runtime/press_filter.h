@@ -12,6 +12,8 @@
 //   then 1.
 // - Other kinds: a release that arrives while their press handler runs ends
 //   the click; the widget then sees neither half of it.
+// - The mouse wheel reaches a spin box, ring or slide only while it has the
+//   keyboard focus of its window; otherwise the wheel event is dropped.
 #pragma once
 
 #include <QObject>

@@ -17,6 +17,8 @@ class RingControl : public Control {
   RingControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
     combo_ = new QComboBox;
     combo_->setEditable(false);
+    // The wheel turns only the ring that has the focus (see press_filter.h).
+    combo_->setFocusPolicy(Qt::StrongFocus);
     combo_->setObjectName(spec.style == "dropdown" ? "dropdown" : "ring");
     if (spec.comPorts) {
       // The operator sees where each port number leads.

@@ -1,7 +1,10 @@
 // A horizontal slide with its value shown beside it. Value changed while the
 // operator drags, commit when the handle is released; a step by keyboard or a
-// click on the groove is a whole change (value changed, then commit).
+// click on the groove is a whole change (value changed, then commit). Enter or
+// Return on the focused slide commits its value as it stands, as on a numeric
+// field.
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSlider>
 #include <cmath>
@@ -20,6 +23,8 @@ class SlideControl : public Control {
     slider_->setSingleStep(1);
     slider_->setPageStep(std::max(1, static_cast<int>((spec.max - spec.min) / 16)));
     slider_->setTracking(true);
+    slider_->setFocusPolicy(Qt::StrongFocus);
+    slider_->installEventFilter(this);
     placeBody(slider_, true);
 
     valueLabel_ = new QLabel(box());
@@ -60,6 +65,18 @@ class SlideControl : public Control {
   int getMaximum(double* max) const override {
     *max = slider_->maximum();
     return 0;
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == slider_ && event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        DeliverCommit();
+        return true;
+      }
+    }
+    return Control::eventFilter(watched, event);
   }
 
  private:

@@ -122,7 +122,7 @@ TEST(CommandButton, OtherCallbacksRunInsideAWaitingPressHandler) {
   EXPECT_EQ(Events().back().control, kGo);
 }
 
-TEST(NumericEdit, TypedValueDeliversChangeThenCommitOnlyWhenChanged) {
+TEST(NumericEdit, TypedValueDeliversChangeThenCommitAndEnterAlwaysCommits) {
   KindsPanel p;
   ASSERT_EQ(SimulateEnterValue(p.handle(), kCount, 42), 0);
   uint16_t v = 0;
@@ -130,8 +130,19 @@ TEST(NumericEdit, TypedValueDeliversChangeThenCommitOnlyWhenChanged) {
   EXPECT_EQ(v, 42);
   EXPECT_EQ(EventsOf(kCount), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
 
+  // Enter on an unchanged value commits it again; leaving the field does not.
   ClearEvents();
   SimulateEnterValue(p.handle(), kCount, 42);
+  EXPECT_EQ(EventsOf(kCount), (Ev{UI_EVENT_COMMIT}));
+  ClearEvents();
+  QWidget* window = InspectPanelWindow(p.handle());
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));  // focus moves only there
+  QWidget* field = InspectControlWidget(p.handle(), kCount);
+  field->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(field, "42");
+  InspectControlWidget(p.handle(), kFactor)->setFocus(Qt::TabFocusReason);
   EXPECT_TRUE(EventsOf(kCount).empty());
 
   // An arrow key steps and commits at once.
@@ -189,6 +200,13 @@ TEST(Slide, DragReportsChangesAndOneCommitOnRelease) {
   GetCtrlVal(p.handle(), kStart, &v);
   EXPECT_EQ(v, 301);
   EXPECT_EQ(EventsOf(kStart), (Ev{2, 1}));
+
+  // Enter on the slide commits its value as it stands, as on a numeric field.
+  ClearEvents();
+  QTest::keyClick(InspectControlWidget(p.handle(), kStart), Qt::Key_Return);
+  GetCtrlVal(p.handle(), kStart, &v);
+  EXPECT_EQ(v, 301);
+  EXPECT_EQ(EventsOf(kStart), (Ev{UI_EVENT_COMMIT}));
 }
 
 TEST(TwoStateControls, OperatorFlipDeliversChangeThenCommit) {

@@ -1,0 +1,35 @@
+// The entry fields of numeric controls. Two rules an operator relies on:
+// - A typed number is never turned into another one by losing keystrokes: any
+//   number may be typed; when the entry ends (Enter or leaving the field) a
+//   value beyond the range becomes the nearest limit, and a real number is
+//   rounded to the shown decimals.
+// - Enter (or Return) always ends an entry as a commit, also when the value
+//   stayed the same; `onEnterUnchanged` is then called (a changed value is
+//   reported by the spin box's valueChanged as usual).
+#pragma once
+
+#include <QDoubleSpinBox>
+#include <QSpinBox>
+#include <functional>
+
+class WholeNumberBox : public QSpinBox {
+ public:
+  explicit WholeNumberBox(QWidget* parent = nullptr);
+  std::function<void()> onEnterUnchanged;
+
+ protected:
+  QValidator::State validate(QString& input, int& pos) const override;
+  void fixup(QString& input) const override;
+  void keyPressEvent(QKeyEvent* event) override;
+};
+
+class RealNumberBox : public QDoubleSpinBox {
+ public:
+  explicit RealNumberBox(QWidget* parent = nullptr);
+  std::function<void()> onEnterUnchanged;
+
+ protected:
+  QValidator::State validate(QString& input, int& pos) const override;
+  void fixup(QString& input) const override;
+  void keyPressEvent(QKeyEvent* event) override;
+};

@@ -1,0 +1,174 @@
+// What the operator types into a numeric field is what the program gets, or
+// the nearest limit: never a number that lost some of its digits. And the
+// mouse wheel changes only the control that has the keyboard focus.
+#include <gtest/gtest.h>
+
+#include <QtTest/qtestspontaneevent.h>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "runtime/inspect.h"
+#include "runtime/inspect_widgets.h"
+#include "runtime/userint.h"
+#include "tests/engine/ui_recorder.h"
+
+using namespace uitest;
+using Ev = std::vector<int>;
+
+namespace {
+
+// Types `text` over the field's contents, key by key, and presses Enter.
+void TypeAndEnter(int panel, int control, const char* text) {
+  QWidget* field = InspectControlWidget(panel, control);
+  field->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(field, text);
+  QTest::keyClick(field, Qt::Key_Return);
+}
+
+std::string Shown(int panel, int control) {
+  auto* box = qobject_cast<QAbstractSpinBox*>(InspectControlWidget(panel, control));
+  return box != nullptr ? box->text().toStdString() : std::string();
+}
+
+// One notch of the wheel, turned down, over `target`, as the window system
+// delivers it (passed on to the parents while nobody takes it).
+void WheelOver(QWidget* target) {
+  const QPointF at = QPointF(target->rect().center());
+  QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QSpontaneKeyEvent::setSpontaneous(&wheel);
+  qApp->notify(target, &wheel);
+}
+
+// Focus moves (and leaving a field ends its entry) only in the active window.
+void Activate(int panel) {
+  QWidget* window = InspectPanelWindow(panel);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
+}  // namespace
+
+TEST(TypedEntry, ANumberBeyondTheRangeBecomesTheNearestLimitShownAndCommitted) {
+  KindsPanel p;
+  const int h = p.handle();
+  Activate(h);
+  TypeAndEnter(h, kCount, "1500");  // the range is 0..1000
+  uint16_t count = 0;
+  GetCtrlVal(h, kCount, &count);
+  EXPECT_EQ(count, 1000) << "not 150, the digits that fitted";
+  EXPECT_EQ(Shown(h, kCount), "1000");
+  EXPECT_EQ(EventsOf(kCount), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
+
+  ClearEvents();
+  TypeAndEnter(h, kFactor, "1.5");  // 0.8..1.2
+  float factor = 0;
+  GetCtrlVal(h, kFactor, &factor);
+  EXPECT_EQ(factor, 1.2f);
+  EXPECT_EQ(Shown(h, kFactor), "1.200");
+  EXPECT_EQ(EventsOf(kFactor), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
+
+  // More decimals than shown: rounded, not cut after the third.
+  ClearEvents();
+  TypeAndEnter(h, kFactor, "0.95961");
+  GetCtrlVal(h, kFactor, &factor);
+  EXPECT_EQ(factor, 0.96f);
+  TypeAndEnter(h, kFactor, "0.1");
+  GetCtrlVal(h, kFactor, &factor);
+  EXPECT_EQ(factor, 0.8f);
+
+  TypeAndEnter(h, kOffset, "-250");  // -100..100
+  int offset = 0;
+  GetCtrlVal(h, kOffset, &offset);
+  EXPECT_EQ(offset, -100);
+
+  // Leaving the field ends the entry the same way.
+  ClearEvents();
+  QWidget* field = InspectControlWidget(h, kCount);
+  field->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(field, "2048");
+  InspectControlWidget(h, kOffset)->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(EventsOf(kCount), (Ev{}));  // already at 1000: nothing changed
+  QTest::keyClick(field, Qt::Key_Down);
+  GetCtrlVal(h, kCount, &count);
+  ASSERT_EQ(count, 999);
+  ClearEvents();
+  field->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(field, "2048");
+  InspectControlWidget(h, kOffset)->setFocus(Qt::TabFocusReason);
+  GetCtrlVal(h, kCount, &count);
+  EXPECT_EQ(count, 1000);
+  EXPECT_EQ(EventsOf(kCount), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
+}
+
+TEST(TypedEntry, TheProgramsPanelsTakeTheValuesItsCallbacksCutBack) {
+  RegisterRecorders();
+  const int main = LoadPanel(0, RealResource().c_str(), 1);
+  const int settings = LoadPanel(main, RealResource().c_str(), 2);
+  ASSERT_GT(settings, 0);
+  DisplayPanel(main);
+  DisplayPanel(settings);
+  SetCtrlAttribute(settings, 14, UI_ATTR_DIMMED, 0);
+  ClearEvents();
+
+  TypeAndEnter(main, 31, "1500");  // right edge limit: its callback cuts it back
+  uint16_t edge = 0;
+  GetCtrlVal(main, 31, &edge);
+  EXPECT_EQ(edge, 1500);
+  EXPECT_EQ(EventsOf(31), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
+  TypeAndEnter(main, 32, "70000");  // beyond 16 bits: the largest there is
+  GetCtrlVal(main, 32, &edge);
+  EXPECT_EQ(edge, 65535);
+
+  float factor = 0;
+  for (const char* typed : {"1.25", "1.5", "0.5"}) {
+    TypeAndEnter(settings, 14, typed);
+    GetCtrlVal(settings, 14, &factor);
+    EXPECT_EQ(factor, std::stof(typed)) << typed;
+  }
+  TypeAndEnter(settings, 14, "99");
+  GetCtrlVal(settings, 14, &factor);
+  EXPECT_EQ(factor, 65.535f);
+  DiscardPanel(settings);
+  DiscardPanel(main);
+}
+
+TEST(Wheel, ChangesOnlyTheControlThatHasTheFocus) {
+  KindsPanel p;
+  const int h = p.handle();
+  Activate(h);
+  InspectControlWidget(h, kGo)->setFocus(Qt::TabFocusReason);
+  auto* countField = qobject_cast<QAbstractSpinBox*>(InspectControlWidget(h, kCount));
+  ASSERT_NE(countField, nullptr);
+  // Over a spin box the wheel first reaches its text field.
+  WheelOver(countField->findChild<QLineEdit*>());
+  WheelOver(InspectControlWidget(h, kFactor));
+  WheelOver(InspectControlWidget(h, kChoice));
+  WheelOver(InspectControlWidget(h, kPort));
+  WheelOver(InspectControlWidget(h, kStart));
+  EXPECT_TRUE(Events().empty());
+  uint16_t count = 0;
+  int port = 0;
+  GetCtrlVal(h, kCount, &count);
+  GetCtrlVal(h, kPort, &port);
+  EXPECT_EQ(count, 5);
+  EXPECT_EQ(port, 1);
+  EXPECT_EQ(QApplication::focusWidget() == countField, false);
+
+  // Once focused, the wheel steps it as usual.
+  InspectControlWidget(h, kPort)->setFocus(Qt::TabFocusReason);
+  WheelOver(InspectControlWidget(h, kPort));
+  GetCtrlVal(h, kPort, &port);
+  EXPECT_NE(port, 1);
+  EXPECT_EQ(EventsOf(kPort), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
+  countField->setFocus(Qt::TabFocusReason);
+  WheelOver(countField->findChild<QLineEdit*>());
+  GetCtrlVal(h, kCount, &count);
+  EXPECT_NE(count, 5);
+}
