@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -46,14 +47,27 @@ bool ReleasedOver(Control* c, QObject* receiver, QMouseEvent* e) {
   return body->rect().contains(pos);
 }
 
+bool LeftButtonDown() {
+  return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
+}
+
 bool CommandPress(Control* c) {
   QPointer<Control> guard(c);
   c->press = Control::PressState{true, true, false, false};
+  // A press that came from the window system keeps the button state up to
+  // date, also for a release that a modal dialog kept from the button.
+  const bool buttonTracked = LeftButtonDown();
   SetDown(c, true);
   DeliverControlEvent(c, UI_EVENT_LEFT_PRESS);
   if (guard.isNull()) return true;
   c->press.inProgress = false;
-  if (c->press.released) {
+  if (!c->press.released && buttonTracked && !LeftButtonDown()) {
+    // The button went up while the press handler ran, but the release never
+    // reached it (a dialog the handler opened took the mouse): it was not
+    // released over the button, so the click is cancelled, cleanly.
+    c->press = Control::PressState{};
+    SetDown(c, false);
+  } else if (c->press.released) {
     // The button went up while the press handler ran: complete the click now.
     const bool over = c->press.releasedOver;
     c->press = Control::PressState{};

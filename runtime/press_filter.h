@@ -8,8 +8,10 @@
 //   button delivers "commit" (1), also when the press handler dimmed it. A
 //   release that arrives while the press handler still runs (it may wait for
 //   seconds, processing events) is held back: the commit follows once the
-//   press handler has returned. Space or Enter on a focused button delivers 3
-//   then 1.
+//   press handler has returned. When the press handler returns with the
+//   button already up but its release unseen (a modal dialog opened by the
+//   handler took it), the click is cancelled: no commit, the button released.
+//   Space or Enter on a focused button delivers 3 then 1.
 // - Other kinds: a release that arrives while their press handler runs ends
 //   the click; the widget then sees neither half of it.
 // - The mouse wheel reaches a spin box, ring or slide only while it has the

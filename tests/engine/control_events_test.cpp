@@ -2,7 +2,10 @@
 // mouse and key events.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +14,7 @@
 #include "runtime/inspect.h"
 #include "runtime/inspect_widgets.h"
 #include "runtime/userint.h"
+#include "runtime/utility.h"
 #include "tests/engine/ui_recorder.h"
 #include "tests/support/wait.h"
 
@@ -347,4 +351,84 @@ TEST(CallbackRegistry, NamesResolveAtLoadAndUnknownNamesLeaveNoCallback) {
   EXPECT_EQ(SimulateClick(h, kPlain), 0);
   EXPECT_TRUE(EventsOf(kPlain).empty());
   DiscardPanel(h);
+}
+
+namespace {
+
+// A press and a release through the window system, as a real mouse delivers
+// them: the application then knows when the button is up.
+QPoint CentreIn(QWidget* window, QWidget* w) {
+  return w->mapTo(window, w->rect().center());
+}
+
+}  // namespace
+
+TEST(CommandButton, PressHandlerWithAModalDialogEndsTheClickCleanly) {
+  KindsPanel p;
+  const int panel = p.handle();
+  QWidget* window = InspectPanelWindow(panel);
+  auto* button = qobject_cast<QAbstractButton*>(InspectControlWidget(panel, kGo));
+  ASSERT_NE(button, nullptr);
+  const QPoint at = CentreIn(window, button);
+  int dialogsShown = 0;
+  SetHook(kGo, [&](int, int, int event) {
+    if (event != UI_EVENT_LEFT_PRESS) return;
+    // While the dialog is open the operator lets go of the button (over the
+    // panel, which the dialog blocks), then the dialog is closed.
+    QTimer::singleShot(0, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (dialog == nullptr) return;
+      ++dialogsShown;
+      QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
+      QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    });
+    QDialog dialog(window);
+    dialog.exec();
+  });
+  QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(dialogsShown, 1);
+  EXPECT_EQ(EventsOf(kGo), (Ev{UI_EVENT_LEFT_PRESS})) << "no commit without a release over it";
+  EXPECT_FALSE(button->isDown());
+  // The click is over: a late release reaching the button completes nothing.
+  QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+  EXPECT_EQ(EventsOf(kGo), (Ev{UI_EVENT_LEFT_PRESS}));
+
+  // The next click is a whole one again.
+  ClearHooks();
+  ClearEvents();
+  QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
+  QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(EventsOf(kGo), (Ev{UI_EVENT_LEFT_PRESS, UI_EVENT_COMMIT}));
+  EXPECT_FALSE(button->isDown());
+}
+
+TEST(CommandButton, PressHandlerWithTheRealFileDialogEndsTheClickCleanly) {
+  KindsPanel p;
+  const int panel = p.handle();
+  QWidget* window = InspectPanelWindow(panel);
+  auto* button = qobject_cast<QAbstractButton*>(InspectControlWidget(panel, kGo));
+  const QPoint at = CentreIn(window, button);
+  ClearFileSelectAnswers();
+  int chosen = -1;
+  std::string title;
+  SetHook(kGo, [&](int, int, int event) {
+    if (event != UI_EVENT_LEFT_PRESS) return;
+    QTimer::singleShot(50, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (dialog == nullptr) return;
+      title = dialog->windowTitle().toStdString();
+      QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
+      QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    });
+    char path[260] = "";
+    chosen = FileSelectPopup(TempDir().c_str(), "QVORpara.dat", "*.dat", "Save parameters", 1, 0, 1,
+                             1, 1, path);
+  });
+  QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(title, "Save parameters");
+  EXPECT_EQ(chosen, 0);
+  EXPECT_EQ(EventsOf(kGo), (Ev{UI_EVENT_LEFT_PRESS}));
+  EXPECT_FALSE(button->isDown());
+  QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+  EXPECT_EQ(EventsOf(kGo), (Ev{UI_EVENT_LEFT_PRESS}));
 }
