@@ -67,7 +67,9 @@ GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
   repaintTimer_.setTimerType(Qt::PreciseTimer);
   connect(&repaintTimer_, &QTimer::timeout, this, [this] { requestPaint(); });
   clock_.start();
-  setAttribute(Qt::WA_OpaquePaintEvent, false);
+  // Every pixel is painted (the frame picture covers the whole widget), so
+  // nothing behind the graph needs painting first.
+  setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
 // A change is painted at the next frame: at once when the last paint is a
@@ -200,41 +202,18 @@ QRectF GraphWidget::plotArea() const {
   return QRectF(left, 6.0, width() - left - 10.0, height() - 6.0 - bottom);
 }
 
-void GraphWidget::paintEvent(QPaintEvent*) {
-  ++paintCount_;
-  const qint64 now = clock_.nsecsElapsed();
-  if (dirty_) {
-    const double newest = static_cast<double>(now - lastChangeNs_) / 1e9;
-    const double oldest = static_cast<double>(now - dirtySinceNs_) / 1e9;
-    ++stats_.paints;
-    stats_.newestMax = std::max(stats_.newestMax, newest);
-    stats_.oldestMax = std::max(stats_.oldestMax, oldest);
-    stats_.newestSum += newest;
-  }
-  dirty_ = false;
-  paintRequested_ = false;
-  lastPaintNs_ = now;
-  QPainter p(this);
+void GraphWidget::paintFrame(QPainter& p, const QRectF& area) const {
   p.setRenderHint(QPainter::Antialiasing);
-  const QRectF area = plotArea();
-  if (area.width() < 10 || area.height() < 10) return;
   const QFontMetrics fm(font());
   const bool active = isEnabled();
   const QColor textColor =
       palette().color(active ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
-
   const auto px = [&](double v) {
     return area.left() + (v - x_.min) / (x_.max - x_.min) * area.width();
   };
   const auto py = [&](double v) {
     return area.bottom() - (v - y_.min) / (y_.max - y_.min) * area.height();
   };
-  // Keeps far-off coordinates (a bar to pixel 65535 on a 256-pixel window)
-  // within a sane range before they reach the painter.
-  const QRectF guard = area.adjusted(-4, -4, 4, 4);
-  const auto clampX = [&](double v) { return std::clamp(v, guard.left(), guard.right()); };
-  const auto clampY = [&](double v) { return std::clamp(v, guard.top(), guard.bottom()); };
-
   p.fillRect(area, active ? kPlotBackground : kPlotBackground.lighter(170));
 
   // Grid and tick labels.
@@ -277,6 +256,54 @@ void GraphWidget::paintEvent(QPaintEvent*) {
                Qt::AlignHCenter | Qt::AlignTop, y_.label);
     p.restore();
   }
+}
+
+void GraphWidget::paintEvent(QPaintEvent*) {
+  ++paintCount_;
+  const qint64 now = clock_.nsecsElapsed();
+  if (dirty_) {
+    const double newest = static_cast<double>(now - lastChangeNs_) / 1e9;
+    const double oldest = static_cast<double>(now - dirtySinceNs_) / 1e9;
+    ++stats_.paints;
+    stats_.newestMax = std::max(stats_.newestMax, newest);
+    stats_.oldestMax = std::max(stats_.oldestMax, oldest);
+    stats_.newestSum += newest;
+  }
+  dirty_ = false;
+  paintRequested_ = false;
+  lastPaintNs_ = now;
+  QPainter p(this);
+  const QRectF area = plotArea();
+  if (area.width() < 10 || area.height() < 10) return;
+  const bool active = isEnabled();
+  // The frame of the graph (background, grid, ticks, labels) changes only with
+  // the size, the axes and the state: it is drawn once into a picture and
+  // copied, so a new frame of plots costs the plots alone.
+  const BackgroundKey key{size(),       devicePixelRatioF(), x_.min, x_.max, y_.min, y_.max, active,
+                          font().key(), palette().cacheKey()};
+  if (!(key == backgroundKey_) || background_.isNull()) {
+    background_ = QPixmap(size() * devicePixelRatioF());
+    background_.setDevicePixelRatio(devicePixelRatioF());
+    background_.fill(palette().color(QPalette::Window));
+    QPainter bp(&background_);
+    paintFrame(bp, area);
+    backgroundKey_ = key;
+  }
+  p.drawPixmap(0, 0, background_);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QFontMetrics fm(font());
+
+  const auto px = [&](double v) {
+    return area.left() + (v - x_.min) / (x_.max - x_.min) * area.width();
+  };
+  const auto py = [&](double v) {
+    return area.bottom() - (v - y_.min) / (y_.max - y_.min) * area.height();
+  };
+  // Keeps far-off coordinates (a bar to pixel 65535 on a 256-pixel window)
+  // within a sane range before they reach the painter.
+  const QRectF guard = area.adjusted(-4, -4, 4, 4);
+  const auto clampX = [&](double v) { return std::clamp(v, guard.left(), guard.right()); };
+  const auto clampY = [&](double v) { return std::clamp(v, guard.top(), guard.bottom()); };
 
   // Plots, in drawing order, clipped to the axes.
   p.save();
@@ -287,9 +314,12 @@ void GraphWidget::paintEvent(QPaintEvent*) {
       const QRectF r = QRectF(QPointF(clampX(px(plot.x[0])), clampY(py(plot.y[0]))),
                               QPointF(clampX(px(plot.x[1])), clampY(py(plot.y[1]))))
                            .normalized();
+      // Axis-parallel: drawn on whole pixels, where smoothing only costs.
+      p.setRenderHint(QPainter::Antialiasing, false);
       p.setPen(QPen(Rgb(plot.color), 1.0));
       p.setBrush(Rgb(plot.fillColor));
-      p.drawRect(r);
+      p.drawRect(r.toAlignedRect().adjusted(0, 0, -1, -1));
+      p.setRenderHint(QPainter::Antialiasing, true);
       continue;
     }
     const size_t n = std::min(plot.x.size(), plot.y.size());
@@ -308,10 +338,11 @@ void GraphWidget::paintEvent(QPaintEvent*) {
     else
       p.drawPoints(line);
     if (plot.pointStyle != 0) {
+      // Small square dots: hundreds of smoothed circles per frame cost far more
+      // than they show.
       const int every = std::max(1, plot.pointFrequency);
-      p.setPen(Qt::NoPen);
-      p.setBrush(c);
-      for (int i = 0; i < line.size(); i += every) p.drawEllipse(line[i], 1.5, 1.5);
+      for (int i = 0; i < line.size(); i += every)
+        p.fillRect(QRectF(line[i].x() - 1.5, line[i].y() - 1.5, 3.0, 3.0), c);
     }
   }
 

@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QPixmap>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -17,6 +18,8 @@
 #include <vector>
 
 #include "runtime/inspect.h"
+
+class QPainter;
 
 struct GraphAxisState {
   double min = 0.0, max = 1.0;
@@ -64,6 +67,7 @@ class GraphWidget : public QWidget {
  private:
   void markDirty();
   void requestPaint();
+  void paintFrame(QPainter& p, const QRectF& area) const;
   QRectF plotArea() const;
 
   GraphAxisState x_, y_;
@@ -77,4 +81,16 @@ class GraphWidget : public QWidget {
   bool paintRequested_ = false;  // update() asked for, paint not yet done
   qint64 dirtySinceNs_ = 0, lastChangeNs_ = 0, lastPaintNs_ = 0;
   GraphPaintStats stats_;
+  // The frame picture and what it was drawn for.
+  struct BackgroundKey {
+    QSize size;
+    qreal ratio = 0;
+    double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    bool active = false;
+    QString font;
+    qint64 palette = 0;
+    bool operator==(const BackgroundKey&) const = default;
+  };
+  BackgroundKey backgroundKey_;
+  QPixmap background_;
 };
