@@ -87,6 +87,12 @@ TEST_F(ControlsDuringRun, EdgeCursorsMoveAtOnceAndTheNextPictureTakesThemBack) {
     EXPECT_EQ(request.words[6], eBeg) << "the edits reach eBeg only with the panel values";
     EXPECT_EQ(request.words[7], eEnd);
   }
+
+  // Enter on the unchanged limits puts the cursors back where the edits say.
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeLeft, 200), 0);
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 700), 0);
+  EXPECT_DOUBLE_EQ(CursorX(2), 200.0);
+  EXPECT_DOUBLE_EQ(CursorX(3), 700.0);
 }
 
 TEST_F(ControlsDuringRun, ScaleFactorTypedWhileRunningGoesOutWithTheNextRequest) {

@@ -69,7 +69,7 @@ TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
   Start(SmallLine());
   ASSERT_EQ(ccdmaxpixel, 512);
   eEnd = 300;
-  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1024), 0);
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1500), 0);
   EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 512);
   EXPECT_EQ(eEnd, 512);
   EXPECT_DOUBLE_EQ(CursorX(3), 512.0);
@@ -86,6 +86,12 @@ TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursors
   ASSERT_EQ(ccdmaxpixel, 1024);
   eEnd = 700;
   eBeg = 5;
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1500), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 1024);
+  EXPECT_EQ(eEnd, 1024);
+  EXPECT_DOUBLE_EQ(CursorX(3), 1024.0);
+
+  eEnd = 700;
   ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1000), 0);
   EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 1000);
   EXPECT_DOUBLE_EQ(CursorX(3), 1000.0);
@@ -182,6 +188,14 @@ TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariabl
   EXPECT_EQ(tVal, 512);
   EXPECT_EQ(tTol, 100);
 
+  // The unit switch shows tVal scaled again; Enter on the unchanged edit
+  // re-shows the edit's own value.
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
+  ASSERT_EQ(U16(panelHandle, NUM_TeachValue), 4392);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 512), 0);
+  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
+
   ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // pixels
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 300), 0);
   EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 300);
@@ -208,10 +222,21 @@ TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecision
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 0.9), 0);
   EXPECT_FLOAT_EQ(ScaleFactorShown(), 0.9f);
   EXPECT_EQ(para15, 900);
-
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.5), 0);
+  EXPECT_FLOAT_EQ(scaleF, 1.5f);
+  EXPECT_EQ(para15, 1500) << "no limit here";
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDEvalmode, 1), 0);
   EXPECT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 1);
   EXPECT_EQ(sensor_->Orders(), Orders{});
+
+  // A parameter read that times out keeps the variables; the panels then limit it.
+  Silence();
+  SetTestTimer(0.0, 0.25);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  ReleaseTestTimer();
+  ASSERT_EQ(StatusLine(), "Timeout-RS-232...");
+  EXPECT_EQ(para15, 1200);
+  EXPECT_FLOAT_EQ(ScaleFactorShown(), 1.2f);
 }
 
 TEST_F(ParameterControls, CcdModeAndToleranceSwitchDimTheirControlsOnly) {
