@@ -356,8 +356,14 @@ void GraphWidget::paintEvent(QPaintEvent*) {
     const double y = std::clamp(py(c.y), area.top() + 4, area.bottom() - 4);
     QColor lineColor = c.color;
     lineColor.setAlpha(190);
-    p.setPen(QPen(lineColor, 1.2, Qt::DashLine));
-    p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+    // A vertical line on a whole pixel: smoothing a dashed line is slow and
+    // shows nothing.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(lineColor, 1.0, Qt::DashLine));
+    const int xi = static_cast<int>(std::lround(x));
+    p.drawLine(QPoint(xi, static_cast<int>(area.top())),
+               QPoint(xi, static_cast<int>(area.bottom())));
+    p.setRenderHint(QPainter::Antialiasing, true);
     QPainterPath diamond;
     diamond.moveTo(x, y - 5);
     diamond.lineTo(x + 5, y);
@@ -381,16 +387,17 @@ void GraphWidget::paintEvent(QPaintEvent*) {
         }
       }
       labelBoxes.push_back(box);
-      p.setPen(Qt::NoPen);
-      p.setBrush(QColor(0, 0, 0, 150));
-      p.drawRect(box);
+      p.fillRect(box.toAlignedRect(), QColor(0, 0, 0, 150));
       p.setPen(c.color);
       p.drawText(box, Qt::AlignCenter, c.label);
     }
   }
   p.restore();
 
+  // The frame round the plot area, on whole pixels: smoothing a long outline
+  // costs more than all the plots together.
+  p.setRenderHint(QPainter::Antialiasing, false);
   p.setPen(QPen(kPlotFrame, 1.0));
   p.setBrush(Qt::NoBrush);
-  p.drawRect(area.adjusted(-0.5, -0.5, 0.5, 0.5));
+  p.drawRect(area.toAlignedRect().adjusted(-1, -1, 0, 0));
 }
