@@ -1,10 +1,9 @@
 // The engine's polling wait: CPU used by a tight ProcessSystemEvents loop with
-// nothing to do, and how late it notices work that arrives (an event posted
-// from another thread, a timer).
+// nothing to do, how late such a loop sees a time-out, how late it notices
+// work that arrives (an event posted from another thread, a timer), and what
+// a GetInQLen loop on a silent line costs (no events processed there).
 //
-//   bench_event_loop   (runs offscreen unless QT_QPA_PLATFORM says otherwise)
-#include <sys/resource.h>
-
+//   bench_event_loop [--quick]   (runs offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
@@ -15,83 +14,121 @@
 #include <thread>
 #include <vector>
 
+#include "bench/figures.h"
+#include "bench/sim_process.h"
+#include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 
 namespace {
 
-double CpuSeconds() {
-  struct rusage u;
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-void Report(const char* what, std::vector<double> ms) {
-  std::sort(ms.begin(), ms.end());
-  double sum = 0;
-  for (double v : ms) sum += v;
-  std::printf("%-40s n=%zu  mean %.3f ms  median %.3f ms  p99 %.3f ms  max %.3f ms\n", what,
-              ms.size(), sum / static_cast<double>(ms.size()), ms[ms.size() / 2],
-              ms[ms.size() * 99 / 100], ms.back());
+double Percentile(std::vector<double> v, int p) {
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, v.size() * static_cast<size_t>(p) / 100)];
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const bench::Options options = bench::ParseOptions(argc, argv);
   if (!InitRuntime(argc, argv)) return 1;
+  const double seconds = options.quick ? 1.0 : 3.0;
 
-  // 1. Idle polling: 2 s of back-to-back ProcessSystemEvents calls.
-  const double cpu0 = CpuSeconds();
-  const double t0 = Timer();
-  long calls = 0;
-  while (Timer() - t0 < 2.0) {
-    ProcessSystemEvents();
-    ++calls;
+  // 1. Idle polling: back-to-back ProcessSystemEvents calls.
+  {
+    const double cpu0 = bench::CpuSeconds();
+    const double t0 = Timer();
+    long calls = 0;
+    while (Timer() - t0 < seconds) {
+      ProcessSystemEvents();
+      ++calls;
+    }
+    const double wall = Timer() - t0;
+    bench::AtMost("poll_idle_cpu", 100.0 * (bench::CpuSeconds() - cpu0) / wall, "%core", 1.0,
+                  "%.2f");
+    bench::Reference("poll_idle_returns", static_cast<double>(calls) / wall, "per_s", "%.0f");
   }
-  const double wall = Timer() - t0;
-  const double cpu = CpuSeconds() - cpu0;
-  std::printf("idle ProcessSystemEvents loop: %.2f s, %ld calls (%.0f per second), CPU %.1f %%\n",
-              wall, calls, static_cast<double>(calls) / wall, 100.0 * cpu / wall);
 
-  // 2. Wake latency for an event posted from another thread while the loop
+  // 2. Time-out lateness: a polling loop that waits for a limit strictly
+  //    passed, as the reply waits do, and how far past it it notices.
+  {
+    std::vector<double> late;
+    const int n = options.quick ? 20 : 60;
+    for (int i = 0; i < n; ++i) {
+      const double limit = 0.020 + 0.001 * (i % 7);
+      const double t0 = Timer();
+      double elapsed = 0;
+      while ((elapsed = Timer() - t0) <= limit) ProcessSystemEvents();
+      late.push_back((elapsed - limit) * 1000.0);
+    }
+    bench::AtMost("poll_timeout_late_max", *std::max_element(late.begin(), late.end()), "ms", 10.0,
+                  "%.2f");
+  }
+
+  // 3. Wake latency for an event posted from another thread while the loop
   //    polls: time from the post to the moment the UI thread runs it.
-  std::vector<double> posted;
-  for (int i = 0; i < 300; ++i) {
-    std::atomic<double> postedAt{0.0};
-    std::atomic<bool> ran{false};
-    double ranAt = 0.0;
-    std::thread poster([&] {
-      std::this_thread::sleep_for(std::chrono::microseconds(200 + (i * 37) % 1500));
-      postedAt = Timer();
-      QMetaObject::invokeMethod(
-          QCoreApplication::instance(),
-          [&] {
-            ranAt = Timer();
-            ran = true;
-          },
-          Qt::QueuedConnection);
-    });
-    while (!ran) ProcessSystemEvents();
-    poster.join();
-    posted.push_back((ranAt - postedAt) * 1000.0);
+  {
+    std::vector<double> posted;
+    const int n = options.quick ? 100 : 300;
+    for (int i = 0; i < n; ++i) {
+      std::atomic<double> postedAt{0.0};
+      std::atomic<bool> ran{false};
+      double ranAt = 0.0;
+      std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::microseconds(200 + (i * 37) % 1500));
+        postedAt = Timer();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [&] {
+              ranAt = Timer();
+              ran = true;
+            },
+            Qt::QueuedConnection);
+      });
+      while (!ran) ProcessSystemEvents();
+      poster.join();
+      posted.push_back((ranAt - postedAt) * 1000.0);
+    }
+    bench::AtMost("poll_posted_wake_p99", Percentile(posted, 99), "ms", 1.0, "%.3f");
   }
-  Report("posted event -> handled", posted);
 
-  // 3. Timer lateness: a 5 ms single-shot timer while the loop polls.
-  std::vector<double> late;
-  for (int i = 0; i < 200; ++i) {
-    bool fired = false;
-    double firedAt = 0.0;
-    const double start = Timer();
-    QTimer::singleShot(5, Qt::PreciseTimer, [&] {
-      firedAt = Timer();
-      fired = true;
-    });
-    while (!fired) ProcessSystemEvents();
-    late.push_back((firedAt - start) * 1000.0 - 5.0);
+  // 4. Timer lateness: a 5 ms single-shot timer while the loop polls.
+  {
+    std::vector<double> late;
+    const int n = options.quick ? 50 : 200;
+    for (int i = 0; i < n; ++i) {
+      bool fired = false;
+      double firedAt = 0.0;
+      const double start = Timer();
+      QTimer::singleShot(5, Qt::PreciseTimer, [&] {
+        firedAt = Timer();
+        fired = true;
+      });
+      while (!fired) ProcessSystemEvents();
+      late.push_back((firedAt - start) * 1000.0 - 5.0);
+    }
+    bench::AtMost("poll_timer_late_p99", Percentile(late, 99), "ms", 5.0, "%.3f");
   }
-  Report("5 ms timer -> fired, lateness", late);
+
+  // 5. A raw wait on a silent line: GetInQLen in a loop, no events processed.
+  {
+    bench::SimProcess silent;
+    if (!silent.Start({"--silent"})) {
+      std::fprintf(stderr, "the simulated sensor did not start\n");
+      return 1;
+    }
+    setenv("VANTREL_COM1", silent.Path().c_str(), 1);
+    if (OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096) < 0) return 1;
+    const double cpu0 = bench::CpuSeconds();
+    const double t0 = Timer();
+    long looks = 0;
+    while (Timer() - t0 < seconds && GetInQLen(1) == 0) ++looks;
+    const double wall = Timer() - t0;
+    bench::AtMost("inqlen_silent_cpu", 100.0 * (bench::CpuSeconds() - cpu0) / wall, "%core", 5.0,
+                  "%.2f");
+    bench::Reference("inqlen_silent_looks", static_cast<double>(looks) / wall, "per_s", "%.0f");
+    CloseCom(1);
+  }
   return 0;
 }

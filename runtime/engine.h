@@ -36,8 +36,13 @@ struct Engine {
   int quitCode = 0;
   int callbackDepth = 0;  // callbacks currently running (nested)
 
-  QTimer* pollTimer = nullptr;  // keeps ProcessSystemEvents' wait at ~1 ms
+  QTimer* pollTimer = nullptr;  // bounds ProcessSystemEvents' wait (kPollWakeMs)
 };
+
+// Longest sleep of ProcessSystemEvents when nothing happens. Serial data,
+// input and timers wake it at once; this only bounds how late a polling loop
+// sees its time-out, at a cost of kPollWakeMs-spaced wake-ups while it polls.
+constexpr int kPollWakeMs = 5;
 
 Engine& TheEngine();
 

@@ -18,6 +18,9 @@
 
 namespace {
 
+// How long a look at an unchanged input queue may sleep on the device.
+constexpr int kQuietQueueWaitMs = 3;
+
 // A time limit counted from construction.
 class Deadline {
  public:
@@ -318,7 +321,16 @@ int SerialChannel::InputQueueLength() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   PullFromOs();
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  return static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), INT32_MAX));
+  if (serial_->bytesAvailable() == lastQueueLength_) {
+    // Nothing new since the last look: a caller polling for a raw reply
+    // would spin a core. Sleep on the device until a byte comes, a few
+    // milliseconds at most, so its time-out is still seen in time.
+    serial_->waitForReadyRead(kQuietQueueWaitMs);
+    PullFromOs();
+    if (!Usable()) return RS232_PORT_NOT_OPEN;
+  }
+  lastQueueLength_ = serial_->bytesAvailable();
+  return static_cast<int>(std::min<qint64>(lastQueueLength_, INT32_MAX));
 }
 
 int SerialChannel::Read(char* data, int count) {
@@ -336,6 +348,7 @@ int SerialChannel::Read(char* data, int count) {
   const qint64 got = serial_->read(data, count);
   if (got < 0) return RS232_IO_ERROR;
   examined_ = std::max<qint64>(0, examined_ - got);
+  lastQueueLength_ = -1;
   return static_cast<int>(got);
 }
 
@@ -368,6 +381,7 @@ int SerialChannel::FlushInput() {
   serial_->clear(QSerialPort::Input);
   serial_->clearError();
   examined_ = 0;
+  lastQueueLength_ = -1;
   return 0;
 }
 

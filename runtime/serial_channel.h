@@ -65,6 +65,8 @@ class SerialChannel {
   // number read.
   int Read(char* data, int count);
   // Bytes waiting, including those the OS holds and the port has not taken in.
+  // When nothing arrived since the last call it first sleeps on the device
+  // for a few milliseconds (waking at once for a byte); no events are processed.
   int InputQueueLength();
   // Discard queued input / output, the OS's included. Return 0.
   int FlushInput();
@@ -97,7 +99,9 @@ class SerialChannel {
   int eventChar_ = 0;
   ComCallbackPtr fn_ = nullptr;
   void* data_ = nullptr;
-  qint64 examined_ = 0;     // bytes at the front of the input queue a check has already seen
+  qint64 examined_ = 0;  // bytes at the front of the input queue a check has already seen
+  qint64 lastQueueLength_ =
+      -1;  // what InputQueueLength reported last (-1: nothing since a read or flush)
   bool txDrained_ = false;  // the output queue emptied since the last check
   bool checkPending_ = false;
   bool inCallback_ = false;  // the notification function is running

@@ -105,7 +105,7 @@ int InitRuntime(int argc, char** argv) {
 
   e.pollTimer = new QTimer(app);
   e.pollTimer->setTimerType(Qt::PreciseTimer);
-  e.pollTimer->setInterval(5);
+  e.pollTimer->setInterval(kPollWakeMs);
   e.started = true;
   return 1;
 }
