@@ -2,8 +2,16 @@
 // exchanges, what the status line ends with, what the panels and graphs show.
 #include <gtest/gtest.h>
 
+#include <QPoint>
+#include <QWidget>
+
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -11,6 +19,7 @@
 #include "display/panelvalues.h"
 #include "link/replywait.h"
 #include "param/transfer.h"
+#include "runtime/inspect_widgets.h"
 #include "runtime/rs232.h"
 #include "tests/e2e/program.h"
 #include "tests/support/scripted_sensor.h"
@@ -38,6 +47,14 @@ std::vector<uint8_t> GoodReply(uint16_t order, const Words& words, Words ccd = {
   }
 }
 
+// The package the variables make now (pp is packed as a side effect).
+Words VariablesPacked() {
+  CopyVarsToPP();
+  Words words{};
+  for (int i = 0; i < PNUM; ++i) words[i] = pp[i];
+  return words;
+}
+
 class BringUp : public ::testing::Test {
  protected:
   void Start(ScriptedSensor& sensor) {
@@ -46,6 +63,7 @@ class BringUp : public ::testing::Test {
     started_ = true;
   }
   void TearDown() override {
+    ReleaseTestTimer();
     if (started_) ShutDown();
   }
   bool started_ = false;
@@ -130,6 +148,11 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   Start(sensor);
 
   ASSERT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 10}));
+  // The line check packs the variables (the panel's values); with no reply in
+  // between the CCD query carries the same package.
+  const std::vector<Words> sent = sensor.RequestWords();
+  EXPECT_EQ(sent[0], VariablesPacked());
+  EXPECT_EQ(sent[1], sent[0]);
   EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
             (std::vector<std::string>{"InitVars", "Timeout-RS-232...", "Error reading CCD-info"}));
   const auto times = sensor.Times();
@@ -155,12 +178,35 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   EXPECT_EQ(plots[0].x, (std::vector<double>{412, 612}));
   EXPECT_EQ(plots[0].y, (std::vector<double>{0.0, 0.25}));
 
-  // The five information texts stand on the main panel.
-  int texts = 0;
-  for (const ControlInfo& control : InspectPanelControls(panelHandle)) {
-    if (control.id > NUM_Power) ++texts;
+  // The five information texts stand on the main panel, created last, in
+  // this order, where and how they are meant to look.
+  struct InfoText {
+    std::string text;
+    int left, top, points;
+  };
+  const InfoText expected[] = {{"PC-SOFTWARE: Q-VOR Series", 15, 8, 11},
+                               {"Vendrix GmbH", 15, 21, 11},
+                               {"Tel: +49 (0)7031 68 54-0", 15, 36, 11},
+                               {"Vantrel", 175, 30, 18},
+                               {"V1.21", 320, 36, 11}};
+  const std::vector<ControlInfo> controls = InspectPanelControls(panelHandle);
+  ASSERT_GE(controls.size(), 5u);
+  for (size_t i = 0; i < 5; ++i) {
+    const int id = controls[controls.size() - 5 + i].id;
+    SCOPED_TRACE(expected[i].text);
+    EXPECT_EQ(InspectTextBoxLine(panelHandle, id, 0), expected[i].text);
+    const QWidget* widget = InspectControlWidget(panelHandle, id);
+    ASSERT_NE(widget, nullptr);
+    const QPoint at = widget->mapTo(InspectPanelWindow(panelHandle), QPoint(0, 0));
+    EXPECT_EQ(at, QPoint(expected[i].left, expected[i].top));
+    int value = 0;
+    GetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_COLOR, &value);
+    EXPECT_EQ(value, 0x0080FF);
+    GetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_BGCOLOR, &value);
+    EXPECT_EQ(value, 0xFFFFFF);
+    GetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_POINT_SIZE, &value);
+    EXPECT_EQ(value, expected[i].points);
   }
-  EXPECT_EQ(texts, 5);
 }
 
 TEST_F(BringUp, WrongReplySyncSkipsParametersAndFirmware) {
@@ -172,6 +218,13 @@ TEST_F(BringUp, WrongReplySyncSkipsParametersAndFirmware) {
   Start(sensor);
 
   EXPECT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 10}));
+  // The line check's reply (its words are the request's, echoed) landed in pp,
+  // and its sync word went into word 0: the CCD query sends that unrepacked.
+  const std::vector<Words> sent = sensor.RequestWords();
+  ASSERT_EQ(sent.size(), 2u);
+  Words expected = sent[0];
+  expected[0] = 0x0055;
+  EXPECT_EQ(sent[1], expected);
   EXPECT_EQ(StatusLine(), "read error - not sync byte 0xAA!");
   EXPECT_EQ(ccdmaxpixel, 1024) << "the CCD query does not look at the sync";
 }
@@ -191,6 +244,12 @@ TEST_F(BringUp, ShortFirmwareReplyIsReportedAndDropped) {
   });
   Start(sensor);
   EXPECT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 2, 7, 10}));
+  const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
+  ASSERT_GE(shown.size(), 3u);
+  EXPECT_EQ(
+      std::vector<std::string>(shown.end() - 3, shown.end()),
+      (std::vector<std::string>{"Waiting for firmware info ...", "Timeout - reading firmware info!",
+                                "Error reading firmware-info!"}));
   EXPECT_EQ(StatusLine(), "Error reading firmware-info!");
   EXPECT_STREQ(szVersion, "");
   EXPECT_EQ(ccdmaxpixel, 1024) << "the notification is back for the CCD query";
@@ -229,6 +288,74 @@ TEST_F(BringUp, ReplyJustInsideTheTimeOutIsAccepted) {
   EXPECT_EQ(StatusLine(), kFirmware);
 }
 
+// The limits on the program's clock: a wait ends only when more than its limit
+// has passed, and a frame taken in at the last look still counts.
+TEST_F(BringUp, WaitsEndStrictlyAfterTheirLimitAndAFrameAtTheLastLookCounts) {
+  std::atomic<bool> silent{false};
+  ScriptedSensor sensor([&silent](uint16_t order, const Words& words) {
+    return silent ? std::vector<uint8_t>{} : GoodReply(order, words);
+  });
+  Start(sensor);
+  silent = true;
+  int reads = 0;
+  OnTestTimerRead([&reads](double) { ++reads; });
+
+  // Half a second per look: 1.5 s after the start is not yet a time-out.
+  SetTestTimer(100.0, 0.5);
+  EXPECT_EQ(CheckComLine(com), 0);
+  EXPECT_EQ(reads, 5) << "start, then looks at 0.5, 1.0, 1.5 and 2.0 s";
+  EXPECT_EQ(StatusLine(), "Timeout-RS-232...");
+
+  reads = 0;
+  SetTestTimer(100.0, 0.5);
+  GetVERSIONInfo();
+  EXPECT_EQ(reads, 6) << "start, then looks up to 2.5 s: 2.0 s is not yet a time-out";
+  EXPECT_EQ(StatusLine(), "Timeout - reading firmware info!");
+
+  // The parameter frame is taken in during the event processing after which
+  // the clock reads 2.0 s: the read still succeeds. (The program's clock ran
+  // ahead: the firmware query may still be on its way to the sensor, or have
+  // been flushed before it got there; either way it goes unanswered.)
+  sensor.WaitForOrders(6, 0.3);
+  silent = false;
+  SetTestTimer(100.0);
+  OnTestTimerRead([](double) {
+    if (GetInQLen(com) >= FRAME_LEN) SetTestTimer(102.0);
+  });
+  SimulateClick(panelHandle, BTNGet);
+  EXPECT_DOUBLE_EQ(tdiff, 2.0);
+  EXPECT_EQ(StatusLine(), "Parameter-frame received! - Line Ok!");
+  EXPECT_EQ(power, kRam[0]);
+}
+
+TEST_F(BringUp, StartUpSetsPixelsAndTheSensorsToleranceWhateverTheResourceSays) {
+  // The shipped resource starts both switches on already; one that starts them
+  // off shows that the start-up sets them.
+  std::ifstream in(PanelResourcePath());
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string resource = text.str();
+  for (const char* name : {"\"BINSWITCH_UM\"", "\"BIN_Sw_EnableTol\""}) {
+    const size_t at = resource.find("\"value\": 1", resource.find(name));
+    ASSERT_NE(at, std::string::npos) << name;
+    resource.replace(at, 10, "\"value\": 0");
+  }
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("vantrel-switches-" + std::to_string(getpid()) + ".uir"))
+                               .string();
+  std::ofstream(path) << resource;
+  ScriptedSensor sensor([](uint16_t, const Words&) { return std::vector<uint8_t>{}; });
+  setenv("VANTREL_COM1", sensor.slavePath().c_str(), 1);
+  ResetProgramState();
+  ASSERT_EQ(StartUp(0, nullptr, path.c_str()), 0);
+  started_ = true;
+  std::filesystem::remove(path);
+  EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1);
+  EXPECT_EQ(U16(panelPopUp, BIN_Sw_EnableTol), 1);
+  EXPECT_EQ(stop_flag, 1);
+  EXPECT_EQ(target, RAM);
+}
+
 TEST_F(BringUp, MissingPanelResourceEndsStartUpBeforeAnythingIsShownOrSent) {
   ScriptedSensor sensor([](uint16_t order, const Words& words) { return GoodReply(order, words); });
   setenv("VANTREL_COM1", sensor.slavePath().c_str(), 1);
@@ -236,12 +363,24 @@ TEST_F(BringUp, MissingPanelResourceEndsStartUpBeforeAnythingIsShownOrSent) {
   EXPECT_FALSE(sensor.WaitForOrders(1, 0.2));
 }
 
-TEST_F(BringUp, ClosingTheMainPanelEndsTheEventLoop) {
+TEST_F(BringUp, ClosingTheMainPanelEndsTheEventLoopAndShutdownClosesThePortChosenLast) {
   ScriptedSensor sensor([](uint16_t order, const Words& words) { return GoodReply(order, words); });
+  ScriptedSensor second([](uint16_t order, const Words& words) { return GoodReply(order, words); });
+  ASSERT_TRUE(second.ok());
+  setenv("VANTREL_COM2", second.slavePath().c_str(), 1);
   Start(sensor);
+  ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 2), 0);
+  ASSERT_EQ(com, 2);
+  ASSERT_GE(GetInQLen(2), 0) << "port 2 is open";
+
   ASSERT_EQ(SimulateClosePanel(panelHandle), 0);
   EXPECT_EQ(RunUserInterface(), 0);
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1) << "the window stays until it is discarded";
+  ShutDown();
+  started_ = false;
+  unsetenv("VANTREL_COM2");
+  EXPECT_EQ(GetInQLen(2), RS232_PORT_NOT_OPEN) << "the port chosen last is closed";
+  EXPECT_EQ(GetInQLen(1), RS232_PORT_NOT_OPEN);
 }
 
 // Exchanges after start-up.
@@ -270,6 +409,7 @@ TEST_F(BringUp, LateParameterFrameReachesOnlyThePackage) {
   Start(sensor);
   slow = true;
   power = 111;
+  SetCtrlVal(panelHandle, BINSWITCH_UM, 0);  // micrometres: the read sets pixels again
   PushGET(RAM);
   EXPECT_EQ(StatusLine(), "Timeout-RS-232...");
   EXPECT_EQ(power, 111);
@@ -294,7 +434,15 @@ TEST_F(BringUp, NotificationActsOnlyOnTheNotifyCountEvent) {
 }
 
 TEST_F(BringUp, ParameterReadRangeChecksAndRedrawsThresholdAndWindowFrame) {
-  ScriptedSensor sensor([](uint16_t order, const Words& words) {
+  std::atomic<bool> modesOff{false};
+  ScriptedSensor sensor([&modesOff](uint16_t order, const Words& words) {
+    if (order == 5) return ScriptedSensor::Frame(0x00AA, 5, Words{7, 7, 7, 7, 7, 7, 7, 7});
+    if (order == 2 && modesOff) {
+      Words ram = kRam;
+      ram[11] = 0;  // tolerance switch off
+      ram[14] = 0;  // background mode 0
+      return ScriptedSensor::Frame(0x00AA, 2, ram);
+    }
     if (order == 2) {
       Words ram = kRam;
       ram[0] = 1500;  // power out of range
@@ -305,6 +453,19 @@ TEST_F(BringUp, ParameterReadRangeChecksAndRedrawsThresholdAndWindowFrame) {
     return GoodReply(order, words);
   });
   Start(sensor);
+  // Which requests pack the variables and which send the last reply's words:
+  // the parameter read packs them again (not the line check's reply), the
+  // firmware and CCD queries send the RAM set as it came, before the range
+  // check changed the variables.
+  const std::vector<Words> sent = sensor.RequestWords();
+  ASSERT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 2, 7, 10}));
+  EXPECT_EQ(sent[1], sent[0]) << "order 2 packs the unchanged variables";
+  Words ram = kRam;
+  ram[0] = 1500;
+  ram[5] = 9;
+  ram[15] = 500;
+  EXPECT_EQ(sent[2], ram) << "order 7 is not repacked";
+  EXPECT_EQ(sent[3], ram) << "order 10 is not repacked";
   EXPECT_EQ(power, 500);
   EXPECT_EQ(U16(panelHandle, NUM_Power), 500);
   EXPECT_EQ(U16(panelHandle, DropDEvalmode), 4);
@@ -333,4 +494,17 @@ TEST_F(BringUp, ParameterReadRangeChecksAndRedrawsThresholdAndWindowFrame) {
   EXPECT_EQ(Dimmed(panelPopUp, NUM_BGValue), 0);
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1) << "background mode is not 2";
   EXPECT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 1) << "evaluation mode 4 is not 2";
+
+  // Values that call for no dimming leave the states as they are: a tolerance
+  // dimmed before stays dimmed, a background value active before stays active.
+  SetCtrlAttribute(panelPopUp, NEDITTolerance, UI_ATTR_DIMMED, 1);
+  SetCtrlAttribute(panelPopUp, NUM_BGValue, UI_ATTR_DIMMED, 0);
+  SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 0);
+  modesOff = true;
+  PushGET(RAM);
+  ASSERT_EQ(bMode, 0);
+  ASSERT_EQ(ePoti, 0);
+  EXPECT_EQ(Dimmed(panelPopUp, NEDITTolerance), 1);
+  EXPECT_EQ(Dimmed(panelPopUp, NUM_BGValue), 0);
+  EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0);
 }

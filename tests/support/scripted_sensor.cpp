@@ -24,6 +24,11 @@ std::vector<double> ScriptedSensor::Times() const {
   return times_;
 }
 
+std::vector<ScriptedSensor::Words> ScriptedSensor::RequestWords() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return words_;
+}
+
 bool ScriptedSensor::WaitForOrders(size_t count, double seconds) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (Orders().size() < count) {
@@ -70,6 +75,7 @@ void ScriptedSensor::Serve() {
       {
         std::lock_guard<std::mutex> lock(mutex_);
         orders_.push_back(order);
+        words_.push_back(words);
         times_.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
                 .count());

@@ -30,6 +30,8 @@ class ScriptedSensor {
   std::vector<uint16_t> Orders() const;
   // Seconds (steady clock) at which each request was complete, in order.
   std::vector<double> Times() const;
+  // The 16 words of each request, in order.
+  std::vector<Words> RequestWords() const;
   bool WaitForOrders(size_t count, double seconds) const;
 
   // A 36-byte reply frame.
@@ -45,6 +47,7 @@ class ScriptedSensor {
   mutable std::mutex mutex_;
   std::vector<uint16_t> orders_;
   std::vector<double> times_;
+  std::vector<Words> words_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
