@@ -117,7 +117,11 @@ class NumericControl : public Control {
       const QSignalBlocker blocker(realBox_);
       realBox_->setValue(value_);
     } else {
-      readout_->setText(QString::number(value_, 'f', precision_));
+      // Read-outs are rewritten with every measurement, mostly with the value
+      // they show already; an unchanged text costs no repaint and none of the
+      // accessibility events the line edit sends whether anyone listens or not.
+      const QString text = QString::number(value_, 'f', precision_);
+      if (text != readout_->text()) readout_->setText(text);
     }
   }
 
