@@ -10,6 +10,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/vantrel.h"
+#include "bench/bare_exchange.h"
 #include "bench/figures.h"
 #include "bench/sim_process.h"
 #include "display/controls.h"
@@ -41,15 +43,21 @@ inline std::vector<double> MeasureTimes(const std::string& logPath) {
   return times;
 }
 struct LoopFigures {
-  double rate = 0;  // measurement requests per second, on the sensor's clock
-  double cpu = 0;   // the tool's CPU over the run, % of one core
+  double rate = 0;              // measurement requests per second, on the sensor's clock
+  double cpu = 0;               // the tool's CPU over the run, % of one core
+  long requests = 0;            // measurement requests the sensor received
+  double seconds = 0;           // wall time of the loop
+  double peakRss = 0;           // MB, the process's peak so far
+  GraphPaintStats scope, data;  // the graphs' paints during the loop
+  long scopePaints = 0, dataPaints = 0;
+  double bareRate = -1;  // the bare exchange on the same sensor, when asked for
 };
 
 // Starts the program against a sensor started with `simOptions`, clicks
 // `button`, clicks Stop after `seconds` from inside the loop. False when
 // something did not work (reported on stderr).
 inline bool DriveLoop(int button, double seconds, const std::vector<std::string>& simOptions,
-                      LoopFigures* out) {
+                      LoopFigures* out, bool measureBare = false) {
   const std::string logPath = "/tmp/vantrel-bench-loop-" + std::to_string(getpid()) + ".log";
   SimProcess sensor;
   std::vector<std::string> options = simOptions;
@@ -63,6 +71,16 @@ inline bool DriveLoop(int button, double seconds, const std::vector<std::string>
   if (!resource) resource = VANTREL_SOURCE_UIR;
   char* argv[] = {const_cast<char*>("vantrel"), nullptr};
   if (StartUp(1, argv, resource) != 0) return false;
+  // Both panels shown and painted before the loop starts.
+  DisplayPanel(panelPopUp);
+  const double settle = MonotonicSeconds() + 10.0;
+  while (MonotonicSeconds() < settle && (InspectGraphPaintCount(panelHandle, GRAPH_Scope) <= 0 ||
+                                         InspectGraphPaintCount(panelHandle, GRAPH_Data) <= 0))
+    ProcessSystemEvents();
+  ResetGraphPaintStats(panelHandle, GRAPH_Scope);
+  ResetGraphPaintStats(panelHandle, GRAPH_Data);
+  const long scope0 = InspectGraphPaintCount(panelHandle, GRAPH_Scope);
+  const long data0 = InspectGraphPaintCount(panelHandle, GRAPH_Data);
 
   double cpu = 0, wall = 0;
   bool stopped = false;
@@ -74,8 +92,23 @@ inline bool DriveLoop(int button, double seconds, const std::vector<std::string>
     stopped = SimulateClick(panelHandle, BTNStop) == 0;
   });
   const bool clicked = SimulateClick(panelHandle, button) == 0;
+  // The last picture reaches the screen too.
+  const double drain = MonotonicSeconds() + 0.1;
+  while (MonotonicSeconds() < drain) ProcessSystemEvents();
+  InspectGraphPaintStats(panelHandle, GRAPH_Scope, &out->scope);
+  InspectGraphPaintStats(panelHandle, GRAPH_Data, &out->data);
+  out->scopePaints = InspectGraphPaintCount(panelHandle, GRAPH_Scope) - scope0;
+  out->dataPaints = InspectGraphPaintCount(panelHandle, GRAPH_Data) - data0;
+  out->peakRss = PeakRssMB();
   ShutDown();
   sensor.Stop();
+  // The reference: a bare loop doing the same exchange with a sensor of the
+  // same kind, right after, on the same machine.
+  if (measureBare) {
+    SimProcess twin;
+    if (twin.Start(simOptions))
+      out->bareRate = BareExchangeRate(twin.Path(), std::min(seconds, 3.0));
+  }
   const std::vector<double> times = MeasureTimes(logPath);
   unlink(logPath.c_str());
   if (!clicked || !stopped) {
@@ -88,6 +121,8 @@ inline bool DriveLoop(int button, double seconds, const std::vector<std::string>
   }
   out->rate = static_cast<double>(times.size() - 1) / (times.back() - times.front());
   out->cpu = 100.0 * cpu / wall;
+  out->requests = static_cast<long>(times.size());
+  out->seconds = wall;
   return true;
 }
 

@@ -138,6 +138,7 @@ int GraphWidget::addRectangle(double x1, double y1, double x2, double y2, int co
 }
 
 int GraphWidget::deletePlot(int handle) {
+  if (handle == UI_ALL_PLOTS) ++stats_.allDeleted;
   if (handle == UI_ALL_PLOTS) {
     plots_.clear();
     markDirty();

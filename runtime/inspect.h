@@ -36,7 +36,8 @@ long InspectGraphPaintCount(int panel, int graph);
 // paints since the last reset: for the newest change a paint showed, and for the
 // oldest one it had waited for (seconds).
 struct GraphPaintStats {
-  long paints = 0;  // paints that showed a change
+  long paints = 0;      // paints that showed a change
+  long allDeleted = 0;  // times every plot was deleted (one per new picture)
   double newestMax = 0.0, newestSum = 0.0, oldestMax = 0.0;
 };
 int InspectGraphPaintStats(int panel, int graph, GraphPaintStats* out);
