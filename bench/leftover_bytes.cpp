@@ -21,6 +21,9 @@
 #include "link/sensorinfo.h"
 #include "param/params.h"
 #include "param/transfer.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+#include "runtime/utility.h"
 #include "sim/sim_thread.h"
 
 namespace {
@@ -57,8 +60,17 @@ bool ParametersThenParametersShifted() {
   return !PackageIsRam();
 }
 
+// Lets the line fall quiet and empties the input queue, so that no case
+// inherits bytes still in flight from the one before.
+void Drain() {
+  const double until = Timer() + 0.5;
+  while (Timer() < until) ProcessSystemEvents();
+  FlushInQ(com);
+}
+
 void Measure(const char* name, const std::function<void(sim::Faults&)>& fault,
              const std::function<bool()>& trial, int trials, sim::SimThread& sensor) {
+  Drain();
   sensor.Update([&](sim::Config& c) {
     c.faults = sim::Faults{};
     fault(c.faults);
@@ -66,6 +78,7 @@ void Measure(const char* name, const std::function<void(sim::Faults&)>& fault,
   int shifted = 0;
   for (int i = 0; i < trials; ++i) shifted += trial() ? 1 : 0;
   sensor.Update([](sim::Config& c) { c.faults = sim::Faults{}; });
+  Drain();
   char label[128];
   std::snprintf(label, sizeof label, "%s_shifted", name);
   bench::Reference(label, 100.0 * shifted / trials, "%", "%.1f");

@@ -308,7 +308,9 @@ TEST_F(BringUp, WaitsEndStrictlyAfterTheirLimitAndAFrameAtTheLastLookCounts) {
 
   reads = 0;
   SetTestTimer(100.0, 0.5);
+  rx_flag = 1;  // a frame taken in earlier
   GetVERSIONInfo();
+  EXPECT_EQ(rx_flag, 0) << "the firmware query leaves the flag cleared";
   EXPECT_EQ(reads, 6) << "start, then looks up to 2.5 s: 2.0 s is not yet a time-out";
   EXPECT_EQ(StatusLine(), "Timeout - reading firmware info!");
 
@@ -369,8 +371,11 @@ TEST_F(BringUp, ClosingTheMainPanelEndsTheEventLoopAndShutdownClosesThePortChose
   ASSERT_TRUE(second.ok());
   setenv("VANTREL_COM2", second.slavePath().c_str(), 1);
   Start(sensor);
+  SimulateToggle(panelHandle, RBTEeprom);
+  ASSERT_EQ(target, EEPROM);
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 2), 0);
   ASSERT_EQ(com, 2);
+  EXPECT_EQ(target, RAM) << "a good line check selects the RAM store";
   ASSERT_GE(GetInQLen(2), 0) << "port 2 is open";
 
   ASSERT_EQ(SimulateClosePanel(panelHandle), 0);
