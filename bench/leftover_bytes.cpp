@@ -109,9 +109,9 @@ int main(int argc, char** argv) {
   auto trailing = [](sim::Faults& f) { f.trailing = 4; };
   auto garbage = [](sim::Faults& f) { f.garbage_every = 1; };
   Measure("firmware_then_ccd_clean", none, FirmwareThenCcdShifted, trials, sensor);
+  Measure("block_then_parameters_clean", none, BlockThenParametersShifted, trials, sensor);
   Measure("firmware_then_ccd_trailing4", trailing, FirmwareThenCcdShifted, trials, sensor);
   Measure("firmware_then_ccd_garbage", garbage, FirmwareThenCcdShifted, trials, sensor);
-  Measure("block_then_parameters_clean", none, BlockThenParametersShifted, trials, sensor);
   Measure("block_then_parameters_trailing4", trailing, BlockThenParametersShifted, trials, sensor);
   Measure("block_then_parameters_garbage", garbage, BlockThenParametersShifted, trials, sensor);
   Measure("parameters_then_parameters_trailing4", trailing, ParametersThenParametersShifted, trials,

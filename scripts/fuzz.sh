@@ -31,7 +31,7 @@ for t in "${targets[@]}"; do
     status=1
   fi
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  cov=$(grep -ao 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
   echo "fuzz: $t ${seconds}s executions=${execs:-?} coverage=${cov:-?} $result"
 done
 exit $status
