@@ -35,6 +35,7 @@ struct Engine {
   bool quitRequested = false;
   int quitCode = 0;
   int callbackDepth = 0;  // callbacks currently running (nested)
+  long eventRounds = 0;   // ProcessSystemEvents calls so far: who polls without them
 
   QTimer* pollTimer = nullptr;  // bounds ProcessSystemEvents' wait (kPollWakeMs)
 };

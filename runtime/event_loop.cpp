@@ -48,6 +48,7 @@ int ProcessSystemEvents() {
   Engine& e = TheEngine();
   if (!e.started) return UIE_NOT_INITIALISED;
   if (!e.pollTimer->isActive()) e.pollTimer->start();
+  ++e.eventRounds;
   DestroyDiscardedPanels();
   // Handles everything pending and returns; with nothing pending it sleeps
   // until the next event, which the running poll timer bounds.

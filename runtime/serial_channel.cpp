@@ -1,5 +1,7 @@
 #include "runtime/serial_channel.h"
 
+#include "runtime/engine.h"
+
 #include <QByteArray>
 #include <QMetaObject>
 #include <QObject>
@@ -321,10 +323,15 @@ int SerialChannel::InputQueueLength() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   PullFromOs();
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  if (serial_->bytesAvailable() == lastQueueLength_) {
-    // Nothing new since the last look: a caller polling for a raw reply
-    // would spin a core. Sleep on the device until a byte comes, a few
-    // milliseconds at most, so its time-out is still seen in time.
+  const long rounds = TheEngine().eventRounds;
+  const bool eventsBetween = rounds != roundsAtLastLook_;
+  roundsAtLastLook_ = rounds;
+  if (serial_->bytesAvailable() == lastQueueLength_ && !eventsBetween) {
+    // Nothing new since the last look, and no events processed in between:
+    // a caller polling for a raw reply without the event loop would spin a
+    // core. Sleep on the device until a byte comes, a few milliseconds at
+    // most, so its time-out is still seen in time. A caller that processes
+    // events between looks already sleeps there.
     serial_->waitForReadyRead(kQuietQueueWaitMs);
     PullFromOs();
     if (!Usable()) return RS232_PORT_NOT_OPEN;

@@ -100,8 +100,10 @@ class SerialChannel {
   ComCallbackPtr fn_ = nullptr;
   void* data_ = nullptr;
   qint64 examined_ = 0;  // bytes at the front of the input queue a check has already seen
-  qint64 lastQueueLength_ =
-      -1;  // what InputQueueLength reported last (-1: nothing since a read or flush)
+  qint64 lastQueueLength_ = -1;
+  long roundsAtLastLook_ =
+      -1;  // event rounds at the last InputQueueLength()  // what InputQueueLength reported last
+           // (-1: nothing since a read or flush)
   bool txDrained_ = false;  // the output queue emptied since the last check
   bool checkPending_ = false;
   bool inCallback_ = false;  // the notification function is running
