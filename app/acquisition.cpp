@@ -15,10 +15,7 @@
 #include "runtime/utility.h"
 
 void ForceStoreToRam() {
-  SetCtrlVal(panelHandle, RBTRam, 1);
-  target = RAM;
-  SetCtrlVal(panelHandle, RBTEeprom, 0);
-  SetCtrlVal(panelHandle, RBTFile, 0);
+  SelectStore(RAM);
 }
 
 void DimLoopButtons(int dimmed) {

@@ -25,27 +25,25 @@ inline Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-// Prints one figure against its target; returns whether the target is met.
-inline bool AtLeast(const char* name, double value, const char* unit, double target,
-                    const char* format = "%.3f") {
-  const bool ok = value >= target;
+// Prints one figure against its target ("<=" or ">="); returns whether it is met.
+inline bool Figure(const char* name, double value, const char* unit, const char* relation,
+                   double target, bool ok, const char* format) {
   char v[64], t[64];
   std::snprintf(v, sizeof v, format, value);
   std::snprintf(t, sizeof t, format, target);
-  std::printf("%s %s %s >=%s %s\n", name, v, unit, t, ok ? "ok" : "MISS");
+  std::printf("%s %s %s %s%s %s\n", name, v, unit, relation, t, ok ? "ok" : "MISS");
   std::fflush(stdout);
   return ok;
 }
 
+inline bool AtLeast(const char* name, double value, const char* unit, double target,
+                    const char* format = "%.3f") {
+  return Figure(name, value, unit, ">=", target, value >= target, format);
+}
+
 inline bool AtMost(const char* name, double value, const char* unit, double target,
                    const char* format = "%.3f") {
-  const bool ok = value <= target;
-  char v[64], t[64];
-  std::snprintf(v, sizeof v, format, value);
-  std::snprintf(t, sizeof t, format, target);
-  std::printf("%s %s %s <=%s %s\n", name, v, unit, t, ok ? "ok" : "MISS");
-  std::fflush(stdout);
-  return ok;
+  return Figure(name, value, unit, "<=", target, value <= target, format);
 }
 
 // A figure with no target of its own (a reference measured in the same run).

@@ -70,14 +70,14 @@ int CC_BTNGet(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
   return 0;
 }
 
-namespace {
-// Puts exactly one store button on and makes `target` name it.
 void SelectStore(int32_t store) {
   target = store;
   SetCtrlVal(panelHandle, RBTRam, store == RAM ? 1 : 0);
   SetCtrlVal(panelHandle, RBTEeprom, store == EEPROM ? 1 : 0);
   SetCtrlVal(panelHandle, RBTFile, store == DATFILE ? 1 : 0);
 }
+
+namespace {
 
 int StoreButtonChanged(int event, int control, int32_t store) {
   if (event != UI_EVENT_VALUE_CHANGED) return 0;

@@ -33,5 +33,7 @@ int CC_RBTEeprom(int panel, int control, int event, void* callbackData, int even
                  int eventData2);
 int CC_RBTFile(int panel, int control, int event, void* callbackData, int eventData1,
                int eventData2);
+// Puts exactly one store button on and makes `target` name it (raises no event).
+void SelectStore(int32_t store);
 // Registers the callbacks above by the names the panel resource uses.
 void RegisterTransferCallbacks();
