@@ -321,8 +321,18 @@ TEST_F(BringUp, WaitsEndStrictlyAfterTheirLimitAndAFrameAtTheLastLookCounts) {
   sensor.WaitForOrders(6, 0.3);
   silent = false;
   SetTestTimer(100.0);
-  OnTestTimerRead([](double) {
-    if (GetInQLen(com) >= FRAME_LEN) SetTestTimer(102.0);
+  // At the wait's first reading of the clock (its start) the reply is let
+  // reach the port, with no events processed, so the notification cannot take
+  // it in yet; then the clock moves on to 2.0 s for the next reading, which
+  // follows the event processing that takes the frame in.
+  bool jumped = false;
+  OnTestTimerRead([&jumped](double) {
+    if (jumped) return;
+    jumped = true;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (GetInQLen(com) < FRAME_LEN && std::chrono::steady_clock::now() < until) {
+    }
+    SetTestTimer(102.0);
   });
   SimulateClick(panelHandle, BTNGet);
   EXPECT_DOUBLE_EQ(tdiff, 2.0);
