@@ -17,11 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "app/acquisition.h"
+#include "app/dataloop.h"
+#include "app/parameter_callbacks.h"
 #include "app/teach.h"
+#include "app/vantrel.h"
+#include "link/frame.h"
 #include "param/transfer.h"
 #include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "sim/sim_thread.h"
+#include "tests/e2e/during_loop.h"
 #include "tests/e2e/program.h"
 #include "tests/support/wait.h"
 
@@ -34,7 +40,17 @@ const std::string kFirmware = sim::kDefaultFirmware;
 // RAM set of the sensor: background mode 2, so the background teach is offered.
 const std::array<uint16_t, 16> kRam = {640, 1, 480, 64, 1, 0, 20, 900, 300, 40, 1, 1, 0, 1, 2, 950};
 
-enum class Op { BringUp, Firmware, GetRam, GetEeprom, Send, TeachSetPoint, TeachBackground };
+enum class Op {
+  BringUp,
+  Firmware,
+  GetRam,
+  GetEeprom,
+  Send,
+  TeachSetPoint,
+  TeachBackground,
+  Run,
+  Data
+};
 
 const char* OpName(Op op) {
   switch (op) {
@@ -52,6 +68,10 @@ const char* OpName(Op op) {
       return "TeachSetPoint";
     case Op::TeachBackground:
       return "TeachBackground";
+    case Op::Run:
+      return "Run";
+    case Op::Data:
+      return "Data";
   }
   return "?";
 }
@@ -75,6 +95,12 @@ Texts GoodTexts(Op op) {
       return {"New setpoint value teached!", waiting, received};
     case Op::TeachBackground:
       return {"Line Ok!", "Teach order echo received! - Line Ok!", waiting, received};
+    case Op::Run:
+      return {"Line Ok!"};
+    case Op::Data:
+      return {"Waiting for Data[64] ...", "Data[64] block received!", "Waiting for Data[64] ...",
+              "Data[64] block received!", "Waiting for Data[64] ...", "Data[64] block received!",
+              "Waiting for Data[64] ...", "Data[64] block received!"};
   }
   return {};
 }
@@ -94,6 +120,10 @@ Orders GoodOrders(Op op) {
     case Op::TeachSetPoint:
     case Op::TeachBackground:
       return {6, 2};
+    case Op::Run:
+      return {8, 8, 8};
+    case Op::Data:
+      return {9, 9, 9, 9, 8};
   }
   return {};
 }
@@ -107,6 +137,15 @@ struct FaultCase {
   double seconds;          // the time it must take at least (time-outs sat out), program clock
   bool fastClock = false;  // nothing is answered: the clock may run faster
 };
+
+// Requests the sensor must have received before Stop is pressed in a loop that
+// does not end by itself. A Data pass, once begun, is completed: Stop pressed
+// at its first request ends the loop after exactly one pass.
+size_t StopAfter(Op op) {
+  if (op == Op::Run) return 3;
+  if (op == Op::Data) return 1;
+  return 0;
+}
 
 void PrintTo(const FaultCase& c, std::ostream* os) {
   *os << OpName(c.op) << "/" << c.fault;
@@ -130,6 +169,16 @@ auto Dribble = [](sim::Faults& f) {
 };
 auto Trailing = [](sim::Faults& f) { f.trailing = 4; };
 auto Garbage = [](sim::Faults& f) { f.garbage_every = 1; };
+auto HangUpAfter3 = [](sim::Faults& f) { f.hangup_after = 3; };
+auto HangUpAfter2 = [](sim::Faults& f) { f.hangup_after = 2; };
+
+// Stands for "Sensor lost on COM1 (<device>): device removed" in the table:
+// the device is the sensor's pty, known only once it runs.
+const std::string kLost = "<lost>";
+const std::string kLineTimeout = "Timeout RS232-Line!";
+const std::string kBlockWaiting = "Waiting for Data[64] ...";
+const std::string kBlockReceived = "Data[64] block received!";
+const std::string kBlockTimeout = "Timeout-RS-232 while reading 64 data-words!";
 
 const FaultCase kCases[] = {
     // Bring-up, as the port selector runs it again.
@@ -220,6 +269,71 @@ const FaultCase kCases[] = {
     {"silence", Silent, Op::TeachBackground, {6}, {"Line Ok!", kTimeout}, 1.5, true},
     {"wrong sync", WrongSync, Op::TeachBackground, {6, 2}, GoodTexts(Op::TeachBackground), 0.0},
     {"delayed 1.6 s", Delay1600, Op::TeachBackground, {6}, {"Line Ok!", kTimeout}, 1.5},
+
+    // The Run loop takes any 36-byte frame as a measurement and goes on until
+    // Stop; a reply missing for more than 1.5 s ends it.
+    {"silence", Silent, Op::Run, {8}, {"Line Ok!", kLineTimeout}, 1.5, true},
+    {"wrong sync", WrongSync, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
+    {"wrong echo", WrongEcho, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
+    {"every second reply dropped",
+     DropSecond,
+     Op::Run,
+     {8, 8},
+     {"Line Ok!", kLineTimeout},
+     1.5,
+     true},
+    {"delayed 1.4 s", Delay1400, Op::Run, {8, 8, 8}, {"Line Ok!"}, 2.8},
+    {"delayed 1.6 s", Delay1600, Op::Run, {8}, {"Line Ok!", kLineTimeout}, 1.5},
+    {"dribbled bytes", Dribble, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
+    {"trailing bytes", Trailing, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
+    {"garbage bursts", Garbage, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
+    {"hang-up in the loop", HangUpAfter3, Op::Run, {8, 8, 8}, {"Line Ok!", kLost}, 0.0},
+
+    // The Data loop: four video blocks (raw replies) and one measurement frame
+    // a pass. A block without its reply is reported and the pass goes on; a
+    // missing measurement frame ends the loop after the pass.
+    {"silence",
+     Silent,
+     Op::Data,
+     {9, 9, 9, 9, 8},
+     {kBlockWaiting, kBlockTimeout, kBlockWaiting, kBlockTimeout, kBlockWaiting, kBlockTimeout,
+      kBlockWaiting, kBlockTimeout, kLineTimeout},
+     7.5,
+     true},
+    {"wrong sync", WrongSync, Op::Data, {9, 9, 9, 9, 8}, GoodTexts(Op::Data), 0.0},
+    {"wrong echo", WrongEcho, Op::Data, {9, 9, 9, 9, 8}, GoodTexts(Op::Data), 0.0},
+    {"every second reply dropped",
+     DropSecond,
+     Op::Data,
+     {9, 9, 9, 9, 8},
+     {kBlockWaiting, kBlockReceived, kBlockWaiting, kBlockTimeout, kBlockWaiting, kBlockReceived,
+      kBlockWaiting, kBlockTimeout},
+     3.0,
+     true},
+    {"delayed 1.4 s", Delay1400, Op::Data, {9, 9, 9, 9, 8}, GoodTexts(Op::Data), 7.0},
+    {"dribbled bytes", Dribble, Op::Data, {9, 9, 9, 9, 8}, GoodTexts(Op::Data), 0.0},
+    // Unpaced, more than 128 bytes wait at once: all are read, and the status
+    // keeps its previous text (the firmware text of the bring-up).
+    {"trailing bytes",
+     Trailing,
+     Op::Data,
+     {9, 9, 9, 9, 8},
+     {kBlockWaiting, kFirmware, kBlockWaiting, kFirmware, kBlockWaiting, kFirmware, kBlockWaiting,
+      kFirmware},
+     0.0},
+    {"garbage bursts",
+     Garbage,
+     Op::Data,
+     {9, 9, 9, 9, 8},
+     {kBlockWaiting, kFirmware, kBlockWaiting, kFirmware, kBlockWaiting, kFirmware, kBlockWaiting,
+      kFirmware},
+     0.0},
+    {"hang-up in the loop",
+     HangUpAfter2,
+     Op::Data,
+     {9, 9},
+     {kBlockWaiting, kBlockReceived, kBlockWaiting, kBlockReceived, kLost},
+     0.0},
 };
 
 // A program clock running `factor` times as fast as the real one.
@@ -253,25 +367,93 @@ void RunOperation(Op op) {
     case Op::TeachBackground:
       SimulateClick(panelPopUp, BTNTeachBackGround);
       break;
+    case Op::Run:
+      SimulateClick(panelHandle, BTNRun);  // returns when the loop has ended
+      break;
+    case Op::Data:
+      SimulateClick(panelHandle, BTNData);
+      break;
   }
+}
+
+std::string LostText();
+
+bool IsLoop(Op op) {
+  return op == Op::Run || op == Op::Data;
+}
+
+// A loop the fault does not end by itself is ended by the operator's Stop.
+bool LoopNeedsStop(const FaultCase& c) {
+  if (!IsLoop(c.op)) return false;
+  const std::string& last = c.texts.back();
+  return last != kLineTimeout && last != kLost;
+}
+
+bool HangsUp(const FaultCase& c) {
+  sim::Faults f;
+  c.set(f);
+  return f.hangup_after > 0;
+}
+
+// Stop is seen by the Run loop within one pass, and a hung-up line is noticed
+// when the next write fails or while its reply is awaited: in either case one
+// more request of the loop may have left.
+bool OrdersMatch(bool mayOvershoot, const Orders& got, Orders want) {
+  if (got == want) return true;
+  if (!mayOvershoot || want.empty()) return false;
+  want.push_back(want.back());
+  return got == want;
+}
+
+// The lost line noticed while a video block was awaited rather than at its
+// write: that block's request was shown as sent.
+bool TextsMatch(const FaultCase& c, const Texts& got, Texts want) {
+  if (got == want) return true;
+  if (c.op != Op::Data || want.empty() || want.back() != LostText()) return false;
+  want.insert(want.end() - 1, kBlockWaiting);
+  return got == want;
+}
+
+std::string LostText() {
+  const std::string text =
+      std::string("Sensor lost on COM1 (") + ComPortDevice(1) + "): device removed";
+  return text.substr(0, 72);  // the status line holds 72 characters
+}
+
+Texts WithLostText(Texts texts) {
+  for (std::string& t : texts)
+    if (t == kLost) t = LostText();
+  return texts;
 }
 
 class FaultInjection : public ::testing::TestWithParam<FaultCase> {
  protected:
   void SetUp() override {
     const FaultCase& c = GetParam();
-    sim::Config config;
-    config.paced = false;
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    sensor_->SetRam(kRam);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(StartSensor());
     ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
     started_ = true;
     ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "clean bring-up";
     if (c.op == Op::GetEeprom) SimulateToggle(panelHandle, RBTEeprom);
     if (c.op == Op::TeachBackground) SimulateClick(panelHandle, BTNSettings);
     ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "nothing sent while preparing";
+  }
+  void StartSensor() {
+    if (sensor_) sensor_->Stop();
+    sim::Config config;
+    config.paced = false;
+    sensor_ = std::make_unique<sim::SimThread>(config);
+    sensor_->SetRam(kRam);
+    std::string error;
+    ASSERT_TRUE(sensor_->Start(&error)) << error;
+  }
+  // The line was hung up: a sensor is plugged in again and the operator
+  // chooses the port again in the selector.
+  void PlugInAgain() {
+    ASSERT_NO_FATAL_FAILURE(StartSensor());
+    setenv("VANTREL_COM1", sensor_->SlavePath().c_str(), 1);
+    CC_DropDCom(panelHandle, DropDCom, UI_EVENT_COMMIT, nullptr, 0, 0);
+    ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "link up again";
   }
   void TearDown() override {
     if (started_) ShutDown();
@@ -281,8 +463,15 @@ class FaultInjection : public ::testing::TestWithParam<FaultCase> {
 
   // Runs the operation; returns the orders the sensor received and the texts
   // shown meanwhile, and the program-clock time it took.
-  void Run(Op op, Orders* orders, Texts* texts, double* seconds) {
+  void Run(Op op, bool stopLoop, Orders* orders, Texts* texts, double* seconds) {
     sensor_->ClearRequests();
+    std::unique_ptr<WhenReady> stop;
+    if (stopLoop) {
+      const size_t count = StopAfter(op);
+      stop =
+          std::make_unique<WhenReady>([this, count] { return sensor_->Requests().size() >= count; },
+                                      [] { SimulateClick(panelHandle, BTNStop); });
+    }
     const size_t shownBefore = InspectShownTexts(panelHandle, TEXT_Status).size();
     const double start = Timer();
     RunOperation(op);
@@ -306,10 +495,12 @@ TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
   Texts texts;
   double seconds = 0;
   if (c.fastClock) RunClockFaster(10.0);
-  Run(c.op, &orders, &texts, &seconds);
+  const bool stopped = LoopNeedsStop(c);
+  Run(c.op, stopped, &orders, &texts, &seconds);
   ReleaseTestTimer();
-  EXPECT_EQ(orders, c.orders);
-  EXPECT_EQ(texts, c.texts);
+  const bool overshoot = (c.op == Op::Run && stopped) || HangsUp(c);
+  EXPECT_TRUE(OrdersMatch(overshoot, orders, c.orders)) << ::testing::PrintToString(orders);
+  EXPECT_TRUE(TextsMatch(c, texts, WithLostText(c.texts))) << ::testing::PrintToString(texts);
   // Every wait sits out its limit and ends soon after; the margin is for the
   // polls and the replies (bytes dribbled one at a time take their while).
   EXPECT_GE(seconds, c.seconds);
@@ -319,13 +510,24 @@ TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
     EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0) << "offered again";
     EXPECT_EQ(U16(panelPopUp, LED_TeachBackGround), 0);
   }
+  if (IsLoop(c.op)) {
+    EXPECT_EQ(stop_flag, 1) << "the loop has ended";
+    EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
+    EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
+    EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0);
+  }
 
   // The sensor behaves again: so does the operation. A reply that came too
   // late has been taken in meanwhile or is flushed by the next request.
-  sensor_->Update([](sim::Config& config) { config.faults = sim::Faults{}; });
+  if (HangsUp(c)) {
+    ASSERT_NO_FATAL_FAILURE(PlugInAgain());
+  } else {
+    sensor_->Update([](sim::Config& config) { config.faults = sim::Faults{}; });
+  }
   if (c.seconds > 0) ProcessEventsFor(0.2);
-  Run(c.op, &orders, &texts, &seconds);
-  EXPECT_EQ(orders, GoodOrders(c.op)) << "after the fault";
+  Run(c.op, IsLoop(c.op), &orders, &texts, &seconds);
+  EXPECT_TRUE(OrdersMatch(c.op == Op::Run, orders, GoodOrders(c.op)))
+      << "after the fault: " << ::testing::PrintToString(orders);
   EXPECT_EQ(texts, GoodTexts(c.op)) << "after the fault";
 }
 
