@@ -3,7 +3,10 @@
 // a clean bring-up, switches the fault on, runs the operation and checks that
 // it ended within its wait limit (plus a small margin), which orders reached
 // the sensor and which texts the status line showed, in order; then the fault
-// is switched off and the same operation must succeed again.
+// is switched off and the same operation must succeed again. A loop the fault
+// does not end is ended by the operator's Stop; a hung-up line ends the loop on
+// its own, and the sensor is plugged in again and the port chosen again before
+// the loop is run once more.
 //
 // Cases in which the sensor answers nothing run their operation on a program
 // clock ten times as fast as the real one, so that a 1.5 s time-out costs
