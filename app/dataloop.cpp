@@ -38,8 +38,10 @@ void RequestMeasurement() {
   tstart = Timer();
   WriteFrame(com);
   // A frame taken in during the last event processing still counts.
+  // A wait given up because the device went away is no time-out: the loop
+  // ends on the lost port and says so instead.
   if (WaitForRxFlag(TIMEOUT) == 0) {
-    ShowStatus("Timeout RS232-Line!");
+    if (PortLost() == 0) ShowStatus("Timeout RS232-Line!");
     stop_flag = 1;
   }
   RemoveReceiveNotification();

@@ -47,6 +47,9 @@ void RemoveReceiveNotification() {
 }
 
 void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
+  // The engine closed the port because its device went away: the operator
+  // learns of it at once, also while nothing talks to the sensor.
+  if ((events & COM_EVENT_ERROR) != 0 && PortLost() == 1) ReportPortLost();
   if ((events & COM_EVENT_RECEIVE) == 0) return;
   ComRd(com, szReadBuf, FRAME_LEN);
   GetRxBuf(PNUM);

@@ -23,6 +23,11 @@ constexpr int RS232_TIMEOUT = -99;
 constexpr int COM_EVENT_CHAR = 0x0002;      // the event character arrived
 constexpr int COM_EVENT_TX_EMPTY = 0x0004;  // the output queue became empty
 constexpr int COM_EVENT_RECEIVE = 0x8000;   // the input queue holds at least the notify count
+// The port's device went away (a USB adapter pulled out, the line hung up) and
+// the engine closed the port. Reported once to the notification installed at
+// that moment, whatever its mask: unlike the others this event cannot be
+// missed by a program that only waits for data.
+constexpr int COM_EVENT_ERROR = 0x0080;
 
 // Notification function: called with the port, the events that occurred (a
 // subset of the installed mask) and the installed data pointer.
@@ -52,7 +57,8 @@ int SetCTSMode(int port, int mode);
 // processed (ProcessSystemEvents, RunUserInterface), with COM_EVENT_RECEIVE when newly
 // arrived bytes bring the input queue to at least `notifyCount`, with COM_EVENT_CHAR
 // when `eventChar` arrived, with COM_EVENT_TX_EMPTY when the output queue has drained;
-// only events in `eventMask` are reported. eventMask 0 (or fn null) removes it.
+// only events in `eventMask` are reported (COM_EVENT_ERROR always is, once, when
+// the device goes away). eventMask 0 (or fn null) removes it.
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventChar, ComCallbackPtr fn,
                        void* callbackData);
 

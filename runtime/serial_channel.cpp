@@ -167,6 +167,7 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
 }
 
 void SerialChannel::Close() {
+  ++closings_;
   if (serial_) {
     // Disconnect first: closing emits nothing we want to act on.
     QObject::disconnect(serial_.get(), nullptr, context_.get(), nullptr);
@@ -189,7 +190,20 @@ bool SerialChannel::Usable() {
 void SerialChannel::CloseVanished() {
   if (!serial_ || !vanished_) return;
   Report(device_, "device lost, port closed", vanishReason_);
+  const ComCallbackPtr fn = fn_;
+  void* const data = data_;
   Close();
+  if (fn == nullptr) return;
+  // Tell the program once, from the event loop: this may run inside an
+  // operation, and operations never run the notification. A port closed or
+  // opened again before then has nothing more to hear of this loss.
+  const unsigned long closing = closings_;
+  QMetaObject::invokeMethod(
+      context_.get(),
+      [this, fn, data, closing] {
+        if (closing == closings_) fn(port_, COM_EVENT_ERROR, data);
+      },
+      Qt::QueuedConnection);
 }
 
 int SerialChannel::SetHardwareHandshake(bool on) {

@@ -112,6 +112,7 @@ class SerialChannel {
   // Loss of the device.
   unsigned long openings_ =
       0;  // successful opens so far; tells queued work which opening it was for
+  unsigned long closings_ = 0;  // closes so far; a loss event queued before a later close is void
   bool vanished_ = false;
   std::string vanishReason_;
   long errorReports_ = 0;

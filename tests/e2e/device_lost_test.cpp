@@ -1,6 +1,7 @@
 // A sensor whose device goes away (the pty closed, as a USB adapter pulled
 // out): while the program is idle, during the Run loop and during the Data
-// loop. The loop ends at once with one message naming the port, the engine
+// loop. The status line names the port once, at once (an idle program hears of
+// it through its receive notification); a loop ends at once on it; the engine
 // closes the port once, and choosing the port again once the device is back
 // brings the link up.
 #include <gtest/gtest.h>
@@ -91,23 +92,35 @@ class DeviceLost : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(DeviceLost, WhileIdleTheNextExchangeNamesThePortOnce) {
-  sensor_->Stop();
-  ASSERT_TRUE(WaitUntil([] { return GetInQLen(com) == RS232_PORT_NOT_OPEN; }, 2.0))
-      << "the engine closes the port of a vanished device";
-  EXPECT_EQ(PortLost(), 1);
-  const long reports = InspectComErrorReports(com);
-
-  // Two reads of the parameter set: each tells the loss once and gives up at
-  // once, since no reply can come.
+TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
+  // Nothing talks to the sensor: only the event loop can notice the loss.
   const size_t before = InspectShownTexts(panelHandle, TEXT_Status).size();
+  const double pulledAt = Timer();
+  sensor_->Stop();
+  ASSERT_TRUE(WaitUntil([&] { return !TextsSince(before).empty(); }, 2.0))
+      << "the loss is shown without any operation";
+  EXPECT_LT(Timer() - pulledAt, 1.0);
+  EXPECT_EQ(TextsSince(before), (std::vector<std::string>{LostText()}));
+  EXPECT_EQ(StatusLine(), LostText());
+  EXPECT_EQ(PortLost(), 1);
+  EXPECT_EQ(GetInQLen(com), RS232_PORT_NOT_OPEN) << "the engine closed the port";
+  const long reports = InspectComErrorReports(com);
+  ProcessEventsFor(0.3);
+  EXPECT_EQ(TextsSince(before).size(), 1u) << "no flood";
+  EXPECT_EQ(InspectComErrorReports(com), reports) << "no error flood";
+  EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0) << "no freeze";
+
+  // Two reads of the parameter set give up at once, since no reply can come.
+  // The first finds the loss on the line already; the second names it again.
+  const size_t beforeGets = InspectShownTexts(panelHandle, TEXT_Status).size();
   const double start = Timer();
   SimulateClick(panelHandle, BTNGet);
   SimulateClick(panelHandle, BTNGet);
   EXPECT_LT(Timer() - start, 1.0);
-  EXPECT_EQ(TextsSince(before), (std::vector<std::string>{LostText(), "Timeout-RS-232...",
-                                                          LostText(), "Timeout-RS-232..."}));
+  EXPECT_EQ(TextsSince(beforeGets),
+            (std::vector<std::string>{"Timeout-RS-232...", LostText(), "Timeout-RS-232..."}));
   EXPECT_EQ(InspectComErrorReports(com), reports) << "no error flood";
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10})) << "nothing reached a sensor";
 
   PlugIn();
   ChooseThePortAgain();
@@ -157,6 +170,36 @@ TEST_F(DeviceLost, DuringDataTheLoopEndsAtOnceWithOneMessage) {
   EXPECT_EQ(Count(texts, LostText()), 1);
   EXPECT_EQ(texts.back(), LostText());
   EXPECT_EQ(Count(texts, "Timeout-RS-232 while reading 64 data-words!"), 0);
+  EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
+
+  PlugIn();
+  ChooseThePortAgain();
+}
+
+TEST_F(DeviceLost, DuringTheMeasurementWaitOfDataTheLossIsNoTimeout) {
+  // Replies leave 0.3 s late, so the plug is pulled while the measurement
+  // frame of the first pass is still awaited.
+  sensor_->Update([](sim::Config& config) { config.faults.delay_ms = 300; });
+  sensor_->ClearRequests();
+  double lostAt = 0;
+  std::vector<int> ordersAtLoss;
+  WhenReady pull([&] { return sensor_->Requests().size() >= 5; },
+                 [&] {
+                   sensor_->Stop();
+                   lostAt = Timer();
+                   ordersAtLoss = sensor_->Orders();
+                 });
+  const size_t before = InspectShownTexts(panelHandle, TEXT_Status).size();
+  SimulateClick(panelHandle, BTNData);
+  const double endedAt = Timer();
+  ASSERT_TRUE(pull.fired());
+  ASSERT_EQ(ordersAtLoss, (std::vector<int>{9, 9, 9, 9, 8})) << "lost while the frame was awaited";
+  EXPECT_LT(endedAt - lostAt, 1.0) << "ends before the time-out would";
+  EXPECT_EQ(stop_flag, 1);
+  const std::vector<std::string> texts = TextsSince(before);
+  EXPECT_EQ(Count(texts, LostText()), 1);
+  EXPECT_EQ(texts.back(), LostText());
+  EXPECT_EQ(Count(texts, "Timeout RS232-Line!"), 0) << "a lost device is not a time-out";
   EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
 
   PlugIn();

@@ -19,8 +19,20 @@ int CountLines(const std::string& text, const std::string& containing) {
 }
 
 int g_notifications = 0;
-void CountNotification(int, int, void*) {
+int g_events = 0;  // the events of the last notification
+int g_port = 0;
+void CountNotification(int port, int events, void*) {
   ++g_notifications;
+  g_events = events;
+  g_port = port;
+}
+
+// Whether an operation is running: the notification must never run inside one.
+bool g_inOperation = false;
+int g_notifiedInOperation = 0;
+void NoteWhereNotified(int, int, void*) {
+  ++g_notifications;
+  if (g_inOperation) ++g_notifiedInOperation;
 }
 
 using SerialVanish = SerialPortTest;
@@ -42,7 +54,11 @@ TEST_F(SerialVanish, IdlePortClosesOnceQuietlyAndCanBeReopened) {
   ASSERT_TRUE(noticed);
   EXPECT_EQ(1, CountLines(closing, "COM3")) << closing;
   EXPECT_LE(reports, 5) << "the lost device kept raising errors";
-  EXPECT_EQ(0, g_notifications);
+  // The program hears of it once, through its notification, though it only
+  // asked for data events.
+  EXPECT_EQ(1, g_notifications);
+  EXPECT_EQ(COM_EVENT_ERROR, g_events);
+  EXPECT_EQ(kPort, g_port);
 
   testing::internal::CaptureStderr();
   ExpectEveryOperationRefused(kPort);
@@ -57,17 +73,26 @@ TEST_F(SerialVanish, IdlePortClosesOnceQuietlyAndCanBeReopened) {
 }
 
 TEST_F(SerialVanish, LossIsNoticedWhilePollingWithoutEvents) {
+  g_notifications = 0;
+  g_notifiedInOperation = 0;
+  ASSERT_EQ(0, InstallComCallback(kPort, COM_EVENT_RECEIVE, 36, 0x55, NoteWhereNotified, nullptr));
   testing::internal::CaptureStderr();
   pty->CloseMaster();
+  g_inOperation = true;
   EXPECT_EQ(RS232_PORT_NOT_OPEN, WaitInQLen(kPort, 1));
   char buffer[4];
   EXPECT_EQ(RS232_PORT_NOT_OPEN, ComRd(kPort, buffer, 4));
+  g_inOperation = false;
   for (int i = 0; i < 300; ++i) ProcessSystemEvents();
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(1, CountLines(err, "COM3")) << err;
+  EXPECT_EQ(0, g_notifiedInOperation) << "told from inside an operation";
+  EXPECT_EQ(1, g_notifications) << "told once, from the event loop";
 }
 
 TEST_F(SerialVanish, WriteToALostDeviceReportsAClosedPort) {
+  g_notifications = 0;
+  ASSERT_EQ(0, InstallComCallback(kPort, COM_EVENT_RECEIVE, 36, 0x55, CountNotification, nullptr));
   testing::internal::CaptureStderr();
   pty->CloseMaster();
   int result = 0;
@@ -83,6 +108,7 @@ TEST_F(SerialVanish, WriteToALostDeviceReportsAClosedPort) {
   MapPort(kPort, pty->slavePath());
   ASSERT_EQ(0, OpenComConfig(kPort, "", 19200, 0, 8, 1, 4096, 4096));
   for (int i = 0; i < 20; ++i) ProcessSystemEvents();
+  EXPECT_EQ(0, g_notifications) << "the old loss told to the new opening";
   EXPECT_EQ(3, ComWrt(kPort, "new", 3));
   EXPECT_EQ(3u, pty->Read(3, 2.0).size());
 }
