@@ -12,7 +12,9 @@
 #include <cstdio>
 
 #ifndef _WIN32
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 
 #include <cerrno>
 #include <cstring>
@@ -22,6 +24,11 @@ namespace {
 
 // How long a look at an unchanged input queue may sleep on the device.
 constexpr int kQuietQueueWaitMs = 3;
+
+// While a frame comes in, how many character times may pass before new bytes
+// are looked at, when the event character is asked for: what a UART's receive
+// FIFO allows itself before it hands bytes over.
+constexpr double kCharacterLookBytes = 8.0;
 
 // A time limit counted from construction.
 class Deadline {
@@ -99,7 +106,12 @@ int MapOpenError(QSerialPort::SerialPortError error) {
 
 }  // namespace
 
-SerialChannel::SerialChannel(int port) : port_(port), context_(std::make_unique<QObject>()) {}
+SerialChannel::SerialChannel(int port)
+    : port_(port), context_(std::make_unique<QObject>()), holdTimer_(std::make_unique<QTimer>()) {
+  holdTimer_->setSingleShot(true);
+  holdTimer_->setTimerType(Qt::PreciseTimer);
+  QObject::connect(holdTimer_.get(), &QTimer::timeout, context_.get(), [this] { ReleaseHold(); });
+}
 
 SerialChannel::~SerialChannel() {
   Close();
@@ -157,17 +169,27 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   QObject::connect(serial.get(), &QSerialPort::errorOccurred, context_.get(),
                    [this](QSerialPort::SerialPortError e) { OnError(e); });
   serial_ = std::move(serial);
+  readNotifier_ = nullptr;
+  for (QSocketNotifier* notifier : serial_->findChildren<QSocketNotifier*>()) {
+    if (notifier->type() == QSocketNotifier::Read) readNotifier_ = notifier;
+  }
+  const int bits = 1 + settings.dataBits + (settings.parity != 0 ? 1 : 0) + settings.stopBits;
+  byteSeconds_ = settings.baudRate > 0 ? bits / static_cast<double>(settings.baudRate) : 0.0;
   ++openings_;
   device_ = device;
   timeoutSeconds_ = 10.0;
   vanished_ = false;
   vanishReason_.clear();
   errorReports_ = 0;
+  wakeCount_ = -1;
+  SetWakeCount(1);
   return 0;
 }
 
 void SerialChannel::Close() {
   ++closings_;
+  ReleaseHold();
+  readNotifier_ = nullptr;
   if (serial_) {
     // Disconnect first: closing emits nothing we want to act on.
     QObject::disconnect(serial_.get(), nullptr, context_.get(), nullptr);
@@ -230,14 +252,52 @@ void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar
   eventChar_ = eventChar & 0xFF;
   fn_ = fn;
   data_ = data;
+  // What is queued now is not news to the new notification, including bytes
+  // the OS still holds because the last one waited for more.
+  if (serial_ && !vanished_) {
+    SetWakeCount(1);
+    PullFromOs();
+  }
   examined_ = serial_ ? serial_->bytesAvailable() : 0;
   txDrained_ = false;
+  ReleaseHold();
+  UpdateWakeCount();
 }
 
 // ---- Slots: note and queue, never call out --------------------------------------
 
 void SerialChannel::OnReadyRead() {
   ScheduleCheck();
+  HoldForRestOfFrame();
+}
+
+// A line paced at 19200 baud brings a frame a byte at a time, and the kernel
+// wakes a reader for each one: 36 wake-ups a frame for a loop that waits for
+// the whole. Once part of a frame is in, the rest cannot come faster than the
+// line carries it, so the port's notifier rests until a character before then
+// (or, with the event character asked for, a few character times at most);
+// the bytes wait in the OS queue meanwhile, which GetInQLen still counts.
+void SerialChannel::HoldForRestOfFrame() {
+  if (!readNotifier_ || !serial_ || vanished_ || fn_ == nullptr || !(mask_ & COM_EVENT_RECEIVE) ||
+      byteSeconds_ <= 0.0) {
+    ReleaseHold();
+    return;
+  }
+  const qint64 missing = notifyCount_ - serial_->bytesAvailable();
+  double hold = static_cast<double>(missing - 1) * byteSeconds_;
+  if (mask_ & COM_EVENT_CHAR) hold = std::min(hold, kCharacterLookBytes * byteSeconds_);
+  const int ms = static_cast<int>(std::floor(hold * 1000.0));
+  if (ms < 1) {
+    ReleaseHold();
+    return;
+  }
+  readNotifier_->setEnabled(false);
+  holdTimer_->start(ms);
+}
+
+void SerialChannel::ReleaseHold() {
+  holdTimer_->stop();
+  if (readNotifier_ && serial_) readNotifier_->setEnabled(true);
 }
 
 void SerialChannel::OnBytesWritten() {
@@ -308,13 +368,17 @@ void SerialChannel::RunCheck() {
   examined_ = queued;
   if (txDrained_ && fn_ != nullptr && (mask_ & COM_EVENT_TX_EMPTY)) events |= COM_EVENT_TX_EMPTY;
   txDrained_ = false;
-  if (events == 0) return;
+  if (events == 0) {
+    UpdateWakeCount();
+    return;
+  }
 
   const ComCallbackPtr fn = fn_;
   void* const data = data_;
   inCallback_ = true;
   fn(port_, events, data);
   inCallback_ = false;
+  if (serial_ && !vanished_) UpdateWakeCount();
   if (recheck_) {
     recheck_ = false;
     ScheduleCheck();
@@ -333,6 +397,48 @@ void SerialChannel::PullFromOs() {
   if (serial_) serial_->clearError();
 }
 
+// Bytes the OS holds that the port has not taken in yet.
+long SerialChannel::OsQueueLength() const {
+#ifndef _WIN32
+  int queued = 0;
+  if (serial_ && ioctl(static_cast<int>(serial_->handle()), FIONREAD, &queued) == 0)
+    return std::max(queued, 0);
+#endif
+  return 0;
+}
+
+// How many bytes the terminal must hold before it reports input ready (its
+// VMIN, with no inter-byte timer). A line paced at 19200 baud brings a frame
+// a byte at a time; woken for each one, a waiting loop would go round the
+// event loop 36 times a frame for nothing. Waking once the awaited count is
+// there leaves the bytes where they are (the OS queues them, and the queue
+// length still counts them) and costs one wake-up a frame.
+void SerialChannel::SetWakeCount(int bytes) {
+#ifndef _WIN32
+  bytes = std::clamp(bytes, 1, 255);
+  if (!serial_ || bytes == wakeCount_) return;
+  const int fd = static_cast<int>(serial_->handle());
+  termios settings{};
+  if (tcgetattr(fd, &settings) != 0) return;
+  settings.c_cc[VMIN] = static_cast<cc_t>(bytes);
+  settings.c_cc[VTIME] = 0;
+  if (tcsetattr(fd, TCSANOW, &settings) == 0) wakeCount_ = bytes;
+#else
+  (void)bytes;
+#endif
+}
+
+// The notification's own count while it waits for one, less what the port
+// already holds; a single byte otherwise (an event character, or no
+// notification at all, needs every byte as it comes).
+void SerialChannel::UpdateWakeCount() {
+  if (!serial_) return;
+  int bytes = 1;
+  if (fn_ != nullptr && (mask_ & COM_EVENT_RECEIVE) && !(mask_ & COM_EVENT_CHAR))
+    bytes = notifyCount_ - static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), INT32_MAX));
+  SetWakeCount(bytes);
+}
+
 int SerialChannel::InputQueueLength() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   PullFromOs();
@@ -340,36 +446,49 @@ int SerialChannel::InputQueueLength() {
   const long rounds = TheEngine().eventRounds;
   const bool eventsBetween = rounds != roundsAtLastLook_;
   roundsAtLastLook_ = rounds;
-  if (serial_->bytesAvailable() == lastQueueLength_ && !eventsBetween) {
+  qint64 queued = serial_->bytesAvailable() + OsQueueLength();
+  if (queued == lastQueueLength_ && !eventsBetween) {
     // Nothing new since the last look, and no events processed in between:
     // a caller polling for a raw reply without the event loop would spin a
-    // core. Sleep on the device until a byte comes, a few milliseconds at
+    // core. Sleep on the device until input is ready, a few milliseconds at
     // most, so its time-out is still seen in time. A caller that processes
     // events between looks already sleeps there.
     serial_->waitForReadyRead(kQuietQueueWaitMs);
     PullFromOs();
     if (!Usable()) return RS232_PORT_NOT_OPEN;
+    queued = serial_->bytesAvailable() + OsQueueLength();
   }
-  lastQueueLength_ = serial_->bytesAvailable();
-  return static_cast<int>(std::min<qint64>(lastQueueLength_, INT32_MAX));
+  lastQueueLength_ = queued;
+  return static_cast<int>(std::min<qint64>(queued, INT32_MAX));
 }
 
 int SerialChannel::Read(char* data, int count) {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   if (count <= 0) return 0;
   const Deadline deadline(timeoutSeconds_);
+  const auto missing = [&] {
+    return count - static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), count));
+  };
+  SetWakeCount(missing());
   PullFromOs();
-  while (Usable() && serial_->bytesAvailable() < count) {
+  while (Usable() && missing() > 0) {
     const int ms = deadline.MillisecondsLeft();
     if (ms == 0) break;
+    SetWakeCount(missing());
     serial_->clearError();
     serial_->waitForReadyRead(ms);
+  }
+  // Out of time: what part of it came is still handed over.
+  if (Usable() && missing() > 0) {
+    SetWakeCount(1);
+    PullFromOs();
   }
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   const qint64 got = serial_->read(data, count);
   if (got < 0) return RS232_IO_ERROR;
   examined_ = std::max<qint64>(0, examined_ - got);
   lastQueueLength_ = -1;
+  UpdateWakeCount();
   return static_cast<int>(got);
 }
 
@@ -403,6 +522,7 @@ int SerialChannel::FlushInput() {
   serial_->clearError();
   examined_ = 0;
   lastQueueLength_ = -1;
+  UpdateWakeCount();
   return 0;
 }
 

@@ -10,7 +10,10 @@
 // the notification function may itself read, flush, close or process events.
 #pragma once
 
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -85,6 +88,11 @@ class SerialChannel {
   void RunCheck();
   void CloseVanished();
   void PullFromOs();
+  long OsQueueLength() const;
+  void SetWakeCount(int bytes);
+  void UpdateWakeCount();
+  void HoldForRestOfFrame();
+  void ReleaseHold();
   void Report(const std::string& device, const char* what, const std::string& reason) const;
 
   const int port_;
@@ -113,6 +121,12 @@ class SerialChannel {
   unsigned long openings_ =
       0;  // successful opens so far; tells queued work which opening it was for
   unsigned long closings_ = 0;  // closes so far; a loss event queued before a later close is void
+  // Quiet while a frame comes in at the line's pace (see HoldForRestOfFrame).
+  QPointer<QSocketNotifier> readNotifier_;  // the port's own read notifier, when found
+  std::unique_ptr<QTimer> holdTimer_;
+  double byteSeconds_ = 0.0;  // one character's time on the line
+
+  int wakeCount_ = -1;  // the terminal's minimum for reporting input ready; -1 unknown
   bool vanished_ = false;
   std::string vanishReason_;
   long errorReports_ = 0;
