@@ -64,6 +64,8 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     return new EngineWidgetAccessible(w, QAccessible::Indicator);
   if (className == QLatin1String("StatusLine"))
     return new ReadOnlyTextAccessible(w, QAccessible::StatusBar);
+  if (className == QLatin1String("ReadoutWidget"))
+    return new ReadOnlyTextAccessible(w, QAccessible::StaticText);
   if (className == QLatin1String("TextBoxWidget"))
     return new ReadOnlyTextAccessible(w, QAccessible::EditableText);
   if (className == QLatin1String("GraphWidget"))

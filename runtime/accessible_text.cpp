@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/inspect.h"
+#include "runtime/readout_widget.h"
 #include "runtime/status_line.h"
 
 namespace {
@@ -27,6 +28,7 @@ void* ReadOnlyTextAccessible::interface_cast(QAccessible::InterfaceType type) {
 
 QString ReadOnlyTextAccessible::currentText() const {
   if (auto* line = qobject_cast<StatusLine*>(widget())) return line->text();
+  if (auto* readout = qobject_cast<ReadoutWidget*>(widget())) return readout->text();
   if (auto* box = qobject_cast<QPlainTextEdit*>(widget())) return box->toPlainText();
   return QString();
 }

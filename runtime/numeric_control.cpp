@@ -5,13 +5,13 @@
 // with `precision` decimals). Values from the program are clamped to min..max,
 // as a typed value beyond the range is coerced to the nearest limit
 // (number_entry.h). Enter commits also an unchanged value.
-#include <QLineEdit>
 #include <cmath>
 
 #include "runtime/control.h"
 #include "runtime/control_kinds.h"
 #include "runtime/engine.h"
 #include "runtime/number_entry.h"
+#include "runtime/readout_widget.h"
 
 namespace {
 
@@ -25,18 +25,8 @@ class NumericControl : public Control {
         max_(spec.max),
         precision_(real_ ? spec.precision : 0) {
     if (indicator_) {
-      readout_ = new QLineEdit;
-      readout_->setReadOnly(true);
-      readout_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      readout_->setFocusPolicy(Qt::ClickFocus);
+      readout_ = new ReadoutWidget;
       readout_->setObjectName("readout");
-      // A read-out looks like a display, not like a field to type into.
-      QPalette pal = readout_->palette();
-      pal.setColor(QPalette::Base, QColor(0xf2, 0xf5, 0xf8));
-      readout_->setPalette(pal);
-      QFont f = readout_->font();
-      f.setWeight(QFont::DemiBold);
-      readout_->setFont(f);
       placeBody(readout_, true);
     } else if (real_) {
       realBox_ = new RealNumberBox;
@@ -118,10 +108,8 @@ class NumericControl : public Control {
       realBox_->setValue(value_);
     } else {
       // Read-outs are rewritten with every measurement, mostly with the value
-      // they show already; an unchanged text costs no repaint and none of the
-      // accessibility events the line edit sends whether anyone listens or not.
-      const QString text = QString::number(value_, 'f', precision_);
-      if (text != readout_->text()) readout_->setText(text);
+      // they show already; an unchanged text costs nothing.
+      readout_->setText(QString::number(value_, 'f', precision_));
     }
   }
 
@@ -132,7 +120,7 @@ class NumericControl : public Control {
   double value_ = 0.0;  // a float's value is held exactly as the float it is
   WholeNumberBox* intBox_ = nullptr;
   RealNumberBox* realBox_ = nullptr;
-  QLineEdit* readout_ = nullptr;
+  ReadoutWidget* readout_ = nullptr;
 };
 
 }  // namespace

@@ -1,0 +1,31 @@
+// A numeric read-out: the number right-aligned on a light display panel.
+// Read-outs are rewritten with every measurement, so this one paints itself in
+// a few plain strokes, opaque (the group box behind it is not repainted with
+// it), with its text laid out once per change rather than once per paint. What
+// it shows is its accessible text, and each change is announced.
+#pragma once
+
+#include <QStaticText>
+#include <QString>
+#include <QWidget>
+
+class ReadoutWidget : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ReadoutWidget(QWidget* parent = nullptr);
+
+  QString text() const { return text_; }
+  // Shows `text`; an unchanged text costs nothing.
+  void setText(const QString& text);
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  QString text_;
+  QStaticText shown_;
+};
