@@ -100,6 +100,19 @@ TEST(Accessibility, StatusLineAndTextBoxGiveTheirTextThroughTheTextInterface) {
   SetCtrlVal(main, 33, "Line Ok!");
   EXPECT_EQ(statusText->text(0, -1).toStdString(), "Line Ok!");
 
+  // A read-out is read-only text, its number as shown.
+  SetCtrlVal(main, 22, 4095);
+  QAccessibleInterface* readout =
+      QAccessible::queryAccessibleInterface(InspectControlWidget(main, 22));
+  ASSERT_NE(readout, nullptr);
+  EXPECT_EQ(readout->role(), QAccessible::StaticText);
+  EXPECT_TRUE(readout->state().readOnly);
+  QAccessibleTextInterface* readoutText = TextInterfaceOf(main, 22);
+  ASSERT_NE(readoutText, nullptr);
+  EXPECT_EQ(readoutText->text(0, -1).toStdString(), "4095");
+  SetCtrlVal(main, 22, 7);
+  EXPECT_EQ(readoutText->text(0, -1).toStdString(), "7");
+
   // The CCD description carries the micro sign (Latin-1 0xB5).
   ReplaceTextBoxLine(settings, 2, 0, "TCD1304 3648 pixel 8\xB5m");
   QAccessibleTextInterface* info = TextInterfaceOf(settings, 2);
@@ -122,9 +135,12 @@ TEST(Accessibility, EveryNewStatusTextAndTextBoxLineIsAnnouncedOnce) {
   ReplaceTextBoxLine(settings, 2, 0, "TCD1201");
   ReplaceTextBoxLine(settings, 2, 0, "TCD1201");
   SetCtrlVal(main, 33, "Timeout-RS-232...");
+  SetCtrlVal(main, 22, 611);
+  SetCtrlVal(main, 22, 611);  // a read-out given the same measurement again
+  const std::string readout = InspectAccessibleName(main, 22) + ": 611";
   EXPECT_EQ(AccessibleAnnouncements(),
             (std::vector<std::string>{"Status: Transmit...", "Status: Line Ok!", "CCD: TCD1201",
-                                      "Status: Timeout-RS-232..."}));
+                                      "Status: Timeout-RS-232...", readout}));
   RecordAccessibleAnnouncements(false);
   DiscardPanel(settings);
   DiscardPanel(main);

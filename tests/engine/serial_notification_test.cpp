@@ -86,6 +86,34 @@ TEST_F(SerialNotification, RunsOnlyInEventProcessingOnceTheQueueHoldsTheNotifyCo
   EXPECT_EQ(0, calls.insideEngineCall);
 }
 
+// A frame coming in a few bytes at a time, as a paced line brings it: the
+// bytes waiting in the OS are counted all along, and the function is called
+// once, with the whole frame, whether or not the event character is asked for.
+TEST_F(SerialNotification, AFrameArrivingPieceByPieceGivesOneCallWithTheWholeFrame) {
+  for (int mask : {COM_EVENT_RECEIVE, kAllEvents}) {
+    calls = Calls{};
+    calls.body = [&](int port, int events) {
+      if (events & COM_EVENT_RECEIVE) TakeFrame(&calls, port);
+    };
+    Install(mask);
+    const std::vector<uint8_t> frame = Counting(36, 1);
+    for (int start = 0; start < 36; start += 9) {
+      ASSERT_TRUE(
+          pty->Write(std::vector<uint8_t>(frame.begin() + start, frame.begin() + start + 9)));
+      if (start + 9 < 36) {
+        EXPECT_EQ(start + 9, QueueLengthWithoutEvents(start + 9)) << mask;
+        ProcessEventsFor(0.02);
+        EXPECT_TRUE(calls.readCounts.empty()) << mask << ": called at " << start + 9 << " bytes";
+      }
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !calls.readCounts.empty(); }, 2.0)) << mask;
+    ProcessEventsFor(0.05);
+    EXPECT_EQ((std::vector<int>{36}), calls.readCounts) << mask;
+    EXPECT_EQ(frame, calls.read) << mask;
+    EXPECT_EQ(0, calls.queueAfter) << mask;
+  }
+}
+
 TEST_F(SerialNotification, FortyBytesGiveOneCallThatTakesAFrameAndDropsTheRest) {
   Install(kAllEvents);
   calls.body = [&](int port, int events) {
