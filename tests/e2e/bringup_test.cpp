@@ -279,13 +279,33 @@ TEST_F(BringUp, UnknownCcdTypeIsAcceptedWithoutDescription) {
 }
 
 TEST_F(BringUp, ReplyJustInsideTheTimeOutIsAccepted) {
-  ScriptedSensor sensor([](uint16_t order, const Words& words) {
-    if (order == 5) std::this_thread::sleep_for(std::chrono::milliseconds(1400));
+  // The line check's reply leaves once the program's clock, standing still
+  // meanwhile, reads 1.4 s after the request: the wait looks at 1.4 s for as
+  // long as the reply takes to arrive, whatever the machine's load.
+  std::atomic<bool> replyDue{false};
+  ScriptedSensor sensor([&replyDue](uint16_t order, const Words& words) {
+    if (order == 5) {
+      const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      while (!replyDue && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     return GoodReply(order, words);
   });
+  SetTestTimer(0.0);
+  OnTestTimerRead([&](double) {
+    if (replyDue || sensor.Orders().empty()) return;
+    SetTestTimer(1.4);
+    replyDue = true;
+  });
   Start(sensor);
+  EXPECT_TRUE(replyDue);
   EXPECT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 2, 7, 10}));
   EXPECT_EQ(StatusLine(), kFirmware);
+  EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
+            (std::vector<std::string>{"InitVars", "Echo Check - Line Ok!",
+                                      "Waiting for parameter-frame ...",
+                                      "Parameter-frame received! - Line Ok!",
+                                      "Waiting for firmware info ...", kFirmware, kFirmware}));
 }
 
 // The limits on the program's clock: a wait ends only when more than its limit

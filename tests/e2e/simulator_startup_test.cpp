@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "link/replywait.h"
+#include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"
@@ -23,6 +25,7 @@ class SimulatorStartUp : public ::testing::Test {
   void TearDown() override {
     if (started_) ShutDown();
     if (sensor_) sensor_->Stop();
+    ReleaseTestTimer();
   }
   std::unique_ptr<sim::SimThread> sensor_;
   bool started_ = false;
@@ -87,12 +90,19 @@ TEST_F(SimulatorStartUp, TrailingBytesAfterEachReplyDoNotDisturbTheExchanges) {
 TEST_F(SimulatorStartUp, SilentSensorEndsWithTheCcdError) {
   sim::Config config;
   config.faults.silent = true;
+  // The program's clock steps on by a quarter second at every look: each wait
+  // sits out its limit in a fixed number of looks.
+  SetTestTimer(0.0, 0.25);
   Start(config);
-  const auto requests = sensor_->Requests();
-  ASSERT_EQ(sensor_->Orders(), (std::vector<int>{5, 10}));
-  // The program waits more than 1.5 s; the sensor sees each request a few
-  // milliseconds after it left, give or take.
-  EXPECT_GT(requests[1].received - requests[0].received, 1.45);
+  const double endedAt = Timer();
+  ReleaseTestTimer();
+  // The CCD query is unanswered too: the sensor sees it a moment after it left.
+  ASSERT_TRUE(sensor_->WaitForRequests(2, 2.0));
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 10}));
+  // Both waits ended strictly after their 1.5 s, at the first look past it.
+  EXPECT_GT(endedAt, 3.0);
+  EXPECT_GT(tdiff, TIMEOUT);
+  EXPECT_LE(tdiff, TIMEOUT + 0.25);
   EXPECT_EQ(StatusLine(), "Error reading CCD-info");
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
 }
