@@ -366,7 +366,11 @@ void RunOperation(Op op) {
   }
 }
 
-std::string LostText();
+std::string LostText() {
+  const std::string text =
+      std::string("Sensor lost on COM1 (") + ComPortDevice(1) + "): device removed";
+  return text.substr(0, 72);  // the status line holds 72 characters
+}
 
 bool IsLoop(Op op) {
   return op == Op::Run || op == Op::Data;
@@ -402,12 +406,6 @@ bool TextsMatch(const FaultCase& c, const Texts& got, Texts want) {
   if (c.op != Op::Data || want.empty() || want.back() != LostText()) return false;
   want.insert(want.end() - 1, kBlockWaiting);
   return got == want;
-}
-
-std::string LostText() {
-  const std::string text =
-      std::string("Sensor lost on COM1 (") + ComPortDevice(1) + "): device removed";
-  return text.substr(0, 72);  // the status line holds 72 characters
 }
 
 Texts WithLostText(Texts texts) {
