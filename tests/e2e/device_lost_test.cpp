@@ -154,7 +154,8 @@ TEST_F(DeviceLost, DuringRunTheLoopEndsAtOnceWithOneMessage) {
 
 TEST_F(DeviceLost, DuringDataTheLoopEndsAtOnceWithOneMessage) {
   double lostAt = 0;
-  // Pull the plug in the second pass, between video blocks.
+  // Pull the plug between video blocks of the first pass (the log holds the
+  // bring-up's four requests too).
   WhenReady pull([&] { return sensor_->Requests().size() >= 7; },
                  [&] {
                    sensor_->Stop();
