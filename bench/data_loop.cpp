@@ -22,11 +22,12 @@ int main(int argc, char** argv) {
 
   bench::LoopFigures paced, unpaced;
   if (!bench::DriveLoop(BTNData, options.quick ? 3.0 : 10.0, {}, &paced)) return 1;
-  bench::AtLeast("data_paced_passes", paced.rate, "passes/s", 0.995 * kLineLimit, "%.3f");
-  bench::AtLeast("data_paced_ratio", paced.rate / kLineLimit, "ratio", 0.995, "%.3f");
-  bench::AtMost("data_paced_cpu", paced.cpu, "%core", 1.0, "%.1f");
+  bench::AtLeast("data_paced_passes", paced.rate, "passes/s", 0.99 * kLineLimit, "%.3f");
+  bench::AtLeast("data_paced_ratio", paced.rate / kLineLimit, "ratio", 0.99, "%.3f");
+  // The Data loop has no CPU target of its own; its figure is for comparison.
+  bench::Reference("data_paced_cpu", paced.cpu, "%core", "%.1f");
   if (!bench::DriveLoop(BTNData, options.quick ? 1.0 : 3.0, {"--unpaced"}, &unpaced)) return 1;
-  bench::Reference("data_unpaced_passes", unpaced.rate, "passes/s", "%.0f");
+  bench::AtLeast("data_unpaced_passes", unpaced.rate, "passes/s", 1000, "%.0f");
   bench::Reference("data_unpaced_cpu", unpaced.cpu, "%core", "%.0f");
   return 0;
 }
