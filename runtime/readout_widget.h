@@ -1,12 +1,16 @@
 // A numeric read-out: the number right-aligned on a light display panel.
 // Read-outs are rewritten with every measurement, so this one paints itself in
-// a few plain strokes, opaque (the group box behind it is not repainted with
-// it), with its text laid out once per change rather than once per paint. What
-// it shows is its accessible text, and each change is announced.
+// a few plain fills, opaque (the group box behind it is not repainted with
+// it), with its text laid out once per change rather than once per paint, and
+// at most once a screen frame however fast the values come (the newest value
+// is on screen within a frame). What it shows is its accessible text at once,
+// and each change is announced.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStaticText>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 class ReadoutWidget : public QWidget {
@@ -26,6 +30,10 @@ class ReadoutWidget : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  void schedulePaint();
+
   QString text_;
   QStaticText shown_;
+  QElapsedTimer sinceLastPaint_;
+  QTimer paintTimer_;  // a paint due when the last one is a frame old
 };
