@@ -94,6 +94,7 @@ void TakeReply(int port, int events, void*) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // no window is shown
   if (!InitRuntime(argc, argv)) return 1;
   EchoDevice device;
   if (!device.Open()) {
