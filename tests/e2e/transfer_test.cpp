@@ -82,6 +82,16 @@ class Transfer : public ::testing::Test {
     return std::vector<std::string>(all.begin() + static_cast<long>(std::min(from, all.size())),
                                     all.end());
   }
+  // The corners of the scope's last plot, which must be a grey frame.
+  static std::vector<double> LastScopePlot() {
+    const std::vector<GraphPlotInfo> plots = InspectGraphPlots(panelHandle, GRAPH_Scope);
+    if (plots.empty()) return {};
+    const GraphPlotInfo& last = plots.back();
+    EXPECT_EQ(last.kind, GraphPlotKind::Rectangle);
+    EXPECT_EQ(last.color, 0xA0A0A0);
+    EXPECT_EQ(last.fillColor, 0xA0A0A0);
+    return {last.x[0], last.y[0], last.x[1], last.y[1]};
+  }
   static size_t ShownCount() { return InspectShownTexts(panelHandle, TEXT_Status).size(); }
 
   std::unique_ptr<sim::SimThread> sensor_;
@@ -156,6 +166,8 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   }
   EXPECT_EQ(OnPanels(), eepromSet);
   EXPECT_EQ(Variables(), eepromSet);
+  // CCD mode 0: the frame around the whole line is added to the scope last.
+  EXPECT_EQ(LastScopePlot(), (std::vector<double>{0.0, 0.0, 1023.0, 1.0}));
 
   // The RAM set again, to see the range check: power 1500 -> 500, eMode 7 -> 4,
   // bVal 1024 -> 60, tTol 513 -> 128; the rest as the sensor holds them.
@@ -171,6 +183,9 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   EXPECT_EQ(OnPanels(), checked);
   EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 400);
   EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 128);
+  // CCD mode 1: the frame around the window of 256 pixels from pixel start.
+  EXPECT_EQ(LastScopePlot(), (std::vector<double>{300.0, 0.0, 555.0, 1.0}));
+  EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 555);
 }
 
 TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) {

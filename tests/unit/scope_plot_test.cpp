@@ -164,8 +164,15 @@ TEST_F(ScopePlot, EvaluatedPositionByModeSetsCursorOne) {
   EXPECT_DOUBLE_EQ(CursorX(1), 1022) << "no 16-bit overflow in the sum";
   EXPECT_FLOAT_EQ(scaleF, 1.0f);
 
-  // A missing edge puts the position at 1, then limited to the window.
+  // A missing edge puts the position at 1, on the whole line as it is ...
   eMode = 2;
+  Reply({0, 500});
+  PlotRAWValues();
+  EXPECT_DOUBLE_EQ(CursorX(1), 1);
+  Reply({500, 0});
+  PlotRAWValues();
+  EXPECT_DOUBLE_EQ(CursorX(1), 1);
+  // ... then limited to the window.
   ccdMode = 1;
   pStart = 300;
   Reply({0, 500});
@@ -256,6 +263,13 @@ TEST_F(ScopePlot, OneBandOnTheTeachValueWithItsEndsOnTheLine) {
   Reply({0, 0, 0, 1020, 10, 0, 2});
   PlotRAWValues();
   EXPECT_EQ(Bands(), (std::vector<Rect>{Band(1010, 1024)}));
+  // Only ends beyond the line are moved: an end exactly at 0 or 1023 stays.
+  Reply({0, 0, 0, 20, 20, 0, 2});
+  PlotRAWValues();
+  EXPECT_EQ(Bands(), (std::vector<Rect>{Band(0, 40)}));
+  Reply({0, 0, 0, 1003, 20, 0, 2});
+  PlotRAWValues();
+  EXPECT_EQ(Bands(), (std::vector<Rect>{Band(983, 1023)}));
   Reply({0, 0, 0, 500, 20, 0, 2});
   PlotRAWValues();
   EXPECT_EQ(Bands(), (std::vector<Rect>{Band(480, 520)}));
@@ -273,6 +287,9 @@ TEST_F(ScopePlot, TwoBandsInMode2AroundThePositionOnlyTheFirstLimited) {
   Reply({10, 10, 0, 100, 20, 0, 2});  // P = 10
   PlotRAWValues();
   EXPECT_EQ(Bands(), (std::vector<Rect>{Band(1, -30), Band(50, 70)}));
+  Reply({60, 60, 0, 100, 20, 0, 2});  // P = 60: the first band starts exactly at 0
+  PlotRAWValues();
+  EXPECT_EQ(Bands(), (std::vector<Rect>{Band(0, 20), Band(100, 120)}));
   Reply({1024, 1024, 0, 0, 20, 0, 2});  // P = 1024
   PlotRAWValues();
   EXPECT_EQ(Bands(), (std::vector<Rect>{Band(1014, 1024), Band(1014, 1034)}));
