@@ -29,6 +29,15 @@ void DimBackgroundTeach(int dimmed) {
   SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, dimmed);
   SetCtrlAttribute(panelPopUp, LED_TeachBackGround, UI_ATTR_DIMMED, dimmed);
 }
+}  // namespace
+
+void GuardLoopCommands(int running) {
+  SetCtrlAttribute(panelHandle, BTNTeach, UI_ATTR_DIMMED, running);
+  SetCtrlAttribute(panelHandle, DropDCom, UI_ATTR_DIMMED, running);
+  if (running == 1 || bMode == 2) DimBackgroundTeach(running);
+}
+
+namespace {
 
 // The next measurement request carries the variables as they stand now.
 void BuildMeasureRequest() {
@@ -44,7 +53,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
   SetCtrlAttribute(panelHandle, GRAPH_Scope, UI_ATTR_VISIBLE, 1);
   SetCtrlAttribute(panelHandle, GRAPH_Data, UI_ATTR_DIMMED, 1);
   DimLoopButtons(1);
-  DimBackgroundTeach(1);
+  GuardLoopCommands(1);
   ForceStoreToRam();
 
   FlushInQ(com);
@@ -92,6 +101,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
   FlushOutQ(com);
   graphrefresh = 0;
   DimLoopButtons(0);
+  GuardLoopCommands(0);
   return 0;
 }
 

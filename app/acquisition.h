@@ -18,3 +18,8 @@ int CC_BTNStop(int panel, int control, int event, void* callbackData, int eventD
 void ForceStoreToRam();
 // Both loops: the Run, Data and Get buttons dimmed (1) or active (0).
 void DimLoopButtons(int dimmed);
+// Both loops: the commands that would take the loop's replies (set-point
+// teach, background teach, port selector) dimmed while a loop runs (1) and
+// active again when it has ended (0); the background teach only in background
+// mode 2, the one mode that offers it.
+void GuardLoopCommands(int running);

@@ -27,8 +27,8 @@ void ReadVideoLine() {
 
 // One measurement frame, with the notification installed just around it. The
 // package is sent as it stands: from the second pass on it holds the words of
-// the previous frame.
-void RequestMeasurement() {
+// the previous frame. Returns 1 when the frame came.
+int RequestMeasurement() {
   InstallReceiveNotification();
   FlushInQ(com);
   FlushOutQ(com);
@@ -40,11 +40,13 @@ void RequestMeasurement() {
   // A frame taken in during the last event processing still counts.
   // A wait given up because the device went away is no time-out: the loop
   // ends on the lost port and says so instead.
-  if (WaitForRxFlag(TIMEOUT) == 0) {
+  const int received = WaitForRxFlag(TIMEOUT);
+  if (received == 0) {
     if (PortLost() == 0) ShowStatus("Timeout RS232-Line!");
     stop_flag = 1;
   }
   RemoveReceiveNotification();
+  return received;
 }
 // A device that went away ends the loop with one message instead of a
 // time-out per block.
@@ -62,6 +64,7 @@ int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
 
   SetCtrlAttribute(panelHandle, GRAPH_Data, UI_ATTR_DIMMED, 0);
   DimLoopButtons(1);
+  GuardLoopCommands(1);
   ForceStoreToRam();
   if (ccdMode == 1) pix1 = pStart;
   ApplyXAxisRule();
@@ -80,14 +83,20 @@ int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
       ApplyWindowXAxis();
     }
     PlotDATACurve(adcbuf);
-    RequestMeasurement();
+    const int measured = RequestMeasurement();
     if (EndedByLostPort()) break;
-    pix1 = pp[5];
-    PlotRAWValues();
+    // Without a frame the package holds older words (another order's reply,
+    // or the last request): they are no measurement, and drawing them would
+    // also take their teach value and tolerance into the variables.
+    if (measured == 1) {
+      pix1 = pp[5];
+      PlotRAWValues();
+    }
     ProcessSystemEvents();
   } while (stop_flag == 0);
 
   DimLoopButtons(0);
+  GuardLoopCommands(0);
   InstallReceiveNotification();
   FlushOutQ(com);
   FlushInQ(com);

@@ -33,8 +33,13 @@ int CC_ButtonTeach(int /*panel*/, int /*control*/, int event, void* /*callbackDa
     }
     ProcessSystemEvents();
     tdiff = Timer() - tstart;
-    // Silence ends the wait quietly; the teach message stays in the status line.
-    if (!(tdiff < TEACH_SETPOINT_LIMIT)) return 0;
+    // Silence is said: the teach message alone would claim a teach that no
+    // sensor confirmed.
+    if (!(tdiff < TEACH_SETPOINT_LIMIT)) {
+      SetStatusText("Timeout-RS-232...");
+      ShowStatusText();
+      return 0;
+    }
   }
 }
 

@@ -75,7 +75,11 @@ void InitVars() {
 
 int CC_PANEL(int /*panel*/, int event, void* /*callbackData*/, int /*eventData1*/,
              int /*eventData2*/) {
-  if (event == UI_EVENT_CLOSE) QuitUserInterface(0);
+  if (event != UI_EVENT_CLOSE) return 0;
+  // A running acquisition loop ends first, as Stop would end it; the event loop
+  // then returns as soon as the loop's callback has.
+  stop_flag = 1;
+  QuitUserInterface(0);
   return 0;
 }
 

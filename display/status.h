@@ -11,3 +11,9 @@ void SetStatusText(const char* text);
 void ShowStatusText();
 // Shows a literal text in the status line (szStatus keeps its value).
 void ShowStatus(const char* text);
+// 1 when the status line shows `text` now (whatever szStatus holds).
+int StatusShows(const char* text);
+// Copies `text` into `out` (room for `width` characters and the terminator);
+// a longer text keeps its beginning and its end with "..." between them, so a
+// device path or file name keeps the part that tells it apart.
+void ElideMiddle(const char* text, int width, char* out);

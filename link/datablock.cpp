@@ -37,7 +37,9 @@ int ReadData64(int start, int last) {
   // The device went away (the write said so): no reply can come, and the
   // Data loop ends on it.
   if (PortLost() == 1) return 1;
-  ShowStatus("Waiting for Data[64] ...");
+  // A running Data loop keeps "Data[64] block received!" standing while its
+  // blocks come in; the wait is announced after a block that did not.
+  if (StatusShows("Data[64] block received!") == 0) ShowStatus("Waiting for Data[64] ...");
 
   int waiting = 0;
   tstart = Timer();
@@ -55,11 +57,25 @@ int ReadData64(int start, int last) {
 
   nBytesR = 0;
   if (waiting > 0) nBytesR = ComRd(com, szReadBuf, std::min(waiting, static_cast<int>(BUF_LEN)));
-  if (nBytesR == DATA_REPLY_LEN) SetStatusText("Data[64] block received!");
+  // Only a whole block of levels replaces the block's words: a short reply, or
+  // stray bytes ahead of it that shift its words, would draw bytes of another
+  // kind as video. Bytes trailing a whole block do not matter.
+  if (nBytesR >= DATA_REPLY_LEN && IsVideoBlock(szReadBuf) == 1) {
+    if (nBytesR == DATA_REPLY_LEN) SetStatusText("Data[64] block received!");
+    const int first = std::clamp(start, 0, VIDEO_SAMPLES - DATA_BLOCK_WORDS);
+    for (int i = 0; i < DATA_BLOCK_WORDS; ++i) adcbuf[first + i] = WordAt(szReadBuf, 2 * i);
+  } else if (nBytesR >= DATA_REPLY_LEN) {
+    SetStatusText("Data[64] block rejected: not 64 video levels");
+  }
+  if (StatusShows(szStatus) == 0) ShowStatusText();
+  return 1;
+}
 
-  // Words beyond what arrived keep the buffer's earlier bytes.
-  const int first = std::clamp(start, 0, VIDEO_SAMPLES - DATA_BLOCK_WORDS);
-  for (int i = 0; i < DATA_BLOCK_WORDS; ++i) adcbuf[first + i] = WordAt(szReadBuf, 2 * i);
+int IsVideoBlock(const char* bytes) {
+  for (int i = 0; i < DATA_BLOCK_WORDS; ++i) {
+    if (WordAt(bytes, 2 * i) > VIDEO_LEVEL_MAX) return 0;
+  }
+  return 1;
   ShowStatusText();
   return 1;
 }

@@ -10,10 +10,16 @@ extern int32_t ref_flag;                // last-block flag of the latest block r
 
 constexpr int32_t DATA_BLOCK_WORDS = 64;
 constexpr int32_t DATA_REPLY_LEN = 2 * DATA_BLOCK_WORDS;  // 128 raw bytes, no header
+constexpr uint16_t VIDEO_LEVEL_MAX = 1023;                // video levels are 0..1023 counts
 
 // Asks for the 64 video words from `start` (0, 64, 128 or 192) with the
 // last-block flag `last` and stores the raw reply into adcbuf from `start` on.
 // Polls the input queue itself, processing events meanwhile: the receive
-// notification must be removed by the caller. The outcome ends in the status
-// line. Returns 1.
+// notification must be removed by the caller. Only a whole block of 64 levels
+// (0..1023) replaces the block's words; a short or garbled reply leaves them
+// as they were. The outcome ends in the status line, which is left alone while
+// it already says so. Returns 1.
 int ReadData64(int start, int last);
+
+// 1 when the first 128 bytes of `bytes` are 64 video levels (each word 0..1023).
+int IsVideoBlock(const char* bytes);

@@ -30,3 +30,9 @@ void GetRxBuf(int count) {
   if (count > PNUM) count = PNUM;  // pp holds PNUM words, no more
   for (int i = 0; i < count; ++i) pp[i] = WordAt(szReadBuf, 4 + 2 * i);
 }
+
+int ReplyAnswers(const char* reply, int orderCode) {
+  if (WordAt(reply, 2) != static_cast<uint16_t>(orderCode)) return 0;
+  if (orderCode == ORD_ECHO_CHECK) return 1;
+  return WordAt(reply, 0) == RXSYNC ? 1 : 0;
+}

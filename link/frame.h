@@ -43,3 +43,11 @@ void FillTxBuf(uint16_t orderCode, const uint16_t* words);
 void GetRxBuf(int count);
 // The big-endian word at `offset` of a byte buffer (bytes taken as unsigned).
 uint16_t WordAt(const char* buffer, int offset);
+
+// 1 when the 36-byte frame `reply` answers the request with `orderCode`: it
+// starts with the reply sync 0x00AA followed by that order code. The line check
+// judges the sync itself (it has a text of its own for a wrong one), so its
+// reply needs only the echo. Anything else (a frame out of step after stray
+// bytes, a late reply to an earlier request, another order's answer) is no
+// answer and must not reach the package.
+int ReplyAnswers(const char* reply, int orderCode);

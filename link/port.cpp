@@ -14,6 +14,8 @@ int32_t rx_flag = 0;
 int32_t graphrefresh = 0;
 int32_t nBytesW = 0;
 int32_t nBytesR = 0;
+int32_t awaitedOrder = 0;
+int32_t rejectedReplies = 0;
 
 const char* OpenErrorMessage(int result) {
   switch (result) {
@@ -52,10 +54,14 @@ void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
   if ((events & COM_EVENT_ERROR) != 0 && PortLost() == 1) ReportPortLost();
   if ((events & COM_EVENT_RECEIVE) == 0) return;
   ComRd(com, szReadBuf, FRAME_LEN);
+  FlushInQ(com);
+  if (ReplyAnswers(szReadBuf, awaitedOrder) == 0) {
+    ++rejectedReplies;
+    return;
+  }
   GetRxBuf(PNUM);
   rx_flag = 1;
   graphrefresh = 1;
-  FlushInQ(com);
 }
 
 void InitRS232(int port) {
@@ -78,7 +84,8 @@ void InitRS232(int port) {
     target = RAM;
     PushGET(RAM);
     ret = GetVERSIONInfo();
-    if (ret < FIRMWARE_REPLY_LEN) SetStatusText("Error reading firmware-info!");
+    // Fewer bytes, or more than the reply alone, are no firmware text.
+    if (ret != FIRMWARE_REPLY_LEN) SetStatusText("Error reading firmware-info!");
   }
   // The CCD information is asked for whatever the line check gave.
   ret = GetCCDInfo();

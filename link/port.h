@@ -4,12 +4,14 @@
 
 #include <cstdint>
 
-extern int32_t com;           // number of the port in use (1 = COM1)
-extern int32_t ret;           // result of the last bring-up step
-extern int32_t rx_flag;       // 1 once a 36-byte reply has been taken into pp
-extern int32_t graphrefresh;  // raised with rx_flag; the run loop redraws and clears it
-extern int32_t nBytesW;       // bytes queued by the last write
-extern int32_t nBytesR;       // bytes read by the last direct read
+extern int32_t com;              // number of the port in use (1 = COM1)
+extern int32_t ret;              // result of the last bring-up step
+extern int32_t rx_flag;          // 1 once a 36-byte reply has been taken into pp
+extern int32_t graphrefresh;     // raised with rx_flag; the run loop redraws and clears it
+extern int32_t nBytesW;          // bytes queued by the last write
+extern int32_t nBytesR;          // bytes read by the last direct read
+extern int32_t awaitedOrder;     // order code whose 36-byte reply the notification takes
+extern int32_t rejectedReplies;  // 36-byte frames discarded because they answered nothing awaited
 
 constexpr int32_t eventMask = 0x8006;  // notify count reached | event character | output empty
 constexpr int32_t NOTIFY_COUNT = 36;
@@ -24,8 +26,10 @@ constexpr double PORT_TIMEOUT = 2.0;  // seconds, read/write time-out of the por
 void InitRS232(int port);
 
 // The receive notification: takes the 36 bytes of a reply frame into szReadBuf
-// and pp, raises rx_flag and graphrefresh and discards anything further. Acts on
-// the notify-count event only. Runs only while events are processed.
+// and discards anything further. A frame that answers `awaitedOrder` goes into
+// pp and raises rx_flag and graphrefresh; any other is counted in
+// rejectedReplies and leaves pp and the flags alone, so the wait goes on. Acts
+// on the notify-count event only. Runs only while events are processed.
 void RX_Receive_Function(int port, int events, void* data);
 
 // Installs (or removes) the receive notification on port `com`.

@@ -19,10 +19,18 @@ int PortLost() {
 }
 
 void ReportPortLost() {
+  // The device path is shortened in its middle so that the reason at the end
+  // always fits the status text.
+  constexpr char kFormat[] = "Sensor lost on COM%d (%s): device removed";
+  char probe[STATUS_LEN + 1];
+  const int frame = std::snprintf(probe, sizeof probe, kFormat, com, "");
+  char device[STATUS_LEN + 1];
+  ElideMiddle(ComPortDevice(com), STATUS_LEN - frame, device);
   char text[STATUS_LEN + 1];
-  std::snprintf(text, sizeof text, "Sensor lost on COM%d (%s): device removed", com,
-                ComPortDevice(com));
-  if (std::strcmp(text, szStatus) == 0) return;
+  std::snprintf(text, sizeof text, kFormat, com, device);
+  // What counts is what the line shows: another text may have replaced the
+  // report since it was made.
+  if (StatusShows(text) == 1) return;
   SetStatusText(text);
   ShowStatusText();
 }

@@ -12,6 +12,10 @@ double tstart = 0.0;
 double tdiff = 0.0;
 
 void WriteFrame(int port) {
+  // The write orders are not answered: a reply awaited before one of them is
+  // still the one to take.
+  const uint16_t code = WordAt(szWriteBuf, 2);
+  if (code != ORD_WRITE_RAM && code != ORD_WRITE_EEPROM) awaitedOrder = code;
   nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
   // The request went nowhere because the device went away: say so once.
   if (nBytesW < 0 && PortLost() == 1) ReportPortLost();

@@ -9,7 +9,8 @@ extern double tstart;  // Timer() when the running wait began
 extern double tdiff;   // time elapsed at the wait's last poll
 
 // Writes the 36-byte frame of szWriteBuf to port `port` and keeps the count in
-// nBytesW.
+// nBytesW. Every request but the two writes makes its order code the one whose
+// reply the receive notification takes.
 void WriteFrame(int port);
 
 // Waits for a 36-byte reply, processing events so that the receive

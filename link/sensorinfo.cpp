@@ -4,6 +4,7 @@
 
 #include "display/controls.h"
 #include "display/datacurve.h"
+#include "display/panelvalues.h"
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
@@ -46,11 +47,24 @@ int GetCCDInfo() {
       eBeg = 1;
       eEnd = ccdmaxpixel;
       SetCtrlAttribute(panelPopUp, NSLIDE_PixelStart, UI_ATTR_MAX_VALUE, ccdmaxpixel);
+      ApplyPixelLimit();
       ApplyXAxisRule();
       ReplaceTextBoxLine(panelPopUp, TEXTBOX_CCDInfo, 0, CcdDescription(ccdtype));
     }
   }
   return result;
+}
+
+int IsFirmwareText(const char* bytes, int count) {
+  int i = 0;
+  for (; i < count && bytes[i] != '\0'; ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x20 || c == 0x7F) return 0;
+  }
+  for (; i < count; ++i) {
+    if (bytes[i] != '\0') return 0;  // text again after the padding
+  }
+  return 1;
 }
 
 int GetVERSIONInfo() {
@@ -63,27 +77,42 @@ int GetVERSIONInfo() {
   ShowStatus("Waiting for firmware info ...");
 
   // The raw reply is polled without processing events, so that no
-  // notification can cut it into frames.
+  // notification can cut it into frames. Once the count is there the line
+  // must stay quiet for a few character times: bytes still coming (stray
+  // bytes ahead of the reply, or trailing it) make the reply no firmware text.
   int waiting = 0;
+  int quietFrom = -1;  // queue length at the start of the quiet period
+  int quietLooks = 0;
+  double quietStart = 0.0;
   tstart = Timer();
   for (;;) {
     waiting = GetInQLen(com);
     tdiff = Timer() - tstart;
     if (tdiff > FIRMWARE_TIMEOUT) {
-      SetStatusText("Timeout - reading firmware info!");
+      if (waiting < FIRMWARE_REPLY_LEN) SetStatusText("Timeout - reading firmware info!");
       break;
     }
-    if (waiting >= FIRMWARE_REPLY_LEN) break;
+    if (waiting < FIRMWARE_REPLY_LEN) continue;
+    if (waiting != quietFrom) {
+      quietFrom = waiting;
+      quietStart = Timer();
+      quietLooks = 0;
+    } else if (++quietLooks >= RAW_REPLY_QUIET_LOOKS || Timer() - quietStart > RAW_REPLY_QUIET) {
+      break;
+    }
   }
 
   szVersion[0] = '\0';
   nBytesR = 0;
   if (waiting > 0) nBytesR = ComRd(com, szReadBuf, std::min(waiting, static_cast<int>(BUF_LEN)));
-  if (nBytesR == FIRMWARE_REPLY_LEN) {
+  if (nBytesR == FIRMWARE_REPLY_LEN && IsFirmwareText(szReadBuf, nBytesR) == 1) {
     int words[FIRMWARE_REPLY_LEN / 2];
     for (int i = 0; i < FIRMWARE_REPLY_LEN / 2; ++i) words[i] = WordAt(szReadBuf, 2 * i);
     Fmt(szVersion, "%72c<%36i", words);
     SetStatusText(szVersion);
+  } else if (nBytesR >= FIRMWARE_REPLY_LEN) {
+    // Stray bytes or no text: nothing of it is shown as the sensor's firmware.
+    SetStatusText("Error reading firmware-info!");
   }
 
   InstallReceiveNotification();

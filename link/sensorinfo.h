@@ -7,6 +7,14 @@
 constexpr int32_t FIRMWARE_REPLY_LEN = 72;  // raw bytes: 36 words, two characters each
 constexpr double FIRMWARE_TIMEOUT = 2.0;    // seconds
 constexpr int VERSION_LEN = 72;             // characters, without the terminator
+// Seconds the line must stay quiet once a raw reply's byte count is there
+// (about four character times at 19200 baud): a reply still growing then was
+// not the reply alone.
+// A look at the queue that finds nothing new waits on the device a moment, so
+// as many unchanged looks also make a quiet line (and end the wait when the
+// program's clock is held still).
+constexpr double RAW_REPLY_QUIET = 0.002;
+constexpr int RAW_REPLY_QUIET_LOOKS = 8;
 
 extern uint16_t ccdtype;                 // CCD type code reported by the sensor
 extern uint16_t ccdmaxpixel;             // pixels of the line: 1024 or 512 once read, 0 before
@@ -16,16 +24,23 @@ extern char szVersion[VERSION_LEN + 1];  // firmware text of the last reply
 // Asks for the CCD information. With the right order echo it sets the edge
 // limits (eBeg 1, eEnd the pixel count), the pixel-start slider's maximum, the
 // data graph's x axis and the CCD description on the settings panel, and
-// returns 1; otherwise 0 (a reply with a wrong echo still sets the three CCD
-// variables). Writes nothing into the status line. Processes events while it
-// waits.
+// returns 1; otherwise 0 and nothing changes (a frame that does not echo order
+// 10 is no answer: the receive notification does not take it). Writes nothing
+// into the status line. Processes events while it waits.
 int GetCCDInfo();
 
 // Asks for the firmware text and shows it in the status line. Returns the
-// number of bytes that were waiting when the wait ended (72 or more is
-// success). Removes the receive notification for its whole length and installs
-// it again before it returns. Does NOT process events while it waits (up to 2 s).
+// number of bytes that were waiting when the wait ended; only exactly 72 bytes
+// that make a text (printable characters, then zero padding) and after which
+// the line stayed quiet are taken as the firmware text. More bytes, or bytes
+// that are no text, give "Error reading firmware-info!". Removes the receive notification for its
+// whole length and installs it again before it returns. Does NOT process events while it waits (up
+// to 2 s).
 int GetVERSIONInfo();
+
+// 1 when `count` raw bytes are a firmware text: printable characters (no
+// control codes), then nothing but zero bytes.
+int IsFirmwareText(const char* bytes, int count);
 
 // The CCD description for the settings panel (Latin-1 text, micro sign 0xB5).
 const char* CcdDescription(uint16_t type);

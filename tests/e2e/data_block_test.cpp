@@ -123,10 +123,11 @@ TEST_F(DataBlock, MoreThan128BytesAreAllReadAndTheStatusKeepsItsText) {
   EXPECT_EQ(GetInQLen(com), 0);
 }
 
-TEST_F(DataBlock, AShortReplyTimesOutAndKeepsTheBufferBeyondIt) {
+TEST_F(DataBlock, AShortOrGarbledReplyLeavesTheBlocksWordsAsTheyWere) {
   ReplyWith(Reply(128));
   ReadData64(0, 0);
-  // Now 100 bytes only: 50 new words, the rest from the buffer's last reply.
+  for (int i = 0; i < 64; ++i) adcbuf[128 + i] = 7;
+  // Now 100 bytes only: no word of them is taken, nor of the buffer's last reply.
   std::vector<uint8_t> shortReply(100, 0x01);
   ReplyWith(shortReply);
   // The clock stands still until the 100 bytes are in, then runs.
@@ -137,9 +138,18 @@ TEST_F(DataBlock, AShortReplyTimesOutAndKeepsTheBufferBeyondIt) {
   ReadData64(128, 0);
   EXPECT_DOUBLE_EQ(tdiff, 1.75) << "1.5 s itself is not yet a time-out";
   EXPECT_EQ(nBytesR, 100);
-  for (int i = 0; i < 50; ++i) ASSERT_EQ(adcbuf[128 + i], 0x0101) << i;
-  for (int i = 50; i < 64; ++i) ASSERT_EQ(adcbuf[128 + i], 0x0300 + i) << i;
+  for (int i = 0; i < 64; ++i) ASSERT_EQ(adcbuf[128 + i], 7) << i;
   EXPECT_EQ(StatusLine(), "Timeout-RS-232 while reading 64 data-words!");
+  ReleaseTestTimer();
+
+  // 128 bytes shifted by stray bytes: a word above the levels' 1023.
+  std::vector<uint8_t> shifted = Reply(128);
+  shifted[127] = 0x04;
+  shifted[126] = 0x04;
+  ReplyWith(shifted);
+  ReadData64(128, 0);
+  for (int i = 0; i < 64; ++i) ASSERT_EQ(adcbuf[128 + i], 7) << i;
+  EXPECT_EQ(StatusLine(), "Data[64] block rejected: not 64 video levels");
 }
 
 TEST_F(DataBlock, AStartOffTheLineStoresTheBlockAtTheNearestEndOfTheBuffer) {

@@ -103,9 +103,8 @@ Texts GoodTexts(Op op) {
     case Op::Run:
       return {"Line Ok!"};
     case Op::Data:
-      return {"Waiting for Data[64] ...", "Data[64] block received!", "Waiting for Data[64] ...",
-              "Data[64] block received!", "Waiting for Data[64] ...", "Data[64] block received!",
-              "Waiting for Data[64] ...", "Data[64] block received!"};
+      // Said once; "received" then stands while the blocks come in.
+      return {"Waiting for Data[64] ...", "Data[64] block received!"};
   }
   return {};
 }
@@ -162,6 +161,7 @@ const std::string kTimeout = "Timeout-RS-232...";
 const std::string kWaiting = "Waiting for parameter-frame ...";
 const std::string kReceived = "Parameter-frame received! - Line Ok!";
 const std::string kCcdError = "Error reading CCD-info";
+const std::string kFirmwareError = "Error reading firmware-info!";
 
 auto Silent = [](sim::Faults& f) { f.silent = true; };
 auto WrongSync = [](sim::Faults& f) { f.wrong_sync = true; };
@@ -186,23 +186,20 @@ const std::string kLineTimeout = "Timeout RS232-Line!";
 const std::string kBlockWaiting = "Waiting for Data[64] ...";
 const std::string kBlockReceived = "Data[64] block received!";
 const std::string kBlockTimeout = "Timeout-RS-232 while reading 64 data-words!";
+const std::string kBlockRejected = "Data[64] block rejected: not 64 video levels";
 
 const FaultCase kCases[] = {
     // Bring-up, as the port selector runs it again.
     {"silence", Silent, Op::BringUp, {5, 10}, {kTimeout, kCcdError}, 3.0, true},
+    // A reply is taken only with the reply sync and the echo of its request;
+    // the line check judges the sync itself.
     {"wrong sync",
      WrongSync,
      Op::BringUp,
      {5, 10},
-     {"read error - not sync byte 0xAA!", "read error - not sync byte 0xAA!"},
-     0.0},
-    {"wrong echo",
-     WrongEcho,
-     Op::BringUp,
-     {5, 2, 7, 10},
-     {"Echo Check - Line Ok!", kWaiting, kReceived, "Waiting for firmware info ...", kFirmware,
-      kCcdError},
-     0.0},
+     {"read error - not sync byte 0xAA!", kCcdError},
+     1.5},
+    {"wrong echo", WrongEcho, Op::BringUp, {5, 10}, {kTimeout, kCcdError}, 3.0},
     {"every second reply dropped",
      DropSecond,
      Op::BringUp,
@@ -212,21 +209,16 @@ const FaultCase kCases[] = {
      3.0},
     {"dribbled bytes", Dribble, Op::BringUp, {5, 2, 7, 10}, GoodTexts(Op::BringUp), 0.0},
     // Unpaced, a raw reply and its trailing bytes arrive together: 76 bytes are
-    // more than 72, no text is built and the status keeps the previous text.
+    // more than the reply alone, so they are no firmware text.
     {"trailing bytes",
      Trailing,
      Op::BringUp,
      {5, 2, 7, 10},
-     {"Echo Check - Line Ok!", kWaiting, kReceived, "Waiting for firmware info ...", kReceived,
-      kReceived},
+     {"Echo Check - Line Ok!", kWaiting, kReceived, "Waiting for firmware info ...", kFirmwareError,
+      kFirmwareError},
      0.0},
-    // The burst shifts the reply: the 36 bytes taken in are not the frame.
-    {"garbage bursts",
-     Garbage,
-     Op::BringUp,
-     {5, 10},
-     {"read error - not sync byte 0xAA!", kCcdError},
-     0.0},
+    // The burst shifts the reply: the 36 bytes taken in are no answer.
+    {"garbage bursts", Garbage, Op::BringUp, {5, 10}, {kTimeout, kCcdError}, 3.0},
 
     // The firmware query on its own: raw replies have no header to get wrong.
     {"silence",
@@ -247,25 +239,37 @@ const FaultCase kCases[] = {
     {"delayed 1.6 s", Delay1600, Op::Firmware, {7}, GoodTexts(Op::Firmware), 1.6},
     {"dribbled bytes", Dribble, Op::Firmware, {7}, GoodTexts(Op::Firmware), 0.0},
 
-    // Reading the parameter set: any 36-byte frame is taken as the answer.
+    // Reading the parameter set: a frame that is no answer leaves the wait to
+    // its limit; garbage never reaches the variables.
     {"silence", Silent, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5, true},
-    {"wrong sync", WrongSync, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
-    {"wrong echo", WrongEcho, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
+    {"wrong sync", WrongSync, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5},
+    {"wrong echo", WrongEcho, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5},
     {"reply dropped", DropAll, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5, true},
     {"delayed 1.4 s", Delay1400, Op::GetRam, {2}, {kWaiting, kReceived}, 1.4},
     {"delayed 1.6 s", Delay1600, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5},
     {"dribbled bytes", Dribble, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
     {"trailing bytes", Trailing, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
-    {"garbage bursts", Garbage, Op::GetRam, {2}, {kWaiting, kReceived}, 0.0},
+    {"garbage bursts", Garbage, Op::GetRam, {2}, {kWaiting, kTimeout}, 1.5},
     {"silence", Silent, Op::GetEeprom, {4}, {kWaiting, kTimeout}, 1.5, true},
     {"delayed 1.6 s", Delay1600, Op::GetEeprom, {4}, {kWaiting, kTimeout}, 1.5},
 
     // Writing awaits no reply: a silent sensor is not noticed.
     {"silence", Silent, Op::Send, {1}, {"Transmit...", "Line Ok!"}, 0.0, true},
 
-    // The set-point teach ends quietly at its limit; the background teach says so.
-    {"silence", Silent, Op::TeachSetPoint, {6}, {"New setpoint value teached!"}, 1.5, true},
-    {"delayed 1.6 s", Delay1600, Op::TeachSetPoint, {6}, {"New setpoint value teached!"}, 1.5},
+    // An unanswered teach ends in a time-out (the set-point teach at its limit).
+    {"silence",
+     Silent,
+     Op::TeachSetPoint,
+     {6},
+     {"New setpoint value teached!", kTimeout},
+     1.5,
+     true},
+    {"delayed 1.6 s",
+     Delay1600,
+     Op::TeachSetPoint,
+     {6},
+     {"New setpoint value teached!", kTimeout},
+     1.5},
     {"every second reply dropped",
      DropSecond,
      Op::TeachSetPoint,
@@ -274,25 +278,26 @@ const FaultCase kCases[] = {
      1.5},
     {"dribbled bytes", Dribble, Op::TeachSetPoint, {6, 2}, GoodTexts(Op::TeachSetPoint), 0.0},
     {"silence", Silent, Op::TeachBackground, {6}, {"Line Ok!", kTimeout}, 1.5, true},
-    {"wrong sync", WrongSync, Op::TeachBackground, {6, 2}, GoodTexts(Op::TeachBackground), 0.0},
+    {"wrong sync", WrongSync, Op::TeachBackground, {6}, {"Line Ok!", kTimeout}, 1.5},
     {"delayed 1.6 s", Delay1600, Op::TeachBackground, {6}, {"Line Ok!", kTimeout}, 1.5},
 
-    // The Run loop takes any 36-byte frame as a measurement and goes on until
-    // Stop; a reply missing for more than 1.5 s ends it.
+    // The Run loop goes on until Stop while measurements come; a frame that is
+    // no measurement is not drawn, and no answer for more than 1.5 s ends it.
     {"silence", Silent, Op::Run, {8}, {"Line Ok!", kLineTimeout}, 1.5, true},
-    {"wrong sync", WrongSync, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
-    {"wrong echo", WrongEcho, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
+    {"wrong sync", WrongSync, Op::Run, {8}, {"Line Ok!", kLineTimeout}, 1.5},
+    {"wrong echo", WrongEcho, Op::Run, {8}, {"Line Ok!", kLineTimeout}, 1.5},
     {"every second reply dropped", DropSecond, Op::Run, {8, 8}, {"Line Ok!", kLineTimeout}, 1.5},
     {"delayed 1.4 s", Delay1400, Op::Run, {8, 8, 8}, {"Line Ok!"}, 2.8},
     {"delayed 1.6 s", Delay1600, Op::Run, {8}, {"Line Ok!", kLineTimeout}, 1.5},
     {"dribbled bytes", Dribble, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
     {"trailing bytes", Trailing, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
-    {"garbage bursts", Garbage, Op::Run, {8, 8, 8}, {"Line Ok!"}, 0.0},
+    {"garbage bursts", Garbage, Op::Run, {8}, {"Line Ok!", kLineTimeout}, 1.5},
     {"hang-up in the loop", HangUpAfter3, Op::Run, {8, 8, 8}, {"Line Ok!", kLost}, 0.0},
 
     // The Data loop: four video blocks (raw replies) and one measurement frame
-    // a pass. A block without its reply is reported and the pass goes on; a
-    // missing measurement frame ends the loop after the pass.
+    // a pass. A block without its reply, or with one that is no video, is
+    // reported and keeps its words, and the pass goes on; a missing
+    // measurement frame ends the loop after the pass without drawing the scope.
     {"silence",
      Silent,
      Op::Data,
@@ -301,14 +306,23 @@ const FaultCase kCases[] = {
       kBlockWaiting, kBlockTimeout, kLineTimeout},
      7.5,
      true},
-    {"wrong sync", WrongSync, Op::Data, {9, 9, 9, 9, 8}, GoodTexts(Op::Data), 0.0},
-    {"wrong echo", WrongEcho, Op::Data, {9, 9, 9, 9, 8}, GoodTexts(Op::Data), 0.0},
+    {"wrong sync",
+     WrongSync,
+     Op::Data,
+     {9, 9, 9, 9, 8},
+     {kBlockWaiting, kBlockReceived, kLineTimeout},
+     1.5},
+    {"wrong echo",
+     WrongEcho,
+     Op::Data,
+     {9, 9, 9, 9, 8},
+     {kBlockWaiting, kBlockReceived, kLineTimeout},
+     1.5},
     {"every second reply dropped",
      DropSecond,
      Op::Data,
      {9, 9, 9, 9, 8},
-     {kBlockWaiting, kBlockReceived, kBlockWaiting, kBlockTimeout, kBlockWaiting, kBlockReceived,
-      kBlockWaiting, kBlockTimeout},
+     {kBlockWaiting, kBlockReceived, kBlockTimeout, kBlockWaiting, kBlockReceived, kBlockTimeout},
      3.0},
     {"delayed 1.4 s", Delay1400, Op::Data, {9, 9, 9, 9, 8}, GoodTexts(Op::Data), 7.0},
     {"dribbled bytes", Dribble, Op::Data, {9, 9, 9, 9, 8}, GoodTexts(Op::Data), 0.0},
@@ -321,18 +335,19 @@ const FaultCase kCases[] = {
      {kBlockWaiting, kFirmware, kBlockWaiting, kFirmware, kBlockWaiting, kFirmware, kBlockWaiting,
       kFirmware},
      0.0},
+    // The burst shifts each block's words beyond the video levels.
     {"garbage bursts",
      Garbage,
      Op::Data,
      {9, 9, 9, 9, 8},
-     {kBlockWaiting, kFirmware, kBlockWaiting, kFirmware, kBlockWaiting, kFirmware, kBlockWaiting,
-      kFirmware},
-     0.0},
+     {kBlockWaiting, kBlockRejected, kBlockWaiting, kBlockRejected, kBlockWaiting, kBlockRejected,
+      kBlockWaiting, kBlockRejected, kLineTimeout},
+     1.5},
     {"hang-up in the loop",
      HangUpAfter2,
      Op::Data,
      {9, 9},
-     {kBlockWaiting, kBlockReceived, kBlockWaiting, kBlockReceived, kLost},
+     {kBlockWaiting, kBlockReceived, kLost},
      0.0},
 };
 
@@ -367,9 +382,7 @@ void RunOperation(Op op) {
 }
 
 std::string LostText() {
-  const std::string text =
-      std::string("Sensor lost on COM1 (") + ComPortDevice(1) + "): device removed";
-  return text.substr(0, 72);  // the status line holds 72 characters
+  return std::string("Sensor lost on COM1 (") + ComPortDevice(1) + "): device removed";
 }
 
 bool IsLoop(Op op) {
@@ -396,15 +409,6 @@ bool OrdersMatch(bool mayOvershoot, const Orders& got, Orders want) {
   if (got == want) return true;
   if (!mayOvershoot || want.empty()) return false;
   want.push_back(want.back());
-  return got == want;
-}
-
-// The lost line noticed while a video block was awaited rather than at its
-// write: that block's request was shown as sent.
-bool TextsMatch(const FaultCase& c, const Texts& got, Texts want) {
-  if (got == want) return true;
-  if (c.op != Op::Data || want.empty() || want.back() != LostText()) return false;
-  want.insert(want.end() - 1, kBlockWaiting);
   return got == want;
 }
 
@@ -511,7 +515,7 @@ TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
   ReleaseTestTimer();
   const bool overshoot = (c.op == Op::Run && stopped) || HangsUp(c);
   EXPECT_TRUE(OrdersMatch(overshoot, orders, c.orders)) << ::testing::PrintToString(orders);
-  EXPECT_TRUE(TextsMatch(c, texts, WithLostText(c.texts))) << ::testing::PrintToString(texts);
+  EXPECT_EQ(texts, WithLostText(c.texts));
   // Every wait sits out its limit and ends soon after; the margin is for the
   // polls and the replies (bytes dribbled one at a time take their while).
   EXPECT_GE(seconds, c.seconds);
@@ -520,6 +524,19 @@ TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
   if (c.op == Op::TeachBackground) {
     EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0) << "offered again";
     EXPECT_EQ(U16(panelPopUp, LED_TeachBackGround), 0);
+  }
+  // Nothing garbled went back to the sensor (a teach changes its set itself).
+  if (c.op != Op::TeachSetPoint && c.op != Op::TeachBackground) {
+    std::array<uint16_t, 16> want = kRam;
+    // A Run sends the variables, whose evaluation window the CCD information
+    // of the bring-up set to the whole line.
+    if (c.op == Op::Run) {
+      want[6] = 1;
+      want[7] = 1024;
+    }
+    EXPECT_EQ(sensor_->Ram(), want) << "the sensor's working parameters";
+    EXPECT_EQ(U16(panelHandle, NUM_Power), kRam[0]);
+    EXPECT_EQ(U16(panelPopUp, NEDITTolerance), kRam[9]);
   }
   if (IsLoop(c.op)) {
     EXPECT_EQ(stop_flag, 1) << "the loop has ended";
@@ -535,11 +552,16 @@ TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
   } else {
     sensor_->Update([](sim::Config& config) { config.faults = sim::Faults{}; });
   }
-  if (c.seconds > 0) ProcessEventsFor(0.2);
+  // Stray bytes still on their way (dribbled, late) are in before the next
+  // request's flush.
+  ProcessEventsFor(0.2);
+  // A Data loop's "received" may still stand from the faulty run.
+  const bool blocksReceivedShown = StatusLine() == kBlockReceived;
   Run(c.op, IsLoop(c.op), &orders, &texts, &seconds);
   EXPECT_TRUE(OrdersMatch(c.op == Op::Run, orders, GoodOrders(c.op)))
       << "after the fault: " << ::testing::PrintToString(orders);
-  EXPECT_EQ(texts, GoodTexts(c.op)) << "after the fault";
+  EXPECT_EQ(texts, c.op == Op::Data && blocksReceivedShown ? Texts{} : GoodTexts(c.op))
+      << "after the fault";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FaultInjection, ::testing::ValuesIn(kCases),

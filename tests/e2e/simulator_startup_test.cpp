@@ -2,6 +2,8 @@
 // line: the wire carries the bring-up's orders and the panels show the sensor.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 
 #include "link/replywait.h"
@@ -72,7 +74,7 @@ TEST_F(SimulatorStartUp, SmallSensorWithBytesDribblingInComesUpAlike) {
             "  CCD-SENSOR: 512 pixel; 25\xB5m pixel-pitch, 12,8mm working range");
 }
 
-TEST_F(SimulatorStartUp, TrailingBytesAfterEachReplyDoNotDisturbTheExchanges) {
+TEST_F(SimulatorStartUp, TrailingBytesAfterEachReplyLeaveNoFirmwareTextButNoGarbage) {
   sim::Config config;
   config.faults.trailing = 4;
   // Unpaced, each reply and its trailing bytes arrive together. (Paced, the
@@ -81,9 +83,10 @@ TEST_F(SimulatorStartUp, TrailingBytesAfterEachReplyDoNotDisturbTheExchanges) {
   config.paced = false;
   Start(config);
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
-  // The firmware reply is then 76 bytes: more than 72, so no text is built,
-  // but it counts as success and the status keeps the parameter read's text.
-  EXPECT_EQ(StatusLine(), "Parameter-frame received! - Line Ok!");
+  // The firmware reply is then 76 bytes: more than the reply alone, so it is no
+  // firmware text (stray bytes ahead of it would look the same).
+  EXPECT_EQ(StatusLine(), "Error reading firmware-info!");
+  EXPECT_STREQ(szVersion, "");
   EXPECT_EQ(ccdmaxpixel, 1024);
 }
 
@@ -107,12 +110,15 @@ TEST_F(SimulatorStartUp, SilentSensorEndsWithTheCcdError) {
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
 }
 
-TEST_F(SimulatorStartUp, WrongReplySyncStopsAfterTheLineCheck) {
+TEST_F(SimulatorStartUp, WrongReplySyncStopsAfterTheLineCheckAndTakesNoCcdWords) {
   sim::Config config;
   config.faults.wrong_sync = true;
   Start(config);
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 10}));
-  EXPECT_EQ(StatusLine(), "read error - not sync byte 0xAA!");
+  const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "read error - not sync byte 0xAA!"), shown.end());
+  EXPECT_EQ(StatusLine(), "Error reading CCD-info");
+  EXPECT_EQ(ccdmaxpixel, 0) << "a reply without the reply sync is no CCD information";
 }
 
 TEST_F(SimulatorStartUp, SensorVanishingDuringBringUpLeavesTheProgramUsable) {
