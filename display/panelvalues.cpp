@@ -1,5 +1,7 @@
 #include "display/panelvalues.h"
 
+#include <cstdio>
+
 #include "display/controls.h"
 #include "display/datacurve.h"
 #include "link/datablock.h"
@@ -30,26 +32,107 @@ void GetPanelValues() {
   para15 = ScaleFactorToPara15(factor);
 }
 
-void CheckParameterRanges() {
+int32_t rangeReplaced = 0;
+char valueSource[32] = "From the sensor";
+
+namespace {
+// Panel and control of each parameter, by package index (none for the two
+// modes, which have no range).
+struct ParameterControl {
+  int* panel;
+  int control;
+};
+const ParameterControl kControls[PNUM] = {
+    {&panelHandle, NUM_Power},
+    {&panelHandle, SW_PowerMode},
+    {&panelHandle, NEDITVideoThreshold},
+    {&panelPopUp, NUM_BGValue},
+    {&panelHandle, SW_Polarity},
+    {&panelHandle, DropDEvalmode},
+    {&panelHandle, NEDITEdgeLeft},
+    {&panelHandle, NEDITEdgeRight},
+    {&panelPopUp, NEDITTeach},
+    {&panelPopUp, NEDITTolerance},
+    {&panelPopUp, BIN_Switch_VGain},
+    {&panelPopUp, BIN_Sw_EnableTol},
+    {nullptr, 0},
+    {&panelPopUp, NSLIDE_PixelStart},
+    {nullptr, 0},
+    {&panelPopUp, NUM_ScalFact},
+};
+constexpr int PARA15 = 15;
+
+// Lowest and highest value the range check accepts for package index `index`.
+void AcceptedRange(int index, uint16_t* low, uint16_t* high) {
+  static const uint16_t kHigh[PNUM] = {1000, 1,   1023, 1023, 1, 4,    0, 0,
+                                       0,    512, 1,    1,    0, 1023, 0, 1200};
+  *low = index == PARA15 ? 800 : 0;
+  *high = (index >= 6 && index <= 8) ? PixelLimit() : kHigh[index];
+}
+
+// "From the file: 5000 is outside 0..1000, shown as 500" (the scale factor in
+// its own unit).
+void CorrectionNote(int index, uint16_t held, char* note, size_t size) {
+  uint16_t low = 0, high = 0;
+  AcceptedRange(index, &low, &high);
+  const uint16_t shown = *ParameterVariable(index);
+  if (index == PARA15) {
+    std::snprintf(note, size, "%s: %.3f is outside %.3f..%.3f, shown as %.3f", valueSource,
+                  held / 1000.0, low / 1000.0, high / 1000.0, shown / 1000.0);
+  } else {
+    std::snprintf(note, size, "%s: %u is outside %u..%u, shown as %u", valueSource, held, low, high,
+                  shown);
+  }
+}
+
+void MarkCorrections(const uint16_t* held) {
+  for (int i = 0; i < PNUM; ++i) {
+    if (kControls[i].panel == nullptr) continue;
+    char note[128] = "";
+    if (held[i] != *ParameterVariable(i)) CorrectionNote(i, held[i], note, sizeof note);
+    SetCtrlAttribute(*kControls[i].panel, kControls[i].control, UI_ATTR_CORRECTION_NOTE, note);
+  }
+}
+}  // namespace
+
+uint16_t PixelLimit() {
+  return (ccdmaxpixel >= 1 && ccdmaxpixel <= 1024) ? ccdmaxpixel : 1024;
+}
+
+void ApplyPixelLimit() {
+  SetCtrlAttribute(panelHandle, NEDITEdgeLeft, UI_ATTR_MAX_VALUE, PixelLimit());
+  SetCtrlAttribute(panelHandle, NEDITEdgeRight, UI_ATTR_MAX_VALUE, PixelLimit());
+  SetCtrlAttribute(panelPopUp, NEDITTeach, UI_ATTR_MAX_VALUE, PixelLimit());
+}
+
+int CheckParameterRanges() {
+  uint16_t before[PNUM];
+  for (int i = 0; i < PNUM; ++i) before[i] = *ParameterVariable(i);
+  const uint16_t pixels = PixelLimit();
   if (power > 1000) power = 500;
   if (pwrMode > 1) pwrMode = 0;
   if (vThd > 1023) vThd = 512;
   if (bVal > 1023) bVal = 60;
   if (polarity > 1) polarity = 1;
   if (eMode > 3) eMode = 4;
-  if (eBeg > 1024) eBeg = 1;
-  if (eEnd > 1024) eEnd = ccdmaxpixel;
-  if (tVal > 1024) tVal = 512;
+  if (eBeg > pixels) eBeg = 1;
+  if (eEnd > pixels) eEnd = ccdmaxpixel;
+  if (tVal > pixels) tVal = 512;
   if (tTol > 512) tTol = 128;
   if (iGain > 1) iGain = 0;
   if (ePoti > 1) ePoti = 1;
   if (pStart > 1023) pStart = 1;
   if (para15 > 1200) para15 = 1200;
   if (para15 < 800) para15 = 800;
+  int replaced = 0;
+  for (int i = 0; i < PNUM; ++i) replaced += before[i] != *ParameterVariable(i) ? 1 : 0;
+  return replaced;
 }
 
 void SetPanelValues() {
-  CheckParameterRanges();
+  uint16_t held[PNUM];
+  for (int i = 0; i < PNUM; ++i) held[i] = *ParameterVariable(i);
+  rangeReplaced = CheckParameterRanges();
 
   SetCtrlVal(panelHandle, NUM_Power, power);
   SetCtrlVal(panelHandle, SW_PowerMode, pwrMode);
@@ -71,6 +154,8 @@ void SetPanelValues() {
   SetCtrlVal(panelPopUp, RING_CCDMode, ccdMode);
   SetCtrlVal(panelPopUp, RING_CCDBGMode, bMode);
   SetCtrlVal(panelPopUp, NUM_ScalFact, para15 / 1000.0);
+
+  MarkCorrections(held);
 
   SetThresholdArray(vThd);
   PlotDATACurve(adcbuf);

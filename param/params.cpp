@@ -44,6 +44,10 @@ void CopyPPtoVars() {
   for (int i = 0; i < PNUM; ++i) *kPackageOrder[i] = pp[i];
 }
 
+uint16_t* ParameterVariable(int index) {
+  return kPackageOrder[index];
+}
+
 uint16_t ScaleFactorToPara15(float factor) {
   // The product is rounded to single precision first: 0.9f * 1000 is 899.99998
   // in double but exactly 900 in float, which is what the operator typed.

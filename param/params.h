@@ -9,8 +9,9 @@
 
 #include <cstdint>
 
-constexpr int32_t PNUM = 16;      // words in a frame, the package and the file
-constexpr int32_t PPITCH = 7800;  // pixel pitch in nanometres (micrometre displays)
+constexpr int32_t PNUM = 16;            // words in a frame, the package and the file
+constexpr int32_t PPITCH = 7800;        // pixel pitch of the 7.8 um line, nanometres
+constexpr int32_t PPITCH_25UM = 25000;  // pixel pitch of the 25 um lines, nanometres
 
 // Package order = index of each variable in pp, in the frame and in the file.
 extern uint16_t power;     // 0  power value
@@ -43,6 +44,8 @@ void SetParameterDefaults();
 // No conversion and no check.
 void CopyVarsToPP();
 void CopyPPtoVars();
+// The variable with package index `index` (0..PNUM-1).
+uint16_t* ParameterVariable(int index);
 
 // Scale factor from the panel's value to thousandths: value x 1000 rounded to
 // single precision, truncated toward zero, low 16 bits (0.9 -> 900, 1.009 -> 1008).

@@ -1,10 +1,13 @@
 #include "param/transfer.h"
 
+#include <cstdio>
+
 #include "display/controls.h"
 #include "display/panelvalues.h"
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "link/portloss.h"
 #include "link/replywait.h"
 #include "param/parafile.h"
 #include "param/params.h"
@@ -13,6 +16,15 @@
 #include "runtime/utility.h"
 
 int32_t target = RAM;
+
+namespace {
+// Where the values PushGET shows came from, for the notes on replaced ones.
+const char* ValueSource(int32_t store) {
+  if (store == DATFILE) return "From the file";
+  if (rx_flag != 1) return "Kept after the time-out";
+  return store == EEPROM ? "From the sensor's EEPROM" : "From the sensor's RAM";
+}
+}  // namespace
 
 void PushGET(int32_t store) {
   if (store != DATFILE) {
@@ -34,20 +46,36 @@ void PushGET(int32_t store) {
       SetStatusText("Timeout-RS-232...");
     }
   }
+  std::snprintf(valueSource, sizeof valueSource, "%s", ValueSource(store));
   SetCtrlVal(panelHandle, BINSWITCH_UM, 1);
   SetPanelValues();
+  ShowStatusText();
+  ReportReplacedValues();
+}
+
+void ReportReplacedValues() {
+  if (rangeReplaced == 0) return;
+  char text[STATUS_LEN + 1];
+  std::snprintf(text, sizeof text, "Out of range: %d value%s replaced (see marked controls)",
+                rangeReplaced, rangeReplaced == 1 ? "" : "s");
+  SetStatusText(text);
   ShowStatusText();
 }
 
 int CC_BTNSend(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
                int /*eventData1*/, int /*eventData2*/) {
   if (event != UI_EVENT_LEFT_PRESS) return 0;
+  char before[256] = "";
+  GetCtrlVal(panelHandle, TEXT_Status, before, sizeof before);
   ShowStatus("Transmit...");
   if (target == DATFILE) {
-    // A cancelled dialog writes nothing and leaves "Transmit..." standing.
     if (FileSelectPopup(proj_dir, PARA_FILE_NAME, PARA_FILE_FILTER, PARA_FILE_SAVE_TITLE,
-                        UI_FILE_BUTTON_OK, 0, 1, 1, 1, file_name) > 0)
+                        UI_FILE_BUTTON_OK, 0, 1, 1, 1, file_name) > 0) {
       SendParaToFile();
+    } else {
+      // Nothing was written: "Transmit..." would claim otherwise.
+      ShowStatus(before);
+    }
     return 0;
   }
   com232::sync = 0x55;
@@ -58,8 +86,25 @@ int CC_BTNSend(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
   // No flush and no wait: the write orders are not answered. A frame that
   // still comes is taken in by the notification as usual.
   WriteFrame(com);
-  if (nBytesW == FRAME_LEN) ShowStatus("Line Ok!");
+  if (nBytesW == FRAME_LEN) {
+    ShowStatus("Line Ok!");
+  } else if (PortLost() == 0) {
+    ReportUnsentFrame();
+  }
   return 0;
+}
+
+void ReportUnsentFrame() {
+  char text[STATUS_LEN + 1];
+  if (nBytesW == RS232_PORT_NOT_OPEN) {
+    std::snprintf(text, sizeof text, "Nothing sent: COM%d is not open", com);
+  } else if (nBytesW <= 0) {
+    std::snprintf(text, sizeof text, "Nothing sent: COM%d refused the write", com);
+  } else {
+    std::snprintf(text, sizeof text, "Only %d of %d bytes sent on COM%d", nBytesW, FRAME_LEN, com);
+  }
+  SetStatusText(text);
+  ShowStatusText();
 }
 
 int CC_BTNGet(int /*panel*/, int /*control*/, int event, void* /*callbackData*/, int /*eventData1*/,

@@ -55,7 +55,22 @@ void Control::setBodyOnly(QWidget* body) {
   placeBody(body, false);
 }
 
+void Control::setCorrectionNote(const QString& note) {
+  if (body_ == nullptr || note == correctionNote_) return;
+  correctionNote_ = note;
+  body_->setToolTip(note);
+  body_->setAccessibleDescription(note);
+  // A frame of the warning colour around the part the operator works with; the
+  // style sheet applies to this widget alone.
+  body_->setStyleSheet(note.isEmpty()
+                           ? QString()
+                           : QStringLiteral("%1 { border: 2px solid #d97b00; }")
+                                 .arg(QString::fromLatin1(body_->metaObject()->className())));
+}
+
 void Control::operatorChanged() {
+  // The operator's own value replaces the one the program put there.
+  setCorrectionNote(QString());
   // The first callback may discard the panel; the commit then goes nowhere.
   DeliverControlEvent(this, UI_EVENT_VALUE_CHANGED);
   DeliverControlEvent(this, UI_EVENT_COMMIT);

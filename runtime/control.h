@@ -74,6 +74,9 @@ class Control : public QObject {
   bool dimmed() const { return dimmed_; }
   void setShown(bool shown);
   bool shown() const { return shown_; }
+  // The mark of a value the program replaced; see UI_ATTR_CORRECTION_NOTE.
+  void setCorrectionNote(const QString& note);
+  bool marked() const { return !correctionNote_.isEmpty(); }
   void setTextColor(int rgb);
   void setTextBackground(int rgb);
   void setTextFont(const QString& name);
@@ -126,6 +129,7 @@ class Control : public QObject {
   bool shown_ = true;
   int textColor_ = -1, textBackground_ = -1, textPixelSize_ = -1;
   QString fontName_;
+  QString correctionNote_;
 };
 
 // Creates the control of `spec.kind` on `panel` (widgets included), or returns

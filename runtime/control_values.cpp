@@ -148,7 +148,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* text) {
   int error = 0;
   Control* c = Find(panel, control, &error);
   if (c == nullptr) return error;
-  if (attribute != UI_ATTR_TEXT_FONT || text == nullptr) return UIE_BAD_VALUE;
+  if (text == nullptr) return UIE_BAD_VALUE;
+  if (attribute == UI_ATTR_CORRECTION_NOTE) {
+    c->setCorrectionNote(QString::fromLatin1(text));
+    return 0;
+  }
+  if (attribute != UI_ATTR_TEXT_FONT) return UIE_BAD_VALUE;
   c->setTextFont(QString::fromLatin1(text));
   return 0;
 }
@@ -173,6 +178,9 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value) {
       return 0;
     case UI_ATTR_TEXT_POINT_SIZE:
       *value = c->textPixelSize();
+      return 0;
+    case UI_ATTR_CORRECTION_NOTE:
+      *value = c->marked() ? 1 : 0;
       return 0;
     case UI_ATTR_MAX_VALUE: {
       double max = 0.0;

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QToolTip>
 #include <cmath>
 
 namespace {
@@ -36,23 +37,41 @@ void PressKey(Box* box, QKeyEvent* event, BaseHandler base) {
 
 }  // namespace
 
-WholeNumberBox::WholeNumberBox(QWidget* parent) : QSpinBox(parent) {}
+WholeNumberBox::WholeNumberBox(QWidget* parent) : QSpinBox(parent) {
+  // A refusal's explanation stays until a value is taken again.
+  connect(this, &QSpinBox::valueChanged, this, [this] {
+    if (!refusal_.isEmpty() && toolTip() == refusal_) setToolTip(QString());
+    refusal_.clear();
+  });
+}
 
 QValidator::State WholeNumberBox::validate(QString& input, int& pos) const {
   const QValidator::State state = QSpinBox::validate(input, pos);
   if (state != QValidator::Invalid) return state;
-  // Out of range, or too many digits for the range: still a number the
-  // operator means; it is coerced when the entry ends.
-  static const QRegularExpression whole("^[+-]?\\d{1,18}$");
-  return whole.match(Bare(input, prefix(), suffix())).hasMatch() ? QValidator::Intermediate
+  // Out of range, too many digits for the range, a sign or a fraction: every
+  // keystroke stays, so the entry is judged as typed when it ends ("7.5" must
+  // not become 75, nor "-5" become 5).
+  static const QRegularExpression typed("^[+-]?\\d{0,18}([.,]\\d{0,18})?$");
+  return typed.match(Bare(input, prefix(), suffix())).hasMatch() ? QValidator::Intermediate
                                                                  : QValidator::Invalid;
 }
 
 void WholeNumberBox::fixup(QString& input) const {
+  const QString bare = Bare(input, prefix(), suffix());
   bool ok = false;
-  const double typed = Bare(input, prefix(), suffix()).toDouble(&ok);
-  if (!ok) return QSpinBox::fixup(input);
-  const double coerced = std::clamp(std::trunc(typed), double(minimum()), double(maximum()));
+  const double typed = QString(bare).replace(',', '.').toDouble(&ok);
+  if (!ok || typed != std::trunc(typed)) {
+    // Not a whole number: the entry is refused and the spin box goes back to
+    // its value; the tooltip says why.
+    auto* self = const_cast<WholeNumberBox*>(this);
+    self->refusal_ = QStringLiteral("%1 is not a whole number: kept %2")
+                         .arg(bare.isEmpty() ? QStringLiteral("An empty entry") : bare)
+                         .arg(value());
+    self->setToolTip(refusal_);
+    if (isVisible()) QToolTip::showText(mapToGlobal(QPoint(0, height())), refusal_, self);
+    return;
+  }
+  const double coerced = std::clamp(typed, double(minimum()), double(maximum()));
   input = prefix() + textFromValue(static_cast<int>(coerced)) + suffix();
 }
 

@@ -24,6 +24,11 @@ constexpr int UI_ATTR_TEXT_FONT = 682;  // font name (text overload); "AppFont" 
 constexpr int UI_ATTR_TEXT_POINT_SIZE = 686;  // points
 constexpr int UI_ATTR_TEXT_COLOR = 690;       // 0xRRGGBB
 constexpr int UI_ATTR_MAX_VALUE = 730;        // maximum of a numeric control or slide
+// A note on a value the program had to replace (text overload): a non-empty note
+// marks the control with a coloured frame and becomes its tooltip and accessible
+// description; "" removes the mark, and so does the operator's next change of
+// the value. GetCtrlAttribute reads 1 while the control is marked.
+constexpr int UI_ATTR_CORRECTION_NOTE = 2000;
 
 // ---- Control kinds (NewCtrl and the panel resource) --------------------------
 constexpr int UI_CTRL_TEXT_MSG = 160;  // a text message (static text) created at run time

@@ -69,10 +69,17 @@ TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
   Start(SmallLine());
   ASSERT_EQ(ccdmaxpixel, 512);
   eEnd = 300;
+  // The field itself accepts no pixel beyond the line: 1500 becomes 512 as it
+  // is entered, so nothing is left for the callback to cut back.
   ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1500), 0);
   EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 512);
-  EXPECT_EQ(eEnd, 512);
+  EXPECT_EQ(eEnd, 300);
   EXPECT_DOUBLE_EQ(CursorX(3), 512.0);
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeLeft, 600), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeLeft), 512);
+  ShowSettingsPanel();
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 700), 0);
+  EXPECT_EQ(U16(panelPopUp, NEDITTeach), 512);
 
   eEnd = 300;
   ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 400), 0);
@@ -88,7 +95,7 @@ TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursors
   eBeg = 5;
   ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1500), 0);
   EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 1024);
-  EXPECT_EQ(eEnd, 1024);
+  EXPECT_EQ(eEnd, 700);
   EXPECT_DOUBLE_EQ(CursorX(3), 1024.0);
 
   eEnd = 700;
@@ -222,19 +229,27 @@ TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecision
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 0.9), 0);
   EXPECT_FLOAT_EQ(ScaleFactorShown(), 0.9f);
   EXPECT_EQ(para15, 900);
+  // Beyond the sensor's 0.800..1.200 the field takes the nearest limit.
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.5), 0);
-  EXPECT_FLOAT_EQ(scaleF, 1.5f);
-  EXPECT_EQ(para15, 1500) << "no limit here";
+  EXPECT_FLOAT_EQ(scaleF, 1.2f);
+  EXPECT_EQ(para15, 1200);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 12.0), 0);
+  EXPECT_EQ(para15, 1200);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 0.0), 0);
+  EXPECT_EQ(para15, 800);
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDEvalmode, 1), 0);
   EXPECT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 1);
   EXPECT_EQ(sensor_->Orders(), Orders{});
 
-  // A parameter read that times out keeps the variables; the panels then limit it.
+  // A parameter read that times out keeps the variables; the panels then limit
+  // what no control could have given, and say so.
+  para15 = 1500;
   Silence();
   SetTestTimer(0.0, 0.25);
   ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
   ReleaseTestTimer();
-  ASSERT_EQ(StatusLine(), "Timeout-RS-232...");
+  EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status).back(),
+            "Out of range: 1 value replaced (see marked controls)");
   EXPECT_EQ(para15, 1200);
   EXPECT_FLOAT_EQ(ScaleFactorShown(), 1.2f);
 }

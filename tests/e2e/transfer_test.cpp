@@ -4,6 +4,8 @@
 // the panels show and what the status line said, in order.
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "display/panelvalues.h"
 #include "param/parafile.h"
 #include "param/transfer.h"
+#include "runtime/inspect_widgets.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"
@@ -160,8 +163,10 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
 
     ASSERT_EQ(sensor_->Orders(), (std::vector<int>{store == RAM ? 2 : 4}));
     EXPECT_EQ(sensor_->Requests()[0].words, sent);
-    EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Waiting for parameter-frame ...",
-                                                          "Parameter-frame received! - Line Ok!"}));
+    std::vector<std::string> texts = {"Waiting for parameter-frame ...",
+                                      "Parameter-frame received! - Line Ok!"};
+    if (store == RAM) texts.push_back("Out of range: 4 values replaced (see marked controls)");
+    EXPECT_EQ(ShownSince(mark), texts);
     EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1) << "values are shown in pixels after a get";
   }
   EXPECT_EQ(OnPanels(), eepromSet);
@@ -173,7 +178,23 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   // bVal 1024 -> 60, tTol 513 -> 128; the rest as the sensor holds them.
   ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
   ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
-  ASSERT_TRUE(WaitUntil([] { return StatusLine() == "Parameter-frame received! - Line Ok!"; }, 3));
+  ASSERT_TRUE(WaitUntil(
+      [] { return StatusLine() == "Out of range: 4 values replaced (see marked controls)"; }, 3));
+  // Each replaced value is marked, saying what the sensor held; the others not.
+  EXPECT_EQ(InspectControlWidget(panelHandle, NUM_Power)->toolTip().toStdString(),
+            "From the sensor's RAM: 1500 is outside 0..1000, shown as 500");
+  EXPECT_EQ(InspectControlWidget(panelPopUp, NEDITTolerance)->toolTip().toStdString(),
+            "From the sensor's RAM: 513 is outside 0..512, shown as 128");
+  int marked = -1;
+  GetCtrlAttribute(panelHandle, NEDITVideoThreshold, UI_ATTR_CORRECTION_NOTE, &marked);
+  EXPECT_EQ(marked, 0);
+  GetCtrlAttribute(panelHandle, DropDEvalmode, UI_ATTR_CORRECTION_NOTE, &marked);
+  EXPECT_EQ(marked, 1);
+  // The operator's own value removes the mark.
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NUM_Power, 700), 0);
+  GetCtrlAttribute(panelHandle, NUM_Power, UI_ATTR_CORRECTION_NOTE, &marked);
+  EXPECT_EQ(marked, 0);
+  SetCtrlVal(panelHandle, NUM_Power, 500);
   Words checked = ramSet;
   checked[0] = 500;
   checked[5] = 4;
