@@ -89,8 +89,8 @@ std::vector<std::string> AccessibleAnnouncements();
 // the value changed); a slide's handle is pressed, dragged to the value and
 // released (2 while it moves, 1 on release).
 // SimulateSelectItem: the drop-down list is opened from the keyboard and the
-// item carrying `value` is chosen (2 then 1 when it differs); < 0 when no item
-// carries it.
+// item carrying `value` is chosen (2 then 1 when it differs, 1 alone when it is
+// the item already shown); < 0 when no item carries it.
 // SimulateToggle: a switch, radio button or operator-settable lamp (LED of mode
 // "edit") is flipped with the Space key (2 then 1); an indicator lamp: < 0.
 // SimulateClosePanel: the close request the window's close button sends.

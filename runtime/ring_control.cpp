@@ -8,6 +8,7 @@
 
 #include "runtime/control.h"
 #include "runtime/control_kinds.h"
+#include "runtime/engine.h"
 #include "runtime/rs232.h"
 
 namespace {
@@ -33,7 +34,18 @@ class RingControl : public Control {
     store(static_cast<int>(spec.number));
     connect(combo_, &QComboBox::currentIndexChanged, this, [this](int index) {
       if (index < itemCount_) dropPlaceholder();
+      changedByOperator_ = true;
       operatorChanged();
+    });
+    // Every choice of the operator ends here, after the change above when there
+    // was one. Choosing the item already shown changes nothing but is still a
+    // decision (choosing the port again reopens it): it commits.
+    connect(combo_, &QComboBox::activated, this, [this](int) {
+      if (changedByOperator_) {
+        changedByOperator_ = false;
+        return;
+      }
+      DeliverControlEvent(this, UI_EVENT_COMMIT);
     });
   }
 
@@ -69,7 +81,8 @@ class RingControl : public Control {
   }
 
   QComboBox* combo_ = nullptr;
-  int itemCount_ = 0;  // items of the resource; a placeholder comes after them
+  int itemCount_ = 0;               // items of the resource; a placeholder comes after them
+  bool changedByOperator_ = false;  // a change whose activation is still to come
 };
 
 }  // namespace
