@@ -120,6 +120,12 @@ void QueueFileSelectAnswer(int result, const std::string& path);
 void ClearFileSelectAnswers();
 std::vector<FileSelectRequest> FileSelectRequests();  // every request since the last clear
 
+// ---- Message seam ---------------------------------------------------------------------
+// Every MessagePopup since the last clear, oldest first, as "title: message"
+// (Latin-1); recorded whether or not the box could be shown.
+std::vector<std::string> MessagePopupTexts();
+void ClearMessagePopupTexts();
+
 // ---- Clock seam ---------------------------------------------------------------------
 // While set, Timer() reports a test time instead of the real clock: it starts at
 // `seconds` and moves on by `stepPerRead` after every read (0 = it stands still
