@@ -51,7 +51,7 @@ void InitVars() {
 
   ShowInfoText("PC-SOFTWARE: Q-VOR Series", 15, 8, 11);
   ShowInfoText("Vendrix GmbH", 15, 21, 11);
-  ShowInfoText("Tel: +49 (0)7031 68 54-0", 15, 36, 11);
+  ShowInfoText("Tel: +44 20 7946 0321", 15, 36, 11);
   ShowInfoText("Vantrel", 175, 30, 18);
   ShowInfoText("V1.21", 320, 36, 11);
 

@@ -186,7 +186,7 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   };
   const InfoText expected[] = {{"PC-SOFTWARE: Q-VOR Series", 15, 8, 11},
                                {"Vendrix GmbH", 15, 21, 11},
-                               {"Tel: +49 (0)7031 68 54-0", 15, 36, 11},
+                               {"Tel: +44 20 7946 0321", 15, 36, 11},
                                {"Vantrel", 175, 30, 18},
                                {"V1.21", 320, 36, 11}};
   const std::vector<ControlInfo> controls = InspectPanelControls(panelHandle);
