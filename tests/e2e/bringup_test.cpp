@@ -2,6 +2,8 @@
 // exchanges, what the status line ends with, what the panels and graphs show.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPoint>
 #include <QWidget>
 
@@ -79,6 +81,7 @@ TEST_F(BringUp, GoodSensorGivesParametersFirmwareAndCcdInThatOrder) {
   EXPECT_EQ(std::string(szVersion), kFirmware);
   const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
   const std::vector<std::string> expected = {"InitVars",
+                                             "Init COM-Port ...",
                                              "Echo Check - Line Ok!",
                                              "Waiting for parameter-frame ...",
                                              "Parameter-frame received! - Line Ok!",
@@ -154,7 +157,8 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   EXPECT_EQ(sent[0], VariablesPacked());
   EXPECT_EQ(sent[1], sent[0]);
   EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
-            (std::vector<std::string>{"InitVars", "Timeout-RS-232...", "Error reading CCD-info"}));
+            (std::vector<std::string>{"InitVars", "Init COM-Port ...", "Timeout-RS-232...",
+                                      "Error reading CCD-info"}));
   const auto times = sensor.Times();
   // The program waits more than 1.5 s; the sensor sees each request within a
   // few milliseconds of its departure.
@@ -207,6 +211,35 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
     GetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_POINT_SIZE, &value);
     EXPECT_EQ(value, expected[i].points);
   }
+}
+
+TEST_F(BringUp, TheWindowIsUpWithInitComPortBeforeTheFirstRequestLeaves) {
+  ScriptedSensor sensor([](uint16_t, const Words&) { return std::vector<uint8_t>{}; });
+  // What the status line and the sensor had when the main panel was shown.
+  struct ShowWatch : QObject {
+    ScriptedSensor* sensor;
+    std::string status;
+    size_t requests = 99;
+    double at = 0;
+    explicit ShowWatch(ScriptedSensor* s) : sensor(s) {}
+    bool eventFilter(QObject* object, QEvent* event) override {
+      if (event->type() != QEvent::Show || at > 0 || object != InspectPanelWindow(panelHandle))
+        return false;
+      at = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+               .count();
+      status = StatusLine();
+      requests = sensor->Orders().size();
+      return false;
+    }
+  } watch(&sensor);
+  QCoreApplication::instance()->installEventFilter(&watch);
+  SetTestTimer(0.0, 0.1);  // the silent waits pass without costing real time
+  Start(sensor);
+  QCoreApplication::instance()->removeEventFilter(&watch);
+  ASSERT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 10}));
+  EXPECT_EQ(watch.status, "Init COM-Port ...");
+  EXPECT_EQ(watch.requests, 0u);
+  EXPECT_LT(watch.at, sensor.Times()[0]) << "shown before the line check reached the sensor";
 }
 
 TEST_F(BringUp, WrongReplySyncSkipsParametersAndFirmware) {
@@ -302,7 +335,7 @@ TEST_F(BringUp, ReplyJustInsideTheTimeOutIsAccepted) {
   EXPECT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 2, 7, 10}));
   EXPECT_EQ(StatusLine(), kFirmware);
   EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
-            (std::vector<std::string>{"InitVars", "Echo Check - Line Ok!",
+            (std::vector<std::string>{"InitVars", "Init COM-Port ...", "Echo Check - Line Ok!",
                                       "Waiting for parameter-frame ...",
                                       "Parameter-frame received! - Line Ok!",
                                       "Waiting for firmware info ...", kFirmware, kFirmware}));
@@ -388,10 +421,30 @@ TEST_F(BringUp, StartUpSetsPixelsAndTheSensorsToleranceWhateverTheResourceSays) 
   EXPECT_EQ(target, RAM);
 }
 
-TEST_F(BringUp, MissingPanelResourceEndsStartUpBeforeAnythingIsShownOrSent) {
+TEST_F(BringUp, AFaultyPanelResourceIsToldInABoxAndEndsStartUpBeforeAnythingIsSent) {
   ScriptedSensor sensor([](uint16_t order, const Words& words) { return GoodReply(order, words); });
   setenv("VANTREL_COM1", sensor.slavePath().c_str(), 1);
+  ClearMessagePopupTexts();
   EXPECT_EQ(StartUp(0, nullptr, "/nonexistent/Vantrel.uir"), -1);
+  EXPECT_EQ(MessagePopupTexts(),
+            (std::vector<std::string>{"Vantrel cannot start: panel resource "
+                                      "/nonexistent/Vantrel.uir: cannot be read: No such file "
+                                      "or directory"}));
+
+  // Without a settings panel: the box says why, the main panel goes again.
+  const std::string path = (std::filesystem::temp_directory_path() / "vantrel-panel-1-only.uir");
+  std::stringstream text;
+  text << std::ifstream(PanelResourcePath()).rdbuf();
+  std::string resource = text.str();
+  resource.replace(resource.find("\"number\": 2,"), 12, "\"number\": 3,");
+  std::ofstream(path) << resource;
+  ClearMessagePopupTexts();
+  EXPECT_EQ(StartUp(0, nullptr, path.c_str()), -1);
+  std::filesystem::remove(path);
+  ASSERT_EQ(MessagePopupTexts().size(), 1u);
+  EXPECT_EQ(MessagePopupTexts()[0],
+            "Vantrel cannot start: panel resource " + path + ": no panel number 2 in the file");
+  EXPECT_EQ(InspectPanelVisible(panelHandle), UIE_NO_SUCH_PANEL);
   EXPECT_FALSE(sensor.WaitForOrders(1, 0.2));
 }
 
