@@ -4,6 +4,7 @@
 // "<value> (?)", so that reading the control gives back what was set; the extra
 // item goes away as soon as another value is chosen or set.
 #include <QComboBox>
+#include <QTimer>
 #include <cmath>
 
 #include "runtime/control.h"
@@ -34,8 +35,11 @@ class RingControl : public Control {
     store(static_cast<int>(spec.number));
     connect(combo_, &QComboBox::currentIndexChanged, this, [this](int index) {
       if (index < itemCount_) dropPlaceholder();
-      changedByOperator_ = true;
       operatorChanged();
+      // The activation that follows at once belongs to this change; one that
+      // does not come must not swallow a later choice.
+      changedByOperator_ = true;
+      QTimer::singleShot(0, this, [this] { changedByOperator_ = false; });
     });
     // Every choice of the operator ends here, after the change above when there
     // was one. Choosing the item already shown changes nothing but is still a
