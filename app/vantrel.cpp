@@ -25,6 +25,14 @@ constexpr int SETTINGS_PANEL = 2;
 constexpr int INFO_TEXT_COLOR = 0x0080FF;
 constexpr int INFO_TEXT_BGCOLOR = 0xFFFFFF;
 
+// The engine has said why on stderr already; someone who started the program
+// from a desktop menu never sees that, so it is said in a box too.
+void ReportPanelResourceFault() {
+  char reason[512];
+  GetPanelLoadError(reason, sizeof reason);
+  MessagePopup("Vantrel cannot start", reason);
+}
+
 }  // namespace
 
 void ShowInfoText(const char* text, int left, int top, int pointSize) {
@@ -51,7 +59,7 @@ void InitVars() {
 
   ShowInfoText("PC-SOFTWARE: Q-VOR Series", 15, 8, 11);
   ShowInfoText("Vendrix GmbH", 15, 21, 11);
-  ShowInfoText("Tel: +49 (0)7031 68 54-0", 15, 36, 11);
+  ShowInfoText("Tel: +44 20 7946 0321", 15, 36, 11);
   ShowInfoText("Vantrel", 175, 30, 18);
   ShowInfoText("V1.21", 320, 36, 11);
 
@@ -115,19 +123,24 @@ void RegisterCallbacks() {
 int StartUp(int argc, char** argv, const char* resourceFile) {
   if (!InitRuntime(argc, argv)) return -1;
   RegisterCallbacks();
-  // The engine explains a refused panel resource in one line on stderr; the
-  // whole file is checked at the first load, so nothing has been shown yet.
+  // The whole file is checked at the first load, so nothing has been shown
+  // yet when it is refused.
   panelHandle = LoadPanel(0, resourceFile, MAIN_PANEL);
-  if (panelHandle < 0) return -1;
-  panelPopUp = LoadPanel(panelHandle, resourceFile, SETTINGS_PANEL);
-  if (panelPopUp < 0) {
-    DiscardPanel(panelHandle);
+  if (panelHandle >= 0) {
+    panelPopUp = LoadPanel(panelHandle, resourceFile, SETTINGS_PANEL);
+    if (panelPopUp < 0) DiscardPanel(panelHandle);
+  }
+  if (panelHandle < 0 || panelPopUp < 0) {
+    ReportPanelResourceFault();
     return -1;
   }
   GetProjectDir(proj_dir, sizeof proj_dir);
   InitVars();
-  InitRS232(com);
+  // The window is up while the link comes up (3 s with a silent sensor); the
+  // bring-up's waits process events, so it paints and shows each step.
+  ShowStatus("Init COM-Port ...");
   DisplayPanel(panelHandle);
+  InitRS232(com);
   return 0;
 }
 

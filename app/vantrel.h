@@ -12,10 +12,12 @@ extern const char* const PANEL_RESOURCE;  // "Vantrel.uir", beside the program
 // shutdown. Returns 0, or -1 when the engine or a panel cannot be loaded.
 int WinMain(int argc, char** argv);
 
-// Start-up up to the main panel shown: engine, callbacks, both panels from
-// `resourceFile`, program directory, InitVars, link bring-up on port `com`.
-// Returns 0, or -1 (with a reason on stderr) when the engine or a panel cannot
-// be loaded; then nothing is shown and no port is opened.
+// Start-up: engine, callbacks, both panels from `resourceFile`, program
+// directory, InitVars, "Init COM-Port ..." with the main panel shown, link
+// bring-up on port `com` (events are processed inside it). Returns 0, or -1
+// when the engine or a panel cannot be loaded: the reason goes to stderr and,
+// for the panel resource, into a message box; no panel is shown and no port is
+// opened.
 int StartUp(int argc, char** argv, const char* resourceFile);
 // Shutdown after the event loop: closes the port selected last, discards the
 // settings panel, then the main panel.

@@ -27,6 +27,3 @@ void SendParaToFile();
 // and the variables then stay unchanged. A cancelled dialog changes nothing.
 // Does not touch the panels: the caller refreshes them.
 void ReadParaFromFile();
-
-// The last part of a path (after the last '/' or '\'), for short messages.
-const char* FileBaseName(const char* path);

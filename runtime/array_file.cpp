@@ -2,9 +2,12 @@
 //
 // Writing goes through QSaveFile, so the file on disk is replaced in one step:
 // a failed write (disk full, vanished directory) leaves the old contents. Reading
-// checks the whole file before it touches the caller's array.
+// checks the whole file before it touches the caller's array. Only regular
+// files are read or replaced: opening a named pipe waits for a writer, and
+// replacing a pipe or a device with a file would break what else uses it.
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <cctype>
@@ -13,6 +16,12 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "runtime/utility.h"
 
@@ -53,6 +62,72 @@ std::string SystemReason(int savedErrno, const QFileDevice& file) {
       return "input/output error";
   }
 }
+
+// The text a Windows editor puts before UTF-8 text; not part of the values.
+const QByteArray kUtf8ByteOrderMark("\xEF\xBB\xBF");
+
+#ifndef _WIN32
+// Why a path that exists is not a file we read or replace; "" for a regular file.
+std::string NotARegularFile(mode_t mode) {
+  if (S_ISREG(mode)) return "";
+  if (S_ISFIFO(mode)) return "a named pipe, not a file";
+  if (S_ISDIR(mode)) return "a directory, not a file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device, not a file";
+  if (S_ISSOCK(mode)) return "a socket, not a file";
+  return "not a regular file";
+}
+
+// Opens `path` for reading without waiting on it: a named pipe would block
+// the open until someone writes to it, so it is opened non-blocking and
+// refused, like anything else that is not a regular file.
+bool OpenRegularForReading(const char* path, QFile* file, std::string* reason) {
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    *reason = SystemReason(errno, *file);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !NotARegularFile(info.st_mode).empty()) {
+    *reason = NotARegularFile(info.st_mode);
+    ::close(fd);
+    return false;
+  }
+  if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    *reason = SystemReason(0, *file);
+    ::close(fd);
+    return false;
+  }
+  return true;
+}
+
+// "" when the path does not exist yet or is a regular file.
+std::string RefusedForWriting(const char* path) {
+  struct stat info {};
+  if (::stat(path, &info) != 0) return "";
+  return NotARegularFile(info.st_mode);
+}
+#else
+bool OpenRegularForReading(const char* path, QFile* file, std::string* reason) {
+  const QFileInfo info(QString::fromLocal8Bit(path));
+  if (info.exists() && !info.isFile()) {
+    *reason = info.isDir() ? "a directory, not a file" : "not a regular file";
+    return false;
+  }
+  file->setFileName(info.filePath());
+  errno = 0;
+  if (!file->open(QIODevice::ReadOnly)) {
+    *reason = SystemReason(errno, *file);
+    return false;
+  }
+  return true;
+}
+
+std::string RefusedForWriting(const char* path) {
+  const QFileInfo info(QString::fromLocal8Bit(path));
+  if (!info.exists() || info.isFile()) return "";
+  return info.isDir() ? "a directory, not a file" : "not a regular file";
+}
+#endif
 
 bool SupportedForm(int dataType, int groups, int dataOrder, int layout, int fileType) {
   return dataType == UI_DATA_U32 && groups == 1 && dataOrder == 0 && layout == 0 &&
@@ -146,6 +221,8 @@ int ArrayToFile(const char* fileName, const void* array, int dataType, int count
   std::memcpy(values.data(), array, values.size() * sizeof(uint32_t));
   const QByteArray text = FormatValues(values.data(), count, fieldWidth);
 
+  const std::string refused = RefusedForWriting(fileName);
+  if (!refused.empty()) return Fail(UI_FILE_IO_ERROR, refused);
   QSaveFile file(QString::fromLocal8Bit(fileName));
   errno = 0;
   if (!file.open(QIODevice::WriteOnly)) return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
@@ -169,18 +246,19 @@ int FileToArray(const char* fileName, void* array, int dataType, int count, int 
       count <= 0)
     return Fail(UI_FILE_BAD_FORM, "unsupported file form");
   if (fileName == nullptr || fileName[0] == '\0') return Fail(UI_FILE_IO_ERROR, "no file name");
-  QFile file(QString::fromLocal8Bit(fileName));
-  errno = 0;
-  if (!file.open(QIODevice::ReadOnly)) return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
+  QFile file;
+  std::string refused;
+  if (!OpenRegularForReading(fileName, &file, &refused)) return Fail(UI_FILE_IO_ERROR, refused);
   // A file of these values is small; reading at most a little more than the
   // longest sensible one keeps a huge file from filling the memory, and its
   // extra content is refused like any other.
   const qint64 limit = static_cast<qint64>(count) * 64 + 4096;
   errno = 0;
-  const QByteArray text = file.read(limit + 1);
+  QByteArray text = file.read(limit + 1);
   if (file.error() != QFileDevice::NoError)
     return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
   if (text.size() > limit) return Fail(UI_FILE_BAD_VALUE, "file too long", 0);
+  if (text.startsWith(kUtf8ByteOrderMark)) text.remove(0, kUtf8ByteOrderMark.size());
 
   std::vector<uint32_t> values;
   values.reserve(static_cast<size_t>(count));

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <string>
 
 #include "runtime/engine.h"
@@ -28,6 +29,13 @@ std::deque<QueuedAnswer>& Answers() {
 std::vector<FileSelectRequest>& Requests() {
   static std::vector<FileSelectRequest> requests;
   return requests;
+}
+
+// Where the last dialog of each kind (its filter) ended, for the rest of the
+// run: the folder of the chosen file, or the one shown when it was cancelled.
+std::map<std::string, QString>& LastDirectories() {
+  static std::map<std::string, QString> directories;
+  return directories;
 }
 
 QString Text(const char* s) {
@@ -77,6 +85,7 @@ void QueueFileSelectAnswer(int result, const std::string& path) {
 void ClearFileSelectAnswers() {
   Answers().clear();
   Requests().clear();
+  LastDirectories().clear();
 }
 
 std::vector<FileSelectRequest> FileSelectRequests() {
@@ -97,20 +106,25 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileName, c
   request.restrictExtension = restrictExtension;
   request.allowCancel = allowCancel;
   request.allowMakeDirectory = allowMakeDirectory;
+  const QString directory = Text(defaultDirectory);
+  QString& lastDirectory = LastDirectories()[request.filter];
+  const QString opensIn =
+      restrictDirectory == 0 && !lastDirectory.isEmpty() ? lastDirectory : directory;
+  request.opensIn = opensIn.toStdString();
   Requests().push_back(request);
 
   if (!Answers().empty()) {
     const QueuedAnswer answer = Answers().front();
     Answers().pop_front();
     if (!CopyPath(QByteArray::fromStdString(answer.path), pathOut)) return UI_FILE_SELECT_FAILED;
+    if (answer.result > 0) lastDirectory = QFileInfo(Text(pathOut)).absolutePath();
     return answer.result;
   }
 
   pathOut[0] = '\0';
   if (!TheEngine().started) return UI_FILE_SELECT_FAILED;
   const bool load = buttonKind == UI_FILE_BUTTON_LOAD;
-  const QString directory = Text(defaultDirectory);
-  QFileDialog dialog(DialogParent(), Text(title), directory);
+  QFileDialog dialog(DialogParent(), Text(title), opensIn);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(load ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(load ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -138,9 +152,12 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileName, c
       if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel)) cancel->hide();
   }
 
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    lastDirectory = dialog.directory().absolutePath();
     return UI_FILE_CANCELLED;
+  }
   const QString chosen = dialog.selectedFiles().first();
+  lastDirectory = QFileInfo(chosen).absolutePath();
   if (!CopyPath(chosen.toLocal8Bit(), pathOut)) return UI_FILE_SELECT_FAILED;
   return QFileInfo::exists(chosen) ? UI_FILE_SELECTED_EXISTING : UI_FILE_SELECTED_NEW;
 }

@@ -89,8 +89,8 @@ std::vector<std::string> AccessibleAnnouncements();
 // the value changed); a slide's handle is pressed, dragged to the value and
 // released (2 while it moves, 1 on release).
 // SimulateSelectItem: the drop-down list is opened from the keyboard and the
-// item carrying `value` is chosen (2 then 1 when it differs); < 0 when no item
-// carries it.
+// item carrying `value` is chosen (2 then 1 when it differs, 1 alone when it is
+// the item already shown); < 0 when no item carries it.
 // SimulateToggle: a switch, radio button or operator-settable lamp (LED of mode
 // "edit") is flipped with the Space key (2 then 1); an indicator lamp: < 0.
 // SimulateClosePanel: the close request the window's close button sends.
@@ -107,15 +107,24 @@ int SimulateRelease(int panel, int control);
 
 // ---- File dialog seam ---------------------------------------------------------------
 // While answers are queued, FileSelectPopup takes the next one instead of showing
-// a dialog, and records what it was asked.
+// a dialog, and records what it was asked. An answer with a result above 0 ends
+// the dialog in the answered file's folder. Clearing also forgets where the
+// dialogs ended.
 struct FileSelectRequest {
   std::string directory, fileName, filter, title;
+  std::string opensIn;  // the folder the dialog opened in
   int buttonKind = 0, restrictDirectory = 0, restrictExtension = 0, allowCancel = 0,
       allowMakeDirectory = 0;
 };
 void QueueFileSelectAnswer(int result, const std::string& path);
 void ClearFileSelectAnswers();
 std::vector<FileSelectRequest> FileSelectRequests();  // every request since the last clear
+
+// ---- Message seam ---------------------------------------------------------------------
+// Every MessagePopup since the last clear, oldest first, as "title: message"
+// (Latin-1); recorded whether or not the box could be shown.
+std::vector<std::string> MessagePopupTexts();
+void ClearMessagePopupTexts();
 
 // ---- Clock seam ---------------------------------------------------------------------
 // While set, Timer() reports a test time instead of the real clock: it starts at

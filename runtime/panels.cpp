@@ -3,13 +3,24 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "runtime/engine.h"
 #include "runtime/panel_resource.h"
 #include "runtime/panel_window.h"
 
 namespace {
+
+// Why the last LoadPanel failed, as the line it wrote on stderr.
+QString g_loadError;
+
+int RefuseResource(int code, const QString& path, const QString& reason) {
+  g_loadError = QString("panel resource %1: %2").arg(path, reason);
+  std::fprintf(stderr, "%s\n", qPrintable(g_loadError));
+  return code;
+}
 
 // A relative name is looked for beside the program first (where the build puts
 // the resource), then in the current directory.
@@ -83,25 +94,29 @@ int LoadPanel(int parent, const char* fileName, int panelNumber) {
 
   const QString path = ResolveResourceFile(fileName);
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    std::fprintf(stderr, "panel resource %s: cannot be read: %s\n", qPrintable(path),
-                 qPrintable(file.errorString()));
-    return UIE_FILE_NOT_FOUND;
-  }
+  if (!file.open(QIODevice::ReadOnly))
+    return RefuseResource(UIE_FILE_NOT_FOUND, path, "cannot be read: " + file.errorString());
   PanelSpec spec;
   std::vector<PanelSpec> all;
   QString error;
   int result = ParsePanelResource(file.readAll(), panelNumber, &spec, &error, &all);
   if (result == 0 && !CallbackKindsMatch(all, &error)) result = UIE_BAD_RESOURCE;
-  if (result < 0) {
-    std::fprintf(stderr, "panel resource %s: %s\n", qPrintable(path), qPrintable(error));
-    return result;
-  }
+  if (result < 0) return RefuseResource(result, path, error);
+  g_loadError.clear();
 
   const int handle = e.nextHandle++;
   auto* window = new PanelWindow(handle, spec, parentWindow);
   e.panels[handle] = window;
   return handle;
+}
+
+int GetPanelLoadError(char* text, size_t textSize) {
+  if (text == nullptr || textSize == 0) return UIE_BAD_VALUE;
+  const QByteArray latin1 = g_loadError.toLatin1();
+  const size_t n = std::min(textSize - 1, static_cast<size_t>(latin1.size()));
+  std::memcpy(text, latin1.constData(), n);
+  text[n] = '\0';
+  return 0;
 }
 
 int DisplayPanel(int panel) {

@@ -4,10 +4,12 @@
 // "<value> (?)", so that reading the control gives back what was set; the extra
 // item goes away as soon as another value is chosen or set.
 #include <QComboBox>
+#include <QTimer>
 #include <cmath>
 
 #include "runtime/control.h"
 #include "runtime/control_kinds.h"
+#include "runtime/engine.h"
 #include "runtime/rs232.h"
 
 namespace {
@@ -34,6 +36,20 @@ class RingControl : public Control {
     connect(combo_, &QComboBox::currentIndexChanged, this, [this](int index) {
       if (index < itemCount_) dropPlaceholder();
       operatorChanged();
+      // The activation that follows at once belongs to this change; one that
+      // does not come must not swallow a later choice.
+      changedByOperator_ = true;
+      QTimer::singleShot(0, this, [this] { changedByOperator_ = false; });
+    });
+    // Every choice of the operator ends here, after the change above when there
+    // was one. Choosing the item already shown changes nothing but is still a
+    // decision (choosing the port again reopens it): it commits.
+    connect(combo_, &QComboBox::activated, this, [this](int) {
+      if (changedByOperator_) {
+        changedByOperator_ = false;
+        return;
+      }
+      DeliverControlEvent(this, UI_EVENT_COMMIT);
     });
   }
 
@@ -69,7 +85,8 @@ class RingControl : public Control {
   }
 
   QComboBox* combo_ = nullptr;
-  int itemCount_ = 0;  // items of the resource; a placeholder comes after them
+  int itemCount_ = 0;               // items of the resource; a placeholder comes after them
+  bool changedByOperator_ = false;  // a change whose activation is still to come
 };
 
 }  // namespace

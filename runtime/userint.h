@@ -78,6 +78,10 @@ int InitRuntime(int argc, char** argv);
 // panel is a tool window owned by the parent. Handles count from 1 in load order.
 // Returns the handle (> 0) or a UIE_ code. The panel starts hidden.
 int LoadPanel(int parent, const char* fileName, int panelNumber);
+// Why the last LoadPanel of a resource file failed: the line it also wrote on
+// stderr (resource path and reason), as Latin-1, cut to textSize - 1
+// characters; empty after a successful load. Returns 0.
+int GetPanelLoadError(char* text, size_t textSize);
 int DisplayPanel(int panel);
 int HidePanel(int panel);
 int DiscardPanel(int panel);
@@ -93,6 +97,12 @@ int QuitUserInterface(int returnCode);
 // waking at once when one arrives, so polling loops neither spin a core nor add
 // latency. Safe to call from inside callbacks (nested).
 int ProcessSystemEvents();
+
+// ---- Messages -----------------------------------------------------------------
+// Shows `message` (Latin-1) in a modal box titled `title` with an OK button, and
+// returns once the operator has closed it. Where no one can see the box (the
+// offscreen platform) it returns at once. Runs a nested event loop.
+int MessagePopup(const char* title, const char* message);
 
 // ---- Control values -----------------------------------------------------------
 // The value is converted to and from the control's own type. Text controls take

@@ -29,6 +29,10 @@ constexpr int UI_FILE_SELECT_FAILED = -1;  // no dialog could be shown, or the p
 // restrictDirectory: 1 = the operator cannot leave defaultDirectory;
 // restrictExtension: 1 = the chosen name gets the filter's extension;
 // allowCancel, allowMakeDirectory: 1 = allowed. Runs a nested event loop.
+// The first dialog for a filter opens in defaultDirectory; later ones with the
+// same filter open where the last one ended (the chosen file's folder, or the
+// folder shown when it was cancelled), for the rest of the run, unless
+// restricted to defaultDirectory.
 int FileSelectPopup(const char* defaultDirectory, const char* defaultFileName, const char* filter,
                     const char* title, int buttonKind, int restrictDirectory, int restrictExtension,
                     int allowCancel, int allowMakeDirectory, char* pathOut);
@@ -48,14 +52,17 @@ constexpr int UI_FILE_BAD_FORM = -4;   // unsupported arguments
 // Writes `count` values, one per line, right-aligned in fields of fieldWidth
 // characters (wider values take the room they need), lines ended by "\n". The
 // file is replaced atomically: it holds either the old or the complete new
-// contents, never a part. Returns 0 or an error code.
+// contents, never a part. A path that exists but is not a regular file (named
+// pipe, directory, device) is refused at once and left as it is. Returns 0 or
+// an error code.
 int ArrayToFile(const char* fileName, const void* array, int dataType, int count, int groups,
                 int dataOrder, int layout, int columnSeparation, int fieldWidth, int fileType,
                 int fileAction);
-// Reads exactly `count` values written as above (surrounding blanks and "\r\n"
-// line ends accepted, values up to 4294967295; only blank lines may follow the
-// last value). On any error the array is left unchanged. Returns 0 or an error
-// code.
+// Reads exactly `count` values written as above (a leading UTF-8 byte-order
+// mark, surrounding blanks and "\r\n" line ends accepted, values up to
+// 4294967295; only blank lines may follow the last value). Anything but a
+// regular file is refused without waiting on it. On any error the array is
+// left unchanged. Returns 0 or an error code.
 int FileToArray(const char* fileName, void* array, int dataType, int count, int groups,
                 int dataOrder, int layout, int fileType);
 

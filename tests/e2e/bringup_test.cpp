@@ -2,13 +2,14 @@
 // exchanges, what the status line ends with, what the panels and graphs show.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPoint>
 #include <QWidget>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -81,6 +82,7 @@ TEST_F(BringUp, GoodSensorGivesParametersFirmwareAndCcdInThatOrder) {
   EXPECT_EQ(std::string(szVersion), kFirmware);
   const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
   const std::vector<std::string> expected = {"InitVars",
+                                             "Init COM-Port ...",
                                              "Echo Check - Line Ok!",
                                              "Waiting for parameter-frame ...",
                                              "Parameter-frame received! - Line Ok!",
@@ -156,7 +158,8 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   EXPECT_EQ(sent[0], VariablesPacked());
   EXPECT_EQ(sent[1], sent[0]);
   EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
-            (std::vector<std::string>{"InitVars", "Timeout-RS-232...", "Error reading CCD-info"}));
+            (std::vector<std::string>{"InitVars", "Init COM-Port ...", "Timeout-RS-232...",
+                                      "Error reading CCD-info"}));
   const auto times = sensor.Times();
   // The program waits more than 1.5 s; the sensor sees each request within a
   // few milliseconds of its departure.
@@ -188,7 +191,7 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   };
   const InfoText expected[] = {{"PC-SOFTWARE: Q-VOR Series", 15, 8, 11},
                                {"Vendrix GmbH", 15, 21, 11},
-                               {"Tel: +49 (0)7031 68 54-0", 15, 36, 11},
+                               {"Tel: +44 20 7946 0321", 15, 36, 11},
                                {"Vantrel", 175, 30, 18},
                                {"V1.21", 320, 36, 11}};
   const std::vector<ControlInfo> controls = InspectPanelControls(panelHandle);
@@ -209,6 +212,32 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
     GetCtrlAttribute(panelHandle, id, UI_ATTR_TEXT_POINT_SIZE, &value);
     EXPECT_EQ(value, expected[i].points);
   }
+}
+
+TEST_F(BringUp, TheWindowIsUpWithInitComPortBeforeTheFirstRequestLeaves) {
+  ScriptedSensor sensor([](uint16_t, const Words&) { return std::vector<uint8_t>{}; });
+  // What the status line and the sensor had when the main panel was shown.
+  struct ShowWatch : QObject {
+    ScriptedSensor* sensor;
+    std::string status;
+    size_t requests = 99;
+    explicit ShowWatch(ScriptedSensor* s) : sensor(s) {}
+    bool eventFilter(QObject* object, QEvent* event) override {
+      if (event->type() == QEvent::Show && status.empty() &&
+          object == InspectPanelWindow(panelHandle)) {
+        status = StatusLine();
+        requests = sensor->Orders().size();
+      }
+      return false;
+    }
+  } watch(&sensor);
+  QCoreApplication::instance()->installEventFilter(&watch);
+  SetTestTimer(0.0, 0.1);  // the silent waits pass without costing real time
+  Start(sensor);
+  QCoreApplication::instance()->removeEventFilter(&watch);
+  ASSERT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 10}));
+  EXPECT_EQ(watch.status, "Init COM-Port ...");
+  EXPECT_EQ(watch.requests, 0u) << "shown before the line check reached the sensor";
 }
 
 TEST_F(BringUp, WrongReplySyncSkipsParametersAndFirmware) {
@@ -307,7 +336,7 @@ TEST_F(BringUp, ReplyJustInsideTheTimeOutIsAccepted) {
   EXPECT_EQ(sensor.Orders(), (std::vector<uint16_t>{5, 2, 7, 10}));
   EXPECT_EQ(StatusLine(), kFirmware);
   EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
-            (std::vector<std::string>{"InitVars", "Echo Check - Line Ok!",
+            (std::vector<std::string>{"InitVars", "Init COM-Port ...", "Echo Check - Line Ok!",
                                       "Waiting for parameter-frame ...",
                                       "Parameter-frame received! - Line Ok!",
                                       "Waiting for firmware info ...", kFirmware, kFirmware}));
@@ -393,10 +422,15 @@ TEST_F(BringUp, StartUpSetsPixelsAndTheSensorsToleranceWhateverTheResourceSays) 
   EXPECT_EQ(target, RAM);
 }
 
-TEST_F(BringUp, MissingPanelResourceEndsStartUpBeforeAnythingIsShownOrSent) {
+TEST_F(BringUp, AFaultyPanelResourceIsToldInABoxAndEndsStartUpBeforeAnythingIsSent) {
   ScriptedSensor sensor([](uint16_t order, const Words& words) { return GoodReply(order, words); });
   setenv("VANTREL_COM1", sensor.slavePath().c_str(), 1);
+  ClearMessagePopupTexts();
   EXPECT_EQ(StartUp(0, nullptr, "/nonexistent/Vantrel.uir"), -1);
+  EXPECT_EQ(MessagePopupTexts(),
+            (std::vector<std::string>{"Vantrel cannot start: panel resource "
+                                      "/nonexistent/Vantrel.uir: cannot be read: No such file "
+                                      "or directory"}));
   EXPECT_FALSE(sensor.WaitForOrders(1, 0.2));
 }
 

@@ -1,17 +1,21 @@
 // The parameter file store through the real send and get callbacks, the real
 // engine and its file operations; the dialogs are answered through the
 // engine's seam.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "param/parafile.h"
@@ -255,4 +259,68 @@ TEST_F(ParaFile, AWriteThatCannotBeMadeSaysWhyAndLeavesNoFile) {
 
   Send(UI_FILE_SELECTED_NEW, (dir_ / "no" / "such" / "dir.dat").string());
   EXPECT_EQ(StatusLine(), "Cannot write parameter file dir.dat: no such file or directory");
+}
+
+TEST_F(ParaFile, AByteOrderMarkIsSkippedAndWhatIsNoFileIsRefusedAtOnce) {
+  // As a Windows editor saves it: byte-order mark, CR LF.
+  std::string text = "\xEF\xBB\xBF";
+  for (int i = 1; i <= 16; ++i) text += std::to_string(i) + "\r\n";
+  WriteText(Path("bom.dat"), text);
+  QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, Path("bom.dat"));
+  ReadParaFromFile();
+  EXPECT_EQ(StatusLine(), "Parameter file loaded: bom.dat");
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(pp[i], i + 1) << i;
+
+  // A named pipe, a folder and a device: refused at once for load and save,
+  // left as they are, nothing left beside them. A writer keeps knocking at the
+  // pipe, so that a load that waited on it would read nothing rather than hang.
+  const std::string pipe = Path("pipe.dat");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::atomic<bool> finished{false};
+  std::thread writer([&] {
+    while (!finished) close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+  });
+  fs::create_directories(Path("folder.dat"));
+  const std::array<std::array<std::string, 3>, 3> cases = {
+      {{pipe, "pipe.dat", "a named pipe, not a file"},
+       {Path("folder.dat"), "folder.dat", "a directory, not a file"},
+       {"/dev/null", "null", "a device, not a file"}}};
+  for (const auto& [path, name, reason] : cases) {
+    SCOPED_TRACE(path);
+    const auto begin = std::chrono::steady_clock::now();
+    uint16_t before[PNUM];
+    std::memcpy(before, pp, sizeof pp);
+    QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, path);
+    ReadParaFromFile();
+    EXPECT_EQ(StatusLine(), "Cannot read parameter file " + name + ": " + reason);
+    EXPECT_EQ(std::memcmp(pp, before, sizeof pp), 0) << "the package is unchanged";
+    if (path == "/dev/null") continue;  // never replaced, not even by a faulty build
+    Send(UI_FILE_SELECTED_EXISTING, path);
+    EXPECT_EQ(StatusLine(), "Cannot write parameter file " + name + ": " + reason);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(), 1.0);
+  }
+  finished = true;
+  writer.join();
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  EXPECT_TRUE(fs::is_empty(Path("folder.dat")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
+}
+
+TEST_F(ParaFile, EachDialogOpensWhereTheLastOneEnded) {
+  fs::create_directories(dir_ / "a");
+  fs::create_directories(dir_ / "b");
+  Send(UI_FILE_SELECTED_NEW, (dir_ / "a" / "one.dat").string());
+  Get(UI_FILE_CANCELLED, "");
+  WriteText((dir_ / "b" / "two.dat").string(), Contents((dir_ / "a" / "one.dat").string()));
+  Get(UI_FILE_SELECTED_EXISTING, (dir_ / "b" / "two.dat").string());
+  Send(UI_FILE_CANCELLED, "");
+  const std::vector<FileSelectRequest> asked = FileSelectRequests();
+  ASSERT_EQ(asked.size(), 4u);
+  EXPECT_EQ(asked[0].opensIn, std::string(proj_dir)) << "the first one opens in the program's";
+  EXPECT_EQ(asked[1].opensIn, (dir_ / "a").string()) << "where the save ended";
+  EXPECT_EQ(asked[2].opensIn, (dir_ / "a").string()) << "a cancel moves nothing";
+  EXPECT_EQ(asked[3].opensIn, (dir_ / "b").string());
+  for (const FileSelectRequest& request : asked)
+    EXPECT_EQ(request.directory, std::string(proj_dir));
+  EXPECT_EQ(StatusLine(), "Transmit...");
 }

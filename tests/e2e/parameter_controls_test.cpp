@@ -349,3 +349,17 @@ TEST_F(ParameterControls, PortWithoutSensorAndBackBringsTheLinkUpAgain) {
   EXPECT_EQ(StatusLine(), std::string(sim::kDefaultFirmware));
   unsetenv("VANTREL_COM2");
 }
+
+TEST_F(ParameterControls, ChoosingTheSelectedPortAgainReopensItOnce) {
+  Start();
+  ASSERT_EQ(U16(panelHandle, DropDCom), 1);
+  ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 1), 0);
+  EXPECT_EQ(com, 1);
+  // The item already shown gives a commit alone: one bring-up, a new line check.
+  EXPECT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10}));
+  EXPECT_EQ(TextsSinceMark(),
+            (Texts{"Init COM-Port ...", "Echo Check - Line Ok!", "Waiting for parameter-frame ...",
+                   "Parameter-frame received! - Line Ok!", "Waiting for firmware info ...",
+                   sim::kDefaultFirmware, sim::kDefaultFirmware}));
+  EXPECT_GE(GetInQLen(1), 0) << "port 1 is open again";
+}
