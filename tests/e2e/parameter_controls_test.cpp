@@ -3,13 +3,18 @@
 // leave alone, and the port change that brings the link up again.
 #include <gtest/gtest.h>
 
+#include <QTest>
+#include <QWidget>
+
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "display/datacurve.h"
 #include "link/sensorinfo.h"
+#include "runtime/inspect_widgets.h"
 #include "runtime/rs232.h"
 #include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
@@ -300,6 +305,28 @@ TEST_F(ParameterControls, SettingsButtonTogglesThePanelAndItsCloseButtonHidesItA
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
   ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
   EXPECT_EQ(InspectPanelVisible(panelPopUp), 1) << "the next click shows it again";
+
+  // The panel's own Close button and Escape on it close it the same way.
+  constexpr int BTNClose = 17;
+  QWidget* settings = InspectPanelWindow(panelPopUp);
+  const std::vector<std::function<void()>> closers = {
+      [] { ASSERT_EQ(SimulateClick(panelPopUp, BTNClose), 0); },
+      [&] {
+        settings->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
+        InspectControlWidget(panelPopUp, NEDITTeach)->setFocus();
+        QTest::keyClick(settings->windowHandle(), Qt::Key_Escape);
+      }};
+  for (size_t i = 0; i < closers.size(); ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(InspectPanelVisible(panelPopUp), 1);
+    ASSERT_EQ(hidePopUp, 0);
+    closers[i]();
+    EXPECT_EQ(InspectPanelVisible(panelPopUp), 0);
+    EXPECT_EQ(hidePopUp, 1);
+    EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
+    ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
+  }
 }
 
 TEST_F(ParameterControls, PortWithoutSensorAndBackBringsTheLinkUpAgain) {

@@ -4,13 +4,20 @@
 // the panels show and what the status line said, in order.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
 #include <array>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "display/panelvalues.h"
 #include "param/parafile.h"
 #include "param/transfer.h"
+#include "runtime/inspect_widgets.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"
@@ -210,18 +217,19 @@ TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) 
   EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1);
 }
 
-TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndFallBackToRam) {
+TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndTheSelectedOneStaysOn) {
   Start();
   struct Step {
     int button;
     int32_t target;
     int ram, eeprom, file;
   };
-  // Each step flips one button the way the operator does (value change).
+  // Each step presses Space on one button the way the operator does; on the
+  // selected button it changes nothing.
   const Step steps[] = {
-      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTFile, DATFILE, 0, 0, 1}, {RBTFile, RAM, 1, 0, 0},
-      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTEeprom, RAM, 1, 0, 0},   {RBTRam, RAM, 1, 0, 0},
-      {RBTFile, DATFILE, 0, 0, 1},  {RBTRam, RAM, 1, 0, 0},
+      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTFile, DATFILE, 0, 0, 1},  {RBTFile, DATFILE, 0, 0, 1},
+      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTEeprom, EEPROM, 0, 1, 0}, {RBTRam, RAM, 1, 0, 0},
+      {RBTRam, RAM, 1, 0, 0},       {RBTFile, DATFILE, 0, 0, 1},  {RBTRam, RAM, 1, 0, 0},
   };
   int n = 0;
   for (const Step& s : steps) {
@@ -231,6 +239,60 @@ TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndFallBackToRam) {
     EXPECT_EQ(U16(panelHandle, RBTRam), s.ram);
     EXPECT_EQ(U16(panelHandle, RBTEeprom), s.eeprom);
     EXPECT_EQ(U16(panelHandle, RBTFile), s.file);
+  }
+  EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
+}
+
+TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
+  Start();
+  ASSERT_EQ(SimulateClick(panelHandle, RBTFile), 0);
+  ASSERT_EQ(SimulateClick(panelHandle, RBTFile), 0);
+  EXPECT_EQ(target, DATFILE);
+  EXPECT_EQ(U16(panelHandle, RBTFile), 1);
+  EXPECT_EQ(U16(panelHandle, RBTRam), 0);
+  const std::string path = testing::TempDir() + "/double-click.dat";
+  std::remove(path.c_str());
+  QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, path);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
+  EXPECT_TRUE(sensor_->Orders().empty()) << "nothing goes to the sensor's RAM";
+  std::ifstream written(path);
+  int lines = 0;
+  for (std::string l; std::getline(written, l);) ++lines;
+  EXPECT_EQ(lines, 16);
+}
+
+TEST_F(Transfer, StoreButtonsAreOneTabStopAndArrowKeysSelect) {
+  Start();
+  QWidget* window = InspectPanelWindow(panelHandle);
+  QWidget* ram = InspectControlWidget(panelHandle, RBTRam);
+  QWidget* eeprom = InspectControlWidget(panelHandle, RBTEeprom);
+  QWidget* file = InspectControlWidget(panelHandle, RBTFile);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  const auto keyOn = [&](Qt::Key key) { QTest::keyClick(window->windowHandle(), key); };
+  // Tab from the field before the group lands on the selected button, the
+  // next Tab leaves the group.
+  SelectStore(EEPROM);
+  InspectControlWidget(panelHandle, NEDITEdgeRight)->setFocus();
+  keyOn(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), eeprom);
+  keyOn(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), InspectControlWidget(panelHandle, BTNGet));
+  keyOn(Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), eeprom);
+
+  struct Step {
+    Qt::Key key;
+    QWidget* focus;
+    int32_t target;
+  };
+  for (const Step& s : {Step{Qt::Key_Right, file, DATFILE}, Step{Qt::Key_Down, ram, RAM},
+                        Step{Qt::Key_Left, file, DATFILE}, Step{Qt::Key_Up, eeprom, EEPROM}}) {
+    keyOn(s.key);
+    EXPECT_EQ(QApplication::focusWidget(), s.focus);
+    EXPECT_EQ(target, s.target);
+    EXPECT_EQ(U16(panelHandle, RBTRam) + U16(panelHandle, RBTEeprom) + U16(panelHandle, RBTFile),
+              1);
   }
   EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
 }

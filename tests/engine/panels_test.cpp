@@ -10,6 +10,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWidget>
 #include <map>
 #include <set>
@@ -71,6 +74,7 @@ const std::set<Row> kSettingsPanel = {
     {14, "NUM_ScalFact", "numeric", "CC_NUM_ScalFact"},
     {15, "NEDITTolerance", "numeric", "CC_NEDITTolerance"},
     {16, "NEDITTeach", "numeric", "CC_NEDITTeach"},
+    {17, "BTNClose", "command", ""},
 };
 
 std::set<Row> Table(int panel) {
@@ -93,9 +97,8 @@ QSize ResourcePanelSize(int number) {
   return QSize(p["width"].toInt(), p["height"].toInt());
 }
 
-QPoint ResourcePanelOffset(int number) {
-  const QJsonObject p = ResourcePanel(number);
-  return QPoint(p["left"].toInt(), p["top"].toInt());
+QRect Available(QWidget* window) {
+  return window->screen()->availableGeometry();
 }
 
 // The program's two panels, loaded as the program loads them.
@@ -174,7 +177,6 @@ TEST(RealPanels, SettingsPanelIsAToolWindowOwnedByTheMainPanel) {
   DisplayPanel(p.main);
   DisplayPanel(p.settings);
   EXPECT_EQ(InspectPanelVisible(p.settings), 1);
-  EXPECT_EQ(settings->pos() - main->mapToGlobal(QPoint(0, 0)), ResourcePanelOffset(2));
   HidePanel(p.settings);
   EXPECT_EQ(InspectPanelVisible(p.settings), 0);
   EXPECT_EQ(InspectPanelVisible(p.main), 1);
@@ -325,4 +327,66 @@ TEST(PanelDiscard, HandleDiesAndChildrenGoWithTheParent) {
   EXPECT_EQ(SetCtrlVal(child, 1, 1), UIE_NO_SUCH_PANEL);
   EXPECT_EQ(DiscardPanel(parent), UIE_NO_SUCH_PANEL);
   EXPECT_EQ(InspectPanelVisible(parent), UIE_NO_SUCH_PANEL);
+}
+
+TEST(RealPanels, MainWindowFitsItsScreenAndScrollsToEveryControl) {
+  RealPanels p;
+  QWidget* main = InspectPanelWindow(p.main);
+  DisplayPanel(p.main);
+  // The test screen is smaller than the panel: the window fits, with room for
+  // a title bar, and scrolls.
+  const QRect screen = Available(main);
+  ASSERT_TRUE(screen.height() < ResourcePanelSize(1).height() + 40 ||
+              screen.width() < ResourcePanelSize(1).width() + 16);
+  EXPECT_LE(main->width() + 16, screen.width());
+  EXPECT_LE(main->height() + 40, screen.height());
+  auto* area = main->findChild<QScrollArea*>();
+  ASSERT_NE(area, nullptr);
+  area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+  area->horizontalScrollBar()->setValue(0);
+  for (int id : {3, 5, 14, 6}) {  // the Run/Stop row
+    QWidget* button = InspectControlWidget(p.main, id);
+    const QRect inView(button->mapTo(area->viewport(), QPoint(0, 0)), button->size());
+    EXPECT_TRUE(area->viewport()->rect().contains(inView)) << id;
+  }
+  // A larger window keeps the panel at its size, in the middle.
+  main->resize(ResourcePanelSize(1) + QSize(200, 100));
+  QCoreApplication::processEvents();
+  QWidget* canvas = area->widget();
+  EXPECT_EQ(canvas->size(), ResourcePanelSize(1));
+  EXPECT_EQ(canvas->pos(), QPoint(100, 50));
+}
+
+TEST(RealPanels, SettingsPanelOpensBesideTheMainPanelWhereTheScreenAllows) {
+  const QSize outer = ResourcePanelSize(2) + QSize(16, 40);  // with its title bar
+  {
+    // Room on the right.
+    RealPanels p;
+    QWidget* main = InspectPanelWindow(p.main);
+    DisplayPanel(p.main);
+    main->setGeometry(0, 0, 200, 150);
+    DisplayPanel(p.settings);
+    EXPECT_EQ(InspectPanelWindow(p.settings)->pos(), QPoint(main->frameGeometry().right() + 9, 0));
+  }
+  {
+    // Room only on the left.
+    RealPanels p;
+    QWidget* main = InspectPanelWindow(p.main);
+    DisplayPanel(p.main);
+    const int left = Available(main).right() + 1 - 200;
+    main->setGeometry(left, 0, 200, 150);
+    DisplayPanel(p.settings);
+    EXPECT_EQ(InspectPanelWindow(p.settings)->pos(),
+              QPoint(main->frameGeometry().left() - 8 - outer.width(), 0));
+  }
+  {
+    // No room beside it: against the screen's right edge (over the main
+    // panel's right-hand column, where the screen is wide enough for that).
+    RealPanels p;
+    QWidget* main = InspectPanelWindow(p.main);
+    DisplayPanel(p.main);
+    DisplayPanel(p.settings);
+    QWidget* settings = InspectPanelWindow(p.settings);
+    EXPECT_EQ(settings->pos().x(), Available(main).right() + 1 - outer.width());
+  }
 }
