@@ -40,7 +40,9 @@ QString GraphWidget::describe() const {
   const auto others = std::count(told.begin(), told.end(), false);
   if (others > 0) parts << QString("%1 plot%2").arg(others).arg(others == 1 ? "" : "s");
   for (const GraphCursorState& c : cursors_) {
-    const QString name = c.text.isEmpty() ? c.label : c.text;
+    // The words first, then the mark the operator sees on the graph.
+    QString name = c.text.isEmpty() || c.text == c.label ? c.label : c.text;
+    if (name != c.label && !c.label.isEmpty()) name += " (" + c.label + ")";
     parts << QString("%1 at %2").arg(name, Number(c.x));
   }
   QString axes = QString("x axis %1 to %2").arg(Number(x_.min), Number(x_.max));

@@ -60,7 +60,7 @@ TEST(Accessibility, ValuesOfNumericsSwitchesStatusLineAndGraphAreReadable) {
   const std::string graph = InspectAccessibleValue(main, 36);
   EXPECT_NE(graph.find("x axis 256 to 512"), std::string::npos) << graph;
   EXPECT_NE(graph.find("shadow up to the edges 0 to 400"), std::string::npos) << graph;
-  EXPECT_NE(graph.find("measured position at 300"), std::string::npos) << graph;
+  EXPECT_NE(graph.find("measured position (M) at 300"), std::string::npos) << graph;
   DiscardPanel(main);
 
   KindsPanel p;
@@ -338,7 +338,8 @@ TEST(Accessibility, GraphsSayWhatTheyShowFromTheirPlotsAndCursors) {
   SetGraphCursor(main, 36, 3, 900, 0.75);
   EXPECT_EQ(InspectAccessibleValue(main, 36),
             "shadow up to the edges 0 to 120 and 410 to 1024; tolerance band 240 to 300; "
-            "pixel window 0 to 1023; 1 plot; measured position at 265; evaluation from at 10; "
-            "evaluation to at 900; x axis 0 to 1024 pixel, y axis 0 to 1");
+            "pixel window 0 to 1023; 1 plot; measured position (M) at 265; "
+            "evaluation from (L) at 10; evaluation to (R) at 900; x axis 0 to 1024 pixel, "
+            "y axis 0 to 1");
   DiscardPanel(main);
 }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +15,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 #include <QWidget>
 #include <map>
 #include <set>
@@ -389,4 +392,39 @@ TEST(RealPanels, SettingsPanelOpensBesideTheMainPanelWhereTheScreenAllows) {
     QWidget* settings = InspectPanelWindow(p.settings);
     EXPECT_EQ(settings->pos().x(), Available(main).right() + 1 - outer.width());
   }
+}
+
+TEST(RealPanels, KeyboardFocusIsRingedInTheHighlightColourOnEveryKind) {
+  RealPanels p;
+  QWidget* main = InspectPanelWindow(p.main);
+  DisplayPanel(p.main);
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+  auto* ring = main->findChild<QWidget*>("focusRing");
+  ASSERT_NE(ring, nullptr);
+  const QColor highlight = main->palette().color(QPalette::Active, QPalette::Highlight);
+  // Run, a drop-down, a numeric edit, a switch, a radio button.
+  for (int id : {3, 17, 30, 35, 12}) {
+    SCOPED_TRACE(id);
+    QWidget* body = InspectControlWidget(p.main, id);
+    body->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ring->isVisible());
+    const QRect around(ring->mapTo(main, QPoint(0, 0)), ring->size());
+    const QRect control(body->mapTo(main, QPoint(0, 0)), body->size());
+    EXPECT_TRUE(around.adjusted(2, 2, -2, -2).contains(control));
+    const QImage image = ring->grab().toImage();
+    for (int across = 0; across < 2; ++across) {
+      EXPECT_EQ(image.pixelColor(across, image.height() / 2), highlight) << across;
+      EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 1 - across), highlight);
+    }
+  }
+  // Dimming the focused control hands the focus, and the ring, to Stop.
+  SetCtrlAttribute(p.main, 12, UI_ATTR_DIMMED, 1);
+  QCoreApplication::processEvents();
+  QWidget* stop = InspectControlWidget(p.main, 5);
+  EXPECT_EQ(QApplication::focusWidget(), stop);
+  EXPECT_TRUE(ring->isVisible());
+  EXPECT_TRUE(QRect(ring->mapTo(main, QPoint(0, 0)), ring->size())
+                  .contains(QRect(stop->mapTo(main, QPoint(0, 0)), stop->size())));
 }
