@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -336,18 +337,15 @@ TEST(RealPanels, MainWindowFitsItsScreenAndScrollsToEveryControl) {
   RealPanels p;
   QWidget* main = InspectPanelWindow(p.main);
   DisplayPanel(p.main);
-  // The test screen is smaller than the panel: the window fits, with room for
-  // a title bar, and scrolls.
+  // The test screen is narrower than the panel: the window fits, with room
+  // for a title bar, and scrolls to the Run/Stop row.
   const QRect screen = Available(main);
-  ASSERT_TRUE(screen.height() < ResourcePanelSize(1).height() + 40 ||
-              screen.width() < ResourcePanelSize(1).width() + 16);
+  ASSERT_LT(screen.width(), ResourcePanelSize(1).width() + 16);
   EXPECT_LE(main->width() + 16, screen.width());
   EXPECT_LE(main->height() + 40, screen.height());
   auto* area = main->findChild<QScrollArea*>();
-  ASSERT_NE(area, nullptr);
   area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
-  area->horizontalScrollBar()->setValue(0);
-  for (int id : {3, 5, 14, 6}) {  // the Run/Stop row
+  for (int id : {3, 5, 14, 6}) {
     QWidget* button = InspectControlWidget(p.main, id);
     const QRect inView(button->mapTo(area->viewport(), QPoint(0, 0)), button->size());
     EXPECT_TRUE(area->viewport()->rect().contains(inView)) << id;
@@ -355,42 +353,28 @@ TEST(RealPanels, MainWindowFitsItsScreenAndScrollsToEveryControl) {
   // A larger window keeps the panel at its size, in the middle.
   main->resize(ResourcePanelSize(1) + QSize(200, 100));
   QCoreApplication::processEvents();
-  QWidget* canvas = area->widget();
-  EXPECT_EQ(canvas->size(), ResourcePanelSize(1));
-  EXPECT_EQ(canvas->pos(), QPoint(100, 50));
+  EXPECT_EQ(QRect(area->widget()->pos(), area->widget()->size()),
+            QRect(QPoint(100, 50), ResourcePanelSize(1)));
 }
 
 TEST(RealPanels, SettingsPanelOpensBesideTheMainPanelWhereTheScreenAllows) {
-  const QSize outer = ResourcePanelSize(2) + QSize(16, 40);  // with its title bar
-  {
-    // Room on the right.
+  const int outerWidth = ResourcePanelSize(2).width() + 16;  // with its frame
+  const int screenRight = QGuiApplication::primaryScreen()->availableGeometry().right() + 1;
+  // Where the main window is (x, width; 0 = as it opens) and which way the
+  // settings panel then opens: right of it (1), left of it (-1), at the
+  // screen's right edge (0).
+  const int cases[][3] = {{0, 200, 1}, {screenRight - 200, 200, -1}, {0, 0, 0}};
+  for (const auto& c : cases) {
     RealPanels p;
     QWidget* main = InspectPanelWindow(p.main);
     DisplayPanel(p.main);
-    main->setGeometry(0, 0, 200, 150);
+    if (c[1] > 0) main->setGeometry(c[0], 0, c[1], 150);
     DisplayPanel(p.settings);
-    EXPECT_EQ(InspectPanelWindow(p.settings)->pos(), QPoint(main->frameGeometry().right() + 9, 0));
-  }
-  {
-    // Room only on the left.
-    RealPanels p;
-    QWidget* main = InspectPanelWindow(p.main);
-    DisplayPanel(p.main);
-    const int left = Available(main).right() + 1 - 200;
-    main->setGeometry(left, 0, 200, 150);
-    DisplayPanel(p.settings);
-    EXPECT_EQ(InspectPanelWindow(p.settings)->pos(),
-              QPoint(main->frameGeometry().left() - 8 - outer.width(), 0));
-  }
-  {
-    // No room beside it: against the screen's right edge (over the main
-    // panel's right-hand column, where the screen is wide enough for that).
-    RealPanels p;
-    QWidget* main = InspectPanelWindow(p.main);
-    DisplayPanel(p.main);
-    DisplayPanel(p.settings);
-    QWidget* settings = InspectPanelWindow(p.settings);
-    EXPECT_EQ(settings->pos().x(), Available(main).right() + 1 - outer.width());
+    const QRect frame = main->frameGeometry();
+    const int x = c[2] > 0   ? frame.right() + 1 + 8
+                  : c[2] < 0 ? frame.left() - 8 - outerWidth
+                             : screenRight - outerWidth;
+    EXPECT_EQ(InspectPanelWindow(p.settings)->pos(), QPoint(x, 0)) << c[2];
   }
 }
 
@@ -401,30 +385,24 @@ TEST(RealPanels, KeyboardFocusIsRingedInTheHighlightColourOnEveryKind) {
   main->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(main));
   auto* ring = main->findChild<QWidget*>("focusRing");
-  ASSERT_NE(ring, nullptr);
   const QColor highlight = main->palette().color(QPalette::Active, QPalette::Highlight);
-  // Run, a drop-down, a numeric edit, a switch, a radio button.
-  for (int id : {3, 17, 30, 35, 12}) {
-    SCOPED_TRACE(id);
+  const auto rect = [main](QWidget* w) { return QRect(w->mapTo(main, QPoint(0, 0)), w->size()); };
+  // Run, a drop-down, a numeric edit, a switch, a radio button; then Stop,
+  // which takes the focus when the focused radio button is dimmed.
+  for (int id : {3, 17, 30, 35, 12, 5}) {
     QWidget* body = InspectControlWidget(p.main, id);
-    body->setFocus(Qt::TabFocusReason);
+    if (id == 5)
+      SetCtrlAttribute(p.main, 12, UI_ATTR_DIMMED, 1);
+    else
+      body->setFocus(Qt::TabFocusReason);
     QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), body);
     ASSERT_TRUE(ring->isVisible());
-    const QRect around(ring->mapTo(main, QPoint(0, 0)), ring->size());
-    const QRect control(body->mapTo(main, QPoint(0, 0)), body->size());
-    EXPECT_TRUE(around.adjusted(2, 2, -2, -2).contains(control));
+    EXPECT_TRUE(rect(ring).adjusted(2, 2, -2, -2).contains(rect(body))) << id;
     const QImage image = ring->grab().toImage();
-    for (int across = 0; across < 2; ++across) {
-      EXPECT_EQ(image.pixelColor(across, image.height() / 2), highlight) << across;
-      EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 1 - across), highlight);
+    for (int in = 0; in < 2; ++in) {  // two pixels wide on the left and at the bottom
+      EXPECT_EQ(image.pixelColor(in, image.height() / 2), highlight) << id;
+      EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 1 - in), highlight) << id;
     }
   }
-  // Dimming the focused control hands the focus, and the ring, to Stop.
-  SetCtrlAttribute(p.main, 12, UI_ATTR_DIMMED, 1);
-  QCoreApplication::processEvents();
-  QWidget* stop = InspectControlWidget(p.main, 5);
-  EXPECT_EQ(QApplication::focusWidget(), stop);
-  EXPECT_TRUE(ring->isVisible());
-  EXPECT_TRUE(QRect(ring->mapTo(main, QPoint(0, 0)), ring->size())
-                  .contains(QRect(stop->mapTo(main, QPoint(0, 0)), stop->size())));
 }
