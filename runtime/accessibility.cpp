@@ -1,9 +1,15 @@
 // How assistive technology sees the engine's own widgets. Standard widgets
-// (spin boxes, drop-downs, buttons, sliders) describe themselves; these do not,
-// so each gets an interface with a role, its state and its value; the status
-// line and the text boxes also give their text (accessible_text.h).
+// (spin boxes, buttons, sliders) describe themselves; these do not, so each
+// gets an interface with a role, its state and its value; the status line and
+// the text boxes also give their text (accessible_text.h). Panels are windows
+// (the settings panel a dialog), and a drop-down is named by its label, not by
+// its current item.
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QComboBox>
+
+#include "runtime/panel_window.h"
 
 #include "runtime/accessible_text.h"
 #include "runtime/graph_widget.h"
@@ -22,6 +28,9 @@ class EngineWidgetAccessible : public QAccessibleWidget {
       const QString name = widget()->accessibleName();
       if (!name.isEmpty()) return name;
     }
+    // A switch tells both of its state words, not only checked or not.
+    if (auto* sw = qobject_cast<ToggleSwitch*>(widget()); sw && t == QAccessible::Description)
+      return QString("%1 when checked, %2 when not").arg(sw->onText(), sw->offText());
     return QAccessibleWidget::text(t);
   }
 
@@ -53,9 +62,55 @@ class EngineWidgetAccessible : public QAccessibleWidget {
   }
 };
 
+class PanelAccessible : public QAccessibleWidget {
+ public:
+  explicit PanelAccessible(PanelWindow* w)
+      : QAccessibleWidget(w, w->isChildPanel() ? QAccessible::Dialog : QAccessible::Window) {}
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return widget()->windowTitle();
+    return QAccessibleWidget::text(t);
+  }
+};
+
+// A control's drop-down: its label is its name, the chosen item its value; its
+// one child is the list it opens.
+class DropDownAccessible : public QAccessibleWidget {
+ public:
+  explicit DropDownAccessible(QComboBox* w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return widget()->accessibleName();
+    if (t == QAccessible::Value) return combo()->currentText();
+    return QAccessibleWidget::text(t);
+  }
+  int childCount() const override { return 1; }
+  QAccessibleInterface* child(int index) const override {
+    return index == 0 ? QAccessible::queryAccessibleInterface(combo()->view()) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child != nullptr && child->object() == combo()->view() ? 0 : -1;
+  }
+  QStringList actionNames() const override {
+    return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& name) override {
+    if (name == showMenuAction() || name == pressAction())
+      combo()->showPopup();
+    else
+      QAccessibleWidget::doAction(name);
+  }
+
+ private:
+  QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
   if (object == nullptr || !object->isWidgetType()) return nullptr;
   auto* w = static_cast<QWidget*>(object);
+  if (className == QLatin1String("PanelWindow"))
+    return new PanelAccessible(static_cast<PanelWindow*>(w));
+  if (className == QLatin1String("RingBox"))
+    return new DropDownAccessible(static_cast<QComboBox*>(w));
   if (className == QLatin1String("ToggleSwitch"))
     return new EngineWidgetAccessible(w, QAccessible::CheckBox);
   if (className == QLatin1String("RadioIndicator"))

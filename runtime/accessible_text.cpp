@@ -2,8 +2,10 @@
 #include "runtime/accessible_text.h"
 
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,7 @@ void* ReadOnlyTextAccessible::interface_cast(QAccessible::InterfaceType type) {
 }
 
 QString ReadOnlyTextAccessible::currentText() const {
-  if (auto* line = qobject_cast<StatusLine*>(widget())) return line->text();
+  if (auto* line = qobject_cast<StatusLine*>(widget())) return line->fullText();
   if (auto* readout = qobject_cast<ReadoutWidget*>(widget())) return readout->text();
   if (auto* box = qobject_cast<QPlainTextEdit*>(widget())) return box->toPlainText();
   return QString();
@@ -88,19 +90,86 @@ QString ReadOnlyTextAccessible::attributes(int offset, int* startOffset, int* en
   return QString();
 }
 
+namespace {
+
+void Record(QWidget* widget, const QString& text) {
+  QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+  const QString name = iface != nullptr ? iface->text(QAccessible::Name) : QString();
+  announcements.push_back((name + ": " + text).toStdString());
+}
+
+// Keeps one widget's announcements at least kMinAnnouncementGapMs apart: a
+// change inside the gap waits for its end, and then only the newest text is
+// told. It lives as a child of its widget and goes with it.
+class AnnouncementPacer : public QObject {
+ public:
+  explicit AnnouncementPacer(QWidget* widget) : QObject(widget), widget_(widget) {
+    setObjectName("announcementPacer");
+    timer_.setSingleShot(true);
+    // A coarse timer may fire a little early, inside the gap.
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { announce(); });
+  }
+
+  static AnnouncementPacer* Of(QWidget* widget) {
+    auto* pacer =
+        widget->findChild<AnnouncementPacer*>("announcementPacer", Qt::FindDirectChildrenOnly);
+    return pacer != nullptr ? pacer : new AnnouncementPacer(widget);
+  }
+
+  void changed(const QString& before) {
+    if (!started_) heard_ = before;
+    started_ = true;
+    if (timer_.isActive()) return;
+    const qint64 since = sinceLast_.isValid() ? sinceLast_.elapsed() : kMinAnnouncementGapMs;
+    if (since >= kMinAnnouncementGapMs) {
+      announce();
+    } else {
+      timer_.start(static_cast<int>(kMinAnnouncementGapMs - since + 1));
+    }
+  }
+
+ private:
+  void announce() {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget_);
+    if (iface == nullptr) return;
+    const QString now = iface->text(QAccessible::Value);
+    if (now == heard_) return;
+    sinceLast_.restart();
+    if (recording) Record(widget_, now);
+    if (QAccessible::isActive()) {
+      if (iface->textInterface() != nullptr) {
+        QAccessibleTextUpdateEvent event(widget_, 0, heard_, now);
+        QAccessible::updateAccessibility(&event);
+      } else {
+        QAccessibleValueChangeEvent event(widget_, now);
+        QAccessible::updateAccessibility(&event);
+      }
+    }
+    heard_ = now;
+  }
+
+  QWidget* widget_;
+  QTimer timer_;
+  QElapsedTimer sinceLast_;
+  QString heard_;
+  bool started_ = false;
+};
+
+}  // namespace
+
 void AnnounceTextChange(QWidget* widget, const QString& before, const QString& after, bool send) {
   if (before == after) return;
-  const bool listening = send && QAccessible::isActive();
-  if (!listening && !recording) return;
-  if (recording) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-    const QString name = iface != nullptr ? iface->text(QAccessible::Name) : QString();
-    announcements.push_back((name + ": " + after).toStdString());
+  if (send) {
+    AnnounceChange(widget, before);
+    return;
   }
-  if (listening) {
-    QAccessibleTextUpdateEvent event(widget, 0, before, after);
-    QAccessible::updateAccessibility(&event);
-  }
+  if (recording) Record(widget, after);
+}
+
+void AnnounceChange(QWidget* widget, const QString& before) {
+  if (!QAccessible::isActive() && !recording) return;
+  AnnouncementPacer::Of(widget)->changed(before);
 }
 
 void RecordAccessibleAnnouncements(bool on) {

@@ -38,9 +38,20 @@ class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextI
   QString currentText() const;
 };
 
+// Announcements are paced: one widget is heard at most every
+// kMinAnnouncementGapMs; a change inside that gap is told at its end, and only
+// the newest text (a value changing ten times a second is heard twice a
+// second, the newest each time). Nothing is built or sent while no assistive
+// technology listens.
+constexpr int kMinAnnouncementGapMs = 500;
+
 // Tells assistive technology that `widget`'s text changed from `before` to
-// `after`. Nothing is built or sent while no assistive technology listens.
-// `send` is false for widgets whose text document already sends Qt's own
-// text events (the text boxes); the change is then only recorded for tests.
+// `after` (paced as above). `send` is false for widgets whose text document
+// already sends Qt's own text events (the text boxes); the change is then only
+// recorded for tests, at once.
 void AnnounceTextChange(QWidget* widget, const QString& before, const QString& after,
                         bool send = true);
+// Tells assistive technology that what `widget` shows changed (paced as above):
+// its accessible value as it stands when the announcement goes out. `before`
+// is what it showed before its first change.
+void AnnounceChange(QWidget* widget, const QString& before = QString());

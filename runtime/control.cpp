@@ -22,8 +22,9 @@ Control::Control(PanelWindow* panel, const ControlSpec& spec)
       label_(spec.label),
       callbackName_(spec.callback),
       panel_(panel) {
-  box_ = new ControlBox(panel, this);
-  box_->setGeometry(spec.left, spec.top, spec.width, spec.height);
+  QRect area(spec.left, spec.top, spec.width, spec.height);
+  box_ = new ControlBox(panel->containerFor(&area), this);
+  box_->setGeometry(area);
 }
 
 Control::~Control() = default;
@@ -103,7 +104,12 @@ int Control::getMaximum(double*) const {
 
 void Control::setDimmed(bool dimmed) {
   dimmed_ = dimmed;
+  const QWidget* focus = box_->window()->focusWidget();
+  const bool hadFocus = focus != nullptr && (focus == box_ || box_->isAncestorOf(focus));
   box_->setEnabled(!dimmed);
+  // Qt drops the focus of a widget inside a disabled box; the keyboard would
+  // then start over at the first control of the panel.
+  if (dimmed && hadFocus && panel() != nullptr) panel()->focusLostByDimming();
 }
 
 void Control::setShown(bool shown) {

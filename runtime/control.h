@@ -89,6 +89,11 @@ class Control : public QObject {
   // Command buttons complete a click themselves (press, then commit on release);
   // every other kind lets its widget react after the press was delivered.
   virtual bool isCommand() const { return false; }
+  // The operator's click from the keyboard (Escape on the panel): a command
+  // button delivers left press, then commit; other kinds do nothing.
+  virtual void activate() {}
+  // Called once every control of the panel exists.
+  virtual void panelBuilt() {}
   // Indicators take no value from the operator.
   virtual bool isIndicator() const { return false; }
 

@@ -10,11 +10,14 @@ class GraphControl : public Control {
   GraphControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
     std::vector<GraphCursorState> cursors;
     for (const CursorSpec& c : spec.cursors)
-      cursors.push_back(GraphCursorState{0.0, 0.0, QColor::fromRgb(QRgb(c.color)), c.label});
+      cursors.push_back(GraphCursorState{0.0, 0.0, QColor::fromRgb(QRgb(c.color)), c.label,
+                                         c.text.isEmpty() ? c.label : c.text});
+    std::vector<GraphLegendEntry> legend;
+    for (const LegendSpec& l : spec.legend) legend.push_back(GraphLegendEntry{l.color, l.text});
     const auto axis = [](const AxisSpec& a) {
       return GraphAxisState{a.min, a.max, UI_SCALE_MANUAL, a.label, a.ticks};
     };
-    graph_ = new GraphWidget(axis(spec.xAxis), axis(spec.yAxis), cursors);
+    graph_ = new GraphWidget(axis(spec.xAxis), axis(spec.yAxis), cursors, legend);
     placeBody(graph_, true);
   }
 

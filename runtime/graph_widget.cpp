@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <cmath>
 
+#include "runtime/accessible_text.h"
 #include "runtime/userint.h"
 
 namespace {
@@ -50,15 +51,12 @@ QString TickText(double value, double step) {
   return QString::number(value, 'f', std::min(decimals, 6));
 }
 
-QString Number(double v) {
-  return QString::number(v, 'g', 7);
-}
-
 }  // namespace
 
 GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
-                         const std::vector<GraphCursorState>& cursors, QWidget* parent)
-    : QWidget(parent), x_(x), y_(y), cursors_(cursors) {
+                         const std::vector<GraphCursorState>& cursors,
+                         const std::vector<GraphLegendEntry>& legend, QWidget* parent)
+    : QWidget(parent), x_(x), y_(y), cursors_(cursors), legend_(legend) {
   for (GraphCursorState& c : cursors_) {
     c.x = x_.min;
     c.y = y_.min;
@@ -76,6 +74,7 @@ GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
 // frame old, otherwise when it will be. So the graph is painted at most once a
 // frame, and the newest change is on screen within one frame.
 void GraphWidget::markDirty() {
+  AnnounceChange(this);
   const qint64 now = clock_.nsecsElapsed();
   lastChangeNs_ = now;
   if (!dirty_) {
@@ -173,20 +172,6 @@ int GraphWidget::setCursor(int cursor, double x, double y) {
   cursors_[cursor - 1].y = y;
   markDirty();
   return 0;
-}
-
-QString GraphWidget::describe() const {
-  QString text = QString("x axis %1 to %2").arg(Number(x_.min), Number(x_.max));
-  if (!x_.label.isEmpty()) text += " " + x_.label;
-  text += QString(", y axis %1 to %2").arg(Number(y_.min), Number(y_.max));
-  if (!y_.label.isEmpty()) text += " " + y_.label;
-  text += QString(", %1 plot%2").arg(plots_.size()).arg(plots_.size() == 1 ? "" : "s");
-  for (int i = 0; i < cursorCount(); ++i) {
-    const GraphCursorState& c = cursors_[i];
-    const QString name = c.label.isEmpty() ? QString::number(i + 1) : c.label;
-    text += QString(", cursor %1 at %2, %3").arg(name, Number(c.x), Number(c.y));
-  }
-  return text;
 }
 
 QRectF GraphWidget::plotArea() const {

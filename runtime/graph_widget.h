@@ -32,13 +32,21 @@ struct GraphCursorState {
   double x = 0.0, y = 0.0;
   QColor color;
   QString label;
+  QString text;  // what it marks, in words
+};
+
+// What the plots of one colour show, in words.
+struct GraphLegendEntry {
+  int color = 0;
+  QString text;
 };
 
 class GraphWidget : public QWidget {
   Q_OBJECT
  public:
   GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
-              const std::vector<GraphCursorState>& cursors, QWidget* parent = nullptr);
+              const std::vector<GraphCursorState>& cursors,
+              const std::vector<GraphLegendEntry>& legend = {}, QWidget* parent = nullptr);
 
   // ---- Display list (all return 0 or a UIE_ code; plot additions the handle)
   int addXY(std::vector<double> x, std::vector<double> y, int plotStyle, int pointStyle,
@@ -56,7 +64,10 @@ class GraphWidget : public QWidget {
   // How long changes waited to be painted, since the last reset.
   GraphPaintStats paintStats() const;
   void resetPaintStats();
-  // What the graph shows, in words (its accessible value).
+  // What the graph shows, in words (its accessible value; graph_description.cpp):
+  // the plots of each legend colour (a rectangle by its x range, a curve by
+  // its lowest and highest y, a level line by its y), the cursors by what they
+  // mark, plots of other colours counted, then the axes.
   QString describe() const;
 
   QSize minimumSizeHint() const override { return QSize(120, 80); }
@@ -72,6 +83,7 @@ class GraphWidget : public QWidget {
 
   GraphAxisState x_, y_;
   std::vector<GraphCursorState> cursors_;
+  std::vector<GraphLegendEntry> legend_;
   std::vector<GraphPlotInfo> plots_;
   int nextHandle_ = 1;
   long paintCount_ = 0;

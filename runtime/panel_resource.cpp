@@ -109,14 +109,30 @@ bool ReadItems(Reader& r, const QJsonObject& o, ControlSpec* c) {
   return true;
 }
 
+bool ReadLegend(Reader& r, const QJsonObject& o, ControlSpec* c) {
+  const QJsonValue legend = o.value("legend");
+  if (legend.isUndefined()) return true;
+  if (!legend.isArray()) return r.fail("\"legend\" must be a list");
+  for (const QJsonValue& entry : legend.toArray()) {
+    if (!entry.isObject()) return r.fail("each legend entry must be an object");
+    LegendSpec item;
+    if (!r.color(entry.toObject(), "color", &item.color) ||
+        !r.string(entry.toObject(), "text", &item.text, true))
+      return false;
+    c->legend.push_back(item);
+  }
+  return true;
+}
+
 bool ReadKindFields(Reader& r, const QJsonObject& o, ControlSpec* c) {
   const QString& k = c->kind;
   if (k == "text" || k == "textbox") return r.string(o, "value", &c->text, false);
-  if (k == "command") return true;
+  if (k == "command") return r.boolean(o, "closesPanel", &c->closesPanel);
   if (k == "graph") {
     c->xAxis = AxisSpec{"", 0.0, 100.0, true};
     c->yAxis = AxisSpec{"", 0.0, 100.0, true};
     if (!ReadAxis(r, o, "xAxis", &c->xAxis) || !ReadAxis(r, o, "yAxis", &c->yAxis)) return false;
+    if (!ReadLegend(r, o, c)) return false;
     const QJsonValue cursors = o.value("cursors");
     if (cursors.isUndefined()) return true;
     if (!cursors.isArray()) return r.fail("\"cursors\" must be a list");
@@ -124,7 +140,8 @@ bool ReadKindFields(Reader& r, const QJsonObject& o, ControlSpec* c) {
       if (!entry.isObject()) return r.fail("each cursor must be an object");
       CursorSpec cursor;
       if (!r.color(entry.toObject(), "color", &cursor.color) ||
-          !r.string(entry.toObject(), "label", &cursor.label, false))
+          !r.string(entry.toObject(), "label", &cursor.label, false) ||
+          !r.string(entry.toObject(), "text", &cursor.text, false))
         return false;
       c->cursors.push_back(cursor);
     }
@@ -203,7 +220,8 @@ bool ReadPanel(const QJsonObject& o, PanelSpec* p, QString* error) {
   Reader r(QString("panel %1").arg(p->number));
   bool ok = r.string(o, "name", &p->name, false) && r.string(o, "title", &p->title, false) &&
             r.string(o, "callback", &p->callback, false) &&
-            r.integer(o, "width", &p->width, true) && r.integer(o, "height", &p->height, true);
+            r.integer(o, "width", &p->width, true) && r.integer(o, "height", &p->height, true) &&
+            r.integer(o, "escape", &p->escapeControl, false);
   ok = ok && ((p->width > 0 && p->height > 0) || r.fail("width and height must be positive"));
   if (ok && (o.contains("left") || o.contains("top"))) {
     p->hasPosition = true;
@@ -234,6 +252,15 @@ bool ReadPanel(const QJsonObject& o, PanelSpec* p, QString* error) {
     }
     ids.insert(c.id);
     p->controls.push_back(c);
+  }
+  if (p->escapeControl != 0) {
+    bool isCommand = false;
+    for (const ControlSpec& c : p->controls)
+      if (c.id == p->escapeControl) isCommand = c.kind == "command";
+    if (!isCommand) {
+      *error = QString("panel %1: \"escape\" must name a command button").arg(p->number);
+      return false;
+    }
   }
 
   const QJsonValue decorations = o.value("decorations");

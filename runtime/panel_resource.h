@@ -21,6 +21,13 @@ struct AxisSpec {
 struct CursorSpec {
   int color = 0xFFFFFF;
   QString label;
+  QString text;  // what the cursor marks, in words ("" = its label)
+};
+
+// What plots of one colour show, for the graph's description in words.
+struct LegendSpec {
+  int color = 0;
+  QString text;
 };
 
 struct ControlSpec {
@@ -48,6 +55,9 @@ struct ControlSpec {
   // graph
   AxisSpec xAxis, yAxis;
   std::vector<CursorSpec> cursors;
+  std::vector<LegendSpec> legend;
+  // command
+  bool closesPanel = false;  // the button asks to close its panel, as the window's close button
 };
 
 struct DecorationSpec {
@@ -61,6 +71,7 @@ struct PanelSpec {
   int width = 0, height = 0;
   bool hasPosition = false;
   int left = 0, top = 0;
+  int escapeControl = 0;  // the command button Escape activates; 0 for none
   std::vector<ControlSpec> controls;
   std::vector<DecorationSpec> decorations;
 };

@@ -121,10 +121,21 @@ bool CommandKey(Control* c, QKeyEvent* e) {
   const int key = e->key();
   if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter) return false;
   if (e->type() == QEvent::KeyRelease || e->isAutoRepeat()) return true;
-  QPointer<Control> guard(c);
-  DeliverControlEvent(c, UI_EVENT_LEFT_PRESS);
-  if (!guard.isNull()) DeliverControlEvent(c, UI_EVENT_COMMIT);
+  c->activate();
   return true;
+}
+
+// Escape on a panel (not in an open drop-down list, which is a window of its
+// own) activates the panel's escape button. Key events travel up from the
+// focus widget; only their first receiver acts on them.
+bool EscapeKey(QObject* watched, QKeyEvent* e) {
+  if (e->key() != Qt::Key_Escape || !watched->isWidgetType()) return false;
+  auto* w = static_cast<QWidget*>(watched);
+  QWidget* focus = QApplication::focusWidget();
+  if (w != focus && !(focus == nullptr && w->isWindow())) return false;
+  auto* panel = qobject_cast<PanelWindow*>(w->window());
+  if (panel == nullptr || e->isAutoRepeat()) return false;
+  return panel->activateEscape();
 }
 
 }  // namespace
@@ -155,6 +166,8 @@ bool PressFilter::eventFilter(QObject* watched, QEvent* event) {
       return false;
     }
     case QEvent::KeyPress:
+      if (EscapeKey(watched, static_cast<QKeyEvent*>(event))) return true;
+      [[fallthrough]];
     case QEvent::KeyRelease: {
       Control* c = ControlOf(watched);
       if (c == nullptr || !c->isCommand() || watched != c->body() || c->callback() == nullptr)

@@ -11,13 +11,14 @@
 #include "runtime/control_kinds.h"
 #include "runtime/engine.h"
 #include "runtime/rs232.h"
+#include "runtime/state_widgets.h"
 
 namespace {
 
 class RingControl : public Control {
  public:
   RingControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
-    combo_ = new QComboBox;
+    combo_ = new RingBox;
     combo_->setEditable(false);
     // The wheel turns only the ring that has the focus (see press_filter.h).
     combo_->setFocusPolicy(Qt::StrongFocus);

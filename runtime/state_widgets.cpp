@@ -121,3 +121,27 @@ RadioIndicator::RadioIndicator(const QString& text, QWidget* parent) : QRadioBut
   // switch a sibling off behind its back.
   setAutoExclusive(false);
 }
+
+void RadioIndicator::nextCheckState() {
+  // Only selecting changes a radio button; the selected one stays selected.
+  if (!isChecked()) setChecked(true);
+}
+
+void RadioIndicator::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+      emit arrowStep(-1);
+      break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+      emit arrowStep(1);
+      break;
+    default:
+      QRadioButton::keyPressEvent(event);
+  }
+}
+
+bool RadioIndicator::hitButton(const QPoint& pos) const {
+  return rect().contains(pos);
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QRadioButton>
 #include <QString>
 #include <QWidget>
@@ -17,6 +18,8 @@ class ToggleSwitch : public QAbstractButton {
  public:
   ToggleSwitch(const QString& onText, const QString& offText, QWidget* parent = nullptr);
   QString stateText() const { return isChecked() ? onText_ : offText_; }
+  const QString& onText() const { return onText_; }
+  const QString& offText() const { return offText_; }
   QSize sizeHint() const override;
 
  protected:
@@ -48,10 +51,30 @@ class LedLamp : public QAbstractButton {
   bool operatorCanSwitch_;
 };
 
-// A radio button whose group the program keeps exclusive (the engine does not).
+// A radio button whose group the program keeps exclusive (the engine does not
+// switch a sibling off). A click or Space on the selected button leaves it
+// selected; the arrow keys ask for the next (+1) or previous (-1) button of
+// the group through arrowStep().
 class RadioIndicator : public QRadioButton {
   Q_OBJECT
  public:
   explicit RadioIndicator(const QString& text, QWidget* parent = nullptr);
   QString stateText() const { return isChecked() ? QStringLiteral("on") : QStringLiteral("off"); }
+
+ signals:
+  void arrowStep(int step);
+
+ protected:
+  void nextCheckState() override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // The whole box takes the click, not only the circle and its text.
+  bool hitButton(const QPoint& pos) const override;
+};
+
+// The body of a ring or drop-down: a plain combo box of its own class, so that
+// assistive technology names it by the control's label (accessibility.cpp).
+class RingBox : public QComboBox {
+  Q_OBJECT
+ public:
+  using QComboBox::QComboBox;
 };

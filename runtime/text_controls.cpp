@@ -35,11 +35,11 @@ class TextControl : public Control {
   QStringList shownTexts() const override { return shown_; }
 
   int getText(QString* text) const override {
-    *text = line_->text();
+    *text = line_->fullText();
     return 0;
   }
 
-  QString lineText(int line) const override { return line == 0 ? line_->text() : QString(); }
+  QString lineText(int line) const override { return line == 0 ? line_->fullText() : QString(); }
 
  private:
   static constexpr int kShownTextsKept = 64;

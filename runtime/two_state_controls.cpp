@@ -2,9 +2,11 @@
 // Any value other than 0 from the program means 1. The operator flips the switch
 // and the radio button (value changed, then commit); the lamp is an indicator.
 #include <cmath>
+#include <vector>
 
 #include "runtime/control.h"
 #include "runtime/control_kinds.h"
+#include "runtime/panel_window.h"
 #include "runtime/state_widgets.h"
 
 namespace {
@@ -35,19 +37,33 @@ class SwitchControl : public Control {
   ToggleSwitch* switch_ = nullptr;
 };
 
+// The radio buttons of one panel form its radio group: one Tab stop (the
+// selected button, else the first), the arrow keys select the next or the
+// previous active button as the operator's Space on it would.
 class RadioControl : public Control {
  public:
   RadioControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
     radio_ = new RadioIndicator(spec.label);
     setBodyOnly(radio_);
     radio_->setChecked(spec.number != 0.0);
-    connect(radio_, &QAbstractButton::clicked, this, [this] { operatorChanged(); });
+    // Program changes are made with the signals blocked, and the selected
+    // button does not toggle: what arrives here is a change by the operator.
+    connect(radio_, &QAbstractButton::toggled, this, [this] {
+      UpdateTabStops(this->panel());
+      operatorChanged();
+    });
+    connect(radio_, &RadioIndicator::arrowStep, this, [this](int step) { selectSibling(step); });
   }
+
+  void panelBuilt() override { UpdateTabStops(panel()); }
 
   int setNumber(double value) override {
     if (std::isnan(value)) return UIE_BAD_VALUE;
-    const QSignalBlocker blocker(radio_);
-    radio_->setChecked(value != 0.0);
+    {
+      const QSignalBlocker blocker(radio_);
+      radio_->setChecked(value != 0.0);
+    }
+    UpdateTabStops(panel());
     return 0;
   }
 
@@ -57,6 +73,41 @@ class RadioControl : public Control {
   }
 
  private:
+  static std::vector<RadioControl*> Group(PanelWindow* panel) {
+    std::vector<RadioControl*> group;
+    if (panel == nullptr) return group;
+    for (Control* c : panel->controls())
+      if (auto* radio = dynamic_cast<RadioControl*>(c)) group.push_back(radio);
+    return group;
+  }
+
+  bool selectable() const { return !dimmed() && shown(); }
+
+  static void UpdateTabStops(PanelWindow* panel) {
+    const std::vector<RadioControl*> group = Group(panel);
+    RadioControl* stop = nullptr;
+    for (RadioControl* r : group)
+      if (stop == nullptr && r->radio_->isChecked()) stop = r;
+    if (stop == nullptr && !group.empty()) stop = group.front();
+    for (RadioControl* r : group)
+      r->radio_->setFocusPolicy(r == stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+
+  void selectSibling(int step) {
+    const std::vector<RadioControl*> group = Group(panel());
+    const int n = static_cast<int>(group.size());
+    int at = 0;
+    while (at < n && group[at] != this) ++at;
+    for (int i = 1; i < n; ++i) {
+      RadioControl* next = group[((at + step * i) % n + n) % n];
+      if (!next->selectable()) continue;
+      next->radio_->setFocus(Qt::TabFocusReason);
+      // As Space on it: value changed and commit when it was not selected.
+      if (!next->radio_->isChecked()) next->radio_->click();
+      return;
+    }
+  }
+
   RadioIndicator* radio_ = nullptr;
 };
 

@@ -4,10 +4,15 @@
 //   vantrel-docshot Vantrel.uir out.png           both panels after start-up
 //   vantrel-docshot --run Vantrel.uir out.png     the main panel while Run goes on
 //   vantrel-docshot --video Vantrel.uir out.png   the main panel while Video data goes on
+//   vantrel-docshot --screen Vantrel.uir out.png  the whole screen after the settings
+//                                                 button was clicked (where the windows lie)
 //
 // The program starts as usual (COM1 is the simulator's pseudo-terminal). For
 // the live pictures the command button is clicked as the operator would; the
 // picture is taken from inside the running loop, then Stop is pressed.
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -54,8 +59,10 @@ int main(int argc, char** argv) {
   int mode = 0;  // 0 panels, 1 run, 2 video
   if (argc == 4 && std::strcmp(argv[1], "--run") == 0) mode = 1;
   if (argc == 4 && std::strcmp(argv[1], "--video") == 0) mode = 2;
+  if (argc == 4 && std::strcmp(argv[1], "--screen") == 0) mode = 3;
   if (!(argc == 3 || mode != 0)) {
-    std::fprintf(stderr, "usage: vantrel-docshot [--run|--video] <panel resource> <out.png>\n");
+    std::fprintf(stderr,
+                 "usage: vantrel-docshot [--run|--video|--screen] <panel resource> <out.png>\n");
     return 2;
   }
   const char* resource = argv[argc - 2];
@@ -75,6 +82,12 @@ int main(int argc, char** argv) {
     DisplayPanel(panelPopUp);
     Settle(0.5);
     result = SavePanelsSideBySide(panelHandle, panelPopUp, png);
+  } else if (mode == 3) {
+    Settle(0.5);
+    SimulateClick(panelHandle, BTNSettings);
+    Settle(0.5);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    result = screen != nullptr && screen->grabWindow(0).save(png) ? 0 : -1;
   } else {
     Settle(0.3);
     result = ShootLoop(mode == 1 ? BTNRun : BTNData, png);

@@ -8,12 +8,20 @@
 
 #include "runtime/inspect_widgets.h"
 
+namespace {
+// The whole panel, also when its window is smaller than the panel and scrolls.
+QImage PanelPicture(QWidget* window) {
+  QWidget* canvas = window->findChild<QWidget*>("panelCanvas");
+  return (canvas != nullptr ? canvas : window)->grab().toImage();
+}
+}  // namespace
+
 int SavePanelsSideBySide(int mainPanel, int settingsPanel, const char* pngPath) {
   QWidget* mainWindow = InspectPanelWindow(mainPanel);
   QWidget* settingsWindow = InspectPanelWindow(settingsPanel);
   if (!mainWindow || !settingsWindow) return -1;
-  QImage a = mainWindow->grab().toImage();
-  QImage b = settingsWindow->grab().toImage();
+  QImage a = PanelPicture(mainWindow);
+  QImage b = PanelPicture(settingsWindow);
   const int gap = static_cast<int>(16 * a.devicePixelRatio());
   a.setDevicePixelRatio(1.0);
   b.setDevicePixelRatio(1.0);
@@ -36,7 +44,7 @@ int SavePanelsSideBySide(int mainPanel, int settingsPanel, const char* pngPath) 
 int SavePanel(int panel, const char* pngPath) {
   QWidget* window = InspectPanelWindow(panel);
   if (!window) return -1;
-  QImage image = window->grab().toImage();
+  QImage image = PanelPicture(window);
   if (!image.save(QString::fromLocal8Bit(pngPath))) {
     std::fprintf(stderr, "cannot write %s\n", pngPath);
     return -1;

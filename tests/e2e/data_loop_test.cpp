@@ -3,6 +3,8 @@
 // inside the running loop.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
 #include <QTimer>
 
 #include <atomic>
@@ -12,6 +14,7 @@
 
 #include "app/dataloop.h"
 #include "param/transfer.h"
+#include "runtime/inspect_widgets.h"
 #include "runtime/rs232.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
@@ -299,4 +302,26 @@ TEST_F(DataLoop, AFrameTakenInAtTheLastLookBeforeTheLimitIsNoTimeOut) {
     EXPECT_NE(text, "Timeout RS232-Line!");
   }
   EXPECT_EQ(line.Count(8), 2);
+}
+
+TEST_F(DataLoop, VideoDataStartedWithEnterHandsTheKeyboardToStopAndEscapeStopsIt) {
+  LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
+  Start(line.sensor().slavePath());
+  QWidget* window = InspectPanelWindow(panelHandle);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  InspectControlWidget(panelHandle, BTNData)->setFocus();
+  QWidget* focusInLoop = nullptr;
+  int passesAtEscape = 0;
+  WhenReady escape([&] { return line.Count(8) >= 2; },
+                   [&] {
+                     focusInLoop = QApplication::focusWidget();
+                     QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
+                     passesAtEscape = line.Count(8);
+                   });
+  QTest::keyClick(window->windowHandle(), Qt::Key_Return);
+  ASSERT_TRUE(escape.fired());
+  EXPECT_EQ(focusInLoop, InspectControlWidget(panelHandle, BTNStop));
+  EXPECT_LE(line.Count(8), passesAtEscape + 1) << "the pass that saw Escape was the last";
+  EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
 }

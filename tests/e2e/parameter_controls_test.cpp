@@ -3,6 +3,9 @@
 // leave alone, and the port change that brings the link up again.
 #include <gtest/gtest.h>
 
+#include <QTest>
+#include <QWidget>
+
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -10,6 +13,7 @@
 
 #include "display/datacurve.h"
 #include "link/sensorinfo.h"
+#include "runtime/inspect_widgets.h"
 #include "runtime/rs232.h"
 #include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
@@ -315,6 +319,17 @@ TEST_F(ParameterControls, SettingsButtonTogglesThePanelAndItsCloseButtonHidesItA
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
   ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
   EXPECT_EQ(InspectPanelVisible(panelPopUp), 1) << "the next click shows it again";
+
+  // The panel's own Close button (id 17) and Escape on it close it alike.
+  QWidget* settings = InspectPanelWindow(panelPopUp);
+  ASSERT_EQ(SimulateClick(panelPopUp, 17), 0);
+  EXPECT_EQ(InspectPanelVisible(panelPopUp) * 10 + hidePopUp, 1);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
+  settings->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
+  InspectControlWidget(panelPopUp, NEDITTeach)->setFocus();
+  QTest::keyClick(settings->windowHandle(), Qt::Key_Escape);
+  EXPECT_EQ(InspectPanelVisible(panelPopUp) * 10 + hidePopUp, 1);
 }
 
 TEST_F(ParameterControls, PortWithoutSensorAndBackBringsTheLinkUpAgain) {

@@ -3,6 +3,7 @@
 // button from inside the running loop.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -314,4 +315,30 @@ TEST_F(RunLoop, StopFromTheKeyboardEndsTheRun) {
   ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
   EXPECT_EQ(stopped, 1);
   EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
+}
+
+TEST_F(RunLoop, RunStartedWithSpaceHandsTheKeyboardToStopAndEscapeStopsIt) {
+  LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
+  Start(line.sensor().slavePath());
+  QWidget* window = InspectPanelWindow(panelHandle);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  InspectControlWidget(panelHandle, BTNRun)->setFocus();
+  QWidget* focusInRun = nullptr;
+  int stoppedOnEscape = -1;
+  int requestsAtEscape = 0;
+  WhenReady escape([&] { return line.Count(8) >= 3; },
+                   [&] {
+                     focusInRun = QApplication::focusWidget();
+                     QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
+                     stoppedOnEscape = stop_flag;
+                     requestsAtEscape = line.Count(8);
+                   });
+  QTest::keyClick(window->windowHandle(), Qt::Key_Space);
+  ASSERT_TRUE(escape.fired());
+  EXPECT_EQ(focusInRun, InspectControlWidget(panelHandle, BTNStop)) << "Space or Enter stops";
+  EXPECT_EQ(stoppedOnEscape, 1);
+  EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
+  ProcessEventsFor(0.05);
+  EXPECT_LE(line.Count(8), requestsAtEscape + 1);
 }

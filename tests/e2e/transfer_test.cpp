@@ -4,9 +4,13 @@
 // the panels show and what the status line said, in order.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
 #include <QWidget>
 
 #include <array>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -231,18 +235,19 @@ TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) 
   EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1);
 }
 
-TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndFallBackToRam) {
+TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndTheSelectedOneStaysOn) {
   Start();
   struct Step {
     int button;
     int32_t target;
     int ram, eeprom, file;
   };
-  // Each step flips one button the way the operator does (value change).
+  // Each step presses Space on one button the way the operator does; on the
+  // selected button it changes nothing.
   const Step steps[] = {
-      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTFile, DATFILE, 0, 0, 1}, {RBTFile, RAM, 1, 0, 0},
-      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTEeprom, RAM, 1, 0, 0},   {RBTRam, RAM, 1, 0, 0},
-      {RBTFile, DATFILE, 0, 0, 1},  {RBTRam, RAM, 1, 0, 0},
+      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTFile, DATFILE, 0, 0, 1},  {RBTFile, DATFILE, 0, 0, 1},
+      {RBTEeprom, EEPROM, 0, 1, 0}, {RBTEeprom, EEPROM, 0, 1, 0}, {RBTRam, RAM, 1, 0, 0},
+      {RBTRam, RAM, 1, 0, 0},       {RBTFile, DATFILE, 0, 0, 1},  {RBTRam, RAM, 1, 0, 0},
   };
   int n = 0;
   for (const Step& s : steps) {
@@ -252,6 +257,50 @@ TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndFallBackToRam) {
     EXPECT_EQ(U16(panelHandle, RBTRam), s.ram);
     EXPECT_EQ(U16(panelHandle, RBTEeprom), s.eeprom);
     EXPECT_EQ(U16(panelHandle, RBTFile), s.file);
+  }
+  EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
+}
+
+TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
+  Start();
+  ASSERT_EQ(SimulateClick(panelHandle, RBTFile), 0);
+  ASSERT_EQ(SimulateClick(panelHandle, RBTFile), 0);
+  EXPECT_EQ(target, DATFILE);
+  EXPECT_EQ(U16(panelHandle, RBTFile) * 10 + U16(panelHandle, RBTRam), 10);
+  const std::string path = testing::TempDir() + "/double-click.dat";
+  std::remove(path.c_str());
+  QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, path);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
+  EXPECT_TRUE(sensor_->Orders().empty()) << "nothing goes to the sensor's RAM";
+  std::ifstream written(path);
+  int lines = 0;
+  for (std::string l; std::getline(written, l);) ++lines;
+  EXPECT_EQ(lines, 16);
+}
+
+TEST_F(Transfer, StoreButtonsAreOneTabStopAndArrowKeysSelect) {
+  Start();
+  QWidget* window = InspectPanelWindow(panelHandle);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  SelectStore(EEPROM);
+  InspectControlWidget(panelHandle, NEDITEdgeRight)->setFocus();
+  // Tab lands on the selected button and the next Tab leaves the group; the
+  // arrow keys select round the group (RAM, EEPROM, File).
+  const struct {
+    Qt::Key key;
+    int focus;
+    int32_t target;
+  } steps[] = {{Qt::Key_Tab, RBTEeprom, EEPROM},     {Qt::Key_Tab, BTNGet, EEPROM},
+               {Qt::Key_Backtab, RBTEeprom, EEPROM}, {Qt::Key_Right, RBTFile, DATFILE},
+               {Qt::Key_Down, RBTRam, RAM},          {Qt::Key_Left, RBTFile, DATFILE},
+               {Qt::Key_Up, RBTEeprom, EEPROM}};
+  for (const auto& s : steps) {
+    QTest::keyClick(window->windowHandle(), s.key);
+    EXPECT_EQ(QApplication::focusWidget(), InspectControlWidget(panelHandle, s.focus)) << s.key;
+    EXPECT_EQ(target, s.target);
+    EXPECT_EQ(U16(panelHandle, RBTRam) + U16(panelHandle, RBTEeprom) + U16(panelHandle, RBTFile),
+              1);
   }
   EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
 }

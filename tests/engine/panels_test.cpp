@@ -3,13 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
 #include <QWidget>
 #include <map>
 #include <set>
@@ -71,6 +78,7 @@ const std::set<Row> kSettingsPanel = {
     {14, "NUM_ScalFact", "numeric", "CC_NUM_ScalFact"},
     {15, "NEDITTolerance", "numeric", "CC_NEDITTolerance"},
     {16, "NEDITTeach", "numeric", "CC_NEDITTeach"},
+    {17, "BTNClose", "command", ""},
 };
 
 std::set<Row> Table(int panel) {
@@ -93,9 +101,8 @@ QSize ResourcePanelSize(int number) {
   return QSize(p["width"].toInt(), p["height"].toInt());
 }
 
-QPoint ResourcePanelOffset(int number) {
-  const QJsonObject p = ResourcePanel(number);
-  return QPoint(p["left"].toInt(), p["top"].toInt());
+QRect Available(QWidget* window) {
+  return window->screen()->availableGeometry();
 }
 
 // The program's two panels, loaded as the program loads them.
@@ -174,7 +181,6 @@ TEST(RealPanels, SettingsPanelIsAToolWindowOwnedByTheMainPanel) {
   DisplayPanel(p.main);
   DisplayPanel(p.settings);
   EXPECT_EQ(InspectPanelVisible(p.settings), 1);
-  EXPECT_EQ(settings->pos() - main->mapToGlobal(QPoint(0, 0)), ResourcePanelOffset(2));
   HidePanel(p.settings);
   EXPECT_EQ(InspectPanelVisible(p.settings), 0);
   EXPECT_EQ(InspectPanelVisible(p.main), 1);
@@ -325,4 +331,78 @@ TEST(PanelDiscard, HandleDiesAndChildrenGoWithTheParent) {
   EXPECT_EQ(SetCtrlVal(child, 1, 1), UIE_NO_SUCH_PANEL);
   EXPECT_EQ(DiscardPanel(parent), UIE_NO_SUCH_PANEL);
   EXPECT_EQ(InspectPanelVisible(parent), UIE_NO_SUCH_PANEL);
+}
+
+TEST(RealPanels, MainWindowFitsItsScreenAndScrollsToEveryControl) {
+  RealPanels p;
+  QWidget* main = InspectPanelWindow(p.main);
+  DisplayPanel(p.main);
+  // The test screen is narrower than the panel: the window fits, with room
+  // for a title bar, and scrolls to the Run/Stop row.
+  const QRect screen = Available(main);
+  ASSERT_LT(screen.width(), ResourcePanelSize(1).width() + 16);
+  EXPECT_LE(main->width() + 16, screen.width());
+  EXPECT_LE(main->height() + 40, screen.height());
+  auto* area = main->findChild<QScrollArea*>();
+  area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+  for (int id : {3, 5, 14, 6}) {
+    QWidget* button = InspectControlWidget(p.main, id);
+    const QRect inView(button->mapTo(area->viewport(), QPoint(0, 0)), button->size());
+    EXPECT_TRUE(area->viewport()->rect().contains(inView)) << id;
+  }
+  // A larger window keeps the panel at its size, in the middle.
+  main->resize(ResourcePanelSize(1) + QSize(200, 100));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QRect(area->widget()->pos(), area->widget()->size()),
+            QRect(QPoint(100, 50), ResourcePanelSize(1)));
+}
+
+TEST(RealPanels, SettingsPanelOpensBesideTheMainPanelWhereTheScreenAllows) {
+  const int outerWidth = ResourcePanelSize(2).width() + 16;  // with its frame
+  const int screenRight = QGuiApplication::primaryScreen()->availableGeometry().right() + 1;
+  // Where the main window is (x, width; 0 = as it opens) and which way the
+  // settings panel then opens: right of it (1), left of it (-1), at the
+  // screen's right edge (0).
+  const int cases[][3] = {{0, 200, 1}, {screenRight - 200, 200, -1}, {0, 0, 0}};
+  for (const auto& c : cases) {
+    RealPanels p;
+    QWidget* main = InspectPanelWindow(p.main);
+    DisplayPanel(p.main);
+    if (c[1] > 0) main->setGeometry(c[0], 0, c[1], 150);
+    DisplayPanel(p.settings);
+    const QRect frame = main->frameGeometry();
+    const int x = c[2] > 0   ? frame.right() + 1 + 8
+                  : c[2] < 0 ? frame.left() - 8 - outerWidth
+                             : screenRight - outerWidth;
+    EXPECT_EQ(InspectPanelWindow(p.settings)->pos(), QPoint(x, 0)) << c[2];
+  }
+}
+
+TEST(RealPanels, KeyboardFocusIsRingedInTheHighlightColourOnEveryKind) {
+  RealPanels p;
+  QWidget* main = InspectPanelWindow(p.main);
+  DisplayPanel(p.main);
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+  auto* ring = main->findChild<QWidget*>("focusRing");
+  const QColor highlight = main->palette().color(QPalette::Active, QPalette::Highlight);
+  const auto rect = [main](QWidget* w) { return QRect(w->mapTo(main, QPoint(0, 0)), w->size()); };
+  // Run, a drop-down, a numeric edit, a switch, a radio button; then Stop,
+  // which takes the focus when the focused radio button is dimmed.
+  for (int id : {3, 17, 30, 35, 12, 5}) {
+    QWidget* body = InspectControlWidget(p.main, id);
+    if (id == 5)
+      SetCtrlAttribute(p.main, 12, UI_ATTR_DIMMED, 1);
+    else
+      body->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), body);
+    ASSERT_TRUE(ring->isVisible());
+    EXPECT_TRUE(rect(ring).adjusted(2, 2, -2, -2).contains(rect(body))) << id;
+    const QImage image = ring->grab().toImage();
+    for (int in = 0; in < 2; ++in) {  // two pixels wide on the left and at the bottom
+      EXPECT_EQ(image.pixelColor(in, image.height() / 2), highlight) << id;
+      EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 1 - in), highlight) << id;
+    }
+  }
 }
