@@ -117,24 +117,38 @@ TEST(TypedEntry, TheProgramsPanelsTakeTheValuesItsCallbacksCutBack) {
   SetCtrlAttribute(settings, 14, UI_ATTR_DIMMED, 0);
   ClearEvents();
 
-  TypeAndEnter(main, 31, "1500");  // right edge limit: its callback cuts it back
+  // Each field accepts what the parameters' range check accepts: beyond it, the
+  // nearest limit, before any callback sees the value.
+  TypeAndEnter(main, 31, "1500");  // right edge limit: no pixel beyond 1024
   uint16_t edge = 0;
   GetCtrlVal(main, 31, &edge);
-  EXPECT_EQ(edge, 1500);
+  EXPECT_EQ(edge, 1024);
   EXPECT_EQ(EventsOf(31), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
-  TypeAndEnter(main, 32, "70000");  // beyond 16 bits: the largest there is
+  TypeAndEnter(main, 32, "70000");
   GetCtrlVal(main, 32, &edge);
-  EXPECT_EQ(edge, 65535);
+  EXPECT_EQ(edge, 1024);
+
+  // A whole-number field never loses a keystroke: "7.5" is refused (not taken
+  // as 75) and the field keeps its value; "-5" is the nearest limit, not 5.
+  TypeAndEnter(main, 30, "700");
+  TypeAndEnter(main, 30, "7.5");
+  uint16_t threshold = 0;
+  GetCtrlVal(main, 30, &threshold);
+  EXPECT_EQ(threshold, 700);
+  EXPECT_EQ(InspectControlWidget(main, 30)->toolTip().toStdString(),
+            "7.5 is not a whole number: kept 700");
+  TypeAndEnter(main, 30, "-5");
+  GetCtrlVal(main, 30, &threshold);
+  EXPECT_EQ(threshold, 0);
+  EXPECT_EQ(InspectControlWidget(main, 30)->toolTip().toStdString(), "");
 
   float factor = 0;
-  for (const char* typed : {"1.25", "1.5", "0.5"}) {
+  for (const auto& [typed, taken] : {std::pair{"1.15", 1.15f}, {"1.25", 1.2f}, {"0.5", 0.8f},
+                                     {"99", 1.2f}}) {
     TypeAndEnter(settings, 14, typed);
     GetCtrlVal(settings, 14, &factor);
-    EXPECT_EQ(factor, std::stof(typed)) << typed;
+    EXPECT_EQ(factor, taken) << typed;
   }
-  TypeAndEnter(settings, 14, "99");
-  GetCtrlVal(settings, 14, &factor);
-  EXPECT_EQ(factor, 65.535f);
   DiscardPanel(settings);
   DiscardPanel(main);
 }
