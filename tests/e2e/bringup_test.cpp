@@ -269,6 +269,13 @@ TEST_F(BringUp, NoDeviceShowsTheOpenFailureAndSendsNothing) {
   EXPECT_EQ(StatusLine(), "No serial port found");
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
   EXPECT_EQ(GetInQLen(com), RS232_PORT_NOT_OPEN);
+  // Nothing claims to have reached a sensor that is not there.
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
+  EXPECT_EQ(StatusLine(), "Nothing sent: COM1 is not open");
+  SetTestTimer(0.0, 0.25);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNTeach), 0);
+  ReleaseTestTimer();
+  EXPECT_EQ(StatusLine(), "Timeout-RS-232...");
 }
 
 TEST_F(BringUp, ShortFirmwareReplyIsReportedAndDropped) {

@@ -242,6 +242,36 @@ TEST_F(DataLoop, SilentSensorEndsAfterOneCompletedPassOfFiveTimeOuts) {
   sensor.Stop();
 }
 
+TEST_F(DataLoop, ALostMeasurementFrameNeverBecomesTheTeachWordsARunSends) {
+  sim::Config config;
+  config.paced = false;
+  sim::SimThread sensor(config);
+  std::string error;
+  ASSERT_TRUE(sensor.Start(&error)) << error;
+  Start(sensor.SlavePath());
+  const std::array<uint16_t, 16> ram = sensor.Ram();
+  // Every fifth reply lost: the first pass's measurement frame.
+  sensor.Update([](sim::Config& c) { c.faults.drop_every = 5; });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNData), 0);
+  EXPECT_EQ(StatusLine(), "Timeout RS232-Line!");
+  EXPECT_EQ(tVal, ram[8]);
+  EXPECT_EQ(tTol, ram[9]);
+
+  sensor.Update([](sim::Config& c) { c.faults = sim::Faults{}; });
+  const size_t before = sensor.Requests().size();
+  WhenReady stop([&] { return sensor.Requests().size() >= before + 3; }, [&] { PressStop(); });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  ASSERT_TRUE(stop.fired());
+  const std::vector<sim::Request> run = sensor.Requests();
+  for (size_t i = before; i < run.size(); ++i) {
+    EXPECT_EQ(run[i].words[8], ram[8]) << "request " << i;
+    EXPECT_EQ(run[i].words[9], ram[9]) << "request " << i;
+  }
+  EXPECT_EQ(sensor.Ram()[8], ram[8]);
+  EXPECT_EQ(sensor.Ram()[9], ram[9]);
+  sensor.Stop();
+}
+
 TEST_F(DataLoop, TheSettingsPanelComesBackWithOneClickAfterwards) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
   Start(line.sensor().slavePath());

@@ -122,6 +122,14 @@ TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
   EXPECT_EQ(InspectComErrorReports(com), reports) << "no error flood";
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10})) << "nothing reached a sensor";
 
+  // What counts is what the line shows: Send's "Transmit..." stood over the
+  // report, so the report is made again; and a Run after it ends at once saying so.
+  SimulateClick(panelHandle, BTNSend);
+  EXPECT_EQ(StatusLine(), LostText());
+  ShowStatus("another text");
+  SimulateClick(panelHandle, BTNRun);
+  EXPECT_EQ(StatusLine(), LostText());
+
   PlugIn();
   ChooseThePortAgain();
 }

@@ -18,8 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include <QWidget>
+
 #include "param/parafile.h"
 #include "param/transfer.h"
+#include "runtime/inspect_widgets.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"
@@ -168,6 +171,28 @@ TEST_F(ParaFile, EveryWordOfAFileReachesThePackageWithItsLow16Bits) {
   QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, again);
   ReadParaFromFile();
   for (int i = 0; i < 16; ++i) EXPECT_EQ(pp[i], static_cast<uint16_t>(wide[i])) << i;
+}
+
+TEST_F(ParaFile, ValuesTheRangeCheckReplacesAreMarkedAndCounted) {
+  // Power 5000, evaluation mode 9 and tolerance 3000 no sensor may hold.
+  const std::string path = Path("odd.dat");
+  WriteText(path, "5000\n0\n512\n64\n1\n9\n1\n512\n512\n3000\n1\n1\n0\n1\n0\n1000\n");
+  Get(UI_FILE_SELECTED_EXISTING, path);
+  EXPECT_EQ(StatusLine(), "Out of range: 3 values replaced (see marked controls)");
+  EXPECT_EQ(U16(panelHandle, NUM_Power), 500);
+  const std::pair<int, const char*> notes[] = {
+      {NUM_Power, "From the file: 5000 is outside 0..1000, shown as 500"},
+      {DropDEvalmode, "From the file: 9 is outside 0..4, shown as 4"},
+      {NEDITVideoThreshold, ""}};
+  for (const auto& [control, note] : notes)
+    EXPECT_EQ(InspectControlWidget(panelHandle, control)->toolTip().toStdString(), note);
+  EXPECT_EQ(InspectControlWidget(panelPopUp, NEDITTolerance)->toolTip().toStdString(),
+            "From the file: 3000 is outside 0..512, shown as 128");
+  // The next read that needs no replacement removes every mark.
+  WriteText(path, "600\n0\n512\n64\n1\n1\n1\n512\n512\n100\n1\n1\n0\n1\n0\n1000\n");
+  Get(UI_FILE_SELECTED_EXISTING, path);
+  EXPECT_EQ(StatusLine(), "Parameter file loaded: odd.dat");
+  EXPECT_EQ(InspectControlWidget(panelHandle, NUM_Power)->toolTip().toStdString(), "");
 }
 
 TEST_F(ParaFile, BadFilesAreRejectedNamingTheLineAndChangeNothing) {

@@ -93,6 +93,7 @@ TEST_F(RunLoop, EachRequestCarriesTheVariablesWithTheLastFramesTeachWords) {
 
   int dimmedDuring = -1;
   int teachDimmedDuring = -1;
+  int offered = -1;
   int measuresAtStop = 0;
   WhenReady changePower([&] { return line.Count(8) >= 4; }, [&] { power = 777; });
   WhenReady stop([&] { return line.Count(8) >= 10; },
@@ -100,7 +101,13 @@ TEST_F(RunLoop, EachRequestCarriesTheVariablesWithTheLastFramesTeachWords) {
                    dimmedDuring = Dimmed(panelHandle, BTNRun) + Dimmed(panelHandle, BTNData) +
                                   Dimmed(panelHandle, BTNGet);
                    teachDimmedDuring = Dimmed(panelPopUp, BTNTeachBackGround) +
-                                       Dimmed(panelPopUp, LED_TeachBackGround);
+                                       Dimmed(panelPopUp, LED_TeachBackGround) +
+                                       Dimmed(panelHandle, BTNTeach) +
+                                       Dimmed(panelHandle, DropDCom);
+                   // Commands that would take the loop's replies are not to
+                   // be had: a teach or a new port would send orders of their own.
+                   offered = (SimulateClick(panelHandle, BTNTeach) == 0) +
+                             (SimulateSelectItem(panelHandle, DropDCom, 2) == 0);
                    PressStop();
                    measuresAtStop = line.Count(8);
                  });
@@ -108,7 +115,10 @@ TEST_F(RunLoop, EachRequestCarriesTheVariablesWithTheLastFramesTeachWords) {
   ASSERT_TRUE(stop.fired());
 
   EXPECT_EQ(dimmedDuring, 3);
-  EXPECT_EQ(teachDimmedDuring, 2);
+  EXPECT_EQ(teachDimmedDuring, 4);
+  EXPECT_EQ(offered, 0);
+  EXPECT_EQ(com, 1);
+  EXPECT_EQ(Dimmed(panelHandle, BTNTeach) + Dimmed(panelHandle, DropDCom), 0) << "back after";
   const std::vector<LoggedRequest> run = line.From(8);
   ASSERT_GE(run.size(), 10u);
   // Stop is noticed within one pass: at most the request of that pass follows.

@@ -143,8 +143,8 @@ TEST(TypedEntry, TheProgramsPanelsTakeTheValuesItsCallbacksCutBack) {
   EXPECT_EQ(InspectControlWidget(main, 30)->toolTip().toStdString(), "");
 
   float factor = 0;
-  for (const auto& [typed, taken] : {std::pair{"1.15", 1.15f}, {"1.25", 1.2f}, {"0.5", 0.8f},
-                                     {"99", 1.2f}}) {
+  for (const auto& [typed, taken] :
+       {std::pair{"1.15", 1.15f}, {"1.25", 1.2f}, {"0.5", 0.8f}, {"99", 1.2f}}) {
     TypeAndEnter(settings, 14, typed);
     GetCtrlVal(settings, 14, &factor);
     EXPECT_EQ(factor, taken) << typed;
