@@ -34,7 +34,7 @@ constexpr int NEDITEdgeLeft = 32;
 constexpr int TEXT_Status = 33;
 constexpr int GRAPH_Data = 34;
 constexpr int BINSWITCH_UM = 35;  // 1 = pixels, 0 = micrometres
-constexpr int GRAPH_Scope = 36;   // cursor 1 teach value, 2 eBeg, 3 eEnd
+constexpr int GRAPH_Scope = 36;   // cursor 1 measured position (teach value at start), 2 eBeg, 3 eEnd
 constexpr int NUM_Power = 38;
 
 // ---- Settings panel ----------------------------------------------------------------

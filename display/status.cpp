@@ -27,16 +27,16 @@ int StatusShows(const char* text) {
   return std::strcmp(shown, text) == 0 ? 1 : 0;
 }
 
-void ElideMiddle(const char* text, int width, char* out) {
-  const int length = static_cast<int>(std::strlen(text));
-  if (length <= width || width < 5) {
-    std::snprintf(out, static_cast<size_t>(width) + 1, "%s", text);
+void ElideMiddle(char* out, const char* name, size_t room) {
+  const size_t length = std::strlen(name);
+  if (length <= room) {
+    std::memcpy(out, name, length + 1);
     return;
   }
-  const int tail = (width - 3) / 2;
-  const int head = width - 3 - tail;
-  std::memcpy(out, text, static_cast<size_t>(head));
-  std::memcpy(out + head, "...", 3);
-  std::memcpy(out + head + 3, text + length - tail, static_cast<size_t>(tail));
-  out[width] = '\0';
+  constexpr size_t dots = 3;
+  const size_t front = (room - dots) / 2;
+  const size_t back = room - dots - front;  // the end carries the extension
+  std::memcpy(out, name, front);
+  std::memcpy(out + front, "...", dots);
+  std::memcpy(out + front + dots, name + length - back, back + 1);
 }

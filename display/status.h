@@ -2,6 +2,8 @@
 // `szStatus` that operations leave there as their outcome.
 #pragma once
 
+#include <cstddef>
+
 constexpr int STATUS_LEN = 72;  // characters, without the terminator
 extern char szStatus[STATUS_LEN + 1];
 
@@ -13,7 +15,8 @@ void ShowStatusText();
 void ShowStatus(const char* text);
 // 1 when the status line shows `text` now (whatever szStatus holds).
 int StatusShows(const char* text);
-// Copies `text` into `out` (room for `width` characters and the terminator);
-// a longer text keeps its beginning and its end with "..." between them, so a
-// device path or file name keeps the part that tells it apart.
-void ElideMiddle(const char* text, int width, char* out);
+// Copies `name` into `out` (room + 1 bytes) whole when it has at most `room`
+// characters, else its start and end around "..." in exactly `room`
+// characters, so a path or file name keeps the part that tells it apart.
+// `room` is at least 5.
+void ElideMiddle(char* out, const char* name, size_t room);

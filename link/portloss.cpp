@@ -25,7 +25,7 @@ void ReportPortLost() {
   char probe[STATUS_LEN + 1];
   const int frame = std::snprintf(probe, sizeof probe, kFormat, com, "");
   char device[STATUS_LEN + 1];
-  ElideMiddle(ComPortDevice(com), STATUS_LEN - frame, device);
+  ElideMiddle(device, ComPortDevice(com), static_cast<size_t>(STATUS_LEN - frame));
   char text[STATUS_LEN + 1];
   std::snprintf(text, sizeof text, kFormat, com, device);
   // What counts is what the line shows: another text may have replaced the

@@ -9,7 +9,6 @@
 namespace {
 // Below this the name says nothing any more and is left out.
 constexpr size_t MIN_NAME_ROOM = 8;
-constexpr const char* ELLIPSIS = "...";
 
 const char* Head(FileOutcome outcome) {
   switch (outcome) {
@@ -76,20 +75,6 @@ const char* FileBaseName(const char* path) {
   for (const char* p = path; *p != '\0'; ++p)
     if (*p == '/' || *p == '\\') base = p + 1;
   return base;
-}
-
-void ElideMiddle(char* out, const char* name, size_t room) {
-  const size_t length = std::strlen(name);
-  if (length <= room) {
-    std::memcpy(out, name, length + 1);
-    return;
-  }
-  const size_t dots = std::strlen(ELLIPSIS);
-  const size_t front = (room - dots) / 2;
-  const size_t back = room - dots - front;  // the end carries the extension
-  std::memcpy(out, name, front);
-  std::memcpy(out + front, ELLIPSIS, dots);
-  std::memcpy(out + front + dots, name + length - back, back + 1);
 }
 
 void FormatFileStatus(char* text, FileOutcome outcome, const char* path, const char* reason,

@@ -23,8 +23,3 @@ void FormatFileStatus(char* text, FileOutcome outcome, const char* path, const c
 
 // The last part of a path (after the last '/' or '\'), for short messages.
 const char* FileBaseName(const char* path);
-
-// Copies `name` into `out` (room + 1 bytes) whole when it has at most `room`
-// characters, else its start and end around "..." in exactly `room`
-// characters. `room` is at least 5.
-void ElideMiddle(char* out, const char* name, size_t room);
