@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,9 +66,20 @@ class DataLoop : public ::testing::Test {
     ReleaseTestTimer();
     EXPECT_FALSE(watchdogFired_) << "the loop did not end by itself";
     if (started_) ShutDown();
+    if (sensor_) sensor_->Stop();
   }
   static void PressStop() { ASSERT_EQ(SimulateClick(panelHandle, BTNStop), 0); }
+  // The simulated sensor, answering at once, and the program on its line.
+  void StartWithSimulator() {
+    sim::Config config;
+    config.paced = false;
+    sensor_ = std::make_unique<sim::SimThread>(config);
+    std::string error;
+    ASSERT_TRUE(sensor_->Start(&error)) << error;
+    Start(sensor_->SlavePath());
+  }
 
+  std::unique_ptr<sim::SimThread> sensor_;
   QTimer watchdog_;
   bool watchdogFired_ = false;
   bool started_ = false;
@@ -192,12 +204,8 @@ TEST_F(DataLoop, WindowModeTwoKeepsTheSetUpsVideoPlacesWhileTheSensorMovesIt) {
 }
 
 TEST_F(DataLoop, SilentSensorEndsAfterOneCompletedPassOfFiveTimeOuts) {
-  sim::Config config;
-  config.paced = false;
-  sim::SimThread sensor(config);
-  std::string error;
-  ASSERT_TRUE(sensor.Start(&error)) << error;
-  Start(sensor.SlavePath());
+  ASSERT_NO_FATAL_FAILURE(StartWithSimulator());
+  sim::SimThread& sensor = *sensor_;
   sensor.Update([](sim::Config& c) { c.faults.silent = true; });
   const size_t bringUp = sensor.Requests().size();
   const std::vector<std::string> before = InspectShownTexts(panelHandle, TEXT_Status);
@@ -239,16 +247,11 @@ TEST_F(DataLoop, SilentSensorEndsAfterOneCompletedPassOfFiveTimeOuts) {
   EXPECT_EQ(tVal, teachBefore);
   EXPECT_EQ(tTol, toleranceBefore);
   EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
-  sensor.Stop();
 }
 
 TEST_F(DataLoop, ALostMeasurementFrameNeverBecomesTheTeachWordsARunSends) {
-  sim::Config config;
-  config.paced = false;
-  sim::SimThread sensor(config);
-  std::string error;
-  ASSERT_TRUE(sensor.Start(&error)) << error;
-  Start(sensor.SlavePath());
+  ASSERT_NO_FATAL_FAILURE(StartWithSimulator());
+  sim::SimThread& sensor = *sensor_;
   const std::array<uint16_t, 16> ram = sensor.Ram();
   // Every fifth reply lost: the first pass's measurement frame.
   sensor.Update([](sim::Config& c) { c.faults.drop_every = 5; });
@@ -269,7 +272,6 @@ TEST_F(DataLoop, ALostMeasurementFrameNeverBecomesTheTeachWordsARunSends) {
   }
   EXPECT_EQ(sensor.Ram()[8], ram[8]);
   EXPECT_EQ(sensor.Ram()[9], ram[9]);
-  sensor.Stop();
 }
 
 TEST_F(DataLoop, TheSettingsPanelComesBackWithOneClickAfterwards) {
