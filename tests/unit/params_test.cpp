@@ -128,7 +128,18 @@ TEST(RangeCheck, ScaleFactorHasALowerBoundAndRightEdgeFollowsTheSensor) {
   EXPECT_EQ(para15, 1200);
   ccdmaxpixel = 1024;
   eEnd = 2000;
-  CheckParameterRanges();
+  EXPECT_EQ(CheckParameterRanges(), 1) << "one value replaced";
   EXPECT_EQ(eEnd, 1024);
+  // On the 512-pixel line no pixel position beyond it is accepted.
+  ccdmaxpixel = 512;
+  eBeg = 513;
+  eEnd = 1000;
+  tVal = 600;
+  EXPECT_EQ(CheckParameterRanges(), 3);
+  EXPECT_EQ(eBeg, 1);
+  EXPECT_EQ(eEnd, 512);
+  EXPECT_EQ(tVal, 512);
+  eEnd = 512;
+  EXPECT_EQ(CheckParameterRanges(), 0);
   ccdmaxpixel = 0;
 }
