@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPainter>
 
 #include "runtime/engine.h"
 #include "runtime/panel_window.h"
@@ -56,17 +57,40 @@ void Control::setBodyOnly(QWidget* body) {
   placeBody(body, false);
 }
 
+namespace {
+// The mark of a replaced value: a frame of the warning colour drawn over the
+// edge of the part the operator works with. An overlay rather than a style
+// sheet, so every kind keeps its own look (a spin box its arrows).
+class CorrectionFrame : public QWidget {
+ public:
+  explicit CorrectionFrame(QWidget* body) : QWidget(body->parentWidget()) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(body->geometry());
+    raise();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(QPen(QColor(0xD9, 0x7B, 0x00), 2));
+    p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+  }
+};
+}  // namespace
+
 void Control::setCorrectionNote(const QString& note) {
   if (body_ == nullptr || note == correctionNote_) return;
   correctionNote_ = note;
   body_->setToolTip(note);
   body_->setAccessibleDescription(note);
-  // A frame of the warning colour around the part the operator works with; the
-  // style sheet applies to this widget alone.
-  body_->setStyleSheet(note.isEmpty()
-                           ? QString()
-                           : QStringLiteral("%1 { border: 2px solid #d97b00; }")
-                                 .arg(QString::fromLatin1(body_->metaObject()->className())));
+  delete correctionFrame_;
+  correctionFrame_ = nullptr;
+  if (!note.isEmpty()) {
+    correctionFrame_ = new CorrectionFrame(body_);
+    correctionFrame_->show();
+  }
 }
 
 void Control::operatorChanged() {

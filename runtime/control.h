@@ -135,6 +135,7 @@ class Control : public QObject {
   int textColor_ = -1, textBackground_ = -1, textPixelSize_ = -1;
   QString fontName_;
   QString correctionNote_;
+  QWidget* correctionFrame_ = nullptr;  // shown while the value is marked
 };
 
 // Creates the control of `spec.kind` on `panel` (widgets included), or returns
