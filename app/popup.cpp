@@ -3,7 +3,7 @@
 #include "app/vantrel.h"
 #include "display/controls.h"
 #include "display/units.h"
-#include "link/sensorinfo.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
 #include "runtime/userint.h"
 

@@ -1,11 +1,11 @@
 #include "app/teach.h"
 
 #include "display/controls.h"
-#include "display/panelvalues.h"
+#include "display/panel_values.h"
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
-#include "link/replywait.h"
+#include "link/reply_wait.h"
 #include "param/params.h"
 #include "param/transfer.h"
 #include "runtime/rs232.h"

@@ -13,8 +13,9 @@
 #include "bench/sim_process.h"
 #include "display/status.h"
 #include "link/port.h"
-#include "link/replywait.h"
-#include "link/sensorinfo.h"
+#include "link/reply_wait.h"
+#include "link/sensor_info.h"
+#include "runtime/testing/resource_path.h"
 #include "runtime/utility.h"
 
 int main(int argc, char** argv) {
@@ -26,8 +27,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   setenv("VANTREL_COM1", sensor.Path().c_str(), 1);
-  const char* resource = std::getenv("VANTREL_UIR");
-  if (!resource) resource = VANTREL_SOURCE_UIR;
+  const char* resource = PanelResourcePath();
   if (StartUp(argc > 0 ? 1 : 0, argv, resource) != 0) return 1;
   sensor.Stop();  // from now on nothing answers: the device is still there, silent
 

@@ -17,13 +17,14 @@
 
 #include "app/vantrel.h"
 #include "bench/figures.h"
-#include "link/datablock.h"
+#include "link/data_block.h"
 #include "link/frame.h"
 #include "link/port.h"
-#include "link/sensorinfo.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
 #include "param/transfer.h"
 #include "runtime/rs232.h"
+#include "runtime/testing/resource_path.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
@@ -117,8 +118,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   setenv("VANTREL_COM1", sensor.SlavePath().c_str(), 1);
-  const char* resource = std::getenv("VANTREL_UIR");
-  if (StartUp(argc, argv, resource ? resource : VANTREL_SOURCE_UIR) != 0) return 1;
+  if (StartUp(argc, argv, PanelResourcePath()) != 0) return 1;
 
   std::printf("trials %d per case, paced at 19200 baud\n", trials);
   auto none = [](sim::Faults&) {};

@@ -22,7 +22,8 @@
 #include "bench/figures.h"
 #include "bench/sim_process.h"
 #include "display/controls.h"
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/testing/resource_path.h"
 #include "runtime/userint.h"
 
 namespace bench {
@@ -67,8 +68,7 @@ inline bool DriveLoop(int button, double seconds, const std::vector<std::string>
     return false;
   }
   setenv("VANTREL_COM1", sensor.Path().c_str(), 1);
-  const char* resource = std::getenv("VANTREL_UIR");
-  if (!resource) resource = VANTREL_SOURCE_UIR;
+  const char* resource = PanelResourcePath();
   char* argv[] = {const_cast<char*>("vantrel"), nullptr};
   if (StartUp(1, argv, resource) != 0) return false;
   // Both panels shown and painted before the loop starts.

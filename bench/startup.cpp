@@ -20,7 +20,8 @@
 #include "bench/sim_process.h"
 #include "display/controls.h"
 #include "display/status.h"
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/testing/resource_path.h"
 
 namespace {
 // Bytes on the line during the bring-up: three 36-byte exchanges (line check,
@@ -31,8 +32,7 @@ constexpr double kSecondsPerByte = 10.0 / 19200.0;
 // The child: start up, report "<seconds when shown> <peak MB>", shut down.
 int Child(const char* device) {
   setenv("VANTREL_COM1", device, 1);
-  const char* resource = std::getenv("VANTREL_UIR");
-  if (!resource) resource = VANTREL_SOURCE_UIR;
+  const char* resource = PanelResourcePath();
   char* argv[] = {const_cast<char*>("vantrel"), nullptr};
   if (StartUp(1, argv, resource) != 0) return 1;
   const double shown = bench::MonotonicSeconds();

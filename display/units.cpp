@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "link/sensorinfo.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
 
 int32_t PixelPitch() {

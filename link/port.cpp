@@ -2,9 +2,9 @@
 
 #include "display/status.h"
 #include "link/frame.h"
-#include "link/portloss.h"
-#include "link/replywait.h"
-#include "link/sensorinfo.h"
+#include "link/port_loss.h"
+#include "link/reply_wait.h"
+#include "link/sensor_info.h"
 #include "param/transfer.h"
 #include "runtime/rs232.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "display/panelvalues.h"
+#include "display/panel_values.h"
 #include "display/status.h"
 #include "param/parafile_status.h"
 #include "param/params.h"

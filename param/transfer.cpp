@@ -3,12 +3,12 @@
 #include <cstdio>
 
 #include "display/controls.h"
-#include "display/panelvalues.h"
+#include "display/panel_values.h"
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
-#include "link/portloss.h"
-#include "link/replywait.h"
+#include "link/port_loss.h"
+#include "link/reply_wait.h"
 #include "param/parafile.h"
 #include "param/params.h"
 #include "runtime/rs232.h"

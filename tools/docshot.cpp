@@ -22,7 +22,7 @@
 
 #include "app/vantrel.h"
 #include "display/controls.h"
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "runtime/inspect_widgets.h"
+#include "runtime/testing/inspect_widgets.h"
 
 namespace {
 // The whole panel, also when its window is smaller than the panel and scrolls.

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/inspect_widgets.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
 #include "tools/panel_image.h"
 

@@ -18,12 +18,12 @@
 #include <string>
 #include <thread>
 
-#include "display/datacurve.h"
-#include "display/panelvalues.h"
-#include "link/replywait.h"
+#include "display/data_curve.h"
+#include "display/panel_values.h"
+#include "link/reply_wait.h"
 #include "param/transfer.h"
-#include "runtime/inspect_widgets.h"
 #include "runtime/rs232.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "tests/e2e/program.h"
 #include "tests/support/scripted_sensor.h"
 #include "tests/support/wait.h"

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/dataloop.h"
+#include "app/data_loop.h"
 #include "param/transfer.h"
-#include "runtime/inspect_widgets.h"
 #include "runtime/rs232.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/line_script.h"

@@ -13,12 +13,13 @@
 #include <memory>
 #include <string>
 
-#include "app/acquisition.h"
-#include "app/dataloop.h"
+#include "app/data_loop.h"
+#include "app/loop_control.h"
 #include "app/parameter_callbacks.h"
-#include "link/portloss.h"
+#include "app/run_loop.h"
+#include "link/port_loss.h"
 #include "runtime/rs232.h"
-#include "runtime/serial_inspect.h"
+#include "runtime/testing/serial_inspect.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/program.h"

@@ -21,16 +21,17 @@
 #include <string>
 #include <vector>
 
-#include "app/acquisition.h"
-#include "app/dataloop.h"
+#include "app/data_loop.h"
+#include "app/loop_control.h"
 #include "app/parameter_callbacks.h"
+#include "app/run_loop.h"
 #include "app/teach.h"
 #include "app/vantrel.h"
 #include "link/frame.h"
-#include "link/replywait.h"
+#include "link/reply_wait.h"
 #include "param/transfer.h"
-#include "runtime/inspect.h"
 #include "runtime/rs232.h"
+#include "runtime/testing/inspect.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/program.h"

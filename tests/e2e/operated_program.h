@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"
 

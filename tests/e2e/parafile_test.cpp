@@ -22,7 +22,7 @@
 
 #include "param/parafile.h"
 #include "param/transfer.h"
-#include "runtime/inspect_widgets.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "display/datacurve.h"
-#include "link/sensorinfo.h"
-#include "runtime/inspect_widgets.h"
+#include "display/data_curve.h"
+#include "link/sensor_info.h"
 #include "runtime/rs232.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 

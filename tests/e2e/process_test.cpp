@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "runtime/testing/resource_path.h"
 #include "tests/support/pty_pair.h"
 
 namespace fs = std::filesystem;
@@ -25,7 +26,7 @@ std::string ReadAll(const fs::path& path) {
 
 // The shipped panel resource with `from` replaced by `to` (once).
 std::string Edited(const std::string& from, const std::string& to) {
-  std::string text = ReadAll(std::getenv("VANTREL_UIR"));
+  std::string text = ReadAll(PanelResourcePath());
   const size_t at = text.find(from);
   if (at == std::string::npos) return "";
   return text.replace(at, from.size(), to);
@@ -70,8 +71,7 @@ Outcome RunWithResource(const BrokenResource& resource, const fs::path& dir) {
 
 TEST(Process, AFaultyPanelResourceEndsTheProgramWithOneLineAndMinusOne) {
   ASSERT_NE(std::getenv("VANTREL_BIN"), nullptr);
-  ASSERT_NE(std::getenv("VANTREL_UIR"), nullptr);
-  const std::string good = ReadAll(std::getenv("VANTREL_UIR"));
+  const std::string good = ReadAll(PanelResourcePath());
   ASSERT_FALSE(good.empty());
 
   const BrokenResource cases[] = {

@@ -14,19 +14,15 @@
 #include "display/controls.h"
 #include "display/scope.h"
 #include "display/status.h"
-#include "link/datablock.h"
+#include "link/data_block.h"
 #include "link/frame.h"
 #include "link/port.h"
-#include "link/replywait.h"
-#include "link/sensorinfo.h"
+#include "link/reply_wait.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/testing/resource_path.h"
 #include "runtime/userint.h"
-
-inline const char* PanelResourcePath() {
-  const char* path = std::getenv("VANTREL_UIR");
-  return path ? path : "Vantrel.uir";
-}
 
 // State a fresh process starts with and that start-up itself does not assign.
 inline void ResetProgramState() {

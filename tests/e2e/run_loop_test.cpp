@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/acquisition.h"
+#include "app/loop_control.h"
+#include "app/run_loop.h"
 #include "param/transfer.h"
-#include "runtime/inspect_widgets.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/line_script.h"

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "link/replywait.h"
-#include "runtime/inspect.h"
+#include "link/reply_wait.h"
 #include "runtime/rs232.h"
+#include "runtime/testing/inspect.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"
 #include "tests/support/wait.h"

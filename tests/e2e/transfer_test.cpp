@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "display/panelvalues.h"
+#include "display/panel_values.h"
 #include "param/parafile.h"
 #include "param/transfer.h"
-#include "runtime/inspect_widgets.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"

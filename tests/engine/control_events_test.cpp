@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "runtime/inspect.h"
-#include "runtime/inspect_widgets.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "tests/engine/ui_recorder.h"

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "tests/engine/ui_recorder.h"

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "tests/engine/ui_recorder.h"

@@ -22,8 +22,8 @@
 #include <set>
 #include <tuple>
 
-#include "runtime/inspect.h"
-#include "runtime/inspect_widgets.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
 #include "tests/engine/ui_recorder.h"
 #include "tests/support/wait.h"

@@ -1,5 +1,5 @@
 // A device that goes away while its port is open.
-#include "runtime/serial_inspect.h"
+#include "runtime/testing/serial_inspect.h"
 #include "runtime/userint.h"
 #include "tests/engine/serial_test_port.h"
 #include "tests/support/wait.h"

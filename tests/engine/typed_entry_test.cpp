@@ -10,8 +10,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "runtime/inspect.h"
-#include "runtime/inspect_widgets.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
 #include "tests/engine/ui_recorder.h"
 

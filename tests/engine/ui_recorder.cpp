@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 
+#include "runtime/testing/resource_path.h"
 #include "runtime/userint.h"
 
 namespace uitest {
@@ -173,8 +174,7 @@ std::string KindsResource() {
 }
 
 std::string RealResource() {
-  const char* path = std::getenv("VANTREL_UIR");
-  return path != nullptr ? path : "Vantrel.uir";
+  return PanelResourcePath();
 }
 
 KindsPanel::KindsPanel() {

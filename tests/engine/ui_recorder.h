@@ -55,7 +55,7 @@ enum KindsId {
 
 // Path of the test resource (written once per process).
 std::string KindsResource();
-// Path of the program's real resource (VANTREL_UIR).
+// Path of the program's real resource (PanelResourcePath()).
 std::string RealResource();
 // Writes `contents` to a new file in a private temporary directory.
 std::string WriteTempFile(const std::string& name, const std::string& contents);

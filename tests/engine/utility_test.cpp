@@ -12,7 +12,7 @@
 #include <functional>
 #include <sstream>
 
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
 #include "runtime/utility.h"
 #include "tests/engine/ui_recorder.h"
 

@@ -6,9 +6,9 @@
 #include <deque>
 #include <vector>
 
-#include "runtime/inspect.h"
 #include "runtime/rs232.h"
-#include "runtime/serial_inspect.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/testing/serial_inspect.h"
 
 namespace {
 

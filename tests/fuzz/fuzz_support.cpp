@@ -8,14 +8,15 @@
 
 #include "app/vantrel.h"
 #include "display/controls.h"
+#include "runtime/testing/resource_path.h"
 #include "runtime/userint.h"
 
 void StartEngineWithPanels(int* argc, char*** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   if (!InitRuntime(*argc, *argv)) std::abort();
   RegisterCallbacks();
-  panelHandle = LoadPanel(0, VANTREL_FUZZ_UIR, 1);
-  panelPopUp = LoadPanel(panelHandle, VANTREL_FUZZ_UIR, 2);
+  panelHandle = LoadPanel(0, PanelResourcePath(), 1);
+  panelPopUp = LoadPanel(panelHandle, PanelResourcePath(), 2);
   if (panelHandle < 0 || panelPopUp < 0) std::abort();
   InitVars();
 }

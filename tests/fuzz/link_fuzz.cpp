@@ -6,14 +6,15 @@
 // of fake_line.h; everything above it is the program's own code.
 #include <cstring>
 
-#include "app/acquisition.h"
-#include "app/dataloop.h"
+#include "app/data_loop.h"
+#include "app/loop_control.h"
+#include "app/run_loop.h"
 #include "display/controls.h"
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
-#include "link/replywait.h"
-#include "link/sensorinfo.h"
+#include "link/reply_wait.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
 #include "param/transfer.h"
 #include "runtime/rs232.h"

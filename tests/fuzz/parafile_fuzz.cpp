@@ -9,7 +9,7 @@
 #include "display/status.h"
 #include "param/parafile.h"
 #include "param/params.h"
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
 #include "runtime/utility.h"
 #include "tests/fuzz/fuzz_support.h"
 

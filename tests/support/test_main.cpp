@@ -9,9 +9,6 @@
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-#ifdef VANTREL_DEFAULT_UIR
-  setenv("VANTREL_UIR", VANTREL_DEFAULT_UIR, 0);
-#endif
 #ifdef VANTREL_DEFAULT_BIN
   setenv("VANTREL_BIN", VANTREL_DEFAULT_BIN, 0);
 #endif

@@ -4,13 +4,13 @@
 
 #include <vector>
 
-#include "display/datacurve.h"
-#include "display/panelvalues.h"
+#include "display/data_curve.h"
+#include "display/panel_values.h"
 #include "display/scope.h"
-#include "link/datablock.h"
-#include "link/sensorinfo.h"
+#include "link/data_block.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
 #include "tests/unit/live_panels.h"
 
 namespace {

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "link/datablock.h"
+#include "link/data_block.h"
 #include "link/frame.h"
-#include "link/sensorinfo.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
 
 namespace {

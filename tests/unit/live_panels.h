@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "display/controls.h"
+#include "runtime/testing/resource_path.h"
 #include "runtime/userint.h"
 
 class LivePanels : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* uir = std::getenv("VANTREL_UIR");
-    ASSERT_NE(uir, nullptr);
+    const char* uir = PanelResourcePath();
     panelHandle = LoadPanel(0, uir, 1);
     ASSERT_GT(panelHandle, 0);
     panelPopUp = LoadPanel(panelHandle, uir, 2);

@@ -6,7 +6,7 @@
 
 #include "display/status.h"
 #include "link/port.h"
-#include "link/sensorinfo.h"
+#include "link/sensor_info.h"
 #include "param/parafile_status.h"
 
 TEST(OpenErrorMessage, EachKnownResultHasItsText) {

@@ -1,9 +1,10 @@
 // The parameter variables, the package and the panel's scale factor.
 #include <gtest/gtest.h>
 
-#include "display/panelvalues.h"
-#include "link/sensorinfo.h"
+#include "display/panel_values.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
+#include "param/range_check.h"
 
 namespace {
 uint16_t* const kVariables[PNUM] = {&power,   &pwrMode, &vThd,  &bVal,  &polarity, &eMode,

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "display/scope.h"
-#include "link/sensorinfo.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
-#include "runtime/inspect.h"
+#include "runtime/testing/inspect.h"
 #include "tests/unit/live_panels.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "display/units.h"
-#include "link/sensorinfo.h"
+#include "link/sensor_info.h"
 #include "param/params.h"
 
 namespace {

@@ -1,0 +1,145 @@
+#include "display/panel_values.h"
+
+#include <cstdio>
+
+#include "display/controls.h"
+#include "display/data_curve.h"
+#include "link/data_block.h"
+#include "link/sensor_info.h"
+#include "param/params.h"
+#include "param/range_check.h"
+#include "runtime/userint.h"
+
+void GetPanelValues() {
+  GetCtrlVal(panelHandle, NUM_Power, &power);
+  GetCtrlVal(panelHandle, SW_PowerMode, &pwrMode);
+  GetCtrlVal(panelHandle, NEDITVideoThreshold, &vThd);
+  GetCtrlVal(panelHandle, SW_Polarity, &polarity);
+  GetCtrlVal(panelHandle, DropDEvalmode, &eMode);
+  GetCtrlVal(panelHandle, NEDITEdgeLeft, &eBeg);
+  GetCtrlVal(panelHandle, NEDITEdgeRight, &eEnd);
+
+  GetCtrlVal(panelPopUp, NEDITTeach, &tVal);
+  GetCtrlVal(panelPopUp, NEDITTolerance, &tTol);
+  GetCtrlVal(panelPopUp, NUM_BGValue, &bVal);
+  GetCtrlVal(panelPopUp, BIN_Switch_VGain, &iGain);
+  GetCtrlVal(panelPopUp, BIN_Sw_EnableTol, &ePoti);
+  GetCtrlVal(panelPopUp, NSLIDE_PixelStart, &pStart);
+  GetCtrlVal(panelPopUp, RING_CCDMode, &ccdMode);
+  GetCtrlVal(panelPopUp, RING_CCDBGMode, &bMode);
+
+  float factor = 1.0f;
+  GetCtrlVal(panelPopUp, NUM_ScalFact, &factor);
+  para15 = ScaleFactorToPara15(factor);
+}
+
+int32_t rangeReplaced = 0;
+char valueSource[32] = "From the sensor";
+
+namespace {
+// Panel and control of each parameter, by package index (none for the two
+// modes, which have no range).
+struct ParameterControl {
+  int* panel;
+  int control;
+};
+const ParameterControl kControls[PNUM] = {
+    {&panelHandle, NUM_Power},
+    {&panelHandle, SW_PowerMode},
+    {&panelHandle, NEDITVideoThreshold},
+    {&panelPopUp, NUM_BGValue},
+    {&panelHandle, SW_Polarity},
+    {&panelHandle, DropDEvalmode},
+    {&panelHandle, NEDITEdgeLeft},
+    {&panelHandle, NEDITEdgeRight},
+    {&panelPopUp, NEDITTeach},
+    {&panelPopUp, NEDITTolerance},
+    {&panelPopUp, BIN_Switch_VGain},
+    {&panelPopUp, BIN_Sw_EnableTol},
+    {nullptr, 0},
+    {&panelPopUp, NSLIDE_PixelStart},
+    {nullptr, 0},
+    {&panelPopUp, NUM_ScalFact},
+};
+// "From the file: 5000 is outside 0..1000, shown as 500" (the scale factor in
+// its own unit).
+void CorrectionNote(int index, uint16_t held, char* note, size_t size) {
+  uint16_t low = 0, high = 0;
+  AcceptedRange(index, &low, &high);
+  const uint16_t shown = *ParameterVariable(index);
+  if (index == PARA15) {
+    std::snprintf(note, size, "%s: %.3f is outside %.3f..%.3f, shown as %.3f", valueSource,
+                  held / 1000.0, low / 1000.0, high / 1000.0, shown / 1000.0);
+  } else {
+    std::snprintf(note, size, "%s: %u is outside %u..%u, shown as %u", valueSource, held, low, high,
+                  shown);
+  }
+}
+
+void MarkCorrections(const uint16_t* held) {
+  for (int i = 0; i < PNUM; ++i) {
+    if (kControls[i].panel == nullptr) continue;
+    char note[128] = "";
+    if (held[i] != *ParameterVariable(i)) CorrectionNote(i, held[i], note, sizeof note);
+    SetCtrlAttribute(*kControls[i].panel, kControls[i].control, UI_ATTR_CORRECTION_NOTE, note);
+  }
+}
+}  // namespace
+
+void ApplyPixelLimit() {
+  SetCtrlAttribute(panelHandle, NEDITEdgeLeft, UI_ATTR_MAX_VALUE, PixelLimit());
+  SetCtrlAttribute(panelHandle, NEDITEdgeRight, UI_ATTR_MAX_VALUE, PixelLimit());
+  SetCtrlAttribute(panelPopUp, NEDITTeach, UI_ATTR_MAX_VALUE, PixelLimit());
+}
+
+void SetPanelValues() {
+  uint16_t held[PNUM];
+  for (int i = 0; i < PNUM; ++i) held[i] = *ParameterVariable(i);
+  rangeReplaced = CheckParameterRanges();
+
+  SetCtrlVal(panelHandle, NUM_Power, power);
+  SetCtrlVal(panelHandle, SW_PowerMode, pwrMode);
+  SetCtrlVal(panelHandle, NEDITVideoThreshold, vThd);
+  SetCtrlVal(panelHandle, SW_Polarity, polarity);
+  SetCtrlVal(panelHandle, DropDEvalmode, eMode);
+  SetCtrlVal(panelHandle, NEDITEdgeLeft, eBeg);
+  SetCtrlVal(panelHandle, NEDITEdgeRight, eEnd);
+  SetCtrlVal(panelHandle, NUM_Tolerance, tTol);
+  SetCtrlVal(panelHandle, NUM_TeachValue, tVal);
+
+  SetCtrlVal(panelPopUp, NEDITTeach, tVal);
+  SetCtrlVal(panelPopUp, NEDITTolerance, tTol);
+  SetCtrlVal(panelPopUp, NUM_BGValue, bVal);
+  SetCtrlVal(panelPopUp, BIN_Switch_VGain, iGain);
+  SetCtrlVal(panelPopUp, BIN_Sw_EnableTol, ePoti);
+  SetCtrlVal(panelPopUp, NSLIDE_PixelStart, pStart);
+  SetCtrlVal(panelPopUp, NUM_PixelEnd, static_cast<uint16_t>(pStart + 255));
+  SetCtrlVal(panelPopUp, RING_CCDMode, ccdMode);
+  SetCtrlVal(panelPopUp, RING_CCDBGMode, bMode);
+  SetCtrlVal(panelPopUp, NUM_ScalFact, para15 / 1000.0);
+
+  MarkCorrections(held);
+
+  SetThresholdArray(vThd);
+  PlotDATACurve(adcbuf);
+
+  // The window frame is added to whatever the scope shows; the next scope
+  // picture deletes it.
+  if (ccdMode == 0) {
+    PlotRectangle(panelHandle, GRAPH_Scope, 0.0, 0.0, 1023.0, 1.0, COLOR_FRAME, COLOR_FRAME);
+  } else {
+    PlotRectangle(panelHandle, GRAPH_Scope, pStart, 0.0, pStart + 255.0, 1.0, COLOR_FRAME,
+                  COLOR_FRAME);
+    SetCtrlAttribute(panelPopUp, NSLIDE_PixelStart, UI_ATTR_DIMMED, 0);
+    SetCtrlAttribute(panelPopUp, NUM_PixelEnd, UI_ATTR_DIMMED, 0);
+  }
+
+  // Only the states the values call for are set; the others stay as they are.
+  if (ePoti == 1) SetCtrlAttribute(panelPopUp, NEDITTolerance, UI_ATTR_DIMMED, 1);
+  if (bMode == 1) SetCtrlAttribute(panelPopUp, NUM_BGValue, UI_ATTR_DIMMED, 0);
+  if (bMode == 2) {
+    SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 0);
+    SetCtrlAttribute(panelPopUp, LED_TeachBackGround, UI_ATTR_DIMMED, 0);
+  }
+  if (eMode == 2) SetCtrlAttribute(panelPopUp, NUM_ScalFact, UI_ATTR_DIMMED, 0);
+}

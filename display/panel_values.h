@@ -1,0 +1,25 @@
+// Moving the parameter set between the panels' controls and the variables.
+#pragma once
+
+// Reads every parameter control of both panels into its variable; the scale
+// factor becomes para15 in thousandths. Nothing is limited.
+void GetPanelValues();
+
+// Replaces every out-of-range parameter by its replacement value, writes all
+// parameters to both panels (the teach value and tolerance displays in pixels),
+// redraws the threshold line, adds the grey window frame to the scope and
+// undims the controls the values call for. Each replaced value's control is
+// marked with a note of what valueSource held (marks of an earlier call are
+// removed first), and rangeReplaced counts them. Processes no events.
+void SetPanelValues();
+
+#include <cstdint>
+
+extern int32_t rangeReplaced;  // parameters the last SetPanelValues replaced
+// Where the values of the next SetPanelValues came from, for the notes on the
+// values it has to replace ("From the sensor's RAM", "From the file", ...).
+extern char valueSource[32];
+
+// Makes the pixel-position controls (edge limits, teach value) accept exactly
+// 0..PixelLimit() (param/range_check.h).
+void ApplyPixelLimit();

@@ -1,0 +1,163 @@
+// The file dialog, and the seam through which tests answer it.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <string>
+
+#include "runtime/engine/engine.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/ui/panels/panel_window.h"
+#include "runtime/utility.h"
+
+namespace {
+
+struct QueuedAnswer {
+  int result = 0;
+  std::string path;
+};
+
+std::deque<QueuedAnswer>& Answers() {
+  static std::deque<QueuedAnswer> answers;
+  return answers;
+}
+
+std::vector<FileSelectRequest>& Requests() {
+  static std::vector<FileSelectRequest> requests;
+  return requests;
+}
+
+// Where the last dialog of each kind (its filter) ended, for the rest of the
+// run: the folder of the chosen file, or the one shown when it was cancelled.
+std::map<std::string, QString>& LastDirectories() {
+  static std::map<std::string, QString> directories;
+  return directories;
+}
+
+QString Text(const char* s) {
+  return QString::fromLocal8Bit(s != nullptr ? s : "");
+}
+
+// "*.dat" gives "DAT files (*.dat)" and "All files (*)"; several patterns may be
+// separated by ';'.
+QStringList NameFilters(const QString& filter) {
+  QStringList filters;
+  const QStringList patterns = filter.split(';', Qt::SkipEmptyParts);
+  if (!patterns.isEmpty() && filter.trimmed() != "*" && filter.trimmed() != "*.*") {
+    QString kind = QFileInfo(patterns.first().trimmed()).suffix().toUpper();
+    if (kind.isEmpty() || kind.contains('*')) kind = "Matching";
+    filters << QString("%1 files (%2)").arg(kind, patterns.join(' '));
+  }
+  filters << "All files (*)";
+  return filters;
+}
+
+// Copies a path into the program's fixed buffer; false when it does not fit.
+bool CopyPath(const QByteArray& path, char* out) {
+  if (path.size() > UI_PATH_MAX - 1) {
+    out[0] = '\0';
+    return false;
+  }
+  std::memcpy(out, path.constData(), static_cast<size_t>(path.size()));
+  out[path.size()] = '\0';
+  return true;
+}
+
+// The active panel, so that the dialog is modal over the window it came from.
+QWidget* DialogParent() {
+  QWidget* active = QApplication::activeWindow();
+  if (qobject_cast<PanelWindow*>(active) != nullptr) return active;
+  for (const auto& [handle, panel] : TheEngine().panels)
+    if (!panel.isNull() && panel->isVisible()) return panel.data();
+  return nullptr;
+}
+
+}  // namespace
+
+void QueueFileSelectAnswer(int result, const std::string& path) {
+  Answers().push_back(QueuedAnswer{result, path});
+}
+
+void ClearFileSelectAnswers() {
+  Answers().clear();
+  Requests().clear();
+  LastDirectories().clear();
+}
+
+std::vector<FileSelectRequest> FileSelectRequests() {
+  return Requests();
+}
+
+int FileSelectPopup(const char* defaultDirectory, const char* defaultFileName, const char* filter,
+                    const char* title, int buttonKind, int restrictDirectory, int restrictExtension,
+                    int allowCancel, int allowMakeDirectory, char* pathOut) {
+  if (pathOut == nullptr) return UI_FILE_SELECT_FAILED;
+  FileSelectRequest request;
+  request.directory = Text(defaultDirectory).toStdString();
+  request.fileName = Text(defaultFileName).toStdString();
+  request.filter = Text(filter).toStdString();
+  request.title = Text(title).toStdString();
+  request.buttonKind = buttonKind;
+  request.restrictDirectory = restrictDirectory;
+  request.restrictExtension = restrictExtension;
+  request.allowCancel = allowCancel;
+  request.allowMakeDirectory = allowMakeDirectory;
+  const QString directory = Text(defaultDirectory);
+  QString& lastDirectory = LastDirectories()[request.filter];
+  const QString opensIn =
+      restrictDirectory == 0 && !lastDirectory.isEmpty() ? lastDirectory : directory;
+  request.opensIn = opensIn.toStdString();
+  Requests().push_back(request);
+
+  if (!Answers().empty()) {
+    const QueuedAnswer answer = Answers().front();
+    Answers().pop_front();
+    if (!CopyPath(QByteArray::fromStdString(answer.path), pathOut)) return UI_FILE_SELECT_FAILED;
+    if (answer.result > 0) lastDirectory = QFileInfo(Text(pathOut)).absolutePath();
+    return answer.result;
+  }
+
+  pathOut[0] = '\0';
+  if (!TheEngine().started) return UI_FILE_SELECT_FAILED;
+  const bool load = buttonKind == UI_FILE_BUTTON_LOAD;
+  QFileDialog dialog(DialogParent(), Text(title), opensIn);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(load ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(load ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setLabelText(QFileDialog::Accept, load ? "Load" : "OK");
+  const QStringList filters = NameFilters(Text(filter));
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.first());
+  if (restrictExtension != 0 && !load) {
+    const QString suffix = QFileInfo(Text(filter).split(';').value(0).trimmed()).suffix();
+    if (!suffix.isEmpty() && !suffix.contains('*')) dialog.setDefaultSuffix(suffix);
+  }
+  if (defaultFileName != nullptr && defaultFileName[0] != '\0')
+    dialog.selectFile(Text(defaultFileName));
+  // Without the right to make folders the dialog offers no "new folder".
+  if (allowMakeDirectory == 0) dialog.setOption(QFileDialog::ReadOnly);
+  if (restrictDirectory != 0) {
+    QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog,
+                     [&dialog, directory](const QString& entered) {
+                       if (QFileInfo(entered) != QFileInfo(directory))
+                         dialog.setDirectory(directory);
+                     });
+  }
+  if (allowCancel == 0) {
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+      if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel)) cancel->hide();
+  }
+
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    lastDirectory = dialog.directory().absolutePath();
+    return UI_FILE_CANCELLED;
+  }
+  const QString chosen = dialog.selectedFiles().first();
+  lastDirectory = QFileInfo(chosen).absolutePath();
+  if (!CopyPath(chosen.toLocal8Bit(), pathOut)) return UI_FILE_SELECT_FAILED;
+  return QFileInfo::exists(chosen) ? UI_FILE_SELECTED_EXISTING : UI_FILE_SELECTED_NEW;
+}

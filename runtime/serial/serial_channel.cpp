@@ -1,0 +1,534 @@
+#include "runtime/serial/serial_channel.h"
+
+#include "runtime/engine/engine.h"
+
+#include <QByteArray>
+#include <QMetaObject>
+#include <QObject>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#ifndef _WIN32
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
+namespace {
+
+// How long a look at an unchanged input queue may sleep on the device.
+constexpr int kQuietQueueWaitMs = 3;
+
+// While a frame comes in, how many character times may pass before new bytes
+// are looked at, when the event character is asked for: what a UART's receive
+// FIFO allows itself before it hands bytes over.
+constexpr double kCharacterLookBytes = 8.0;
+
+// A time limit counted from construction.
+class Deadline {
+ public:
+  explicit Deadline(double seconds)
+      : end_(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                std::chrono::duration<double>(std::max(0.0, seconds)))) {}
+  // Whole milliseconds left, rounded up so a short remainder is still waited
+  // for; 0 once the limit has passed.
+  int MillisecondsLeft() const {
+    const double left = std::chrono::duration<double, std::milli>(end_ - Clock::now()).count();
+    if (left <= 0.0) return 0;
+    return static_cast<int>(std::min(std::ceil(left), 2.0e9));
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point end_;
+};
+
+QSerialPort::Parity ToQtParity(int parity) {
+  if (parity == 1) return QSerialPort::OddParity;
+  if (parity == 2) return QSerialPort::EvenParity;
+  return QSerialPort::NoParity;
+}
+
+// Errors that mean the device itself is gone or broken for good: a USB adapter
+// pulled out, the far side of a pseudo-terminal closed (its reads then return
+// nothing or EIO forever).
+bool IsLossOfDevice(QSerialPort::SerialPortError error) {
+  return error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+         error == QSerialPort::ResourceError;
+}
+
+// Whether a setting failed for a reason that matters. Pseudo-terminals refuse
+// the modem-line ioctls (ENOTTY, reported as an unsupported operation); the
+// port works regardless.
+bool SettingFailed(bool ok, const QSerialPort& serial) {
+  return !ok && serial.error() != QSerialPort::UnsupportedOperationError &&
+         serial.error() != QSerialPort::NoError;
+}
+
+#ifndef _WIN32
+// Looks at the path before handing it to the serial library, which reports
+// "not a directory", "is a directory" and friends only as unknown errors.
+// Symlinks are followed (the simulator publishes its device as one).
+int CheckDeviceNode(const std::string& device, std::string* reason) {
+  struct stat st {};
+  if (stat(device.c_str(), &st) != 0) {
+    *reason = std::strerror(errno);
+    if (errno == ENOENT || errno == ENOTDIR) return RS232_NO_SERIAL_PORT;
+    if (errno == EACCES || errno == EPERM) return RS232_CANNOT_OPEN_PORT;
+    return RS232_UNKNOWN_SYSTEM_ERROR;
+  }
+  if (!S_ISCHR(st.st_mode)) {
+    *reason = "not a serial device";
+    return RS232_NO_SERIAL_PORT;
+  }
+  return 0;
+}
+#endif
+
+int MapOpenError(QSerialPort::SerialPortError error) {
+  switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::UnsupportedOperationError:  // a device that is not a terminal
+      return RS232_NO_SERIAL_PORT;
+    case QSerialPort::PermissionError:  // access denied, or in use (busy or locked)
+    case QSerialPort::OpenError:
+      return RS232_CANNOT_OPEN_PORT;
+    default:
+      return RS232_UNKNOWN_SYSTEM_ERROR;
+  }
+}
+
+}  // namespace
+
+SerialChannel::SerialChannel(int port)
+    : port_(port), context_(std::make_unique<QObject>()), holdTimer_(std::make_unique<QTimer>()) {
+  holdTimer_->setSingleShot(true);
+  holdTimer_->setTimerType(Qt::PreciseTimer);
+  QObject::connect(holdTimer_.get(), &QTimer::timeout, context_.get(), [this] { ReleaseHold(); });
+}
+
+SerialChannel::~SerialChannel() {
+  Close();
+}
+
+void SerialChannel::Report(const std::string& device, const char* what,
+                           const std::string& reason) const {
+  std::fprintf(stderr, "COM%d %s: %s: %s\n", port_, device.c_str(), what, reason.c_str());
+}
+
+int SerialChannel::Open(const std::string& name, const SerialSettings& settings) {
+  Close();
+#ifdef _WIN32
+  const std::string& device = name;
+#else
+  // A bare name ("ttyUSB0") means the device of that name in /dev.
+  const std::string device = (name.empty() || name[0] == '/') ? name : "/dev/" + name;
+  std::string reason;
+  if (const int code = CheckDeviceNode(device, &reason); code != 0) {
+    Report(device, "cannot open", reason);
+    return code;
+  }
+#endif
+  auto serial = std::make_unique<QSerialPort>();
+  serial->setPortName(QString::fromLocal8Bit(device.c_str()));
+  if (!serial->open(QIODevice::ReadWrite)) {
+    Report(device, "cannot open", serial->errorString().toStdString());
+    return MapOpenError(serial->error());
+  }
+  serial->clearError();
+  const bool configured =
+      !SettingFailed(serial->setBaudRate(static_cast<qint32>(settings.baudRate)), *serial) &&
+      !SettingFailed(serial->setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)),
+                     *serial) &&
+      !SettingFailed(serial->setParity(ToQtParity(settings.parity)), *serial) &&
+      !SettingFailed(
+          serial->setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop),
+          *serial) &&
+      !SettingFailed(serial->setFlowControl(QSerialPort::NoFlowControl), *serial);
+  if (!configured) {
+    Report(device, "cannot configure", serial->errorString().toStdString());
+    serial->close();
+    return RS232_IO_ERROR;
+  }
+  // Raise DTR and RTS as a terminal would; some cables and adapters expect
+  // them. A pseudo-terminal has no modem lines and refuses; that is ignored.
+  serial->setDataTerminalReady(true);
+  serial->setRequestToSend(true);
+  serial->clearError();
+
+  QObject::connect(serial.get(), &QSerialPort::readyRead, context_.get(),
+                   [this] { OnReadyRead(); });
+  QObject::connect(serial.get(), &QSerialPort::bytesWritten, context_.get(),
+                   [this] { OnBytesWritten(); });
+  QObject::connect(serial.get(), &QSerialPort::errorOccurred, context_.get(),
+                   [this](QSerialPort::SerialPortError e) { OnError(e); });
+  serial_ = std::move(serial);
+  readNotifier_ = nullptr;
+  for (QSocketNotifier* notifier : serial_->findChildren<QSocketNotifier*>()) {
+    if (notifier->type() == QSocketNotifier::Read) readNotifier_ = notifier;
+  }
+  const int bits = 1 + settings.dataBits + (settings.parity != 0 ? 1 : 0) + settings.stopBits;
+  byteSeconds_ = settings.baudRate > 0 ? bits / static_cast<double>(settings.baudRate) : 0.0;
+  ++openings_;
+  device_ = device;
+  timeoutSeconds_ = 10.0;
+  vanished_ = false;
+  vanishReason_.clear();
+  errorReports_ = 0;
+  wakeCount_ = -1;
+  SetWakeCount(1);
+  return 0;
+}
+
+void SerialChannel::Close() {
+  ++closings_;
+  ReleaseHold();
+  readNotifier_ = nullptr;
+  if (serial_) {
+    // Disconnect first: closing emits nothing we want to act on.
+    QObject::disconnect(serial_.get(), nullptr, context_.get(), nullptr);
+    serial_->close();
+    serial_.reset();
+  }
+  mask_ = 0;
+  fn_ = nullptr;
+  data_ = nullptr;
+  examined_ = 0;
+  txDrained_ = false;
+  recheck_ = false;
+}
+
+bool SerialChannel::Usable() {
+  if (vanished_) CloseVanished();
+  return serial_ != nullptr;
+}
+
+void SerialChannel::CloseVanished() {
+  if (!serial_ || !vanished_) return;
+  Report(device_, "device lost, port closed", vanishReason_);
+  const ComCallbackPtr fn = fn_;
+  void* const data = data_;
+  Close();
+  if (fn == nullptr) return;
+  // Tell the program once, from the event loop: this may run inside an
+  // operation, and operations never run the notification. A port closed or
+  // opened again before then has nothing more to hear of this loss.
+  const unsigned long closing = closings_;
+  QMetaObject::invokeMethod(
+      context_.get(),
+      [this, fn, data, closing] {
+        if (closing == closings_) fn(port_, COM_EVENT_ERROR, data);
+      },
+      Qt::QueuedConnection);
+}
+
+int SerialChannel::SetHardwareHandshake(bool on) {
+  serial_->clearError();
+  const bool ok =
+      serial_->setFlowControl(on ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl);
+  if (SettingFailed(ok, *serial_)) {
+    Report(device_, "cannot set handshake", serial_->errorString().toStdString());
+    return RS232_IO_ERROR;
+  }
+  serial_->clearError();
+  return 0;
+}
+
+void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar, ComCallbackPtr fn,
+                                        void* data) {
+  if (mask == 0 || fn == nullptr) {
+    mask = 0;
+    fn = nullptr;
+    data = nullptr;
+  }
+  mask_ = mask;
+  notifyCount_ = notifyCount;
+  eventChar_ = eventChar & 0xFF;
+  fn_ = fn;
+  data_ = data;
+  // What is queued now is not news to the new notification, including bytes
+  // the OS still holds because the last one waited for more.
+  if (serial_ && !vanished_) {
+    SetWakeCount(1);
+    PullFromOs();
+  }
+  examined_ = serial_ ? serial_->bytesAvailable() : 0;
+  txDrained_ = false;
+  ReleaseHold();
+  UpdateWakeCount();
+}
+
+// ---- Slots: note and queue, never call out --------------------------------------
+
+void SerialChannel::OnReadyRead() {
+  ScheduleCheck();
+  HoldForRestOfFrame();
+}
+
+// A line paced at 19200 baud brings a frame a byte at a time, and the kernel
+// wakes a reader for each one: 36 wake-ups a frame for a loop that waits for
+// the whole. Once part of a frame is in, the rest cannot come faster than the
+// line carries it, so the port's notifier rests until a character before then
+// (or, with the event character asked for, a few character times at most);
+// the bytes wait in the OS queue meanwhile, which GetInQLen still counts.
+void SerialChannel::HoldForRestOfFrame() {
+  if (!readNotifier_ || !serial_ || vanished_ || fn_ == nullptr || !(mask_ & COM_EVENT_RECEIVE) ||
+      byteSeconds_ <= 0.0) {
+    ReleaseHold();
+    return;
+  }
+  const qint64 missing = notifyCount_ - serial_->bytesAvailable();
+  double hold = static_cast<double>(missing - 1) * byteSeconds_;
+  if (mask_ & COM_EVENT_CHAR) hold = std::min(hold, kCharacterLookBytes * byteSeconds_);
+  const int ms = static_cast<int>(std::floor(hold * 1000.0));
+  if (ms < 1) {
+    ReleaseHold();
+    return;
+  }
+  readNotifier_->setEnabled(false);
+  holdTimer_->start(ms);
+}
+
+void SerialChannel::ReleaseHold() {
+  holdTimer_->stop();
+  if (readNotifier_ && serial_) readNotifier_->setEnabled(true);
+}
+
+void SerialChannel::OnBytesWritten() {
+  if (serial_ && serial_->bytesToWrite() == 0) {
+    txDrained_ = true;
+    ScheduleCheck();
+  }
+}
+
+void SerialChannel::OnError(QSerialPort::SerialPortError error) {
+  // Time-outs come from the engine's own short polls and mean "nothing yet".
+  if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError) return;
+  ++errorReports_;
+  if (!IsLossOfDevice(error) || vanished_) return;
+  vanished_ = true;
+  // A hung-up terminal reads as end of data, and the error text then carries a
+  // stale errno; name the kind of failure first so the line is not misleading.
+  const std::string detail = serial_ ? serial_->errorString().toStdString() : "";
+  if (error == QSerialPort::ReadError) {
+    vanishReason_ = "read failed, line hung up (" + detail + ")";
+  } else if (error == QSerialPort::WriteError) {
+    vanishReason_ = "write failed (" + detail + ")";
+  } else {
+    vanishReason_ = "device disappeared (" + detail + ")";
+  }
+  // Closing here would delete the port's notifiers from inside their own
+  // handler; close from the event loop instead (or from the next operation,
+  // whichever comes first). Until then the port only reports the same error
+  // again, which is ignored above.
+  // The port may have been closed and opened again before this runs; only the
+  // opening that lost its device is closed.
+  const unsigned long opening = openings_;
+  QMetaObject::invokeMethod(
+      context_.get(),
+      [this, opening] {
+        if (opening == openings_) CloseVanished();
+      },
+      Qt::QueuedConnection);
+}
+
+void SerialChannel::ScheduleCheck() {
+  if (checkPending_) return;
+  checkPending_ = true;
+  QMetaObject::invokeMethod(
+      context_.get(), [this] { RunCheck(); }, Qt::QueuedConnection);
+}
+
+// Runs from the event loop only: the one place the notification function is
+// called.
+void SerialChannel::RunCheck() {
+  checkPending_ = false;
+  if (!serial_ || vanished_) return;
+  if (inCallback_) {
+    // The function is running and processes events itself; it is not entered
+    // a second time. Look again once it has returned.
+    recheck_ = true;
+    return;
+  }
+  const qint64 queued = serial_->bytesAvailable();
+  int events = 0;
+  if (fn_ != nullptr && queued > examined_) {
+    if ((mask_ & COM_EVENT_RECEIVE) && queued >= notifyCount_) events |= COM_EVENT_RECEIVE;
+    if (mask_ & COM_EVENT_CHAR) {
+      const QByteArray fresh = serial_->peek(queued).mid(examined_);
+      if (fresh.contains(static_cast<char>(eventChar_))) events |= COM_EVENT_CHAR;
+    }
+  }
+  examined_ = queued;
+  if (txDrained_ && fn_ != nullptr && (mask_ & COM_EVENT_TX_EMPTY)) events |= COM_EVENT_TX_EMPTY;
+  txDrained_ = false;
+  if (events == 0) {
+    UpdateWakeCount();
+    return;
+  }
+
+  const ComCallbackPtr fn = fn_;
+  void* const data = data_;
+  inCallback_ = true;
+  fn(port_, events, data);
+  inCallback_ = false;
+  if (serial_ && !vanished_) UpdateWakeCount();
+  if (recheck_) {
+    recheck_ = false;
+    ScheduleCheck();
+  }
+}
+
+// ---- Operations ---------------------------------------------------------------------
+
+void SerialChannel::PullFromOs() {
+  // A QSerialPort takes bytes in only when its notifier fires in the event
+  // loop. Take in what the OS holds now; readyRead fired from here only queues
+  // a check. Bounded so a device that never stops talking cannot hold us here.
+  for (int i = 0; i < 64 && serial_ && !vanished_; ++i) {
+    if (!serial_->waitForReadyRead(0)) break;
+  }
+  if (serial_) serial_->clearError();
+}
+
+// Bytes the OS holds that the port has not taken in yet.
+long SerialChannel::OsQueueLength() const {
+#ifndef _WIN32
+  int queued = 0;
+  if (serial_ && ioctl(static_cast<int>(serial_->handle()), FIONREAD, &queued) == 0)
+    return std::max(queued, 0);
+#endif
+  return 0;
+}
+
+// How many bytes the terminal must hold before it reports input ready (its
+// VMIN, with no inter-byte timer). A line paced at 19200 baud brings a frame
+// a byte at a time; woken for each one, a waiting loop would go round the
+// event loop 36 times a frame for nothing. Waking once the awaited count is
+// there leaves the bytes where they are (the OS queues them, and the queue
+// length still counts them) and costs one wake-up a frame.
+void SerialChannel::SetWakeCount(int bytes) {
+#ifndef _WIN32
+  bytes = std::clamp(bytes, 1, 255);
+  if (!serial_ || bytes == wakeCount_) return;
+  const int fd = static_cast<int>(serial_->handle());
+  termios settings{};
+  if (tcgetattr(fd, &settings) != 0) return;
+  settings.c_cc[VMIN] = static_cast<cc_t>(bytes);
+  settings.c_cc[VTIME] = 0;
+  if (tcsetattr(fd, TCSANOW, &settings) == 0) wakeCount_ = bytes;
+#else
+  (void)bytes;
+#endif
+}
+
+// The notification's own count while it waits for one, less what the port
+// already holds; a single byte otherwise (an event character, or no
+// notification at all, needs every byte as it comes).
+void SerialChannel::UpdateWakeCount() {
+  if (!serial_) return;
+  int bytes = 1;
+  if (fn_ != nullptr && (mask_ & COM_EVENT_RECEIVE) && !(mask_ & COM_EVENT_CHAR))
+    bytes = notifyCount_ - static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), INT32_MAX));
+  SetWakeCount(bytes);
+}
+
+int SerialChannel::InputQueueLength() {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  PullFromOs();
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  const long rounds = TheEngine().eventRounds;
+  const bool eventsBetween = rounds != roundsAtLastLook_;
+  roundsAtLastLook_ = rounds;
+  qint64 queued = serial_->bytesAvailable() + OsQueueLength();
+  if (queued == lastQueueLength_ && !eventsBetween) {
+    // Nothing new since the last look, and no events processed in between:
+    // a caller polling for a raw reply without the event loop would spin a
+    // core. Sleep on the device until input is ready, a few milliseconds at
+    // most, so its time-out is still seen in time. A caller that processes
+    // events between looks already sleeps there.
+    serial_->waitForReadyRead(kQuietQueueWaitMs);
+    PullFromOs();
+    if (!Usable()) return RS232_PORT_NOT_OPEN;
+    queued = serial_->bytesAvailable() + OsQueueLength();
+  }
+  lastQueueLength_ = queued;
+  return static_cast<int>(std::min<qint64>(queued, INT32_MAX));
+}
+
+int SerialChannel::Read(char* data, int count) {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  if (count <= 0) return 0;
+  const Deadline deadline(timeoutSeconds_);
+  const auto missing = [&] {
+    return count - static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), count));
+  };
+  SetWakeCount(missing());
+  PullFromOs();
+  while (Usable() && missing() > 0) {
+    const int ms = deadline.MillisecondsLeft();
+    if (ms == 0) break;
+    SetWakeCount(missing());
+    serial_->clearError();
+    serial_->waitForReadyRead(ms);
+  }
+  // Out of time: what part of it came is still handed over.
+  if (Usable() && missing() > 0) {
+    SetWakeCount(1);
+    PullFromOs();
+  }
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  const qint64 got = serial_->read(data, count);
+  if (got < 0) return RS232_IO_ERROR;
+  examined_ = std::max<qint64>(0, examined_ - got);
+  lastQueueLength_ = -1;
+  UpdateWakeCount();
+  return static_cast<int>(got);
+}
+
+int SerialChannel::Write(const char* data, int count) {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  if (count <= 0) return 0;
+  serial_->clearError();
+  const qint64 queued = serial_->write(data, count);
+  if (queued < 0) return Usable() ? RS232_IO_ERROR : RS232_PORT_NOT_OPEN;
+  const Deadline deadline(timeoutSeconds_);
+  while (Usable() && serial_->bytesToWrite() > 0) {
+    serial_->clearError();
+    if (serial_->waitForBytesWritten(deadline.MillisecondsLeft())) continue;
+    if (!Usable()) break;
+    // Not taken within the limit (handshake held off, or a refusal): drop the
+    // rest rather than let half a frame trickle out later.
+    const bool timedOut =
+        serial_->error() == QSerialPort::TimeoutError || deadline.MillisecondsLeft() == 0;
+    serial_->clear(QSerialPort::Output);
+    serial_->clearError();
+    return timedOut ? RS232_TIMEOUT : RS232_IO_ERROR;
+  }
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  return static_cast<int>(queued);
+}
+
+int SerialChannel::FlushInput() {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  // clear() empties the port's own buffer and the OS queue (tcflush).
+  serial_->clear(QSerialPort::Input);
+  serial_->clearError();
+  examined_ = 0;
+  lastQueueLength_ = -1;
+  UpdateWakeCount();
+  return 0;
+}
+
+int SerialChannel::FlushOutput() {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  serial_->clear(QSerialPort::Output);
+  serial_->clearError();
+  return 0;
+}

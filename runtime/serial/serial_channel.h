@@ -1,0 +1,134 @@
+// One serial port of the engine: the open device, its queues, the receive
+// notification and what happens when the device goes away.
+//
+// Everything runs on the user-interface thread. The rule that keeps this
+// re-entrant: no code of the program ever runs inside a QSerialPort method.
+// The slots connected to the port only note what happened and queue a check;
+// the check runs later from the event loop and is the one place that calls the
+// notification function. That is why ComRd, GetInQLen, ComWrt and the flushes
+// (which drive the port synchronously) can never run the notification, and why
+// the notification function may itself read, flush, close or process events.
+// Private to the engine: only runtime/ (and the engine's own tests) include it.
+#pragma once
+
+#include <QPointer>
+#include <QSerialPort>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "runtime/rs232.h"
+
+class QObject;
+
+struct SerialSettings {
+  long baudRate = 19200;
+  int parity = 0;    // 0 none, 1 odd, 2 even
+  int dataBits = 8;  // 5..8
+  int stopBits = 1;  // 1 or 2
+};
+
+class SerialChannel {
+ public:
+  // `port` is the number the notification function is called with and that
+  // diagnostics name.
+  explicit SerialChannel(int port);
+  ~SerialChannel();
+  SerialChannel(const SerialChannel&) = delete;
+  SerialChannel& operator=(const SerialChannel&) = delete;
+
+  // Closes whatever is open, then opens and configures `device` (a path; on
+  // Unix a bare name is looked up in /dev). Returns 0 or
+  // an RS232_ code; on failure one line naming the device and the reason goes
+  // to stderr and the channel stays closed. DTR and RTS are raised where the
+  // device supports it (a pseudo-terminal does not; that is not a failure).
+  int Open(const std::string& device, const SerialSettings& settings);
+  // Closes the device and forgets the notification. Harmless when closed.
+  void Close();
+  // True while the device is open and has not gone away. A device that went
+  // away is closed here (once), so every later operation sees a closed port.
+  bool Usable();
+
+  // The time limit of Read and of a Write that cannot complete, in seconds.
+  void SetTimeout(double seconds) { timeoutSeconds_ = seconds; }
+  // Returns 0 or RS232_IO_ERROR.
+  int SetHardwareHandshake(bool on);
+  // fn null or mask 0 removes the notification. Bytes already queued when the
+  // notification is installed do not count as newly arrived.
+  void InstallNotification(int mask, int notifyCount, int eventChar, ComCallbackPtr fn, void* data);
+
+  // The operations below return RS232_PORT_NOT_OPEN when the port is closed or
+  // the device went away.
+  //
+  // Queues `count` bytes and hands them to the OS before returning. Returns
+  // count; RS232_TIMEOUT when the OS did not take them all within the time
+  // limit (the rest is discarded so that no stale half frame goes out later).
+  int Write(const char* data, int count);
+  // Reads up to `count` bytes, waiting at most the time limit; returns the
+  // number read.
+  int Read(char* data, int count);
+  // Bytes waiting, including those the OS holds and the port has not taken in.
+  // When nothing arrived since the last call it first sleeps on the device
+  // for a few milliseconds (waking at once for a byte); no events are processed.
+  int InputQueueLength();
+  // Discard queued input / output, the OS's included. Return 0.
+  int FlushInput();
+  int FlushOutput();
+
+  // Error reports received from the device since the last Open (the harmless
+  // ones included, time-outs of the engine's own polls excepted); lets tests see
+  // that a lost device is not polled over and over.
+  long ErrorReports() const { return errorReports_; }
+
+ private:
+  void OnReadyRead();
+  void OnBytesWritten();
+  void OnError(QSerialPort::SerialPortError error);
+  void ScheduleCheck();
+  void RunCheck();
+  void CloseVanished();
+  void PullFromOs();
+  long OsQueueLength() const;
+  void SetWakeCount(int bytes);
+  void UpdateWakeCount();
+  void HoldForRestOfFrame();
+  void ReleaseHold();
+  void Report(const std::string& device, const char* what, const std::string& reason) const;
+
+  const int port_;
+  std::unique_ptr<QObject> context_;  // receiver of the queued checks; lives as long as the channel
+  std::unique_ptr<QSerialPort> serial_;
+  std::string device_;
+  double timeoutSeconds_ = 10.0;
+
+  // Notification.
+  int mask_ = 0;
+  int notifyCount_ = 0;
+  int eventChar_ = 0;
+  ComCallbackPtr fn_ = nullptr;
+  void* data_ = nullptr;
+  qint64 examined_ = 0;  // bytes at the front of the input queue a check has already seen
+  qint64 lastQueueLength_ = -1;
+  long roundsAtLastLook_ =
+      -1;  // event rounds at the last InputQueueLength()  // what InputQueueLength reported last
+           // (-1: nothing since a read or flush)
+  bool txDrained_ = false;  // the output queue emptied since the last check
+  bool checkPending_ = false;
+  bool inCallback_ = false;  // the notification function is running
+  bool recheck_ = false;     // data arrived while it ran
+
+  // Loss of the device.
+  unsigned long openings_ =
+      0;  // successful opens so far; tells queued work which opening it was for
+  unsigned long closings_ = 0;  // closes so far; a loss event queued before a later close is void
+  // Quiet while a frame comes in at the line's pace (see HoldForRestOfFrame).
+  QPointer<QSocketNotifier> readNotifier_;  // the port's own read notifier, when found
+  std::unique_ptr<QTimer> holdTimer_;
+  double byteSeconds_ = 0.0;  // one character's time on the line
+
+  int wakeCount_ = -1;  // the terminal's minimum for reporting input ready; -1 unknown
+  bool vanished_ = false;
+  std::string vanishReason_;
+  long errorReports_ = 0;
+};

@@ -1,0 +1,40 @@
+// A numeric read-out: the number right-aligned on a light display panel.
+// Read-outs are rewritten with every measurement, so this one paints itself in
+// a few plain fills, opaque (the group box behind it is not repainted with
+// it), with its text laid out once per change rather than once per paint, and
+// at most once a screen frame however fast the values come (the newest value
+// is on screen within a frame). What it shows is its accessible text at once,
+// and each change is announced.
+// Private to the engine: only runtime/ (and the engine's own tests) include it.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QStaticText>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+class ReadoutWidget : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ReadoutWidget(QWidget* parent = nullptr);
+
+  QString text() const { return text_; }
+  // Shows `text`; an unchanged text costs nothing.
+  void setText(const QString& text);
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void schedulePaint();
+
+  QString text_;
+  QStaticText shown_;
+  QElapsedTimer sinceLastPaint_;
+  QTimer paintTimer_;  // a paint due when the last one is a frame old
+};
