@@ -10,6 +10,8 @@ GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Un
 # Debian 12 packages the build, the tests and the demo need.
 PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
             libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick
+# What `make fuzz` needs besides: clang and its libFuzzer and sanitizer runtimes.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 .PHONY: all build deps test test-asan demo bench bench-quick soak clean
 
@@ -58,14 +60,23 @@ demo: deps
 	@./scripts/demo.sh $(BUILD)
 
 # Every benchmark prints one line per figure: name value unit >=target ok|MISS.
-# `make bench-quick` runs each for a few seconds (CI prints the figures and does
-# not fail on them); `make soak` is the long memory run, not part of either.
+# A figure short of its target prints MISS and does not fail; a benchmark that
+# crashes, cannot start or finds nothing to measure fails `make bench`.
+# `make bench-quick` runs each for a few seconds (CI); `make soak` is the long
+# memory run, not part of either.
 bench: deps
 	@$(MAKE) --no-print-directory build
-	@for b in $(BUILD)/bench/bench_*; do \
+	@failed=""; ran=0; \
+	for b in $(BUILD)/bench/bench_*; do \
 	  case "$$b" in *bench_soak) continue;; esac; \
-	  [ -x "$$b" ] && echo "== $$(basename $$b)" && timeout 900 "$$b" $(BENCH_ARGS); \
-	done; true
+	  [ -e "$$b" ] || continue; \
+	  ran=$$((ran + 1)); echo "== $$(basename $$b)"; \
+	  timeout 900 "$$b" $(BENCH_ARGS) || failed="$$failed $$(basename $$b)"; \
+	done; \
+	if [ $$ran -eq 0 ]; then \
+	  echo "bench: no benchmark in $(BUILD)/bench; configure with -DVANTREL_BENCH=ON"; exit 1; fi; \
+	if [ -n "$$failed" ]; then \
+	  echo "bench: crashed or could not run:$$failed"; exit 1; fi
 
 bench-quick:
 	@$(MAKE) --no-print-directory bench BENCH_ARGS=--quick
