@@ -1,6 +1,7 @@
 #include "runtime/serial/serial_channel.h"
 
 #include "runtime/engine/engine.h"
+#include "runtime/serial/serial_os.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -12,12 +13,7 @@
 #include <cstdio>
 
 #ifndef _WIN32
-#include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
-
-#include <cerrno>
-#include <cstring>
 #endif
 
 namespace {
@@ -71,26 +67,6 @@ bool SettingFailed(bool ok, const QSerialPort& serial) {
          serial.error() != QSerialPort::NoError;
 }
 
-#ifndef _WIN32
-// Looks at the path before handing it to the serial library, which reports
-// "not a directory", "is a directory" and friends only as unknown errors.
-// Symlinks are followed (the simulator publishes its device as one).
-int CheckDeviceNode(const std::string& device, std::string* reason) {
-  struct stat st {};
-  if (stat(device.c_str(), &st) != 0) {
-    *reason = std::strerror(errno);
-    if (errno == ENOENT || errno == ENOTDIR) return RS232_NO_SERIAL_PORT;
-    if (errno == EACCES || errno == EPERM) return RS232_CANNOT_OPEN_PORT;
-    return RS232_UNKNOWN_SYSTEM_ERROR;
-  }
-  if (!S_ISCHR(st.st_mode)) {
-    *reason = "not a serial device";
-    return RS232_NO_SERIAL_PORT;
-  }
-  return 0;
-}
-#endif
-
 int MapOpenError(QSerialPort::SerialPortError error) {
   switch (error) {
     case QSerialPort::DeviceNotFoundError:
@@ -124,17 +100,12 @@ void SerialChannel::Report(const std::string& device, const char* what,
 
 int SerialChannel::Open(const std::string& name, const SerialSettings& settings) {
   Close();
-#ifdef _WIN32
-  const std::string& device = name;
-#else
-  // A bare name ("ttyUSB0") means the device of that name in /dev.
-  const std::string device = (name.empty() || name[0] == '/') ? name : "/dev/" + name;
+  const std::string device = SerialDevicePath(name);
   std::string reason;
-  if (const int code = CheckDeviceNode(device, &reason); code != 0) {
+  if (const int code = CheckSerialDevice(device, &reason); code != 0) {
     Report(device, "cannot open", reason);
     return code;
   }
-#endif
   auto serial = std::make_unique<QSerialPort>();
   serial->setPortName(QString::fromLocal8Bit(device.c_str()));
   if (!serial->open(QIODevice::ReadWrite)) {
@@ -399,12 +370,7 @@ void SerialChannel::PullFromOs() {
 
 // Bytes the OS holds that the port has not taken in yet.
 long SerialChannel::OsQueueLength() const {
-#ifndef _WIN32
-  int queued = 0;
-  if (serial_ && ioctl(static_cast<int>(serial_->handle()), FIONREAD, &queued) == 0)
-    return std::max(queued, 0);
-#endif
-  return 0;
+  return serial_ ? SerialOsInputQueued(*serial_) : 0;
 }
 
 // How many bytes the terminal must hold before it reports input ready (its
