@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "runtime/serial/serial_os.h"
 #include "runtime/userint.h"
 #include "tests/engine/serial_test_port.h"
 #include "tests/support/wait.h"
@@ -205,4 +206,48 @@ TEST_F(SerialNotification, FunctionMayRemoveAndReinstallTheNotification) {
   EXPECT_EQ(2u, calls.events.size());
   EXPECT_EQ(Counting(36, 50), calls.read) << "the queued frame is read first";
   EXPECT_EQ(0, GetInQLen(kPort));
+}
+
+// While a frame comes in, the assisted path rests the port's notifier, so the
+// next bytes wait in the OS queue (GetInQLen still counts them); the portable
+// path, chosen or fallen back to, takes each chunk in as it comes. The
+// function is called once, with the whole frame, on every path.
+using SerialFrameHold = SerialNotification;
+
+TEST_F(SerialFrameHold, OnlyTheAssistedPathLeavesTheRestOfAFrameInTheOs) {
+  struct Row {
+    ComPathForTests path;
+    bool held;
+    bool reported;  // a line on stderr says frames are not held
+  };
+  const bool assisted = SerialOsCountsInput();
+  for (const Row& row : {Row{ComPathForTests::Default, assisted, false},
+                         Row{ComPathForTests::Portable, false, false},
+                         Row{ComPathForTests::UnexpectedNotifier, false, assisted}}) {
+    const int rowId = static_cast<int>(row.path);
+    calls = Calls{};
+    calls.body = [&](int port, int events) {
+      if (events & COM_EVENT_RECEIVE) TakeFrame(&calls, port);
+    };
+    ChooseComPathForTests(row.path);
+    testing::internal::CaptureStderr();
+    // At 1200 baud the rest of a frame is a quarter of a second on the line:
+    // the hold outlasts the short look below by far.
+    ASSERT_EQ(0, OpenComConfig(kPort, "", 1200, 0, 8, 1, 4096, 4096));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(row.reported, err.find("frames not held") != std::string::npos) << rowId << err;
+    Install(COM_EVENT_RECEIVE);
+
+    const std::vector<uint8_t> frame = Counting(36);
+    ASSERT_TRUE(pty->Write(std::vector<uint8_t>(frame.begin(), frame.begin() + 9)));
+    ASSERT_EQ(9, WaitInQLen(kPort, 9)) << rowId;  // taken in: the hold starts here
+    ASSERT_TRUE(pty->Write(std::vector<uint8_t>(frame.begin() + 9, frame.begin() + 18)));
+    ProcessEventsFor(0.05);  // a short look: held bytes must not be taken in
+    EXPECT_EQ(row.held ? 9 : 0, pty->SlaveInputQueued()) << rowId;
+    EXPECT_EQ(18, GetInQLen(kPort)) << rowId;
+    ASSERT_TRUE(pty->Write(std::vector<uint8_t>(frame.begin() + 18, frame.end())));
+    ASSERT_TRUE(WaitUntil([&] { return !calls.readCounts.empty(); }, 2.0)) << rowId;
+    EXPECT_EQ((std::vector<int>{36}), calls.readCounts) << rowId;
+    EXPECT_EQ(frame, calls.read) << rowId;
+  }
 }
