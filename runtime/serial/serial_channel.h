@@ -75,7 +75,8 @@ class SerialChannel {
   // Reads up to `count` bytes, waiting at most the time limit; returns the
   // number read.
   int Read(char* data, int count);
-  // Bytes waiting, including those the OS holds and the port has not taken in.
+  // Bytes waiting, including those the OS holds: they are taken in first (and
+  // on the assisted path those arriving meanwhile are counted where they lie).
   // When nothing arrived since the last call it first sleeps on the device
   // for a few milliseconds (waking at once for a byte); no events are processed.
   int InputQueueLength();
