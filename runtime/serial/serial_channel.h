@@ -43,6 +43,13 @@ class SerialChannel {
   // an RS232_ code; on failure one line naming the device and the reason goes
   // to stderr and the channel stays closed. DTR and RTS are raised where the
   // device supports it (a pseudo-terminal does not; that is not a failure).
+  //
+  // The opened port runs one of two paths. The assisted path, where the OS
+  // layer counts the bytes the kernel holds and Qt's port reads through one
+  // read notifier of its own, holds that notifier while a frame comes in
+  // (HoldForRestOfFrame). The portable path uses QSerialPort's public
+  // operations alone; a build without the OS layer runs it, and so does a
+  // port whose notifier is not as expected (one line on stderr says so).
   int Open(const std::string& device, const SerialSettings& settings);
   // Closes the device and forgets the notification. Harmless when closed.
   void Close();
@@ -68,7 +75,8 @@ class SerialChannel {
   // Reads up to `count` bytes, waiting at most the time limit; returns the
   // number read.
   int Read(char* data, int count);
-  // Bytes waiting, including those the OS holds and the port has not taken in.
+  // Bytes waiting, including those the OS holds: they are taken in first (and
+  // on the assisted path those arriving meanwhile are counted where they lie).
   // When nothing arrived since the last call it first sleeps on the device
   // for a few milliseconds (waking at once for a byte); no events are processed.
   int InputQueueLength();
@@ -90,8 +98,6 @@ class SerialChannel {
   void CloseVanished();
   void PullFromOs();
   long OsQueueLength() const;
-  void SetWakeCount(int bytes);
-  void UpdateWakeCount();
   void HoldForRestOfFrame();
   void ReleaseHold();
   void Report(const std::string& device, const char* what, const std::string& reason) const;
@@ -108,12 +114,10 @@ class SerialChannel {
   int eventChar_ = 0;
   ComCallbackPtr fn_ = nullptr;
   void* data_ = nullptr;
-  qint64 examined_ = 0;  // bytes at the front of the input queue a check has already seen
-  qint64 lastQueueLength_ = -1;
-  long roundsAtLastLook_ =
-      -1;  // event rounds at the last InputQueueLength()  // what InputQueueLength reported last
-           // (-1: nothing since a read or flush)
-  bool txDrained_ = false;  // the output queue emptied since the last check
+  qint64 examined_ = 0;          // bytes at the front of the input queue a check has already seen
+  qint64 lastQueueLength_ = -1;  // what InputQueueLength reported last (-1: read or flushed since)
+  long roundsAtLastLook_ = -1;   // event rounds at the last InputQueueLength()
+  bool txDrained_ = false;       // the output queue emptied since the last check
   bool checkPending_ = false;
   bool inCallback_ = false;  // the notification function is running
   bool recheck_ = false;     // data arrived while it ran
@@ -123,12 +127,21 @@ class SerialChannel {
       0;  // successful opens so far; tells queued work which opening it was for
   unsigned long closings_ = 0;  // closes so far; a loss event queued before a later close is void
   // Quiet while a frame comes in at the line's pace (see HoldForRestOfFrame).
-  QPointer<QSocketNotifier> readNotifier_;  // the port's own read notifier, when found
+  // Set on the assisted path only; null on the portable path.
+  QPointer<QSocketNotifier> readNotifier_;
   std::unique_ptr<QTimer> holdTimer_;
   double byteSeconds_ = 0.0;  // one character's time on the line
 
-  int wakeCount_ = -1;  // the terminal's minimum for reporting input ready; -1 unknown
   bool vanished_ = false;
   std::string vanishReason_;
   long errorReports_ = 0;
 };
+
+// Test seams of the serial channel, set only through
+// runtime/testing/serial_inspect.h; the program leaves them as they are.
+struct SerialChannelSeams {
+  bool portable = false;  // ports opened from now on run the portable path
+  // Called with each newly opened port before the channel looks at it.
+  void (*opened)(QSerialPort& port) = nullptr;
+};
+extern SerialChannelSeams g_serialChannelSeams;

@@ -6,3 +6,12 @@
 // not (0 for a port never opened). A device that went away must not keep
 // raising them: the engine closes the port instead.
 long InspectComErrorReports(int port);
+
+// Which path the serial ports opened from now on run (until chosen again):
+// Default: the build's own (the assisted path with the frame hold where the OS
+//   layer can count the kernel's queue and Qt's port is as expected).
+// Portable: QSerialPort alone, as a build without the OS layer runs them.
+// UnexpectedNotifier: each port gets a second read notifier before the channel
+//   looks at it, so the check at open must fall back to the portable path.
+enum class ComPathForTests { Default, Portable, UnexpectedNotifier };
+void ChooseComPathForTests(ComPathForTests path);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/rs232.h"
+#include "runtime/testing/serial_inspect.h"
 #include "runtime/utility.h"
 #include "tests/support/pty_pair.h"
 
@@ -55,11 +56,20 @@ inline void ExpectEveryOperationRefused(int port) {
   EXPECT_EQ(0, CloseCom(port));
 }
 
+// The path the fixture's port runs: the build's own, or the portable one when
+// VANTREL_TEST_COM_PATH=portable (CTest runs the serial suites both ways).
+inline ComPathForTests PathFromEnvironment() {
+  const char* path = std::getenv("VANTREL_TEST_COM_PATH");
+  return path != nullptr && std::string(path) == "portable" ? ComPathForTests::Portable
+                                                            : ComPathForTests::Default;
+}
+
 class SerialPortTest : public ::testing::Test {
  protected:
   static constexpr int kPort = 3;
 
   void SetUp() override {
+    ChooseComPathForTests(PathFromEnvironment());
     pty = std::make_unique<PtyPair>();
     ASSERT_TRUE(pty->ok()) << pty->error();
     MapPort(kPort, pty->slavePath());
@@ -69,6 +79,7 @@ class SerialPortTest : public ::testing::Test {
   void TearDown() override {
     CloseCom(kPort);
     UnmapPort(kPort);
+    ChooseComPathForTests(ComPathForTests::Default);
   }
 
   std::unique_ptr<PtyPair> pty;

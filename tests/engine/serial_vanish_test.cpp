@@ -48,7 +48,8 @@ TEST_F(SerialVanish, IdlePortClosesOnceQuietlyAndCanBeReopened) {
   testing::internal::CaptureStderr();
   pty->CloseMaster();
   const bool noticed = WaitUntil([] { return InspectComErrorReports(kPort) > 0; }, 2.0);
-  for (int i = 0; i < 300; ++i) ProcessSystemEvents();
+  WaitUntil([] { return g_notifications > 0; }, 2.0);
+  ProcessEventsFor(0.1);  // a short look: no more reports, lines or calls may follow
   const long reports = InspectComErrorReports(kPort);
   const std::string closing = testing::internal::GetCapturedStderr();
   ASSERT_TRUE(noticed);
@@ -83,7 +84,8 @@ TEST_F(SerialVanish, LossIsNoticedWhilePollingWithoutEvents) {
   char buffer[4];
   EXPECT_EQ(RS232_PORT_NOT_OPEN, ComRd(kPort, buffer, 4));
   g_inOperation = false;
-  for (int i = 0; i < 300; ++i) ProcessSystemEvents();
+  WaitUntil([] { return g_notifications > 0; }, 2.0);
+  ProcessEventsFor(0.1);  // a short look: no second line or call may follow
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(1, CountLines(err, "COM3")) << err;
   EXPECT_EQ(0, g_notifiedInOperation) << "told from inside an operation";
@@ -107,7 +109,7 @@ TEST_F(SerialVanish, WriteToALostDeviceReportsAClosedPort) {
   ASSERT_TRUE(pty->ok()) << pty->error();
   MapPort(kPort, pty->slavePath());
   ASSERT_EQ(0, OpenComConfig(kPort, "", 19200, 0, 8, 1, 4096, 4096));
-  for (int i = 0; i < 20; ++i) ProcessSystemEvents();
+  ProcessEventsFor(0.05);  // a short look: the old loss may tell nobody
   EXPECT_EQ(0, g_notifications) << "the old loss told to the new opening";
   EXPECT_EQ(3, ComWrt(kPort, "new", 3));
   EXPECT_EQ(3u, pty->Read(3, 2.0).size());

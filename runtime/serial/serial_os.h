@@ -1,0 +1,31 @@
+// What the serial channel asks of the operating system beyond QSerialPort.
+// Private to the engine's serial channel.
+//
+// One implementation per build, chosen by CMake (VANTREL_SERIAL_PORTABLE):
+// serial_os_posix.cpp asks the kernel directly; serial_os_portable.cpp asks it
+// nothing and leaves every check to QSerialPort, so a build for another OS
+// needs no code of its own here.
+#pragma once
+
+#include <QSerialPort>
+#include <string>
+
+// The device path for the name a port is opened with. On POSIX a bare name
+// ("ttyUSB0") means the device of that name in /dev; the portable layer hands
+// the name on as it is (QSerialPort resolves bare names itself).
+std::string SerialDevicePath(const std::string& name);
+
+// Looks at `device` before it is opened, because the serial library reports
+// "not a directory", "is a directory" and the like only as unknown errors.
+// Returns 0, or an RS232_ code with the reason in *reason. The portable layer
+// checks nothing (returns 0): QSerialPort's own open error is mapped instead.
+int CheckSerialDevice(const std::string& device, std::string* reason);
+
+// Whether this layer can count the bytes the OS holds for an open port. The
+// channel's frame hold leaves bytes there, so it runs only where they can be
+// seen.
+bool SerialOsCountsInput();
+
+// Bytes the OS holds for the open `port` that the port has not taken in yet;
+// 0 when it cannot tell.
+long SerialOsInputQueued(const QSerialPort& port);
