@@ -51,25 +51,6 @@ int InspectGraphAxis(int panel, int graph, int axis, GraphAxisInfo* out) {
   return 0;
 }
 
-long InspectGraphPaintCount(int panel, int graph) {
-  GraphWidget* g = Graph(panel, graph);
-  return g != nullptr ? g->paintCount() : -1;
-}
-
-int InspectGraphPaintStats(int panel, int graph, GraphPaintStats* out) {
-  GraphWidget* g = Graph(panel, graph);
-  if (g == nullptr || out == nullptr) return UIE_NO_SUCH_CONTROL;
-  *out = g->paintStats();
-  return 0;
-}
-
-int ResetGraphPaintStats(int panel, int graph) {
-  GraphWidget* g = Graph(panel, graph);
-  if (g == nullptr) return UIE_NO_SUCH_CONTROL;
-  g->resetPaintStats();
-  return 0;
-}
-
 std::vector<ControlInfo> InspectPanelControls(int panel) {
   std::vector<ControlInfo> out;
   PanelWindow* window = FindPanel(panel);

@@ -8,18 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "runtime/ui/graph/display_list.h"
+
 // ---- Graph display lists --------------------------------------------------------
-enum class GraphPlotKind { XY, Rectangle };
-
-struct GraphPlotInfo {
-  int handle = 0;
-  GraphPlotKind kind = GraphPlotKind::XY;
-  int color = 0;      // 0xRRGGBB (frame colour for rectangles)
-  int fillColor = 0;  // rectangles only
-  int plotStyle = 0, pointStyle = 0, lineStyle = 0, pointFrequency = 0;  // XY only
-  std::vector<double> x, y;  // XY: the points; Rectangle: the two corners as given
-};
-
 struct GraphAxisInfo {
   int mode = 0;
   double min = 0.0, max = 0.0;
