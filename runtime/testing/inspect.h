@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/files/file_dialog.h"
 #include "runtime/ui/graph/display_list.h"
 
 // ---- Graph display lists --------------------------------------------------------
@@ -98,15 +99,9 @@ int SimulateRelease(int panel, int control);
 
 // ---- File dialog seam ---------------------------------------------------------------
 // While answers are queued, FileSelectPopup takes the next one instead of showing
-// a dialog, and records what it was asked. An answer with a result above 0 ends
-// the dialog in the answered file's folder. Clearing also forgets where the
-// dialogs ended.
-struct FileSelectRequest {
-  std::string directory, fileName, filter, title;
-  std::string opensIn;  // the folder the dialog opened in
-  int buttonKind = 0, restrictDirectory = 0, restrictExtension = 0, allowCancel = 0,
-      allowMakeDirectory = 0;
-};
+// a dialog; every request is recorded (FileSelectRequest, in
+// runtime/files/file_dialog.h). An answer with a result above 0 ends the dialog
+// in the answered file's folder. Clearing also forgets where the dialogs ended.
 void QueueFileSelectAnswer(int result, const std::string& path);
 void ClearFileSelectAnswers();
 std::vector<FileSelectRequest> FileSelectRequests();  // every request since the last clear
