@@ -79,14 +79,6 @@ std::string InspectTextBoxLine(int panel, int control, int line) {
   return c->lineText(line).toLatin1().toStdString();
 }
 
-std::vector<std::string> InspectShownTexts(int panel, int control) {
-  std::vector<std::string> texts;
-  Control* c = FindControl(panel, control);
-  if (c == nullptr) return texts;
-  for (const QString& text : c->shownTexts()) texts.push_back(text.toLatin1().toStdString());
-  return texts;
-}
-
 std::string InspectAccessibleName(int panel, int control) {
   QAccessibleInterface* iface = Accessible(panel, control);
   if (iface == nullptr) return std::string();
