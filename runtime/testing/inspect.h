@@ -1,6 +1,10 @@
 // Inspection and test seams of the run-time engine. The program itself does not
 // use these; tests and benchmarks do, to look at what the operator would see
-// without reading pixels, and to answer dialogs without a person.
+// without reading pixels, and to answer dialogs without a person. They live in
+// the test-support library, which the program does not link: what they keep
+// (shown texts, messages, announcements, paints, dialog requests) comes to them
+// through the engine's observers and providers, none of which is set in the
+// program.
 #pragma once
 
 #include <cstddef>
