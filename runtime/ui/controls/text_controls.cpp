@@ -84,7 +84,7 @@ class TextBoxControl : public Control {
     const QString before = edit_->toPlainText();
     if (text == before) return;
     edit_->setPlainText(text);
-    // The document sends Qt's own text events; the change is noted for tests.
+    // The document sends Qt's own text events; the observer alone hears of it here.
     AnnounceTextChange(edit_, before, text, false);
   }
 
