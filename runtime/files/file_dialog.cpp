@@ -1,35 +1,22 @@
-// The file dialog, and the seam through which tests answer it.
+// The file dialog, and the answer provider asked before it is shown.
+#include "runtime/files/file_dialog.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <string>
 
 #include "runtime/engine/engine.h"
-#include "runtime/testing/inspect.h"
 #include "runtime/ui/panels/panel_window.h"
 #include "runtime/utility.h"
 
 namespace {
 
-struct QueuedAnswer {
-  int result = 0;
-  std::string path;
-};
-
-std::deque<QueuedAnswer>& Answers() {
-  static std::deque<QueuedAnswer> answers;
-  return answers;
-}
-
-std::vector<FileSelectRequest>& Requests() {
-  static std::vector<FileSelectRequest> requests;
-  return requests;
-}
+FileSelectAnswerProvider g_answerProvider = nullptr;
 
 // Where the last dialog of each kind (its filter) ended, for the rest of the
 // run: the folder of the chosen file, or the one shown when it was cancelled.
@@ -78,47 +65,43 @@ QWidget* DialogParent() {
 
 }  // namespace
 
-void QueueFileSelectAnswer(int result, const std::string& path) {
-  Answers().push_back(QueuedAnswer{result, path});
+FileSelectAnswerProvider SetFileSelectAnswerProvider(FileSelectAnswerProvider provider) {
+  const FileSelectAnswerProvider before = g_answerProvider;
+  g_answerProvider = provider;
+  return before;
 }
 
-void ClearFileSelectAnswers() {
-  Answers().clear();
-  Requests().clear();
+void ForgetFileSelectFolders() {
   LastDirectories().clear();
-}
-
-std::vector<FileSelectRequest> FileSelectRequests() {
-  return Requests();
 }
 
 int FileSelectPopup(const char* defaultDirectory, const char* defaultFileName, const char* filter,
                     const char* title, int buttonKind, int restrictDirectory, int restrictExtension,
                     int allowCancel, int allowMakeDirectory, char* pathOut) {
   if (pathOut == nullptr) return UI_FILE_SELECT_FAILED;
-  FileSelectRequest request;
-  request.directory = Text(defaultDirectory).toStdString();
-  request.fileName = Text(defaultFileName).toStdString();
-  request.filter = Text(filter).toStdString();
-  request.title = Text(title).toStdString();
-  request.buttonKind = buttonKind;
-  request.restrictDirectory = restrictDirectory;
-  request.restrictExtension = restrictExtension;
-  request.allowCancel = allowCancel;
-  request.allowMakeDirectory = allowMakeDirectory;
   const QString directory = Text(defaultDirectory);
-  QString& lastDirectory = LastDirectories()[request.filter];
+  QString& lastDirectory = LastDirectories()[Text(filter).toStdString()];
   const QString opensIn =
       restrictDirectory == 0 && !lastDirectory.isEmpty() ? lastDirectory : directory;
-  request.opensIn = opensIn.toStdString();
-  Requests().push_back(request);
 
-  if (!Answers().empty()) {
-    const QueuedAnswer answer = Answers().front();
-    Answers().pop_front();
-    if (!CopyPath(QByteArray::fromStdString(answer.path), pathOut)) return UI_FILE_SELECT_FAILED;
-    if (answer.result > 0) lastDirectory = QFileInfo(Text(pathOut)).absolutePath();
-    return answer.result;
+  if (g_answerProvider != nullptr) {
+    FileSelectRequest request;
+    request.directory = directory.toStdString();
+    request.fileName = Text(defaultFileName).toStdString();
+    request.filter = Text(filter).toStdString();
+    request.title = Text(title).toStdString();
+    request.opensIn = opensIn.toStdString();
+    request.buttonKind = buttonKind;
+    request.restrictDirectory = restrictDirectory;
+    request.restrictExtension = restrictExtension;
+    request.allowCancel = allowCancel;
+    request.allowMakeDirectory = allowMakeDirectory;
+    FileSelectAnswer answer;
+    if (g_answerProvider(request, &answer)) {
+      if (!CopyPath(QByteArray::fromStdString(answer.path), pathOut)) return UI_FILE_SELECT_FAILED;
+      if (answer.result > 0) lastDirectory = QFileInfo(Text(pathOut)).absolutePath();
+      return answer.result;
+    }
   }
 
   pathOut[0] = '\0';

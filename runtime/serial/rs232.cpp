@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "runtime/serial/port_channel.h"
 #include "runtime/serial/serial_channel.h"
-#include "runtime/testing/serial_inspect.h"
 
 namespace {
 
@@ -167,7 +167,6 @@ int FlushOutQ(int port) {
   return channel->FlushOutput();
 }
 
-long InspectComErrorReports(int port) {
-  if (!ValidPort(port) || !Channels()[port]) return 0;
-  return Channels()[port]->ErrorReports();
+const SerialChannel* PortChannel(int port) {
+  return ValidPort(port) ? Channels()[port].get() : nullptr;
 }

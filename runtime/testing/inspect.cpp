@@ -51,25 +51,6 @@ int InspectGraphAxis(int panel, int graph, int axis, GraphAxisInfo* out) {
   return 0;
 }
 
-long InspectGraphPaintCount(int panel, int graph) {
-  GraphWidget* g = Graph(panel, graph);
-  return g != nullptr ? g->paintCount() : -1;
-}
-
-int InspectGraphPaintStats(int panel, int graph, GraphPaintStats* out) {
-  GraphWidget* g = Graph(panel, graph);
-  if (g == nullptr || out == nullptr) return UIE_NO_SUCH_CONTROL;
-  *out = g->paintStats();
-  return 0;
-}
-
-int ResetGraphPaintStats(int panel, int graph) {
-  GraphWidget* g = Graph(panel, graph);
-  if (g == nullptr) return UIE_NO_SUCH_CONTROL;
-  g->resetPaintStats();
-  return 0;
-}
-
 std::vector<ControlInfo> InspectPanelControls(int panel) {
   std::vector<ControlInfo> out;
   PanelWindow* window = FindPanel(panel);
@@ -96,14 +77,6 @@ std::string InspectTextBoxLine(int panel, int control, int line) {
   Control* c = FindControl(panel, control);
   if (c == nullptr) return std::string();
   return c->lineText(line).toLatin1().toStdString();
-}
-
-std::vector<std::string> InspectShownTexts(int panel, int control) {
-  std::vector<std::string> texts;
-  Control* c = FindControl(panel, control);
-  if (c == nullptr) return texts;
-  for (const QString& text : c->shownTexts()) texts.push_back(text.toLatin1().toStdString());
-  return texts;
 }
 
 std::string InspectAccessibleName(int panel, int control) {

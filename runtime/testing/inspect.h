@@ -1,6 +1,10 @@
 // Inspection and test seams of the run-time engine. The program itself does not
 // use these; tests and benchmarks do, to look at what the operator would see
-// without reading pixels, and to answer dialogs without a person.
+// without reading pixels, and to answer dialogs without a person. They live in
+// the test-support library, which the program does not link: what they keep
+// (shown texts, messages, announcements, paints, dialog requests) comes to them
+// through the engine's observers and providers, none of which is set in the
+// program.
 #pragma once
 
 #include <cstddef>
@@ -8,18 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "runtime/files/file_dialog.h"
+#include "runtime/ui/graph/display_list.h"
+
 // ---- Graph display lists --------------------------------------------------------
-enum class GraphPlotKind { XY, Rectangle };
-
-struct GraphPlotInfo {
-  int handle = 0;
-  GraphPlotKind kind = GraphPlotKind::XY;
-  int color = 0;      // 0xRRGGBB (frame colour for rectangles)
-  int fillColor = 0;  // rectangles only
-  int plotStyle = 0, pointStyle = 0, lineStyle = 0, pointFrequency = 0;  // XY only
-  std::vector<double> x, y;  // XY: the points; Rectangle: the two corners as given
-};
-
 struct GraphAxisInfo {
   int mode = 0;
   double min = 0.0, max = 0.0;
@@ -107,15 +103,9 @@ int SimulateRelease(int panel, int control);
 
 // ---- File dialog seam ---------------------------------------------------------------
 // While answers are queued, FileSelectPopup takes the next one instead of showing
-// a dialog, and records what it was asked. An answer with a result above 0 ends
-// the dialog in the answered file's folder. Clearing also forgets where the
-// dialogs ended.
-struct FileSelectRequest {
-  std::string directory, fileName, filter, title;
-  std::string opensIn;  // the folder the dialog opened in
-  int buttonKind = 0, restrictDirectory = 0, restrictExtension = 0, allowCancel = 0,
-      allowMakeDirectory = 0;
-};
+// a dialog; every request is recorded (FileSelectRequest, in
+// runtime/files/file_dialog.h). An answer with a result above 0 ends the dialog
+// in the answered file's folder. Clearing also forgets where the dialogs ended.
 void QueueFileSelectAnswer(int result, const std::string& path);
 void ClearFileSelectAnswers();
 std::vector<FileSelectRequest> FileSelectRequests();  // every request since the last clear

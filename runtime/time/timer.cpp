@@ -1,55 +1,26 @@
 // The engine's clock: monotonic seconds, usable before the engine starts.
 //
-// Tests can take the clock over (see inspect.h): while a test time is set,
-// Timer() reports it instead of the real clock, so the limits of the reply
-// waits (strictly greater than 1.5 s, a limit reached exactly) can be tested
-// without sleeping. The program itself never sets it.
+// Tests can take the clock over through its override (clock_override.h), so
+// that the limits of the reply waits (strictly greater than 1.5 s, a limit
+// reached exactly) can be tested without sleeping.
 #include <chrono>
-#include <functional>
-#include <utility>
 
-#include "runtime/testing/inspect.h"
+#include "runtime/time/clock_override.h"
 #include "runtime/utility.h"
 
 namespace {
-bool g_testClockSet = false;
-double g_testNow = 0.0;
-double g_testStep = 0.0;
-std::function<void(double)> g_onRead;
+ClockOverride g_override = nullptr;
 }  // namespace
 
 double Timer() {
-  if (g_testClockSet) {
-    const double now = g_testNow;
-    g_testNow += g_testStep;
-    if (g_onRead) g_onRead(now);
-    return now;
-  }
+  if (g_override != nullptr) return g_override();
   using Clock = std::chrono::steady_clock;
   static const Clock::time_point start = Clock::now();
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void SetTestTimer(double seconds, double stepPerRead) {
-  g_testClockSet = true;
-  g_testNow = seconds;
-  g_testStep = stepPerRead;
-}
-
-void AdvanceTestTimer(double seconds) {
-  g_testNow += seconds;
-}
-
-void OnTestTimerRead(std::function<void(double)> hook) {
-  g_onRead = std::move(hook);
-}
-
-void ReleaseTestTimer() {
-  g_testClockSet = false;
-  g_testStep = 0.0;
-  g_onRead = nullptr;
-}
-
-int TestTimerIsSet() {
-  return g_testClockSet ? 1 : 0;
+ClockOverride SetClockOverride(ClockOverride override) {
+  const ClockOverride before = g_override;
+  g_override = override;
+  return before;
 }

@@ -8,6 +8,8 @@
 
 #include "runtime/testing/inspect.h"
 #include "runtime/testing/inspect_widgets.h"
+#include "runtime/ui/controls/control.h"
+#include "runtime/ui/panels/message_popup.h"
 #include "runtime/userint.h"
 #include "tests/engine/ui_recorder.h"
 
@@ -143,6 +145,26 @@ TEST(TextValues, ReplacingALineBeyondTheEndAddsLines) {
   EXPECT_EQ(InspectTextBoxLine(h, kInfo, 0), "first");
   EXPECT_EQ(InspectTextBoxLine(h, kInfo, 2), "third");
   EXPECT_EQ(ReplaceTextBoxLine(h, kInfo, -1, "x"), UIE_BAD_VALUE);
+}
+
+// The status line's history and the message record are kept by the test
+// seams through the engine's observers only: with none set, as in the program,
+// nothing is kept, and the texts are still shown.
+TEST(TextValues, WithoutObserversNoTextIsKept) {
+  KindsPanel p;
+  const int h = p.handle();
+  ClearMessagePopupTexts();
+  SetCtrlVal(h, kStatus, "kept");
+  MessagePopup("Kept", "said");
+  const TextShownObserver texts = SetTextShownObserver(nullptr);
+  const MessagePopupObserver messages = SetMessagePopupObserver(nullptr);
+  SetCtrlVal(h, kStatus, "not kept");
+  EXPECT_EQ(MessagePopup("Not kept", "said"), 0);
+  SetTextShownObserver(texts);
+  SetMessagePopupObserver(messages);
+  EXPECT_EQ(InspectShownTexts(h, kStatus), std::vector<std::string>{"kept"});
+  EXPECT_EQ(MessagePopupTexts(), std::vector<std::string>{"Kept: said"});
+  EXPECT_EQ(InspectTextBoxLine(h, kStatus, 0), "not kept");
 }
 
 TEST(TextMessages, NewCtrlPlacesStyledTextAtRunTime) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <sstream>
 
+#include "runtime/files/file_dialog.h"
 #include "runtime/testing/inspect.h"
 #include "runtime/utility.h"
 #include "tests/engine/ui_recorder.h"
@@ -203,8 +204,11 @@ TEST(ProjectDir, IsTheProgramsDirectoryAndMustFit) {
   EXPECT_EQ(GetProjectDir(tiny, sizeof tiny), -1);
 }
 
+// Without an answer provider, as in the program: the dialog is shown and no
+// request is kept.
 TEST(FileSelect, WithoutQueuedAnswersTheDialogIsShown) {
   ClearFileSelectAnswers();
+  const FileSelectAnswerProvider answers = SetFileSelectAnswerProvider(nullptr);
   const std::string dir = TempDir();
   WriteTempFile("existing.dat", "1\n");
   // Plays the operator: waits for the dialog, then answers it.
@@ -249,4 +253,6 @@ TEST(FileSelect, WithoutQueuedAnswersTheDialogIsShown) {
       FileSelectPopup(dir.c_str(), "", "*.dat", "Load set", UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path),
       UI_FILE_CANCELLED);
   EXPECT_STREQ(path, "");
+  SetFileSelectAnswerProvider(answers);
+  EXPECT_TRUE(FileSelectRequests().empty());
 }

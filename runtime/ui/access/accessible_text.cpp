@@ -6,17 +6,12 @@
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QTimer>
-#include <string>
-#include <vector>
-
-#include "runtime/testing/inspect.h"
 #include "runtime/ui/controls/readout_widget.h"
 #include "runtime/ui/controls/status_line.h"
 
 namespace {
 
-bool recording = false;
-std::vector<std::string> announcements;
+AnnouncementObserver g_observer = nullptr;
 
 }  // namespace
 
@@ -92,12 +87,6 @@ QString ReadOnlyTextAccessible::attributes(int offset, int* startOffset, int* en
 
 namespace {
 
-void Record(QWidget* widget, const QString& text) {
-  QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-  const QString name = iface != nullptr ? iface->text(QAccessible::Name) : QString();
-  announcements.push_back((name + ": " + text).toStdString());
-}
-
 // Keeps one widget's announcements at least kMinAnnouncementGapMs apart: a
 // change inside the gap waits for its end, and then only the newest text is
 // told. It lives as a child of its widget and goes with it.
@@ -136,7 +125,7 @@ class AnnouncementPacer : public QObject {
     const QString now = iface->text(QAccessible::Value);
     if (now == heard_) return;
     sinceLast_.restart();
-    if (recording) Record(widget_, now);
+    if (g_observer != nullptr) g_observer(widget_, now);
     if (QAccessible::isActive()) {
       if (iface->textInterface() != nullptr) {
         QAccessibleTextUpdateEvent event(widget_, 0, heard_, now);
@@ -164,19 +153,16 @@ void AnnounceTextChange(QWidget* widget, const QString& before, const QString& a
     AnnounceChange(widget, before);
     return;
   }
-  if (recording) Record(widget, after);
+  if (g_observer != nullptr) g_observer(widget, after);
 }
 
 void AnnounceChange(QWidget* widget, const QString& before) {
-  if (!QAccessible::isActive() && !recording) return;
+  if (!QAccessible::isActive() && g_observer == nullptr) return;
   AnnouncementPacer::Of(widget)->changed(before);
 }
 
-void RecordAccessibleAnnouncements(bool on) {
-  recording = on;
-  announcements.clear();
-}
-
-std::vector<std::string> AccessibleAnnouncements() {
-  return announcements;
+AnnouncementObserver SetAnnouncementObserver(AnnouncementObserver observer) {
+  const AnnouncementObserver before = g_observer;
+  g_observer = observer;
+  return before;
 }

@@ -48,11 +48,19 @@ constexpr int kMinAnnouncementGapMs = 500;
 
 // Tells assistive technology that `widget`'s text changed from `before` to
 // `after` (paced as above). `send` is false for widgets whose text document
-// already sends Qt's own text events (the text boxes); the change is then only
-// recorded for tests, at once.
+// already sends Qt's own text events (the text boxes); the change then only goes
+// to the announcement observer, at once.
 void AnnounceTextChange(QWidget* widget, const QString& before, const QString& after,
                         bool send = true);
 // Tells assistive technology that what `widget` shows changed (paced as above):
 // its accessible value as it stands when the announcement goes out. `before`
 // is what it showed before its first change.
 void AnnounceChange(QWidget* widget, const QString& before = QString());
+
+// Every announcement goes to this observer, when one is set, as it is told (a
+// text box's change at once); while one is set, changes are followed even when
+// no assistive technology listens. None is set in the program; the
+// test-support library sets one to record what a screen reader would hear.
+using AnnouncementObserver = void (*)(QWidget* widget, const QString& text);
+// Sets the observer (nullptr: none) and returns the one set before.
+AnnouncementObserver SetAnnouncementObserver(AnnouncementObserver observer);

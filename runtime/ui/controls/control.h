@@ -61,9 +61,6 @@ class Control : public QObject {
   // Line `line` of the text a text-holding control shows ("" when missing).
   virtual QString lineText(int line) const;
   virtual int replaceLine(int line, const QString& text);
-  // Texts the control has shown, oldest first (text controls keep the last
-  // ones, so tests can follow the status line through an operation).
-  virtual QStringList shownTexts() const { return {}; }
 
   // ---- Attributes
   virtual int setMaximum(double max);
@@ -138,6 +135,13 @@ class Control : public QObject {
 Control* CreateControl(PanelWindow* panel, const ControlSpec& spec);
 // A text message created at run time at (left, top).
 Control* CreateTextMessage(PanelWindow* panel, int id, const QString& text, int left, int top);
+
+// Every text the program sets on a text control (the status line) goes to this
+// observer when one is set. None is set in the program; the test-support library
+// sets one to follow the status line through an operation.
+using TextShownObserver = void (*)(const Control* control, const QString& text);
+// Sets the observer (nullptr: none) and returns the one set before.
+TextShownObserver SetTextShownObserver(TextShownObserver observer);
 
 // Height of the label line above a control's body, in panel pixels.
 int LabelLineHeight();

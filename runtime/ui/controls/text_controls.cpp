@@ -12,6 +12,8 @@
 
 namespace {
 
+TextShownObserver g_textShownObserver = nullptr;
+
 class TextControl : public Control {
  public:
   TextControl(PanelWindow* panel, const ControlSpec& spec) : Control(panel, spec) {
@@ -27,12 +29,9 @@ class TextControl : public Control {
     QString t = text;
     t.replace('\n', ' ');
     line_->showText(t);
-    shown_.append(t);
-    if (shown_.size() > kShownTextsKept) shown_.removeFirst();
+    if (g_textShownObserver != nullptr) g_textShownObserver(this, t);
     return 0;
   }
-
-  QStringList shownTexts() const override { return shown_; }
 
   int getText(QString* text) const override {
     *text = line_->fullText();
@@ -42,9 +41,7 @@ class TextControl : public Control {
   QString lineText(int line) const override { return line == 0 ? line_->fullText() : QString(); }
 
  private:
-  static constexpr int kShownTextsKept = 64;
   StatusLine* line_ = nullptr;
-  QStringList shown_;
 };
 
 class TextBoxControl : public Control {
@@ -87,7 +84,7 @@ class TextBoxControl : public Control {
     const QString before = edit_->toPlainText();
     if (text == before) return;
     edit_->setPlainText(text);
-    // The document sends Qt's own text events; the change is noted for tests.
+    // The document sends Qt's own text events; the observer alone hears of it here.
     AnnounceTextChange(edit_, before, text, false);
   }
 
@@ -137,6 +134,12 @@ class TextMessageControl : public Control {
 };
 
 }  // namespace
+
+TextShownObserver SetTextShownObserver(TextShownObserver observer) {
+  const TextShownObserver before = g_textShownObserver;
+  g_textShownObserver = observer;
+  return before;
+}
 
 Control* NewTextControl(PanelWindow* panel, const ControlSpec& spec) {
   return new TextControl(panel, spec);

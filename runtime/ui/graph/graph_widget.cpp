@@ -20,6 +20,8 @@ const QColor kGrid(0x2c, 0x38, 0x45);
 const QColor kPlotFrame(0x55, 0x62, 0x70);
 constexpr qint64 kFrameNs = 1000000000 / 60;  // one frame at 60 Hz
 
+GraphObserver g_observer = nullptr;
+
 QColor Rgb(int rgb) {
   return QColor::fromRgb(static_cast<QRgb>(rgb & 0xFFFFFF));
 }
@@ -53,6 +55,12 @@ QString TickText(double value, double step) {
 
 }  // namespace
 
+GraphObserver SetGraphObserver(GraphObserver observer) {
+  const GraphObserver before = g_observer;
+  g_observer = observer;
+  return before;
+}
+
 GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
                          const std::vector<GraphCursorState>& cursors,
                          const std::vector<GraphLegendEntry>& legend, QWidget* parent)
@@ -75,15 +83,10 @@ GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
 // frame, and the newest change is on screen within one frame.
 void GraphWidget::markDirty() {
   AnnounceChange(this);
-  const qint64 now = clock_.nsecsElapsed();
-  lastChangeNs_ = now;
-  if (!dirty_) {
-    dirty_ = true;
-    dirtySinceNs_ = now;
-  }
+  if (g_observer != nullptr) g_observer(this, GraphEvent::Changed);
   if (paintRequested_ || repaintTimer_.isActive()) return;
-  const qint64 sinceLastPaint = now - lastPaintNs_;
-  if (paintCount_ == 0 || sinceLastPaint >= kFrameNs) {
+  const qint64 sinceLastPaint = clock_.nsecsElapsed() - lastPaintNs_;
+  if (!painted_ || sinceLastPaint >= kFrameNs) {
     requestPaint();
   } else {
     repaintTimer_.start(static_cast<int>((kFrameNs - sinceLastPaint + 999999) / 1000000));
@@ -93,14 +96,6 @@ void GraphWidget::markDirty() {
 void GraphWidget::requestPaint() {
   paintRequested_ = true;
   update();
-}
-
-GraphPaintStats GraphWidget::paintStats() const {
-  return stats_;
-}
-
-void GraphWidget::resetPaintStats() {
-  stats_ = GraphPaintStats{};
 }
 
 int GraphWidget::addXY(std::vector<double> x, std::vector<double> y, int plotStyle, int pointStyle,
@@ -137,8 +132,8 @@ int GraphWidget::addRectangle(double x1, double y1, double x2, double y2, int co
 }
 
 int GraphWidget::deletePlot(int handle) {
-  if (handle == UI_ALL_PLOTS) ++stats_.allDeleted;
   if (handle == UI_ALL_PLOTS) {
+    if (g_observer != nullptr) g_observer(this, GraphEvent::AllPlotsDeleted);
     plots_.clear();
     markDirty();
     return 0;
@@ -245,19 +240,10 @@ void GraphWidget::paintFrame(QPainter& p, const QRectF& area) const {
 }
 
 void GraphWidget::paintEvent(QPaintEvent*) {
-  ++paintCount_;
-  const qint64 now = clock_.nsecsElapsed();
-  if (dirty_) {
-    const double newest = static_cast<double>(now - lastChangeNs_) / 1e9;
-    const double oldest = static_cast<double>(now - dirtySinceNs_) / 1e9;
-    ++stats_.paints;
-    stats_.newestMax = std::max(stats_.newestMax, newest);
-    stats_.oldestMax = std::max(stats_.oldestMax, oldest);
-    stats_.newestSum += newest;
-  }
-  dirty_ = false;
+  if (g_observer != nullptr) g_observer(this, GraphEvent::Painted);
+  painted_ = true;
   paintRequested_ = false;
-  lastPaintNs_ = now;
+  lastPaintNs_ = clock_.nsecsElapsed();
   QPainter p(this);
   const QRectF area = plotArea();
   if (area.width() < 10 || area.height() < 10) return;

@@ -18,7 +18,7 @@
 #include <array>
 #include <vector>
 
-#include "runtime/testing/inspect.h"
+#include "runtime/ui/graph/display_list.h"
 
 class QPainter;
 
@@ -61,10 +61,6 @@ class GraphWidget : public QWidget {
   int cursorCount() const { return static_cast<int>(cursors_.size()); }
   const GraphCursorState& cursor(int index) const { return cursors_[index]; }
   const GraphAxisState& axis(int axis) const { return axis == 0 ? x_ : y_; }
-  long paintCount() const { return paintCount_; }
-  // How long changes waited to be painted, since the last reset.
-  GraphPaintStats paintStats() const;
-  void resetPaintStats();
   // What the graph shows, in words (its accessible value; graph_description.cpp):
   // the plots of each legend colour (a rectangle by its x range, a curve by
   // its lowest and highest y, a level line by its y), the cursors by what they
@@ -87,13 +83,11 @@ class GraphWidget : public QWidget {
   std::vector<GraphLegendEntry> legend_;
   std::vector<GraphPlotInfo> plots_;
   int nextHandle_ = 1;
-  long paintCount_ = 0;
   QTimer repaintTimer_;
   QElapsedTimer clock_;
-  bool dirty_ = false;           // changed since the last paint
+  bool painted_ = false;         // painted at least once
   bool paintRequested_ = false;  // update() asked for, paint not yet done
-  qint64 dirtySinceNs_ = 0, lastChangeNs_ = 0, lastPaintNs_ = 0;
-  GraphPaintStats stats_;
+  qint64 lastPaintNs_ = 0;
   // The frame picture and what it was drawn for.
   struct BackgroundKey {
     QSize size;
@@ -107,3 +101,11 @@ class GraphWidget : public QWidget {
   BackgroundKey backgroundKey_;
   QPixmap background_;
 };
+
+// Follows what happens to every graph, when one is set: its display list
+// changed, every plot was deleted, it was painted. None is set in the program;
+// the test-support library sets one for the paint statistics.
+enum class GraphEvent { Changed, AllPlotsDeleted, Painted };
+using GraphObserver = void (*)(const GraphWidget* graph, GraphEvent event);
+// Sets the observer (nullptr: none) and returns the one set before.
+GraphObserver SetGraphObserver(GraphObserver observer);

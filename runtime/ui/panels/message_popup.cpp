@@ -1,22 +1,18 @@
-// The modal message box, and the record of what it was asked to say.
+// The modal message box.
+#include "runtime/ui/panels/message_popup.h"
+
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <string>
-#include <vector>
 
 #include "runtime/engine/engine.h"
-#include "runtime/testing/inspect.h"
 #include "runtime/userint.h"
 
 namespace {
 
-std::vector<std::string>& Shown() {
-  static std::vector<std::string> texts;
-  return texts;
-}
+MessagePopupObserver g_observer = nullptr;
 
 QString Latin1(const char* text) {
-  return QString::fromLatin1(text != nullptr ? text : "");
+  return QString::fromLatin1(text);
 }
 
 // The offscreen platform draws into memory only: a box there waits for a
@@ -28,20 +24,19 @@ bool NobodyCanSeeIt() {
 
 }  // namespace
 
+MessagePopupObserver SetMessagePopupObserver(MessagePopupObserver observer) {
+  const MessagePopupObserver before = g_observer;
+  g_observer = observer;
+  return before;
+}
+
 int MessagePopup(const char* title, const char* message) {
-  Shown().push_back(std::string(title != nullptr ? title : "") + ": " +
-                    (message != nullptr ? message : ""));
+  if (title == nullptr) title = "";
+  if (message == nullptr) message = "";
+  if (g_observer != nullptr) g_observer(title, message);
   if (!TheEngine().started) return UIE_NOT_INITIALISED;
   if (NobodyCanSeeIt()) return 0;
   QMessageBox box(QMessageBox::Critical, Latin1(title), Latin1(message), QMessageBox::Ok);
   box.exec();
   return 0;
-}
-
-std::vector<std::string> MessagePopupTexts() {
-  return Shown();
-}
-
-void ClearMessagePopupTexts() {
-  Shown().clear();
 }
