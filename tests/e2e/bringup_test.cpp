@@ -24,7 +24,7 @@
 #include "param/transfer.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/inspect_widgets.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/scripted_sensor.h"
 #include "tests/support/wait.h"
 
@@ -58,18 +58,12 @@ Words VariablesPacked() {
   return words;
 }
 
-class BringUp : public ::testing::Test {
+class BringUp : public OperatedProgram {
  protected:
   void Start(ScriptedSensor& sensor) {
     ASSERT_TRUE(sensor.ok());
-    ASSERT_EQ(StartProgram(sensor.slavePath()), 0);
-    started_ = true;
+    ASSERT_NO_FATAL_FAILURE(StartOn(sensor.slavePath()));
   }
-  void TearDown() override {
-    ReleaseTestTimer();
-    if (started_) ShutDown();
-  }
-  bool started_ = false;
 };
 }  // namespace
 

@@ -20,9 +20,8 @@
 #include "link/port_loss.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/serial_inspect.h"
-#include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
 namespace fs = std::filesystem;
@@ -33,31 +32,24 @@ int Count(const std::vector<std::string>& texts, const std::string& text) {
   return static_cast<int>(std::count(texts.begin(), texts.end(), text));
 }
 
-class DeviceLost : public ::testing::Test {
+class DeviceLost : public OperatedProgram {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("vantrel-lost-" + std::to_string(getpid()));
     fs::create_directories(dir_);
     device_ = (dir_ / "ttyUSB0").string();
     PlugIn();
-    ASSERT_EQ(StartProgram(device_), 0);
-    started_ = true;
+    ASSERT_NO_FATAL_FAILURE(StartOn(device_));
     ASSERT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
   }
   void TearDown() override {
-    if (started_) ShutDown();
-    if (sensor_) sensor_->Stop();
+    OperatedProgram::TearDown();
     fs::remove_all(dir_);
   }
 
   // A sensor appears at the device path (a fresh pty behind the same name).
   void PlugIn() {
-    if (sensor_) sensor_->Stop();
-    sim::Config config;
-    config.paced = false;
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(StartSensor());
     fs::remove(device_);
     fs::create_symlink(sensor_->SlavePath(), device_);
   }
@@ -87,8 +79,6 @@ class DeviceLost : public ::testing::Test {
 
   fs::path dir_;
   std::string device_;
-  std::unique_ptr<sim::SimThread> sensor_;
-  bool started_ = false;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/scripted_sensor.h"
+#include "tests/support/test_params.h"
 
 struct LoggedRequest {
   uint16_t order = 0;
@@ -25,7 +26,13 @@ class LineScript {
   // Reply to a video-block request.
   using BlockReply = std::function<std::vector<uint8_t>(int start, int last)>;
 
-  static constexpr Words kRam = {500, 1, 512, 60, 1, 0, 1, 1024, 400, 20, 0, 1, 0, 1, 2, 1000};
+  inline static const Words kRam = TestParams({{sim::kPwrMode, 1},
+                                               {sim::kBVal, 60},
+                                               {sim::kEMode, 0},
+                                               {sim::kTVal, 400},
+                                               {sim::kTTol, 20},
+                                               {sim::kIGain, 0},
+                                               {sim::kBMode, 2}});
 
   LineScript(MeasureReply measure, BlockReply block = nullptr)
       : measure_(std::move(measure)),

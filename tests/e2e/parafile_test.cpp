@@ -24,8 +24,7 @@
 #include "param/transfer.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/utility.h"
-#include "sim/sim_thread.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
 namespace {
@@ -48,28 +47,18 @@ Words Variables() {
           tVal,  tTol,    iGain, ePoti, ccdMode,  pStart, bMode, para15};
 }
 
-class ParaFile : public ::testing::Test {
+class ParaFile : public OperatedProgram {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("vantrel-parafile-" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    sim::Config config;
-    config.paced = false;
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
-    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
-    started_ = true;
-    sensor_->ClearRequests();
-    ClearFileSelectAnswers();
+    ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_EQ(SimulateToggle(panelHandle, RBTFile), 0);
     ASSERT_EQ(target, DATFILE);
   }
   void TearDown() override {
-    ClearFileSelectAnswers();
-    if (started_) ShutDown();
-    if (sensor_) sensor_->Stop();
+    OperatedProgram::TearDown();
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
   }
@@ -85,8 +74,6 @@ class ParaFile : public ::testing::Test {
   }
 
   fs::path dir_;
-  std::unique_ptr<sim::SimThread> sensor_;
-  bool started_ = false;
 };
 }  // namespace
 

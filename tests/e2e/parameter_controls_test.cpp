@@ -169,9 +169,7 @@ TEST_F(ParameterControls, PixelStartBeforeAnyCcdInformationKeepsToTheSmallLine) 
 }
 
 TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariables) {
-  const std::array<uint16_t, 16> ram = {500, 0,   512, 64, 1, 2, 1, 1024,
-                                        512, 100, 1,   0,  0, 1, 0, 1000};
-  Start(Unpaced(), &ram);
+  Start(Unpaced(), TestParams({{sim::kEMode, 2}, {sim::kEPoti, 0}}));
   ShowSettingsPanel();
   ASSERT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 0) << "evaluation mode 2";
 

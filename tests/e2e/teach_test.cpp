@@ -16,10 +16,13 @@ class SetPointTeach : public OperatedProgram {};
 class BackgroundTeach : public OperatedProgram {
  protected:
   // RAM words the sensor starts with: background mode 2 offers the teach.
-  static constexpr std::array<uint16_t, 16> kRam = {500, 0,  480, 64, 1, 1, 1, 1024,
-                                                    3,   40, 1,   1,  0, 1, 2, 950};
+  inline static const ParamWords kRam = TestParams({{sim::kVThd, 480},
+                                                    {sim::kTVal, 3},
+                                                    {sim::kTTol, 40},
+                                                    {sim::kBMode, 2},
+                                                    {sim::kPara15, 950}});
   void StartOfferingTheTeach() {
-    Start(Unpaced(), &kRam);
+    Start(Unpaced(), kRam);
     ShowSettingsPanel();
     ASSERT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0);
   }
@@ -28,8 +31,7 @@ class BackgroundTeach : public OperatedProgram {
 }  // namespace
 
 TEST_F(SetPointTeach, AnsweredSendsThePackageAsItStandsThenReadsTheRamBack) {
-  std::array<uint16_t, 16> ram = {500, 0, 512, 64, 1, 1, 1, 1024, 3, 100, 1, 1, 0, 1, 0, 1000};
-  Start(Unpaced(), &ram);
+  Start(Unpaced(), TestParams({{sim::kTVal, 3}}));
   // The package holds the words of the last reply, the CCD information; the
   // variables and the panels hold something else again.
   const std::array<uint16_t, 16> package = Package();

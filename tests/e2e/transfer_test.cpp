@@ -19,8 +19,7 @@
 #include "param/transfer.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/utility.h"
-#include "sim/sim_thread.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
 namespace {
@@ -29,24 +28,11 @@ using Words = std::array<uint16_t, 16>;
 // A parameter set that differs from the resource's initial values in every word.
 const Words kPanelSet = {640, 1, 480, 70, 0, 2, 20, 900, 300, 40, 0, 0, 1, 200, 1, 1150};
 
-class Transfer : public ::testing::Test {
+class Transfer : public OperatedProgram {
  protected:
-  void Start(sim::Config config = {}) {
-    config.paced = false;
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
-    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
-    started_ = true;
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(Start());
     DisplayPanel(panelPopUp);  // the operator's actions need the panel shown
-    sensor_->ClearRequests();
-    ClearFileSelectAnswers();
-  }
-  void TearDown() override {
-    ReleaseTestTimer();
-    ClearFileSelectAnswers();
-    if (started_) ShutDown();
-    if (sensor_) sensor_->Stop();
   }
   // The operator's edits, on both panels, without raising events.
   static void EnterOnPanels(const Words& w) {
@@ -100,14 +86,10 @@ class Transfer : public ::testing::Test {
     return {last.x[0], last.y[0], last.x[1], last.y[1]};
   }
   static size_t ShownCount() { return InspectShownTexts(panelHandle, TEXT_Status).size(); }
-
-  std::unique_ptr<sim::SimThread> sensor_;
-  bool started_ = false;
 };
 }  // namespace
 
 TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
-  Start();
   const Words ram = sensor_->Ram();
   EnterOnPanels(kPanelSet);
 
@@ -143,7 +125,6 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
 }
 
 TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedClick) {
-  Start();
   const Words ramSet = {1500, 1, 600, 1024, 0, 7, 5, 1000, 400, 513, 0, 0, 1, 300, 2, 1100};
   const Words eepromSet = {200, 0, 300, 50, 1, 2, 10, 800, 500, 60, 1, 1, 0, 1, 1, 900};
   sensor_->SetRam(ramSet);
@@ -214,7 +195,6 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
 }
 
 TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) {
-  Start();
   sensor_->Update([](sim::Config& c) { c.faults.silent = true; });
   const Words before = Variables();
   SetCtrlVal(panelHandle, NUM_Power, 777);  // typed, never sent: the panel shows the variable again
@@ -236,7 +216,6 @@ TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) 
 }
 
 TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndTheSelectedOneStaysOn) {
-  Start();
   struct Step {
     int button;
     int32_t target;
@@ -262,7 +241,6 @@ TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndTheSelectedOneStaysOn) {
 }
 
 TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
-  Start();
   ASSERT_EQ(SimulateClick(panelHandle, RBTFile), 0);
   ASSERT_EQ(SimulateClick(panelHandle, RBTFile), 0);
   EXPECT_EQ(target, DATFILE);
@@ -279,7 +257,6 @@ TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
 }
 
 TEST_F(Transfer, StoreButtonsAreOneTabStopAndArrowKeysSelect) {
-  Start();
   QWidget* window = InspectPanelWindow(panelHandle);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
