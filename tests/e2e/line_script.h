@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/scripted_sensor.h"
 #include "tests/support/test_params.h"
+#include "tests/support/wait.h"
 
 struct LoggedRequest {
   uint16_t order = 0;
@@ -55,6 +58,13 @@ class LineScript {
     int n = 0;
     for (const LoggedRequest& r : Requests()) n += (r.order == order);
     return n;
+  }
+  // Count(order) once nothing the program sent is still on its way.
+  int CountArrived(uint16_t order) const {
+    const int markers = Count(kMarkerOrder);
+    SendMarker(sensor_.slavePath());
+    EXPECT_TRUE(WaitUntil([&] { return Count(kMarkerOrder) > markers; }, 2.0));
+    return Count(order);
   }
 
   // A measurement frame with the given words.

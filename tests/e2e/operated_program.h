@@ -18,6 +18,7 @@
 #include "sim/sim_thread.h"
 #include "tests/e2e/program.h"
 #include "tests/support/test_params.h"
+#include "tests/support/wait.h"
 
 class OperatedProgram : public ::testing::Test {
  protected:
@@ -78,6 +79,15 @@ class OperatedProgram : public ::testing::Test {
   }
   void Silence() {
     sensor_->Update([](sim::Config& c) { c.faults.silent = true; });
+  }
+  // The orders the sensor received so far, none still on the way; then forgotten.
+  std::vector<int> TakeOrders() {
+    const size_t skipped = sensor_->DiscardedBytes() + kMarkerBytes;
+    SendMarker(sensor_->SlavePath());
+    EXPECT_TRUE(WaitUntil([&] { return sensor_->DiscardedBytes() >= skipped; }, 2.0));
+    const std::vector<int> orders = sensor_->Orders();
+    sensor_->ClearRequests();
+    return orders;
   }
   static void PressStop() { ASSERT_EQ(SimulateClick(panelHandle, BTNStop), 0); }
 

@@ -167,8 +167,7 @@ TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2)
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
   EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 1);
   // No request leaves after the pass that saw Stop.
-  ProcessEventsFor(0.05);
-  EXPECT_LE(line.Count(8), requestsAtStop + 1);
+  EXPECT_LE(line.CountArrived(8), requestsAtStop + 1);
 }
 
 TEST_F(RunLoop, StopWithoutALoopOnlyMakesTheButtonsActive) {
@@ -254,7 +253,7 @@ TEST_F(RunLoop, ARunStartedInsideARunEndsWithTheSameStop) {
   EXPECT_EQ(innerEnded, 1);
   // The inner loop ends at once, the outer at its next check: no further
   // request leaves after the one of the pass that saw Stop.
-  EXPECT_LE(line.Count(8), measuresAtStop + 1);
+  EXPECT_LE(line.CountArrived(8), measuresAtStop + 1);
   EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
 }
 
@@ -272,7 +271,7 @@ TEST_F(RunLoop, ClosingThePanelDuringARunEndsTheRunAndThenTheProgram) {
   ASSERT_TRUE(close.fired());
   // The close ends the loop as Stop would: at most the request of the pass
   // that saw it follows.
-  EXPECT_LE(sensor.Requests().size(), requestsAtClose + 1);
+  EXPECT_LE(TakeOrders().size(), requestsAtClose + 1);
   EXPECT_EQ(stop_flag, 1);
 
   // The recorded quit ends the event loop as soon as it is entered.
@@ -320,6 +319,5 @@ TEST_F(RunLoop, RunStartedWithSpaceHandsTheKeyboardToStopAndEscapeStopsIt) {
   EXPECT_EQ(focusInRun, InspectControlWidget(panelHandle, BTNStop)) << "Space or Enter stops";
   EXPECT_EQ(stoppedOnEscape, 1);
   EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
-  ProcessEventsFor(0.05);
-  EXPECT_LE(line.Count(8), requestsAtEscape + 1);
+  EXPECT_LE(line.CountArrived(8), requestsAtEscape + 1);
 }

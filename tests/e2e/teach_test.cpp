@@ -70,9 +70,7 @@ TEST_F(SetPointTeach, SilentSensorEndsInATimeOutAtTheLimitItself) {
   EXPECT_DOUBLE_EQ(tdiff, 1.5);
   ASSERT_FALSE(reads.empty());
   EXPECT_DOUBLE_EQ(reads.back(), 11.5);
-  ASSERT_TRUE(sensor_->WaitForRequests(1, 2.0));
-  ProcessEventsFor(0.1);
-  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{6}));
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{6}));
   // Unanswered, the teach is not left standing as done.
   EXPECT_EQ(TextsSinceMark(), (Texts{"New setpoint value teached!", "Timeout-RS-232..."}));
   EXPECT_EQ(U16(panelPopUp, NEDITTeach), teachShown);
@@ -152,8 +150,7 @@ TEST_F(BackgroundTeach, SilentSensorTimesOutStrictlyAfterTheLimitAndTheClickStil
   EXPECT_EQ(dimmedDuringWait, std::vector<int>(dimmedDuringWait.size(), 1));
   ASSERT_TRUE(WaitUntil([] { return Led() == 0; }, 2.0)) << "the commit comes after the press";
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0);
-  ProcessEventsFor(0.1);
-  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{6})) << "no read-back without an answer";
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{6})) << "no read-back without an answer";
   EXPECT_EQ(TextsSinceMark(), (Texts{"Line Ok!", "Timeout-RS-232..."}));
 }
 

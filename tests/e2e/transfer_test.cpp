@@ -120,8 +120,7 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Ram() == second; }, 2.0));
   EXPECT_EQ(sensor_->Eeprom(), kPanelSet);
   EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
-  ProcessEventsFor(0.1);
-  EXPECT_EQ(sensor_->Orders().size(), 2u) << "no reply is awaited, nothing else is sent";
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 1})) << "no reply is awaited, nothing else is sent";
 }
 
 TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedClick) {
@@ -141,8 +140,7 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
     const size_t mark = ShownCount();
 
     ASSERT_EQ(SimulatePress(panelHandle, BTNGet), 0);
-    ProcessEventsFor(0.1);
-    EXPECT_TRUE(sensor_->Orders().empty()) << "get waits for the completed click";
+    EXPECT_TRUE(TakeOrders().empty()) << "get waits for the completed click";
     ASSERT_EQ(SimulateRelease(panelHandle, BTNGet), 0);
     ASSERT_TRUE(WaitUntil([&] { return ShownCount() >= mark + 2; }, 3.0));
 
