@@ -414,7 +414,9 @@ TEST_F(BringUp, StartUpSetsPixelsAndTheSensorsToleranceWhateverTheResourceSays) 
   ScriptedSensor sensor([](uint16_t, const Words&) { return std::vector<uint8_t>{}; });
   setenv("VANTREL_COM1", sensor.slavePath().c_str(), 1);
   ResetProgramState();
+  SetTestTimer(0.0, 0.25);  // the unanswered waits sit out their limit in a few looks
   ASSERT_EQ(StartUp(0, nullptr, path.c_str()), 0);
+  ReleaseTestTimer();
   started_ = true;
   std::filesystem::remove(path);
   EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1);
@@ -476,16 +478,23 @@ TEST_F(BringUp, ExtraBytesAfterAFrameAreDiscardedByTheNotification) {
 }
 
 TEST_F(BringUp, LateParameterFrameReachesOnlyThePackage) {
-  std::atomic<bool> slow{false};
-  ScriptedSensor sensor([&slow](uint16_t order, const Words& words) {
-    if (order == 2 && slow) std::this_thread::sleep_for(std::chrono::milliseconds(1800));
+  // The reply is held until the program, its clock stepping on at every look,
+  // has given up waiting for it.
+  std::atomic<bool> hold{false};
+  ScriptedSensor sensor([&hold](uint16_t order, const Words& words) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (order == 2 && hold && std::chrono::steady_clock::now() < giveUp)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return GoodReply(order, words);
   });
   Start(sensor);
-  slow = true;
+  hold = true;
   power = 111;
   SetCtrlVal(panelHandle, BINSWITCH_UM, 0);  // micrometres: the read sets pixels again
+  SetTestTimer(0.0, 0.25);
   PushGET(RAM);
+  ReleaseTestTimer();
+  hold = false;
   EXPECT_EQ(StatusLine(), "Timeout-RS-232...");
   EXPECT_EQ(power, 111);
   EXPECT_EQ(U16(panelHandle, NUM_Power), 111) << "the panel is refreshed from the variables";

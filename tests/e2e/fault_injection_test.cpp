@@ -436,7 +436,7 @@ class FaultInjection : public OperatedProgram, public ::testing::WithParamInterf
     ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "clean bring-up";
     if (c.op == Op::GetEeprom) SimulateToggle(panelHandle, RBTEeprom);
     if (c.op == Op::TeachBackground) SimulateClick(panelHandle, BTNSettings);
-    ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "nothing sent while preparing";
+    ASSERT_EQ(TakeOrders(), (Orders{5, 2, 7, 10})) << "nothing sent while preparing";
   }
   // The line was hung up: a sensor is plugged in again and the operator
   // chooses the port again in the selector.

@@ -112,7 +112,7 @@ TEST_F(ParaFile, SendWritesSixteenLinesInPackageOrderAndGetReadsThemBack) {
   ASSERT_GE(shown.size(), 2u);
   EXPECT_EQ(shown[shown.size() - 2], "Transmit...");
   EXPECT_EQ(shown.back(), "Parameter file written: QVORpara.dat");
-  EXPECT_TRUE(sensor_->Orders().empty()) << "the file store never talks to the sensor";
+  EXPECT_TRUE(TakeOrders().empty()) << "the file store never talks to the sensor";
 
   // Change the panels, then get the file back: every word returns.
   SetCtrlVal(panelHandle, NUM_Power, 999);
@@ -127,7 +127,7 @@ TEST_F(ParaFile, SendWritesSixteenLinesInPackageOrderAndGetReadsThemBack) {
   EXPECT_EQ(U16(panelPopUp, NEDITTeach), 300);
   EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1);
   EXPECT_EQ(StatusLine(), "Parameter file loaded: QVORpara.dat");
-  EXPECT_TRUE(sensor_->Orders().empty());
+  EXPECT_TRUE(TakeOrders().empty());
 }
 
 TEST_F(ParaFile, EveryWordOfAFileReachesThePackageWithItsLow16Bits) {
@@ -241,7 +241,7 @@ TEST_F(ParaFile, CancelledDialogsChangeNothing) {
   EXPECT_EQ(Variables(), before);
   EXPECT_EQ(U16(panelHandle, NUM_Power), before[0]) << "the panel shows the variables";
   EXPECT_EQ(StatusLine(), "kept") << "the get shows the text it had again";
-  EXPECT_TRUE(sensor_->Orders().empty());
+  EXPECT_TRUE(TakeOrders().empty());
 }
 
 TEST_F(ParaFile, AWriteThatCannotBeMadeSaysWhyAndLeavesNoFile) {

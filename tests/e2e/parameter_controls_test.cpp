@@ -67,11 +67,12 @@ TEST_F(ParameterControls, ThresholdLineFollowsTheEditOnCommitAndOnPressButVThdSt
   EXPECT_EQ(ThresholdLine(), std::vector<double>(VIDEO_SAMPLES, 600.0));
   SimulateRelease(panelHandle, NEDITVideoThreshold);
   EXPECT_EQ(vThd, threshold);
-  EXPECT_EQ(sensor_->Orders(), Orders{}) << "nothing goes to the sensor";
+  EXPECT_EQ(TakeOrders(), Orders{}) << "nothing goes to the sensor";
 }
 
 TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
-  Start(SmallLine());
+  // Right limit and teach value inside the line, so that cutting back shows.
+  Start(SmallLine(), TestParams({{sim::kEEnd, 400}, {sim::kTVal, 100}}));
   ASSERT_EQ(ccdmaxpixel, 512);
   eEnd = 300;
   // The field itself accepts no pixel beyond the line: 1500 becomes 512 as it
@@ -94,7 +95,7 @@ TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
 }
 
 TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursorsOnly) {
-  Start();
+  Start(Unpaced(), TestParams({{sim::kEEnd, 900}}));  // the cursor away from the line's end
   ASSERT_EQ(ccdmaxpixel, 1024);
   eEnd = 700;
   eBeg = 5;
@@ -119,7 +120,7 @@ TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursors
   InspectGraphCursor(panelHandle, GRAPH_Scope, 2, &x, &y);
   EXPECT_DOUBLE_EQ(y, 1.0);
   EXPECT_EQ(eBeg, 5);
-  EXPECT_EQ(sensor_->Orders(), Orders{});
+  EXPECT_EQ(TakeOrders(), Orders{});
 }
 
 TEST_F(ParameterControls, BeforeAnyCcdInformationTheRightLimitIsCutBackToZero) {
@@ -213,7 +214,7 @@ TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariabl
   EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 60);
   EXPECT_EQ(tVal, 512);
   EXPECT_EQ(tTol, 100);
-  EXPECT_EQ(sensor_->Orders(), Orders{});
+  EXPECT_EQ(TakeOrders(), Orders{});
 }
 
 TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecisionRule) {
@@ -242,7 +243,7 @@ TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecision
   EXPECT_EQ(para15, 800);
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDEvalmode, 1), 0);
   EXPECT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 1);
-  EXPECT_EQ(sensor_->Orders(), Orders{});
+  EXPECT_EQ(TakeOrders(), Orders{});
 
   // A parameter read that times out keeps the variables; the panels then limit
   // what no control could have given, and say so.
@@ -351,7 +352,7 @@ TEST_F(ParameterControls, PortWithoutSensorAndBackBringsTheLinkUpAgain) {
   EXPECT_EQ(noSensor[1], noSensor[3]);
   EXPECT_NE(noSensor[1].find("port"), std::string::npos) << noSensor[1];
   EXPECT_EQ(GetInQLen(1), RS232_PORT_NOT_OPEN) << "the old port was closed";
-  EXPECT_EQ(sensor_->Orders(), Orders{});
+  EXPECT_EQ(TakeOrders(), Orders{});
 
   MarkTexts();
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 1), 0);

@@ -235,7 +235,7 @@ TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndTheSelectedOneStaysOn) {
     EXPECT_EQ(U16(panelHandle, RBTEeprom), s.eeprom);
     EXPECT_EQ(U16(panelHandle, RBTFile), s.file);
   }
-  EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
+  EXPECT_TRUE(TakeOrders().empty()) << "choosing a store sends nothing";
 }
 
 TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
@@ -247,7 +247,7 @@ TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
   std::remove(path.c_str());
   QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, path);
   ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
-  EXPECT_TRUE(sensor_->Orders().empty()) << "nothing goes to the sensor's RAM";
+  EXPECT_TRUE(TakeOrders().empty()) << "nothing goes to the sensor's RAM";
   std::ifstream written(path);
   int lines = 0;
   for (std::string l; std::getline(written, l);) ++lines;
@@ -277,5 +277,5 @@ TEST_F(Transfer, StoreButtonsAreOneTabStopAndArrowKeysSelect) {
     EXPECT_EQ(U16(panelHandle, RBTRam) + U16(panelHandle, RBTEeprom) + U16(panelHandle, RBTFile),
               1);
   }
-  EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
+  EXPECT_TRUE(TakeOrders().empty()) << "choosing a store sends nothing";
 }
