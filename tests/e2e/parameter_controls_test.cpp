@@ -71,10 +71,16 @@ TEST_F(ParameterControls, ThresholdLineFollowsTheEditOnCommitAndOnPressButVThdSt
 }
 
 TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
-  // Right limit and teach value inside the line, so that cutting back shows.
-  Start(SmallLine(), TestParams({{sim::kEEnd, 400}, {sim::kTVal, 100}}));
+  // A teach value inside the line, and the right limit entered inside it
+  // first: cutting back then shows in the field and on cursor 3.
+  Start(SmallLine(), TestParams({{sim::kTVal, 100}}));
   ASSERT_EQ(ccdmaxpixel, 512);
   eEnd = 300;
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 400), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 400);
+  EXPECT_EQ(eEnd, 300) << "changed only when cut back";
+  EXPECT_DOUBLE_EQ(CursorX(3), 400.0);
+
   // The field itself accepts no pixel beyond the line: 1500 becomes 512 as it
   // is entered, so nothing is left for the callback to cut back.
   ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1500), 0);
@@ -86,12 +92,6 @@ TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
   ShowSettingsPanel();
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 700), 0);
   EXPECT_EQ(U16(panelPopUp, NEDITTeach), 512);
-
-  eEnd = 300;
-  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 400), 0);
-  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 400);
-  EXPECT_EQ(eEnd, 300) << "changed only when cut back";
-  EXPECT_DOUBLE_EQ(CursorX(3), 400.0);
 }
 
 TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursorsOnly) {
