@@ -50,14 +50,6 @@ std::vector<uint8_t> GoodReply(uint16_t order, const Words& words, Words ccd = {
   }
 }
 
-// The package the variables make now (pp is packed as a side effect).
-Words VariablesPacked() {
-  CopyVarsToPP();
-  Words words{};
-  for (int i = 0; i < PNUM; ++i) words[i] = pp[i];
-  return words;
-}
-
 class BringUp : public OperatedProgram {
  protected:
   void Start(ScriptedSensor& sensor) {
@@ -149,7 +141,7 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   // The line check packs the variables (the panel's values); with no reply in
   // between the CCD query carries the same package.
   const std::vector<Words> sent = sensor.RequestWords();
-  EXPECT_EQ(sent[0], VariablesPacked());
+  EXPECT_EQ(sent[0], PackedVariables());
   EXPECT_EQ(sent[1], sent[0]);
   EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
             (std::vector<std::string>{"InitVars", "Init COM-Port ...", "Timeout-RS-232...",

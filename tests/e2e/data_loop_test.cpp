@@ -60,8 +60,7 @@ TEST_F(DataLoop, APassReadsFourBlocksThenOneMeasurementAndDrawsBothGraphs) {
   SetCtrlVal(panelHandle, RBTRam, 0);
   target = DATFILE;
   const std::vector<std::string> before = InspectShownTexts(panelHandle, TEXT_Status);
-  Words bringUpPackage{};
-  for (int i = 0; i < PNUM; ++i) bringUpPackage[i] = pp[i];
+  const Words bringUpPackage = Package();
 
   int dimmedDuring = -1;
   // Stop during the second pass's block reads: that pass still completes.

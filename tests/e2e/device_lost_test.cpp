@@ -59,18 +59,13 @@ class DeviceLost : public OperatedProgram {
     return ("Sensor lost on COM1 (" + device_ + "): device removed").substr(0, 72);
   }
 
-  std::vector<std::string> TextsSince(size_t count) const {
-    const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
-    return std::vector<std::string>(shown.begin() + static_cast<long>(count), shown.end());
-  }
-
   // The operator chooses COM1 again in the selector: the link comes up.
   void ChooseThePortAgain() {
     sensor_->ClearRequests();
-    const size_t before = InspectShownTexts(panelHandle, TEXT_Status).size();
+    MarkTexts();
     CC_DropDCom(panelHandle, DropDCom, UI_EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
-    const std::vector<std::string> texts = TextsSince(before);
+    const std::vector<std::string> texts = TextsSinceMark();
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front(), "Init COM-Port ...");
     EXPECT_EQ(texts.back(), sim::kDefaultFirmware);
@@ -85,13 +80,13 @@ class DeviceLost : public OperatedProgram {
 
 TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
   // Nothing talks to the sensor: only the event loop can notice the loss.
-  const size_t before = InspectShownTexts(panelHandle, TEXT_Status).size();
+  MarkTexts();
   const double pulledAt = Timer();
   sensor_->Stop();
-  ASSERT_TRUE(WaitUntil([&] { return !TextsSince(before).empty(); }, 2.0))
+  ASSERT_TRUE(WaitUntil([&] { return !TextsSinceMark().empty(); }, 2.0))
       << "the loss is shown without any operation";
   EXPECT_LT(Timer() - pulledAt, 1.0);
-  EXPECT_EQ(TextsSince(before), (std::vector<std::string>{LostText()}));
+  EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{LostText()}));
   EXPECT_EQ(StatusLine(), LostText());
   EXPECT_EQ(PortLost(), 1);
   EXPECT_EQ(GetInQLen(com), RS232_PORT_NOT_OPEN) << "the engine closed the port";
@@ -99,18 +94,18 @@ TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
   // A flood would come at every round of the event loop, or when the engine's
   // longest timer, the rest of a 36-byte frame at 19200 baud (19 ms), ends.
   ProcessEventsFor(0.05);
-  EXPECT_EQ(TextsSince(before).size(), 1u) << "no flood";
+  EXPECT_EQ(TextsSinceMark().size(), 1u) << "no flood";
   EXPECT_EQ(InspectComErrorReports(com), reports) << "no error flood";
   EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0) << "no freeze";
 
   // Two reads of the parameter set give up at once, since no reply can come.
   // The first finds the loss on the line already; the second names it again.
-  const size_t beforeGets = InspectShownTexts(panelHandle, TEXT_Status).size();
+  MarkTexts();
   const double start = Timer();
   SimulateClick(panelHandle, BTNGet);
   SimulateClick(panelHandle, BTNGet);
   EXPECT_LT(Timer() - start, 1.0);
-  EXPECT_EQ(TextsSince(beforeGets),
+  EXPECT_EQ(TextsSinceMark(),
             (std::vector<std::string>{"Timeout-RS-232...", LostText(), "Timeout-RS-232..."}));
   EXPECT_EQ(InspectComErrorReports(com), reports) << "no error flood";
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10})) << "nothing reached a sensor";
@@ -135,13 +130,13 @@ TEST_F(DeviceLost, DuringRunTheLoopEndsAtOnceWithOneMessage) {
                    sensor_->Stop();
                    lostAt = Timer();
                  });
-  const size_t before = InspectShownTexts(panelHandle, TEXT_Status).size();
+  MarkTexts();
   SimulateClick(panelHandle, BTNRun);  // returns when the loop has ended
   const double endedAt = Timer();
   ASSERT_TRUE(pull.fired());
   EXPECT_LT(endedAt - lostAt, 1.0) << "ends before the time-out would";
   EXPECT_EQ(stop_flag, 1);
-  const std::vector<std::string> texts = TextsSince(before);
+  const std::vector<std::string> texts = TextsSinceMark();
   EXPECT_EQ(Count(texts, LostText()), 1);
   EXPECT_EQ(texts.back(), LostText());
   EXPECT_EQ(Count(texts, "Timeout RS232-Line!"), 0);
@@ -162,13 +157,13 @@ TEST_F(DeviceLost, DuringDataTheLoopEndsAtOnceWithOneMessage) {
                    sensor_->Stop();
                    lostAt = Timer();
                  });
-  const size_t before = InspectShownTexts(panelHandle, TEXT_Status).size();
+  MarkTexts();
   SimulateClick(panelHandle, BTNData);
   const double endedAt = Timer();
   ASSERT_TRUE(pull.fired());
   EXPECT_LT(endedAt - lostAt, 1.0) << "no time-out per block";
   EXPECT_EQ(stop_flag, 1);
-  const std::vector<std::string> texts = TextsSince(before);
+  const std::vector<std::string> texts = TextsSinceMark();
   EXPECT_EQ(Count(texts, LostText()), 1);
   EXPECT_EQ(texts.back(), LostText());
   EXPECT_EQ(Count(texts, "Timeout-RS-232 while reading 64 data-words!"), 0);
@@ -191,14 +186,14 @@ TEST_F(DeviceLost, DuringTheMeasurementWaitOfDataTheLossIsNoTimeout) {
                    lostAt = Timer();
                    ordersAtLoss = sensor_->Orders();
                  });
-  const size_t before = InspectShownTexts(panelHandle, TEXT_Status).size();
+  MarkTexts();
   SimulateClick(panelHandle, BTNData);
   const double endedAt = Timer();
   ASSERT_TRUE(pull.fired());
   ASSERT_EQ(ordersAtLoss, (std::vector<int>{9, 9, 9, 9, 8})) << "lost while the frame was awaited";
   EXPECT_LT(endedAt - lostAt, 1.0) << "ends before the time-out would";
   EXPECT_EQ(stop_flag, 1);
-  const std::vector<std::string> texts = TextsSince(before);
+  const std::vector<std::string> texts = TextsSinceMark();
   EXPECT_EQ(Count(texts, LostText()), 1);
   EXPECT_EQ(texts.back(), LostText());
   EXPECT_EQ(Count(texts, "Timeout RS232-Line!"), 0) << "a lost device is not a time-out";

@@ -96,6 +96,15 @@ class OperatedProgram : public ::testing::Test {
     for (int i = 0; i < 16; ++i) words[i] = pp[i];
     return words;
   }
+  // The package the variables make now (pp is packed as a side effect).
+  static std::array<uint16_t, 16> PackedVariables() {
+    CopyVarsToPP();
+    return Package();
+  }
+  static std::array<uint16_t, 16> Variables() {
+    return {power, pwrMode, vThd,  bVal,  polarity, eMode,  eBeg,  eEnd,
+            tVal,  tTol,    iGain, ePoti, ccdMode,  pStart, bMode, para15};
+  }
   static double CursorX(int cursor) {
     double x = -1, y = -1;
     InspectGraphCursor(panelHandle, GRAPH_Scope, cursor, &x, &y);

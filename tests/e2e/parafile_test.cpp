@@ -42,11 +42,6 @@ void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-Words Variables() {
-  return {power, pwrMode, vThd,  bVal,  polarity, eMode,  eBeg,  eEnd,
-          tVal,  tTol,    iGain, ePoti, ccdMode,  pStart, bMode, para15};
-}
-
 class ParaFile : public OperatedProgram {
  protected:
   void SetUp() override {

@@ -39,14 +39,6 @@ Words Frame(int k) {
                60};
 }
 
-// The package the variables make now.
-Words Variables() {
-  CopyVarsToPP();
-  Words words{};
-  for (int i = 0; i < PNUM; ++i) words[i] = pp[i];
-  return words;
-}
-
 int HighestPlotHandle(int graph) {
   int highest = 0;
   for (const GraphPlotInfo& plot : InspectGraphPlots(panelHandle, graph)) {
@@ -64,7 +56,7 @@ TEST_F(RunLoop, EachRequestCarriesTheVariablesWithTheLastFramesTeachWords) {
   SetCtrlVal(panelHandle, RBTEeprom, 1);
   SetCtrlVal(panelHandle, RBTRam, 0);
   target = EEPROM;
-  const Words before = Variables();
+  const Words before = PackedVariables();
   const int firstHandle = HighestPlotHandle(GRAPH_Scope) + 1;
 
   int dimmedDuring = -1;

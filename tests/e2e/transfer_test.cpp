@@ -65,16 +65,6 @@ class Transfer : public OperatedProgram {
             U16(panelPopUp, RING_CCDMode),         U16(panelPopUp, NSLIDE_PixelStart),
             U16(panelPopUp, RING_CCDBGMode),       ScaleFactorToPara15(factor)};
   }
-  static Words Variables() {
-    return {power, pwrMode, vThd,  bVal,  polarity, eMode,  eBeg,  eEnd,
-            tVal,  tTol,    iGain, ePoti, ccdMode,  pStart, bMode, para15};
-  }
-  // Status texts shown since `from` (an index into the whole history).
-  static std::vector<std::string> ShownSince(size_t from) {
-    const std::vector<std::string> all = InspectShownTexts(panelHandle, TEXT_Status);
-    return std::vector<std::string>(all.begin() + static_cast<long>(std::min(from, all.size())),
-                                    all.end());
-  }
   // The corners of the scope's last plot, which must be a grey frame.
   static std::vector<double> LastScopePlot() {
     const std::vector<GraphPlotInfo> plots = InspectGraphPlots(panelHandle, GRAPH_Scope);
@@ -85,7 +75,6 @@ class Transfer : public OperatedProgram {
     EXPECT_EQ(last.fillColor, 0xA0A0A0);
     return {last.x[0], last.y[0], last.x[1], last.y[1]};
   }
-  static size_t ShownCount() { return InspectShownTexts(panelHandle, TEXT_Status).size(); }
 };
 }  // namespace
 
@@ -95,13 +84,13 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
 
   ASSERT_EQ(SimulateToggle(panelHandle, RBTEeprom), 0);
   EXPECT_EQ(target, EEPROM);
-  size_t mark = ShownCount();
+  MarkTexts();
   ASSERT_EQ(SimulatePress(panelHandle, BTNSend), 0);
   // Acts before the release: the frame is on the line already.
   ASSERT_TRUE(sensor_->WaitForRequests(1, 2.0));
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3}));
   EXPECT_EQ(sensor_->Requests()[0].words, kPanelSet);
-  EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
+  EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
   ASSERT_EQ(SimulateRelease(panelHandle, BTNSend), 0);
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Eeprom() == kPanelSet; }, 2.0));
   EXPECT_EQ(sensor_->Ram(), ram) << "the EEPROM order leaves the RAM alone";
@@ -112,14 +101,14 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
   second[9] = 12;
   EnterOnPanels(second);
   ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
-  mark = ShownCount();
+  MarkTexts();
   ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
   ASSERT_TRUE(sensor_->WaitForRequests(2, 2.0));
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3, 1})) << "one frame per click";
   EXPECT_EQ(sensor_->Requests()[1].words, second);
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Ram() == second; }, 2.0));
   EXPECT_EQ(sensor_->Eeprom(), kPanelSet);
-  EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
+  EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
   EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 1})) << "no reply is awaited, nothing else is sent";
 }
 
@@ -137,19 +126,19 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
     }
     SetCtrlVal(panelHandle, BINSWITCH_UM, 0);
     const Words sent = Variables();  // the variables go out as they stand
-    const size_t mark = ShownCount();
+    MarkTexts();
 
     ASSERT_EQ(SimulatePress(panelHandle, BTNGet), 0);
     EXPECT_TRUE(TakeOrders().empty()) << "get waits for the completed click";
     ASSERT_EQ(SimulateRelease(panelHandle, BTNGet), 0);
-    ASSERT_TRUE(WaitUntil([&] { return ShownCount() >= mark + 2; }, 3.0));
+    ASSERT_TRUE(WaitUntil([&] { return TextsSinceMark().size() >= 2; }, 3.0));
 
     ASSERT_EQ(sensor_->Orders(), (std::vector<int>{store == RAM ? 2 : 4}));
     EXPECT_EQ(sensor_->Requests()[0].words, sent);
     std::vector<std::string> texts = {"Waiting for parameter-frame ...",
                                       "Parameter-frame received! - Line Ok!"};
     if (store == RAM) texts.push_back("Out of range: 4 values replaced (see marked controls)");
-    EXPECT_EQ(ShownSince(mark), texts);
+    EXPECT_EQ(TextsSinceMark(), texts);
     EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1) << "values are shown in pixels after a get";
   }
   EXPECT_EQ(OnPanels(), eepromSet);
@@ -200,13 +189,13 @@ TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) 
   // The clock moves 10 ms per reading: the wait must give up at the first
   // reading beyond 1.5 s, not at 1.5 s itself.
   SetTestTimer(100.0, 0.01);
-  const size_t mark = ShownCount();
+  MarkTexts();
   ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
-  ASSERT_TRUE(WaitUntil([&] { return ShownCount() >= mark + 2; }, 10.0));
+  ASSERT_TRUE(WaitUntil([&] { return TextsSinceMark().size() >= 2; }, 10.0));
   EXPECT_GT(tdiff, TIMEOUT);
   EXPECT_LT(tdiff, TIMEOUT + 0.015);
   ReleaseTestTimer();
-  EXPECT_EQ(ShownSince(mark),
+  EXPECT_EQ(TextsSinceMark(),
             (std::vector<std::string>{"Waiting for parameter-frame ...", "Timeout-RS-232..."}));
   EXPECT_EQ(Variables(), before);
   EXPECT_EQ(U16(panelHandle, NUM_Power), before[0]);
