@@ -480,14 +480,13 @@ class FaultInjection : public OperatedProgram, public ::testing::WithParamInterf
           std::make_unique<WhenReady>([this, count] { return sensor_->Requests().size() >= count; },
                                       [] { SimulateClick(panelHandle, BTNStop); });
     }
-    const size_t shownBefore = InspectShownTexts(panelHandle, TEXT_Status).size();
+    MarkTexts();
     const double start = Timer();
     RunOperation(op);
     *seconds = Timer() - start;
     // A sensor that hung up (the program saw it go) hears nothing more.
     *orders = sensor_->HungUp() ? sensor_->Orders() : TakeOrders();
-    const Texts shown = InspectShownTexts(panelHandle, TEXT_Status);
-    texts->assign(shown.begin() + static_cast<long>(shownBefore), shown.end());
+    *texts = TextsSinceMark();
   }
 };
 

@@ -1,7 +1,9 @@
-// The real program started against a sensor on a pty, for tests that operate
-// its panels: by default the simulated sensor, unpaced, on its own thread. The
-// status texts shown since a mark, the words of the requests the sensor
-// received, the settings panel brought into view.
+// The real program started against a sensor on a pty, and both torn down after
+// the test: Start() for the simulated sensor (unpaced unless the config says
+// otherwise, its RAM preset if given); StartSensor() and StartOn(device) for
+// tests that keep the bring-up's requests, put the sensor behind another path
+// or play the sensor themselves. Then the status texts shown since a mark, the
+// orders the sensor received, the settings panel brought into view.
 #pragma once
 
 #include <QTimer>
@@ -91,17 +93,18 @@ class OperatedProgram : public ::testing::Test {
   }
   static void PressStop() { ASSERT_EQ(SimulateClick(panelHandle, BTNStop), 0); }
 
-  static std::array<uint16_t, 16> Package() {
-    std::array<uint16_t, 16> words{};
+  static ParamWords Package() {
+    ParamWords words{};
     for (int i = 0; i < 16; ++i) words[i] = pp[i];
     return words;
   }
   // The package the variables make now (pp is packed as a side effect).
-  static std::array<uint16_t, 16> PackedVariables() {
+  static ParamWords PackedVariables() {
     CopyVarsToPP();
     return Package();
   }
-  static std::array<uint16_t, 16> Variables() {
+  // The parameter variables in package order.
+  static ParamWords Variables() {
     return {power, pwrMode, vThd,  bVal,  polarity, eMode,  eBeg,  eEnd,
             tVal,  tTol,    iGain, ePoti, ccdMode,  pStart, bMode, para15};
   }
