@@ -252,6 +252,8 @@ void Server::ReadRequests(double now) {
     std::vector<FramedRequest> framed;
     framer_.Feed(buffer, times.data(), static_cast<size_t>(n), &framed);
     for (const auto& request : framed) Handle(request, now);
+    // After the requests read with them are handled and their replies queued.
+    discarded_.store(framer_.DiscardedBytes());
   }
 }
 
@@ -283,9 +285,11 @@ void Server::Handle(const FramedRequest& framed, double now) {
     shaper_.Shape(reply, framed.last_byte, now, &chunks);
   }
   pending_.insert(pending_.end(), chunks.begin(), chunks.end());
+  sending_.store(!pending_.empty());
 }
 
 bool Server::WriteDue(double now) {
+  sending_.store(!pending_.empty());
   while (!pending_.empty()) {
     OutputChunk& front = pending_.front();
     if (front.due > now) return true;
@@ -323,6 +327,7 @@ bool Server::WriteDue(double now) {
       written -= take;
       if (chunk.bytes.empty()) pending_.pop_front();
     }
+    sending_.store(!pending_.empty());
     if (static_cast<size_t>(n) < bytes.size()) {
       write_blocked_ = true;
       return true;

@@ -71,6 +71,10 @@ class Server {
   void WithModel(const std::function<void(const SensorModel&)>& inspect) const;
 
   bool HungUp() const { return hung_up_.load(); }
+  // Bytes read that belonged to no request (the framer skipped them).
+  size_t DiscardedBytes() const { return discarded_.load(); }
+  // True while replies (or parts of them) wait to be written.
+  bool Sending() const { return sending_.load(); }
   std::string LastError() const;
 
  private:
@@ -106,6 +110,8 @@ class Server {
   int wake_write_ = -1;
   std::atomic<bool> stop_{false};
   std::atomic<bool> hung_up_{false};
+  std::atomic<size_t> discarded_{0};
+  std::atomic<bool> sending_{false};
 };
 
 }  // namespace sim

@@ -83,6 +83,14 @@ void SimThread::WithModel(const std::function<void(const SensorModel&)>& inspect
   server_->WithModel(inspect);
 }
 
+size_t SimThread::DiscardedBytes() const {
+  return server_->DiscardedBytes();
+}
+
+bool SimThread::Sending() const {
+  return server_->Sending();
+}
+
 bool SimThread::HungUp() const {
   return server_->HungUp();
 }

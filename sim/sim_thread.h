@@ -65,6 +65,10 @@ class SimThread {
 
   // True once the hang-up fault has closed the line.
   bool HungUp() const;
+  // Bytes read that belonged to no request.
+  size_t DiscardedBytes() const;
+  // True while replies (or parts of them) wait to be written.
+  bool Sending() const;
 
  private:
   std::unique_ptr<Server> server_;

@@ -24,7 +24,7 @@
 #include "param/transfer.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/inspect_widgets.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/scripted_sensor.h"
 #include "tests/support/wait.h"
 
@@ -50,26 +50,12 @@ std::vector<uint8_t> GoodReply(uint16_t order, const Words& words, Words ccd = {
   }
 }
 
-// The package the variables make now (pp is packed as a side effect).
-Words VariablesPacked() {
-  CopyVarsToPP();
-  Words words{};
-  for (int i = 0; i < PNUM; ++i) words[i] = pp[i];
-  return words;
-}
-
-class BringUp : public ::testing::Test {
+class BringUp : public OperatedProgram {
  protected:
   void Start(ScriptedSensor& sensor) {
     ASSERT_TRUE(sensor.ok());
-    ASSERT_EQ(StartProgram(sensor.slavePath()), 0);
-    started_ = true;
+    ASSERT_NO_FATAL_FAILURE(StartOn(sensor.slavePath()));
   }
-  void TearDown() override {
-    ReleaseTestTimer();
-    if (started_) ShutDown();
-  }
-  bool started_ = false;
 };
 }  // namespace
 
@@ -155,7 +141,7 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   // The line check packs the variables (the panel's values); with no reply in
   // between the CCD query carries the same package.
   const std::vector<Words> sent = sensor.RequestWords();
-  EXPECT_EQ(sent[0], VariablesPacked());
+  EXPECT_EQ(sent[0], PackedVariables());
   EXPECT_EQ(sent[1], sent[0]);
   EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
             (std::vector<std::string>{"InitVars", "Init COM-Port ...", "Timeout-RS-232...",
@@ -420,7 +406,9 @@ TEST_F(BringUp, StartUpSetsPixelsAndTheSensorsToleranceWhateverTheResourceSays) 
   ScriptedSensor sensor([](uint16_t, const Words&) { return std::vector<uint8_t>{}; });
   setenv("VANTREL_COM1", sensor.slavePath().c_str(), 1);
   ResetProgramState();
+  SetTestTimer(0.0, 0.25);  // the unanswered waits sit out their limit in a few looks
   ASSERT_EQ(StartUp(0, nullptr, path.c_str()), 0);
+  ReleaseTestTimer();
   started_ = true;
   std::filesystem::remove(path);
   EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1);
@@ -482,16 +470,23 @@ TEST_F(BringUp, ExtraBytesAfterAFrameAreDiscardedByTheNotification) {
 }
 
 TEST_F(BringUp, LateParameterFrameReachesOnlyThePackage) {
-  std::atomic<bool> slow{false};
-  ScriptedSensor sensor([&slow](uint16_t order, const Words& words) {
-    if (order == 2 && slow) std::this_thread::sleep_for(std::chrono::milliseconds(1800));
+  // The reply is held until the program, its clock stepping on at every look,
+  // has given up waiting for it.
+  std::atomic<bool> hold{false};
+  ScriptedSensor sensor([&hold](uint16_t order, const Words& words) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (order == 2 && hold && std::chrono::steady_clock::now() < giveUp)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return GoodReply(order, words);
   });
   Start(sensor);
-  slow = true;
+  hold = true;
   power = 111;
   SetCtrlVal(panelHandle, BINSWITCH_UM, 0);  // micrometres: the read sets pixels again
+  SetTestTimer(0.0, 0.25);
   PushGET(RAM);
+  ReleaseTestTimer();
+  hold = false;
   EXPECT_EQ(StatusLine(), "Timeout-RS-232...");
   EXPECT_EQ(power, 111);
   EXPECT_EQ(U16(panelHandle, NUM_Power), 111) << "the panel is refreshed from the variables";

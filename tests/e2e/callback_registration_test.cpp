@@ -9,8 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "sim/sim_thread.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 
 namespace {
 // Runs `action` with the process's stderr going into a file; returns what it wrote.
@@ -33,18 +32,13 @@ std::string CaptureStderr(Action action) {
   unlink(path);
   return text.str();
 }
+
+class CallbackRegistration : public OperatedProgram {};
 }  // namespace
 
-TEST(CallbackRegistration, StartUpNamesNoCallbackThatIsNotRegistered) {
-  sim::Config config;
-  config.paced = false;
-  sim::SimThread sensor(config);
-  std::string error;
-  ASSERT_TRUE(sensor.Start(&error)) << error;
-  int started = -1;
-  const std::string written = CaptureStderr([&] { started = StartProgram(sensor.SlavePath()); });
-  ASSERT_EQ(started, 0) << written;
+TEST_F(CallbackRegistration, StartUpNamesNoCallbackThatIsNotRegistered) {
+  ASSERT_NO_FATAL_FAILURE(StartSensor());
+  const std::string written = CaptureStderr([&] { StartOn(sensor_->SlavePath()); });
+  ASSERT_TRUE(started_) << written;
   EXPECT_EQ(written.find("no callback registered"), std::string::npos) << written;
-  ShutDown();
-  sensor.Stop();
 }

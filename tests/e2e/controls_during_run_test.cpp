@@ -13,10 +13,12 @@ namespace {
 class ControlsDuringRun : public OperatedProgram {
  protected:
   // Evaluation mode 2 (scale factor open), whole line, background mode 0.
-  static constexpr std::array<uint16_t, 16> kRam = {500, 0,  480, 64, 1, 2, 20, 900,
-                                                    512, 40, 1,   1,  0, 1, 0,  1000};
   void SetUp() override {
-    Start(Unpaced(), &kRam);
+    Start(Unpaced(), TestParams({{sim::kVThd, 480},
+                                 {sim::kEMode, 2},
+                                 {sim::kEBeg, 20},
+                                 {sim::kEEnd, 900},
+                                 {sim::kTTol, 40}}));
     ShowSettingsPanel();
   }
   int Measurements() const {
@@ -31,7 +33,6 @@ class ControlsDuringRun : public OperatedProgram {
       if (all[i].order == 8) found.push_back(all[i]);
     return found;
   }
-  static void PressStop() { ASSERT_EQ(SimulateClick(panelHandle, BTNStop), 0); }
   void Run() { ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0); }
 };
 }  // namespace

@@ -10,26 +10,18 @@
 #include <vector>
 
 #include "runtime/rs232.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/scripted_sensor.h"
 
 namespace {
 using Words = ScriptedSensor::Words;
 
-class DataBlock : public ::testing::Test {
+class DataBlock : public OperatedProgram {
  protected:
   void SetUp() override {
-    sensor_ = std::make_unique<ScriptedSensor>(
-        [this](uint16_t order, const Words& words) { return Answer(order, words); });
-    ASSERT_TRUE(sensor_->ok());
-    ASSERT_EQ(StartProgram(sensor_->slavePath()), 0);
-    started_ = true;
+    ASSERT_TRUE(line_.ok());
+    ASSERT_NO_FATAL_FAILURE(StartOn(line_.slavePath()));
     RemoveReceiveNotification();
-  }
-  void TearDown() override {
-    ReleaseTestTimer();
-    if (started_) ShutDown();
-    sensor_.reset();
   }
   std::vector<uint8_t> Answer(uint16_t order, const Words& words) {
     switch (order) {
@@ -70,11 +62,10 @@ class DataBlock : public ::testing::Test {
     return bytes;
   }
 
-  std::unique_ptr<ScriptedSensor> sensor_;
   std::mutex mutex_;
   std::vector<uint8_t> blockReply_;
   Words blockWords_{};
-  bool started_ = false;
+  ScriptedSensor line_{[this](uint16_t order, const Words& words) { return Answer(order, words); }};
 };
 }  // namespace
 

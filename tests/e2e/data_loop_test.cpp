@@ -17,10 +17,9 @@
 #include "param/transfer.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/inspect_widgets.h"
-#include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/line_script.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 
 namespace {
 using Words = LineScript::Words;
@@ -50,52 +49,18 @@ Words BlockRequest(uint16_t start, uint16_t last) {
   return words;
 }
 
-class DataLoop : public ::testing::Test {
- protected:
-  void Start(const std::string& device) {
-    ASSERT_EQ(StartProgram(device), 0);
-    started_ = true;
-    watchdog_.setSingleShot(true);
-    QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-      watchdogFired_ = true;
-      stop_flag = 1;
-    });
-    watchdog_.start(20000);
-  }
-  void TearDown() override {
-    ReleaseTestTimer();
-    EXPECT_FALSE(watchdogFired_) << "the loop did not end by itself";
-    if (started_) ShutDown();
-    if (sensor_) sensor_->Stop();
-  }
-  static void PressStop() { ASSERT_EQ(SimulateClick(panelHandle, BTNStop), 0); }
-  // The simulated sensor, answering at once, and the program on its line.
-  void StartWithSimulator() {
-    sim::Config config;
-    config.paced = false;
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
-    Start(sensor_->SlavePath());
-  }
-
-  std::unique_ptr<sim::SimThread> sensor_;
-  QTimer watchdog_;
-  bool watchdogFired_ = false;
-  bool started_ = false;
-};
+class DataLoop : public OperatedProgram {};
 }  // namespace
 
 TEST_F(DataLoop, APassReadsFourBlocksThenOneMeasurementAndDrawsBothGraphs) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   DisplayPanel(panelPopUp);
   SetCtrlVal(panelHandle, RBTFile, 1);
   SetCtrlVal(panelHandle, RBTRam, 0);
   target = DATFILE;
   const std::vector<std::string> before = InspectShownTexts(panelHandle, TEXT_Status);
-  Words bringUpPackage{};
-  for (int i = 0; i < PNUM; ++i) bringUpPackage[i] = pp[i];
+  const Words bringUpPackage = Package();
 
   int dimmedDuring = -1;
   // Stop during the second pass's block reads: that pass still completes.
@@ -166,7 +131,7 @@ TEST_F(DataLoop, APassReadsFourBlocksThenOneMeasurementAndDrawsBothGraphs) {
 
 TEST_F(DataLoop, WindowModeOnePlacesTheVideoAtPixelStartEveryPass) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   ccdMode = 1;
   pStart = 100;
   int pixelStartChanged = 0;
@@ -192,7 +157,7 @@ TEST_F(DataLoop, WindowModeOnePlacesTheVideoAtPixelStartEveryPass) {
 
 TEST_F(DataLoop, WindowModeTwoKeepsTheSetUpsVideoPlacesWhileTheSensorMovesIt) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   ccdMode = 2;
   pix1 = 50;
   WhenReady stop([&] { return line.Count(9) >= 6; }, [&] { PressStop(); });
@@ -204,7 +169,7 @@ TEST_F(DataLoop, WindowModeTwoKeepsTheSetUpsVideoPlacesWhileTheSensorMovesIt) {
 }
 
 TEST_F(DataLoop, SilentSensorEndsAfterOneCompletedPassOfFiveTimeOuts) {
-  ASSERT_NO_FATAL_FAILURE(StartWithSimulator());
+  ASSERT_NO_FATAL_FAILURE(Start());
   sim::SimThread& sensor = *sensor_;
   sensor.Update([](sim::Config& c) { c.faults.silent = true; });
   const size_t bringUp = sensor.Requests().size();
@@ -250,7 +215,7 @@ TEST_F(DataLoop, SilentSensorEndsAfterOneCompletedPassOfFiveTimeOuts) {
 }
 
 TEST_F(DataLoop, ALostMeasurementFrameNeverBecomesTheTeachWordsARunSends) {
-  ASSERT_NO_FATAL_FAILURE(StartWithSimulator());
+  ASSERT_NO_FATAL_FAILURE(Start());
   sim::SimThread& sensor = *sensor_;
   const std::array<uint16_t, 16> ram = sensor.Ram();
   // Every fifth reply lost: the first pass's measurement frame.
@@ -276,7 +241,7 @@ TEST_F(DataLoop, ALostMeasurementFrameNeverBecomesTheTeachWordsARunSends) {
 
 TEST_F(DataLoop, TheSettingsPanelComesBackWithOneClickAfterwards) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   ASSERT_EQ(SimulateClick(panelHandle, BTNSettings), 0);
   ASSERT_EQ(InspectPanelVisible(panelPopUp), 1);
   WhenReady stop([&] { return line.Count(9) >= 2; }, [&] { PressStop(); });
@@ -288,7 +253,7 @@ TEST_F(DataLoop, TheSettingsPanelComesBackWithOneClickAfterwards) {
 
 TEST_F(DataLoop, ARunThenTheDataCommandMakesTheDataGraphActiveAgain) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   WhenReady stopRun([&] { return line.Count(8) >= 2; }, [&] { PressStop(); });
   ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
   ASSERT_EQ(Dimmed(panelHandle, GRAPH_Data), 1);
@@ -312,7 +277,7 @@ TEST_F(DataLoop, AFrameTakenInAtTheLastLookBeforeTheLimitIsNoTimeOut) {
         return LineScript::Measurement(Frame(k));
       },
       Block);
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   // At one reading of the clock during the first measurement wait: the frame
   // is let go and has reached the port, and the clock jumps past the limit.
   // The frame is taken in by the event processing that follows, before the
@@ -338,7 +303,7 @@ TEST_F(DataLoop, AFrameTakenInAtTheLastLookBeforeTheLimitIsNoTimeOut) {
 
 TEST_F(DataLoop, VideoDataStartedWithEnterHandsTheKeyboardToStopAndEscapeStopsIt) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); }, Block);
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   QWidget* window = InspectPanelWindow(panelHandle);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
@@ -354,6 +319,6 @@ TEST_F(DataLoop, VideoDataStartedWithEnterHandsTheKeyboardToStopAndEscapeStopsIt
   QTest::keyClick(window->windowHandle(), Qt::Key_Return);
   ASSERT_TRUE(escape.fired());
   EXPECT_EQ(focusInLoop, InspectControlWidget(panelHandle, BTNStop));
-  EXPECT_LE(line.Count(8), passesAtEscape + 1) << "the pass that saw Escape was the last";
+  EXPECT_LE(line.CountArrived(8), passesAtEscape + 1) << "the pass that saw Escape was the last";
   EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
 }

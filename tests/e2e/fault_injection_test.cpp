@@ -32,9 +32,8 @@
 #include "param/transfer.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/inspect.h"
-#include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
 namespace {
@@ -44,7 +43,16 @@ using Orders = std::vector<int>;
 
 const std::string kFirmware = sim::kDefaultFirmware;
 // RAM set of the sensor: background mode 2, so the background teach is offered.
-const std::array<uint16_t, 16> kRam = {640, 1, 480, 64, 1, 0, 20, 900, 300, 40, 1, 1, 0, 1, 2, 950};
+const ParamWords kRam = TestParams({{sim::kPower, 640},
+                                    {sim::kPwrMode, 1},
+                                    {sim::kVThd, 480},
+                                    {sim::kEMode, 0},
+                                    {sim::kEBeg, 20},
+                                    {sim::kEEnd, 900},
+                                    {sim::kTVal, 300},
+                                    {sim::kTTol, 40},
+                                    {sim::kBMode, 2},
+                                    {sim::kPara15, 950}});
 
 enum class Op {
   BringUp,
@@ -419,31 +427,21 @@ Texts WithLostText(Texts texts) {
   return texts;
 }
 
-class FaultInjection : public ::testing::TestWithParam<FaultCase> {
+class FaultInjection : public OperatedProgram, public ::testing::WithParamInterface<FaultCase> {
  protected:
   void SetUp() override {
     const FaultCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(StartSensor());
-    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
-    started_ = true;
+    ASSERT_NO_FATAL_FAILURE(StartSensor(Unpaced(), kRam));
+    ASSERT_NO_FATAL_FAILURE(StartOn(sensor_->SlavePath()));
     ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "clean bring-up";
     if (c.op == Op::GetEeprom) SimulateToggle(panelHandle, RBTEeprom);
     if (c.op == Op::TeachBackground) SimulateClick(panelHandle, BTNSettings);
-    ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "nothing sent while preparing";
-  }
-  void StartSensor() {
-    if (sensor_) sensor_->Stop();
-    sim::Config config;
-    config.paced = false;
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    sensor_->SetRam(kRam);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
+    ASSERT_EQ(TakeOrders(), (Orders{5, 2, 7, 10})) << "nothing sent while preparing";
   }
   // The line was hung up: a sensor is plugged in again and the operator
   // chooses the port again in the selector.
   void PlugInAgain() {
-    ASSERT_NO_FATAL_FAILURE(StartSensor());
+    ASSERT_NO_FATAL_FAILURE(StartSensor(Unpaced(), kRam));
     setenv("VANTREL_COM1", sensor_->SlavePath().c_str(), 1);
     CC_DropDCom(panelHandle, DropDCom, UI_EVENT_COMMIT, nullptr, 0, 0);
     ASSERT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10})) << "link up again";
@@ -471,12 +469,6 @@ class FaultInjection : public ::testing::TestWithParam<FaultCase> {
       SetTestTimer(reported + kStepPerLook);
     });
   }
-  void TearDown() override {
-    if (started_) ShutDown();
-    if (sensor_) sensor_->Stop();
-    ReleaseTestTimer();
-  }
-
   // Runs the operation; returns the orders the sensor received and the texts
   // shown meanwhile, and the program-clock time it took.
   void Run(Op op, bool stopLoop, Orders* orders, Texts* texts, double* seconds) {
@@ -488,19 +480,14 @@ class FaultInjection : public ::testing::TestWithParam<FaultCase> {
           std::make_unique<WhenReady>([this, count] { return sensor_->Requests().size() >= count; },
                                       [] { SimulateClick(panelHandle, BTNStop); });
     }
-    const size_t shownBefore = InspectShownTexts(panelHandle, TEXT_Status).size();
+    MarkTexts();
     const double start = Timer();
     RunOperation(op);
     *seconds = Timer() - start;
-    // A request sent last is seen by the sensor a moment later.
-    sensor_->WaitForRequests(GoodOrders(op).size(), 0.2);
-    *orders = sensor_->Orders();
-    const Texts shown = InspectShownTexts(panelHandle, TEXT_Status);
-    texts->assign(shown.begin() + static_cast<long>(shownBefore), shown.end());
+    // A sensor that hung up (the program saw it go) hears nothing more.
+    *orders = sensor_->HungUp() ? sensor_->Orders() : TakeOrders();
+    *texts = TextsSinceMark();
   }
-
-  std::unique_ptr<sim::SimThread> sensor_;
-  bool started_ = false;
 };
 
 TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
@@ -554,8 +541,9 @@ TEST_P(FaultInjection, EndsInTimeReportsAndRecovers) {
     sensor_->Update([](sim::Config& config) { config.faults = sim::Faults{}; });
   }
   // Stray bytes still on their way (dribbled, late) are in before the next
-  // request's flush.
-  ProcessEventsFor(0.2);
+  // request's flush: the sensor has heard everything and written every reply.
+  TakeOrders();
+  ASSERT_TRUE(WaitUntil([this] { return !sensor_->Sending(); }, 3.0));
   // A Data loop's "received" may still stand from the faulty run.
   const bool blocksReceivedShown = StatusLine() == kBlockReceived;
   Run(c.op, IsLoop(c.op), &orders, &texts, &seconds);

@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/scripted_sensor.h"
+#include "tests/support/test_params.h"
+#include "tests/support/wait.h"
 
 struct LoggedRequest {
   uint16_t order = 0;
@@ -25,7 +29,13 @@ class LineScript {
   // Reply to a video-block request.
   using BlockReply = std::function<std::vector<uint8_t>(int start, int last)>;
 
-  static constexpr Words kRam = {500, 1, 512, 60, 1, 0, 1, 1024, 400, 20, 0, 1, 0, 1, 2, 1000};
+  inline static const Words kRam = TestParams({{sim::kPwrMode, 1},
+                                               {sim::kBVal, 60},
+                                               {sim::kEMode, 0},
+                                               {sim::kTVal, 400},
+                                               {sim::kTTol, 20},
+                                               {sim::kIGain, 0},
+                                               {sim::kBMode, 2}});
 
   LineScript(MeasureReply measure, BlockReply block = nullptr)
       : measure_(std::move(measure)),
@@ -48,6 +58,13 @@ class LineScript {
     int n = 0;
     for (const LoggedRequest& r : Requests()) n += (r.order == order);
     return n;
+  }
+  // Count(order) once nothing the program sent is still on its way.
+  int CountArrived(uint16_t order) const {
+    const int markers = Count(kMarkerOrder);
+    SendMarker(sensor_.slavePath());
+    EXPECT_TRUE(WaitUntil([&] { return Count(kMarkerOrder) > markers; }, 2.0));
+    return Count(order);
   }
 
   // A measurement frame with the given words.

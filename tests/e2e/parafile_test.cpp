@@ -24,8 +24,7 @@
 #include "param/transfer.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/utility.h"
-#include "sim/sim_thread.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
 namespace {
@@ -43,33 +42,18 @@ void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-Words Variables() {
-  return {power, pwrMode, vThd,  bVal,  polarity, eMode,  eBeg,  eEnd,
-          tVal,  tTol,    iGain, ePoti, ccdMode,  pStart, bMode, para15};
-}
-
-class ParaFile : public ::testing::Test {
+class ParaFile : public OperatedProgram {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("vantrel-parafile-" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    sim::Config config;
-    config.paced = false;
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
-    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
-    started_ = true;
-    sensor_->ClearRequests();
-    ClearFileSelectAnswers();
+    ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_EQ(SimulateToggle(panelHandle, RBTFile), 0);
     ASSERT_EQ(target, DATFILE);
   }
   void TearDown() override {
-    ClearFileSelectAnswers();
-    if (started_) ShutDown();
-    if (sensor_) sensor_->Stop();
+    OperatedProgram::TearDown();
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
   }
@@ -85,8 +69,6 @@ class ParaFile : public ::testing::Test {
   }
 
   fs::path dir_;
-  std::unique_ptr<sim::SimThread> sensor_;
-  bool started_ = false;
 };
 }  // namespace
 
@@ -125,7 +107,7 @@ TEST_F(ParaFile, SendWritesSixteenLinesInPackageOrderAndGetReadsThemBack) {
   ASSERT_GE(shown.size(), 2u);
   EXPECT_EQ(shown[shown.size() - 2], "Transmit...");
   EXPECT_EQ(shown.back(), "Parameter file written: QVORpara.dat");
-  EXPECT_TRUE(sensor_->Orders().empty()) << "the file store never talks to the sensor";
+  EXPECT_TRUE(TakeOrders().empty()) << "the file store never talks to the sensor";
 
   // Change the panels, then get the file back: every word returns.
   SetCtrlVal(panelHandle, NUM_Power, 999);
@@ -140,7 +122,7 @@ TEST_F(ParaFile, SendWritesSixteenLinesInPackageOrderAndGetReadsThemBack) {
   EXPECT_EQ(U16(panelPopUp, NEDITTeach), 300);
   EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1);
   EXPECT_EQ(StatusLine(), "Parameter file loaded: QVORpara.dat");
-  EXPECT_TRUE(sensor_->Orders().empty());
+  EXPECT_TRUE(TakeOrders().empty());
 }
 
 TEST_F(ParaFile, EveryWordOfAFileReachesThePackageWithItsLow16Bits) {
@@ -254,7 +236,7 @@ TEST_F(ParaFile, CancelledDialogsChangeNothing) {
   EXPECT_EQ(Variables(), before);
   EXPECT_EQ(U16(panelHandle, NUM_Power), before[0]) << "the panel shows the variables";
   EXPECT_EQ(StatusLine(), "kept") << "the get shows the text it had again";
-  EXPECT_TRUE(sensor_->Orders().empty());
+  EXPECT_TRUE(TakeOrders().empty());
 }
 
 TEST_F(ParaFile, AWriteThatCannotBeMadeSaysWhyAndLeavesNoFile) {

@@ -67,13 +67,20 @@ TEST_F(ParameterControls, ThresholdLineFollowsTheEditOnCommitAndOnPressButVThdSt
   EXPECT_EQ(ThresholdLine(), std::vector<double>(VIDEO_SAMPLES, 600.0));
   SimulateRelease(panelHandle, NEDITVideoThreshold);
   EXPECT_EQ(vThd, threshold);
-  EXPECT_EQ(sensor_->Orders(), Orders{}) << "nothing goes to the sensor";
+  EXPECT_EQ(TakeOrders(), Orders{}) << "nothing goes to the sensor";
 }
 
 TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
-  Start(SmallLine());
+  // A teach value inside the line, and the right limit entered inside it
+  // first: cutting back then shows in the field and on cursor 3.
+  Start(SmallLine(), TestParams({{sim::kTVal, 100}}));
   ASSERT_EQ(ccdmaxpixel, 512);
   eEnd = 300;
+  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 400), 0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 400);
+  EXPECT_EQ(eEnd, 300) << "changed only when cut back";
+  EXPECT_DOUBLE_EQ(CursorX(3), 400.0);
+
   // The field itself accepts no pixel beyond the line: 1500 becomes 512 as it
   // is entered, so nothing is left for the callback to cut back.
   ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 1500), 0);
@@ -85,16 +92,10 @@ TEST_F(ParameterControls, RightLimitBeyondTheLineIsCutBackAndMovesCursorThree) {
   ShowSettingsPanel();
   ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 700), 0);
   EXPECT_EQ(U16(panelPopUp, NEDITTeach), 512);
-
-  eEnd = 300;
-  ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 400), 0);
-  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 400);
-  EXPECT_EQ(eEnd, 300) << "changed only when cut back";
-  EXPECT_DOUBLE_EQ(CursorX(3), 400.0);
 }
 
 TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursorsOnly) {
-  Start();
+  Start(Unpaced(), TestParams({{sim::kEEnd, 900}}));  // the cursor away from the line's end
   ASSERT_EQ(ccdmaxpixel, 1024);
   eEnd = 700;
   eBeg = 5;
@@ -119,7 +120,7 @@ TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursors
   InspectGraphCursor(panelHandle, GRAPH_Scope, 2, &x, &y);
   EXPECT_DOUBLE_EQ(y, 1.0);
   EXPECT_EQ(eBeg, 5);
-  EXPECT_EQ(sensor_->Orders(), Orders{});
+  EXPECT_EQ(TakeOrders(), Orders{});
 }
 
 TEST_F(ParameterControls, BeforeAnyCcdInformationTheRightLimitIsCutBackToZero) {
@@ -169,9 +170,7 @@ TEST_F(ParameterControls, PixelStartBeforeAnyCcdInformationKeepsToTheSmallLine) 
 }
 
 TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariables) {
-  const std::array<uint16_t, 16> ram = {500, 0,   512, 64, 1, 2, 1, 1024,
-                                        512, 100, 1,   0,  0, 1, 0, 1000};
-  Start(Unpaced(), &ram);
+  Start(Unpaced(), TestParams({{sim::kEMode, 2}, {sim::kEPoti, 0}}));
   ShowSettingsPanel();
   ASSERT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 0) << "evaluation mode 2";
 
@@ -215,7 +214,7 @@ TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariabl
   EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 60);
   EXPECT_EQ(tVal, 512);
   EXPECT_EQ(tTol, 100);
-  EXPECT_EQ(sensor_->Orders(), Orders{});
+  EXPECT_EQ(TakeOrders(), Orders{});
 }
 
 TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecisionRule) {
@@ -244,7 +243,7 @@ TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecision
   EXPECT_EQ(para15, 800);
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDEvalmode, 1), 0);
   EXPECT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 1);
-  EXPECT_EQ(sensor_->Orders(), Orders{});
+  EXPECT_EQ(TakeOrders(), Orders{});
 
   // A parameter read that times out keeps the variables; the panels then limit
   // what no control could have given, and say so.
@@ -353,7 +352,7 @@ TEST_F(ParameterControls, PortWithoutSensorAndBackBringsTheLinkUpAgain) {
   EXPECT_EQ(noSensor[1], noSensor[3]);
   EXPECT_NE(noSensor[1].find("port"), std::string::npos) << noSensor[1];
   EXPECT_EQ(GetInQLen(1), RS232_PORT_NOT_OPEN) << "the old port was closed";
-  EXPECT_EQ(sensor_->Orders(), Orders{});
+  EXPECT_EQ(TakeOrders(), Orders{});
 
   MarkTexts();
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 1), 0);

@@ -16,10 +16,9 @@
 #include "app/run_loop.h"
 #include "param/transfer.h"
 #include "runtime/testing/inspect_widgets.h"
-#include "sim/sim_thread.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/line_script.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
 namespace {
@@ -40,14 +39,6 @@ Words Frame(int k) {
                60};
 }
 
-// The package the variables make now.
-Words Variables() {
-  CopyVarsToPP();
-  Words words{};
-  for (int i = 0; i < PNUM; ++i) words[i] = pp[i];
-  return words;
-}
-
 int HighestPlotHandle(int graph) {
   int highest = 0;
   for (const GraphPlotInfo& plot : InspectGraphPlots(panelHandle, graph)) {
@@ -56,40 +47,16 @@ int HighestPlotHandle(int graph) {
   return highest;
 }
 
-class RunLoop : public ::testing::Test {
- protected:
-  void Start(const std::string& device) {
-    ASSERT_EQ(StartProgram(device), 0);
-    started_ = true;
-    // A loop that never ends would hang the test: Stop it after a while and
-    // fail.
-    watchdog_.setSingleShot(true);
-    QObject::connect(&watchdog_, &QTimer::timeout, [this] {
-      watchdogFired_ = true;
-      stop_flag = 1;
-    });
-    watchdog_.start(20000);
-  }
-  void TearDown() override {
-    ReleaseTestTimer();
-    EXPECT_FALSE(watchdogFired_) << "the loop did not end by itself";
-    if (started_) ShutDown();
-  }
-  static void PressStop() { ASSERT_EQ(SimulateClick(panelHandle, BTNStop), 0); }
-
-  QTimer watchdog_;
-  bool watchdogFired_ = false;
-  bool started_ = false;
-};
+class RunLoop : public OperatedProgram {};
 }  // namespace
 
 TEST_F(RunLoop, EachRequestCarriesTheVariablesWithTheLastFramesTeachWords) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   SetCtrlVal(panelHandle, RBTEeprom, 1);
   SetCtrlVal(panelHandle, RBTRam, 0);
   target = EEPROM;
-  const Words before = Variables();
+  const Words before = PackedVariables();
   const int firstHandle = HighestPlotHandle(GRAPH_Scope) + 1;
 
   int dimmedDuring = -1;
@@ -167,7 +134,7 @@ TEST_F(RunLoop, EachRequestCarriesTheVariablesWithTheLastFramesTeachWords) {
 
 TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   bMode = 1;
   int activeRightAfterStop = -1;
   int teachRightAfterStop = -1;
@@ -192,13 +159,12 @@ TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2)
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
   EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 1);
   // No request leaves after the pass that saw Stop.
-  ProcessEventsFor(0.05);
-  EXPECT_LE(line.Count(8), requestsAtStop + 1);
+  EXPECT_LE(line.CountArrived(8), requestsAtStop + 1);
 }
 
 TEST_F(RunLoop, StopWithoutALoopOnlyMakesTheButtonsActive) {
   LineScript line(nullptr);
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   DimLoopButtons(1);
   SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 1);
   SetCtrlAttribute(panelPopUp, LED_TeachBackGround, UI_ATTR_DIMMED, 1);
@@ -221,7 +187,7 @@ TEST_F(RunLoop, SilentSensorEndsTheRunMoreThanTheTimeOutAfterTheLastRequest) {
   LineScript line([](int k, const Words&) {
     return k < 3 ? LineScript::Measurement(Frame(k)) : std::vector<uint8_t>{};
   });
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   // The test's clock stands still until the unanswered request is on the
   // line, then moves a quarter second per reading.
   SetTestTimer(50.0);
@@ -258,7 +224,7 @@ TEST_F(RunLoop, SilentSensorEndsTheRunMoreThanTheTimeOutAfterTheLastRequest) {
 
 TEST_F(RunLoop, ARunStartedInsideARunEndsWithTheSameStop) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   int innerEnded = 0;
   int measuresAtStop = 0;
   std::unique_ptr<WhenReady> stop;
@@ -279,17 +245,13 @@ TEST_F(RunLoop, ARunStartedInsideARunEndsWithTheSameStop) {
   EXPECT_EQ(innerEnded, 1);
   // The inner loop ends at once, the outer at its next check: no further
   // request leaves after the one of the pass that saw Stop.
-  EXPECT_LE(line.Count(8), measuresAtStop + 1);
+  EXPECT_LE(line.CountArrived(8), measuresAtStop + 1);
   EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
 }
 
 TEST_F(RunLoop, ClosingThePanelDuringARunEndsTheRunAndThenTheProgram) {
-  sim::Config config;
-  config.paced = false;
-  sim::SimThread sensor(config);
-  std::string error;
-  ASSERT_TRUE(sensor.Start(&error)) << error;
-  Start(sensor.SlavePath());
+  ASSERT_NO_FATAL_FAILURE(Start());
+  sim::SimThread& sensor = *sensor_;
   const size_t bringUp = sensor.Requests().size();
   size_t requestsAtClose = 0;
   WhenReady close([&] { return sensor.Requests().size() >= bringUp + 3; },
@@ -301,7 +263,7 @@ TEST_F(RunLoop, ClosingThePanelDuringARunEndsTheRunAndThenTheProgram) {
   ASSERT_TRUE(close.fired());
   // The close ends the loop as Stop would: at most the request of the pass
   // that saw it follows.
-  EXPECT_LE(sensor.Requests().size(), requestsAtClose + 1);
+  EXPECT_LE(TakeOrders().size(), requestsAtClose + 1);
   EXPECT_EQ(stop_flag, 1);
 
   // The recorded quit ends the event loop as soon as it is entered.
@@ -309,12 +271,11 @@ TEST_F(RunLoop, ClosingThePanelDuringARunEndsTheRunAndThenTheProgram) {
   EXPECT_EQ(RunUserInterface(), 0);
   ShutDown();
   started_ = false;
-  sensor.Stop();
 }
 
 TEST_F(RunLoop, StopFromTheKeyboardEndsTheRun) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   int stopped = -1;
   WhenReady stop([&] { return line.Count(8) >= 3; },
                  [&] {
@@ -330,7 +291,7 @@ TEST_F(RunLoop, StopFromTheKeyboardEndsTheRun) {
 
 TEST_F(RunLoop, RunStartedWithSpaceHandsTheKeyboardToStopAndEscapeStopsIt) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
-  Start(line.sensor().slavePath());
+  StartOn(line.sensor().slavePath());
   QWidget* window = InspectPanelWindow(panelHandle);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
@@ -350,6 +311,5 @@ TEST_F(RunLoop, RunStartedWithSpaceHandsTheKeyboardToStopAndEscapeStopsIt) {
   EXPECT_EQ(focusInRun, InspectControlWidget(panelHandle, BTNStop)) << "Space or Enter stops";
   EXPECT_EQ(stoppedOnEscape, 1);
   EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
-  ProcessEventsFor(0.05);
-  EXPECT_LE(line.Count(8), requestsAtEscape + 1);
+  EXPECT_LE(line.CountArrived(8), requestsAtEscape + 1);
 }

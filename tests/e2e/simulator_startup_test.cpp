@@ -9,36 +9,31 @@
 #include "link/reply_wait.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/inspect.h"
-#include "sim/sim_thread.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
 namespace {
-class SimulatorStartUp : public ::testing::Test {
+class SimulatorStartUp : public OperatedProgram {
  protected:
-  void Start(const sim::Config& config, const std::array<uint16_t, 16>* ram = nullptr) {
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    if (ram) sensor_->SetRam(*ram);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
-    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
-    started_ = true;
+  // The sensor and the program, keeping the bring-up's requests these tests look at.
+  void BringUp(const sim::Config& config, std::optional<ParamWords> ram = std::nullopt) {
+    ASSERT_NO_FATAL_FAILURE(StartSensor(config, ram));
+    ASSERT_NO_FATAL_FAILURE(StartOn(sensor_->SlavePath()));
   }
-  void TearDown() override {
-    if (started_) ShutDown();
-    if (sensor_) sensor_->Stop();
-    ReleaseTestTimer();
-  }
-  std::unique_ptr<sim::SimThread> sensor_;
-  bool started_ = false;
 };
 }  // namespace
 
 TEST_F(SimulatorStartUp, BringsUpLineParametersFirmwareAndCcd) {
-  const std::array<uint16_t, 16> ram = {640, 1,  480, 64, 1, 0, 20, 900,
-                                        300, 40, 1,   1,  0, 1, 2,  950};
-  sim::Config config;
-  Start(config, &ram);
+  BringUp(sim::Config{}, TestParams({{sim::kPower, 640},
+                                     {sim::kPwrMode, 1},
+                                     {sim::kVThd, 480},
+                                     {sim::kEMode, 0},
+                                     {sim::kEBeg, 20},
+                                     {sim::kEEnd, 900},
+                                     {sim::kTVal, 300},
+                                     {sim::kTTol, 40},
+                                     {sim::kBMode, 2},
+                                     {sim::kPara15, 950}}));
 
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
   EXPECT_EQ(StatusLine(), std::string(sim::kDefaultFirmware));
@@ -66,7 +61,7 @@ TEST_F(SimulatorStartUp, SmallSensorWithBytesDribblingInComesUpAlike) {
   config.ccd_type = 3;
   config.faults.dribble = true;
   config.faults.dribble_gap_us = 300;
-  Start(config);
+  BringUp(config);
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
   EXPECT_EQ(StatusLine(), std::string(sim::kDefaultFirmware));
   EXPECT_EQ(ccdmaxpixel, 512);
@@ -81,7 +76,7 @@ TEST_F(SimulatorStartUp, TrailingBytesAfterEachReplyLeaveNoFirmwareTextButNoGarb
   // bytes trailing a raw reply can arrive after its reader's flush and are then
   // taken as the start of the next frame: frames are matched by time alone.)
   config.paced = false;
-  Start(config);
+  BringUp(config);
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
   // The firmware reply is then 76 bytes: more than the reply alone, so it is no
   // firmware text (stray bytes ahead of it would look the same).
@@ -96,7 +91,7 @@ TEST_F(SimulatorStartUp, SilentSensorEndsWithTheCcdError) {
   // The program's clock steps on by a quarter second at every look: each wait
   // sits out its limit in a fixed number of looks.
   SetTestTimer(0.0, 0.25);
-  Start(config);
+  BringUp(config);
   const double endedAt = Timer();
   ReleaseTestTimer();
   // The CCD query is unanswered too: the sensor sees it a moment after it left.
@@ -113,7 +108,7 @@ TEST_F(SimulatorStartUp, SilentSensorEndsWithTheCcdError) {
 TEST_F(SimulatorStartUp, WrongReplySyncStopsAfterTheLineCheckAndTakesNoCcdWords) {
   sim::Config config;
   config.faults.wrong_sync = true;
-  Start(config);
+  BringUp(config);
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 10}));
   const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
   EXPECT_NE(std::find(shown.begin(), shown.end(), "read error - not sync byte 0xAA!"), shown.end());
@@ -124,7 +119,7 @@ TEST_F(SimulatorStartUp, WrongReplySyncStopsAfterTheLineCheckAndTakesNoCcdWords)
 TEST_F(SimulatorStartUp, SensorVanishingDuringBringUpLeavesTheProgramUsable) {
   sim::Config config;
   config.faults.hangup_after = 2;  // line check and parameter read, then gone
-  Start(config);
+  BringUp(config);
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
   EXPECT_EQ(StatusLine(), "Error reading CCD-info");
   // Later exchanges find no port and end quietly in their time-out.

@@ -16,10 +16,13 @@ class SetPointTeach : public OperatedProgram {};
 class BackgroundTeach : public OperatedProgram {
  protected:
   // RAM words the sensor starts with: background mode 2 offers the teach.
-  static constexpr std::array<uint16_t, 16> kRam = {500, 0,  480, 64, 1, 1, 1, 1024,
-                                                    3,   40, 1,   1,  0, 1, 2, 950};
+  inline static const ParamWords kRam = TestParams({{sim::kVThd, 480},
+                                                    {sim::kTVal, 3},
+                                                    {sim::kTTol, 40},
+                                                    {sim::kBMode, 2},
+                                                    {sim::kPara15, 950}});
   void StartOfferingTheTeach() {
-    Start(Unpaced(), &kRam);
+    Start(Unpaced(), kRam);
     ShowSettingsPanel();
     ASSERT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0);
   }
@@ -28,8 +31,7 @@ class BackgroundTeach : public OperatedProgram {
 }  // namespace
 
 TEST_F(SetPointTeach, AnsweredSendsThePackageAsItStandsThenReadsTheRamBack) {
-  std::array<uint16_t, 16> ram = {500, 0, 512, 64, 1, 1, 1, 1024, 3, 100, 1, 1, 0, 1, 0, 1000};
-  Start(Unpaced(), &ram);
+  Start(Unpaced(), TestParams({{sim::kTVal, 3}}));
   // The package holds the words of the last reply, the CCD information; the
   // variables and the panels hold something else again.
   const std::array<uint16_t, 16> package = Package();
@@ -68,9 +70,7 @@ TEST_F(SetPointTeach, SilentSensorEndsInATimeOutAtTheLimitItself) {
   EXPECT_DOUBLE_EQ(tdiff, 1.5);
   ASSERT_FALSE(reads.empty());
   EXPECT_DOUBLE_EQ(reads.back(), 11.5);
-  ASSERT_TRUE(sensor_->WaitForRequests(1, 2.0));
-  ProcessEventsFor(0.1);
-  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{6}));
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{6}));
   // Unanswered, the teach is not left standing as done.
   EXPECT_EQ(TextsSinceMark(), (Texts{"New setpoint value teached!", "Timeout-RS-232..."}));
   EXPECT_EQ(U16(panelPopUp, NEDITTeach), teachShown);
@@ -150,8 +150,7 @@ TEST_F(BackgroundTeach, SilentSensorTimesOutStrictlyAfterTheLimitAndTheClickStil
   EXPECT_EQ(dimmedDuringWait, std::vector<int>(dimmedDuringWait.size(), 1));
   ASSERT_TRUE(WaitUntil([] { return Led() == 0; }, 2.0)) << "the commit comes after the press";
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 0);
-  ProcessEventsFor(0.1);
-  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{6})) << "no read-back without an answer";
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{6})) << "no read-back without an answer";
   EXPECT_EQ(TextsSinceMark(), (Texts{"Line Ok!", "Timeout-RS-232..."}));
 }
 

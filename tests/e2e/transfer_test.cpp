@@ -19,8 +19,7 @@
 #include "param/transfer.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/utility.h"
-#include "sim/sim_thread.h"
-#include "tests/e2e/program.h"
+#include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
 namespace {
@@ -29,24 +28,11 @@ using Words = std::array<uint16_t, 16>;
 // A parameter set that differs from the resource's initial values in every word.
 const Words kPanelSet = {640, 1, 480, 70, 0, 2, 20, 900, 300, 40, 0, 0, 1, 200, 1, 1150};
 
-class Transfer : public ::testing::Test {
+class Transfer : public OperatedProgram {
  protected:
-  void Start(sim::Config config = {}) {
-    config.paced = false;
-    sensor_ = std::make_unique<sim::SimThread>(config);
-    std::string error;
-    ASSERT_TRUE(sensor_->Start(&error)) << error;
-    ASSERT_EQ(StartProgram(sensor_->SlavePath()), 0);
-    started_ = true;
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(Start());
     DisplayPanel(panelPopUp);  // the operator's actions need the panel shown
-    sensor_->ClearRequests();
-    ClearFileSelectAnswers();
-  }
-  void TearDown() override {
-    ReleaseTestTimer();
-    ClearFileSelectAnswers();
-    if (started_) ShutDown();
-    if (sensor_) sensor_->Stop();
   }
   // The operator's edits, on both panels, without raising events.
   static void EnterOnPanels(const Words& w) {
@@ -79,16 +65,6 @@ class Transfer : public ::testing::Test {
             U16(panelPopUp, RING_CCDMode),         U16(panelPopUp, NSLIDE_PixelStart),
             U16(panelPopUp, RING_CCDBGMode),       ScaleFactorToPara15(factor)};
   }
-  static Words Variables() {
-    return {power, pwrMode, vThd,  bVal,  polarity, eMode,  eBeg,  eEnd,
-            tVal,  tTol,    iGain, ePoti, ccdMode,  pStart, bMode, para15};
-  }
-  // Status texts shown since `from` (an index into the whole history).
-  static std::vector<std::string> ShownSince(size_t from) {
-    const std::vector<std::string> all = InspectShownTexts(panelHandle, TEXT_Status);
-    return std::vector<std::string>(all.begin() + static_cast<long>(std::min(from, all.size())),
-                                    all.end());
-  }
   // The corners of the scope's last plot, which must be a grey frame.
   static std::vector<double> LastScopePlot() {
     const std::vector<GraphPlotInfo> plots = InspectGraphPlots(panelHandle, GRAPH_Scope);
@@ -99,27 +75,22 @@ class Transfer : public ::testing::Test {
     EXPECT_EQ(last.fillColor, 0xA0A0A0);
     return {last.x[0], last.y[0], last.x[1], last.y[1]};
   }
-  static size_t ShownCount() { return InspectShownTexts(panelHandle, TEXT_Status).size(); }
-
-  std::unique_ptr<sim::SimThread> sensor_;
-  bool started_ = false;
 };
 }  // namespace
 
 TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
-  Start();
   const Words ram = sensor_->Ram();
   EnterOnPanels(kPanelSet);
 
   ASSERT_EQ(SimulateToggle(panelHandle, RBTEeprom), 0);
   EXPECT_EQ(target, EEPROM);
-  size_t mark = ShownCount();
+  MarkTexts();
   ASSERT_EQ(SimulatePress(panelHandle, BTNSend), 0);
   // Acts before the release: the frame is on the line already.
   ASSERT_TRUE(sensor_->WaitForRequests(1, 2.0));
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3}));
   EXPECT_EQ(sensor_->Requests()[0].words, kPanelSet);
-  EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
+  EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
   ASSERT_EQ(SimulateRelease(panelHandle, BTNSend), 0);
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Eeprom() == kPanelSet; }, 2.0));
   EXPECT_EQ(sensor_->Ram(), ram) << "the EEPROM order leaves the RAM alone";
@@ -130,20 +101,18 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
   second[9] = 12;
   EnterOnPanels(second);
   ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
-  mark = ShownCount();
+  MarkTexts();
   ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
   ASSERT_TRUE(sensor_->WaitForRequests(2, 2.0));
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3, 1})) << "one frame per click";
   EXPECT_EQ(sensor_->Requests()[1].words, second);
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Ram() == second; }, 2.0));
   EXPECT_EQ(sensor_->Eeprom(), kPanelSet);
-  EXPECT_EQ(ShownSince(mark), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
-  ProcessEventsFor(0.1);
-  EXPECT_EQ(sensor_->Orders().size(), 2u) << "no reply is awaited, nothing else is sent";
+  EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 1})) << "no reply is awaited, nothing else is sent";
 }
 
 TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedClick) {
-  Start();
   const Words ramSet = {1500, 1, 600, 1024, 0, 7, 5, 1000, 400, 513, 0, 0, 1, 300, 2, 1100};
   const Words eepromSet = {200, 0, 300, 50, 1, 2, 10, 800, 500, 60, 1, 1, 0, 1, 1, 900};
   sensor_->SetRam(ramSet);
@@ -157,20 +126,19 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
     }
     SetCtrlVal(panelHandle, BINSWITCH_UM, 0);
     const Words sent = Variables();  // the variables go out as they stand
-    const size_t mark = ShownCount();
+    MarkTexts();
 
     ASSERT_EQ(SimulatePress(panelHandle, BTNGet), 0);
-    ProcessEventsFor(0.1);
-    EXPECT_TRUE(sensor_->Orders().empty()) << "get waits for the completed click";
+    EXPECT_TRUE(TakeOrders().empty()) << "get waits for the completed click";
     ASSERT_EQ(SimulateRelease(panelHandle, BTNGet), 0);
-    ASSERT_TRUE(WaitUntil([&] { return ShownCount() >= mark + 2; }, 3.0));
+    ASSERT_TRUE(WaitUntil([&] { return TextsSinceMark().size() >= 2; }, 3.0));
 
     ASSERT_EQ(sensor_->Orders(), (std::vector<int>{store == RAM ? 2 : 4}));
     EXPECT_EQ(sensor_->Requests()[0].words, sent);
     std::vector<std::string> texts = {"Waiting for parameter-frame ...",
                                       "Parameter-frame received! - Line Ok!"};
     if (store == RAM) texts.push_back("Out of range: 4 values replaced (see marked controls)");
-    EXPECT_EQ(ShownSince(mark), texts);
+    EXPECT_EQ(TextsSinceMark(), texts);
     EXPECT_EQ(U16(panelHandle, BINSWITCH_UM), 1) << "values are shown in pixels after a get";
   }
   EXPECT_EQ(OnPanels(), eepromSet);
@@ -214,7 +182,6 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
 }
 
 TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) {
-  Start();
   sensor_->Update([](sim::Config& c) { c.faults.silent = true; });
   const Words before = Variables();
   SetCtrlVal(panelHandle, NUM_Power, 777);  // typed, never sent: the panel shows the variable again
@@ -222,13 +189,13 @@ TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) 
   // The clock moves 10 ms per reading: the wait must give up at the first
   // reading beyond 1.5 s, not at 1.5 s itself.
   SetTestTimer(100.0, 0.01);
-  const size_t mark = ShownCount();
+  MarkTexts();
   ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
-  ASSERT_TRUE(WaitUntil([&] { return ShownCount() >= mark + 2; }, 10.0));
+  ASSERT_TRUE(WaitUntil([&] { return TextsSinceMark().size() >= 2; }, 10.0));
   EXPECT_GT(tdiff, TIMEOUT);
   EXPECT_LT(tdiff, TIMEOUT + 0.015);
   ReleaseTestTimer();
-  EXPECT_EQ(ShownSince(mark),
+  EXPECT_EQ(TextsSinceMark(),
             (std::vector<std::string>{"Waiting for parameter-frame ...", "Timeout-RS-232..."}));
   EXPECT_EQ(Variables(), before);
   EXPECT_EQ(U16(panelHandle, NUM_Power), before[0]);
@@ -236,7 +203,6 @@ TEST_F(Transfer, GetFromASilentSensorTimesOutAfterTheLimitAndShowsTheVariables) 
 }
 
 TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndTheSelectedOneStaysOn) {
-  Start();
   struct Step {
     int button;
     int32_t target;
@@ -258,11 +224,10 @@ TEST_F(Transfer, StoreButtonsKeepExactlyOneOnAndTheSelectedOneStaysOn) {
     EXPECT_EQ(U16(panelHandle, RBTEeprom), s.eeprom);
     EXPECT_EQ(U16(panelHandle, RBTFile), s.file);
   }
-  EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
+  EXPECT_TRUE(TakeOrders().empty()) << "choosing a store sends nothing";
 }
 
 TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
-  Start();
   ASSERT_EQ(SimulateClick(panelHandle, RBTFile), 0);
   ASSERT_EQ(SimulateClick(panelHandle, RBTFile), 0);
   EXPECT_EQ(target, DATFILE);
@@ -271,7 +236,7 @@ TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
   std::remove(path.c_str());
   QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, path);
   ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
-  EXPECT_TRUE(sensor_->Orders().empty()) << "nothing goes to the sensor's RAM";
+  EXPECT_TRUE(TakeOrders().empty()) << "nothing goes to the sensor's RAM";
   std::ifstream written(path);
   int lines = 0;
   for (std::string l; std::getline(written, l);) ++lines;
@@ -279,7 +244,6 @@ TEST_F(Transfer, DoubleClickOnFileThenSendWritesTheFileNotTheSensor) {
 }
 
 TEST_F(Transfer, StoreButtonsAreOneTabStopAndArrowKeysSelect) {
-  Start();
   QWidget* window = InspectPanelWindow(panelHandle);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));
@@ -302,5 +266,5 @@ TEST_F(Transfer, StoreButtonsAreOneTabStopAndArrowKeysSelect) {
     EXPECT_EQ(U16(panelHandle, RBTRam) + U16(panelHandle, RBTEeprom) + U16(panelHandle, RBTFile),
               1);
   }
-  EXPECT_TRUE(sensor_->Orders().empty()) << "choosing a store sends nothing";
+  EXPECT_TRUE(TakeOrders().empty()) << "choosing a store sends nothing";
 }

@@ -15,6 +15,7 @@
 #include "sim/eeprom_file.h"
 #include "sim/parameters.h"
 #include "sim/server.h"
+#include "tests/support/test_params.h"
 
 namespace sim {
 namespace {
@@ -46,7 +47,7 @@ class EepromFileTest : public ::testing::Test {
   std::string dir_, path_, message_, error_;
 };
 
-const Words kSample{0, 65535, 512, 64, 1, 1, 1, 1024, 512, 100, 1, 1, 0, 1, 0, 1000};
+const Words kSample = TestParams({{kPower, 0}, {kPwrMode, 65535}});
 
 TEST_F(EepromFileTest, RoundTripAndWhatCountsAsCorrupt) {
   Words words = kSample;
@@ -111,11 +112,11 @@ TEST_F(EepromFileTest, SensorStartsFromTheFileOrFromDefaults) {
   config.eeprom_path = path_;
   std::vector<std::string> messages;
   auto collect = [&](const std::string& m) { messages.push_back(m); };
-  EXPECT_EQ(Server(config, collect, collect).Eeprom(), DefaultParameters(1));
+  EXPECT_EQ(Server(config, collect, collect).Eeprom(), kTestParams);
   ASSERT_EQ(messages.size(), 1u);  // a missing file is reported
   EXPECT_NE(messages[0].find("not found"), std::string::npos);
 
-  Words stored = DefaultParameters(1);
+  Words stored = kTestParams;
   stored[kVThd] = 345;
   ASSERT_TRUE(SaveEepromFile(path_, stored, &error_));
   messages.clear();
@@ -125,7 +126,7 @@ TEST_F(EepromFileTest, SensorStartsFromTheFileOrFromDefaults) {
   EXPECT_EQ(loaded.Ram(), stored);  // RAM starts as a copy of the EEPROM
 
   Write("garbage\n");
-  EXPECT_EQ(Server(config, collect, collect).Eeprom(), DefaultParameters(1));
+  EXPECT_EQ(Server(config, collect, collect).Eeprom(), kTestParams);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("using the default"), std::string::npos);
 }

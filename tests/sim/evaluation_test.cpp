@@ -6,6 +6,7 @@
 
 #include "sim/evaluation.h"
 #include "sim/parameters.h"
+#include "tests/support/test_params.h"
 
 namespace sim {
 namespace {
@@ -36,7 +37,7 @@ TEST(EdgeFinding, ThresholdDecidesWithHysteresis) {
 
 TEST(Measurement, WordsForEachEvaluationMode) {
   const Line line = LineWithObject(300, 399);
-  Words p = DefaultParameters(1);
+  Words p = kTestParams;
   p[kTVal] = 320;
   p[kTTol] = 25;
   p[kPara15] = 1100;
@@ -57,7 +58,7 @@ TEST(Measurement, WordsForEachEvaluationMode) {
 
 TEST(Measurement, EvaluationWindowLimitsTheSearch) {
   const Line line = LineWithObject(300, 399);
-  Words p = DefaultParameters(1);
+  Words p = kTestParams;
   p[kEMode] = 2;
   struct Case {
     int beg, end, count, first, second, start_level, end_level;
@@ -90,7 +91,7 @@ TEST(Measurement, EvaluationWindowLimitsTheSearch) {
 TEST(Measurement, PolarityChoosesWhichTransitionsOpenTheObject) {
   Line slit(1024, 100);  // a bright slit on a dark line
   for (size_t i = 299; i < 399; ++i) slit[i] = 800;
-  Words p = DefaultParameters(1);
+  Words p = kTestParams;
   p[kPolarity] = 0;  // bright object
   Words m = MeasurementWords(slit, p, 1, 0);
   EXPECT_EQ(m[0], 300);
@@ -103,7 +104,7 @@ TEST(Measurement, PolarityChoosesWhichTransitionsOpenTheObject) {
 
 TEST(CcdModes, WindowStartAndEvaluationInsideTheWindow) {
   const Line line = LineWithObject(300, 399);
-  Words p = DefaultParameters(1);
+  Words p = kTestParams;
   p[kCcdMode] = 1;
   EXPECT_EQ(MeasurementWords(line, p, 500, 0)[6], 0);  // window 500..755 misses the object
   Words m = MeasurementWords(line, p, 250, 0);         // window 250..505 holds it
@@ -145,7 +146,7 @@ TEST(VideoSamples, PlacementPerCcdMode) {
 }
 
 TEST(Background, SubtractFlatFieldAndLearn) {
-  Words p = DefaultParameters(1);
+  Words p = kTestParams;
   p[kBMode] = 1;
   p[kBVal] = 64;
   const Line out = CorrectBackground(Line{50, 700}, p, {});

@@ -8,6 +8,7 @@
 
 #include "sim/parameters.h"
 #include "sim/sensor_model.h"
+#include "tests/support/test_params.h"
 
 namespace sim {
 namespace {
@@ -74,9 +75,8 @@ TEST(Orders, CcdInformationPerType) {
 }
 
 TEST(Stores, RamStartsAsEepromAndEachStoreKeepsWhatIsWritten) {
-  EXPECT_EQ(SensorModel(Quiet(3)).Ram(),
-            (Words{500, 0, 512, 64, 1, 1, 1, 512, 512, 100, 1, 1, 0, 1, 0, 1000}));
-  Words eeprom = DefaultParameters(1);
+  EXPECT_EQ(SensorModel(Quiet(3)).Ram(), TestParams({{kEEnd, 512}}));
+  Words eeprom = kTestParams;
   eeprom[kPower] = 321;
   SensorModel model(Quiet(), eeprom);
   EXPECT_EQ(Reply(model.Handle(kOrderReadRam, Words{})), eeprom);
@@ -113,7 +113,7 @@ TEST(Measure, FindsTheObjectWithTheRamParameters) {
 
 TEST(Measure, RequestWordsCountOnlyWhenTheyFormAParameterSet) {
   SensorModel model(Quiet());
-  Words params = DefaultParameters(1);
+  Words params = kTestParams;
   params[kEMode] = 2;
   params[kPara15] = 1200;
   params[kTVal] = 444;
@@ -186,7 +186,7 @@ TEST(Video, BlocksAreQuartersOfOneLine) {
 
 TEST(CcdModes, ReportedWindowAndSamplesPerMode) {
   SensorModel model(Quiet());
-  Words params = DefaultParameters(1);
+  Words params = kTestParams;
   params[kCcdMode] = 1;
   params[kPStart] = 300;  // window 300..555: the first edge only
   Words m = Reply(model.Handle(kOrderMeasure, params));
@@ -211,7 +211,7 @@ TEST(CcdModes, ReportedWindowAndSamplesPerMode) {
 
 TEST(Teach, SetPointTakesTheMeasuredValueIntoRam) {
   SensorModel model(Quiet());
-  Words params = DefaultParameters(1);
+  Words params = kTestParams;
   params[kEMode] = 0;
   const Words m = Reply(model.Handle(kOrderMeasure, params));
   ASSERT_NE(m[0], params[kTVal]);  // so that the teach shows
@@ -240,7 +240,7 @@ TEST(Teach, SetPointTakesTheMeasuredValueIntoRam) {
 
 TEST(Teach, BackgroundTeachLearnsTheLightingAndFlattensTheLine) {
   SensorModel model(Quiet());
-  Words params = DefaultParameters(1);
+  Words params = kTestParams;
   params[kBMode] = 2;
   params[kVThd] = 480;
   const auto reply = model.Handle(kOrderTeach, params);

@@ -18,6 +18,7 @@
 #include "sim/reply_shaper.h"
 #include "sim/sim_thread.h"
 #include "tests/sim/pc_port.h"
+#include "tests/support/test_params.h"
 
 namespace sim {
 namespace {
@@ -100,7 +101,7 @@ TEST(SimThreadLine, GarbageAndSplitRequestsAreFramed) {
   const auto reply = b.port->Read(kFrameBytes, kDeadline);
   ASSERT_EQ(reply.size(), kFrameBytes);
   EXPECT_EQ(reply[3], kOrderReadEeprom);
-  EXPECT_EQ(WordsOf(reply), DefaultParameters(1));
+  EXPECT_EQ(WordsOf(reply), kTestParams);
   EXPECT_EQ(b.sensor.Orders(), std::vector<int>{4});
 }
 
@@ -221,14 +222,14 @@ TEST(SimThreadEeprom, WriteOrderPersistsAcrossRuns) {
   ASSERT_NE(mkdtemp(pattern), nullptr);
   Config config = Unpaced();
   config.eeprom_path = std::string(pattern) + "/eeprom.txt";
-  Words stored = DefaultParameters(1);
+  Words stored = kTestParams;
   stored[kPower] = 777;
   {
     Bench b(config);
     b.port->Write(EncodeRequest(kOrderWriteEeprom, stored));
     ASSERT_TRUE(b.sensor.WaitForRequests(1, kDeadline));
     EXPECT_EQ(b.sensor.Eeprom(), stored);
-    EXPECT_EQ(b.sensor.Ram(), DefaultParameters(1));
+    EXPECT_EQ(b.sensor.Ram(), kTestParams);
   }
   SimThread again(config);
   EXPECT_EQ(again.Eeprom(), stored);
