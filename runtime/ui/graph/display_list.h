@@ -1,6 +1,7 @@
 // The plots of a graph's display list, in the program's terms: what was added,
 // with its colours and styles, in drawing order. Plain data without Qt, so that
 // the inspection seams can hand it out as it is.
+// Private to the engine: only runtime/ (and the engine's own tests) include it.
 #pragma once
 
 #include <vector>
