@@ -43,16 +43,7 @@ using Orders = std::vector<int>;
 
 const std::string kFirmware = sim::kDefaultFirmware;
 // RAM set of the sensor: background mode 2, so the background teach is offered.
-const ParamWords kRam = TestParams({{sim::kPower, 640},
-                                    {sim::kPwrMode, 1},
-                                    {sim::kVThd, 480},
-                                    {sim::kEMode, 0},
-                                    {sim::kEBeg, 20},
-                                    {sim::kEEnd, 900},
-                                    {sim::kTVal, 300},
-                                    {sim::kTTol, 40},
-                                    {sim::kBMode, 2},
-                                    {sim::kPara15, 950}});
+const ParamWords kRam = DistinctTestParams();
 
 enum class Op {
   BringUp,

@@ -24,16 +24,7 @@ class SimulatorStartUp : public OperatedProgram {
 }  // namespace
 
 TEST_F(SimulatorStartUp, BringsUpLineParametersFirmwareAndCcd) {
-  BringUp(sim::Config{}, TestParams({{sim::kPower, 640},
-                                     {sim::kPwrMode, 1},
-                                     {sim::kVThd, 480},
-                                     {sim::kEMode, 0},
-                                     {sim::kEBeg, 20},
-                                     {sim::kEEnd, 900},
-                                     {sim::kTVal, 300},
-                                     {sim::kTTol, 40},
-                                     {sim::kBMode, 2},
-                                     {sim::kPara15, 950}}));
+  BringUp(sim::Config{}, DistinctTestParams());
 
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 2, 7, 10}));
   EXPECT_EQ(StatusLine(), std::string(sim::kDefaultFirmware));

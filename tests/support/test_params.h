@@ -20,3 +20,19 @@ inline ParamWords TestParams(std::initializer_list<std::pair<sim::Param, uint16_
   for (const auto& [place, value] : changed) words[place] = value;
   return words;
 }
+
+// A set that differs from the power-on one in most words, with background mode
+// 2 (the one that offers the background teach): what the panels show after a
+// read cannot have been there before it.
+inline ParamWords DistinctTestParams() {
+  return TestParams({{sim::kPower, 640},
+                     {sim::kPwrMode, 1},
+                     {sim::kVThd, 480},
+                     {sim::kEMode, 0},
+                     {sim::kEBeg, 20},
+                     {sim::kEEnd, 900},
+                     {sim::kTVal, 300},
+                     {sim::kTTol, 40},
+                     {sim::kBMode, 2},
+                     {sim::kPara15, 950}});
+}
