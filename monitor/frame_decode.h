@@ -1,0 +1,37 @@
+// What the bytes on the sensor line mean, in the words an operator reads: the
+// order's name, the parameters by name, the measurement, the CCD and firmware
+// replies, a video block. Pure: bytes in, text out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "monitor/line_entry.h"
+
+namespace monitor {
+
+// "Write RAM", "Read RAM", "Write EEPROM", "Read EEPROM", "Echo check",
+// "Teach", "Firmware info", "Measure", "Data block", "CCD info"; "Order <n>"
+// for any other code.
+std::string OrderName(int order);
+// Bytes of the reply the order awaits: 0 (orders 1 and 3), 36, 72 (order 7)
+// or 128 (order 9); 36 for an unknown code.
+int ExpectedReplyLength(int order);
+// The sender's limit for that reply, in milliseconds (2000 for order 7, 1500
+// otherwise; 0 for the orders awaiting none).
+double ReplyLimitMs(int order);
+
+// The 16 parameter names in package order.
+extern const char* const kParameterNames[16];
+
+// Hex, two lower-case digits a byte, `grouped`: a space every two bytes.
+std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped);
+
+// The decoded text of an entry, without its time: for a request the order and
+// its words (the 16 parameters by name, or block start and last flag); for a
+// reply the order answered and the words in that order's meaning, with any
+// header that does not answer the request said; for events what happened.
+std::string DescribeEntry(const LineEntry& entry);
+
+}  // namespace monitor
