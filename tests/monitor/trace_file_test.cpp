@@ -59,12 +59,12 @@ TEST(TraceFile, EveryKindReadsBackUnchanged) {
 TEST(TraceFile, LinesReadAsDocumented) {
   EXPECT_EQ(TraceLine(kEveryKind[6], "Echo check: no reply"),
             "1541.500 - timeout - order=5 limit=1500.000 # Echo check: no reply\n");
-  EXPECT_EQ(TraceLine({.kind = K::kOpened, .text = "a b#%"}, ""),
-            "0.000 - opened - text=a%20b%23%25\n");
+  EXPECT_EQ(TraceLine({.kind = K::kOpened, .text = "a b#%\xB5"}, ""),
+            "0.000 - opened - text=a%20b%23%25%b5\n");
 
   // Comments, blank lines, CR LF, tabs and upper-case hex are read too.
   TraceReadResult read = ReadTrace(
-      "vantrel-trace 1\r\n# saved at the line\n\n  \t\n"
+      "vantrel-trace 1 \r\n# saved at the line\n\n  \t\n"
       "2.5\t>  request 0055000A order=10 # CCD info\r\n"
       "   # an indented comment\n"
       "4.000 < reply 00aa000a response=1.5");
