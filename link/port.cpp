@@ -85,10 +85,10 @@ void InitRS232(int port) {
     PushGET(RAM);
     ret = GetVERSIONInfo();
     // Fewer bytes, or more than the reply alone, are no firmware text.
-    if (ret != FIRMWARE_REPLY_LEN) SetStatusText("Error reading firmware-info!");
+    if (ret != FIRMWARE_REPLY_LEN) SetStatusTextUnlessLost("Error reading firmware-info!");
   }
   // The CCD information is asked for whatever the line check gave.
   ret = GetCCDInfo();
-  if (ret == 0) SetStatusText("Error reading CCD-info");
+  if (ret == 0) SetStatusTextUnlessLost("Error reading CCD-info");
   ShowStatusText();
 }

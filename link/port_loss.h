@@ -19,3 +19,10 @@ int PortLost();
 // unless the line shows it already: each operation that meets the lost port
 // says so once, and a loop that ends on it ends with it.
 void ReportPortLost();
+
+// Puts the loss text of ReportPortLost into szStatus; the caller shows it.
+void SetLostStatusText();
+// Puts into szStatus the loss text when the port is lost, else `text`; the
+// caller shows it. An operation that gave up because the device went away
+// ends saying so, not with a time-out that did not happen.
+void SetStatusTextUnlessLost(const char* text);
