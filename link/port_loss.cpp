@@ -23,6 +23,7 @@ void FormatPortText(char (&text)[STATUS_LEN + 1], const char* format) {
 }
 
 constexpr char kLostFormat[] = "Sensor lost on COM%d (%s): device removed";
+constexpr char kBackFormat[] = "Sensor back on COM%d (%s): reconnecting";
 
 }  // namespace
 
@@ -57,4 +58,14 @@ void SetStatusTextUnlessLost(const char* text) {
   } else {
     SetStatusText(text);
   }
+}
+
+void ReconnectReturnedPort() {
+  if (PortLost() == 0) return;
+  char text[STATUS_LEN + 1];
+  FormatPortText(text, kBackFormat);
+  ShowStatus(text);
+  CloseCom(com);
+  ShowStatus("Init COM-Port ...");
+  InitRS232(com);
 }
