@@ -25,7 +25,7 @@ int CC_ButtonTeach(int /*panel*/, int /*control*/, int event, void* /*callbackDa
   FillTxBuf(ORD_TEACH, pp);
   WriteFrame(com);
   // The write found the device gone and said so: nothing was taught.
-  if (PortLost() == 1) return 0;
+  if (nBytesW < 0 && PortLost() == 1) return 0;
   ShowStatus("New setpoint value teached!");
 
   tstart = Timer();

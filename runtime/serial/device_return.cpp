@@ -22,7 +22,7 @@ bool DevicePresent(const std::string& device) {
 
 DeviceReturnWatch::DeviceReturnWatch(int port) : port_(port) {
   timer_.setInterval(kDeviceWatchMs);
-  QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
+  QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Look(); });
 }
 
 DeviceReturnWatch::~DeviceReturnWatch() {
