@@ -73,7 +73,6 @@ TEST(FrameDecode, DescribesEveryFormOfRequestReplyAndEvent) {
       {E(kReply, 8, Frame(0x55, 7, {})), "Measure reply: not an answer: sync 0x0055, echo 7"},
       {E(kReply, 2, Frame(0xAA, 1, {})), "Read RAM reply: not an answer: sync 0x00AA, echo 1"},
       {E(kReply, 8, Frame(0xAA, 8, {}, 20)), "Measure reply: incomplete: 20 of 36 bytes"},
-      {E(kReply, 9, Raw(video, 100)), "Data block reply: incomplete: 100 of 128 bytes"},
       {E(kReply, 10, Frame(0xAA, 10, {2, 1024, 25}, 38)),
        "CCD info reply: CCD type 2, pixel count 1024, resolution 25; then stray bytes: 2 bytes"},
       {E(kReply, 8, {1, 2, 3, 4}, -1), "stray bytes after Measure: 4 bytes"},

@@ -14,15 +14,6 @@ using monitor::LineLog;
 
 namespace {
 
-std::vector<uint8_t> Request(int order, int word0 = 0) {
-  std::vector<uint8_t> bytes(36, 0);
-  bytes[1] = 0x55;
-  bytes[3] = static_cast<uint8_t>(order);
-  bytes[4] = static_cast<uint8_t>(word0 >> 8);
-  bytes[5] = static_cast<uint8_t>(word0);
-  return bytes;
-}
-
 std::string G(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", value);
@@ -58,8 +49,11 @@ std::vector<std::string> Play(const std::vector<Step>& steps) {
   std::vector<std::string> heard;
   log.SetListener([&](const LineEntry& e) { heard.push_back(Summary(e)); });
   for (const Step& step : steps) {
-    const std::vector<uint8_t> bytes =
-        step.what == 'S' ? Request(step.n, step.w) : std::vector<uint8_t>(step.n);
+    // A request (sync, order, first word), or n bytes received or flushed.
+    std::vector<uint8_t> bytes = {
+        0, 0x55, 0, uint8_t(step.n), uint8_t(step.w >> 8), uint8_t(step.w)};
+    bytes.resize(36);
+    if (step.what != 'S') bytes.assign(step.n, 0);
     const int count = static_cast<int>(bytes.size());
     const double t = step.s;
     if (step.what == 'O') log.Opened(t, "dev");

@@ -10,17 +10,17 @@ using monitor::LinkColour;
 
 namespace {
 
-LineEntry At(EntryKind kind, double timeMs) {
+LineEntry Event(EntryKind kind, double timeMs) {
   LineEntry entry;
   entry.kind = kind;
   entry.timeMs = timeMs;
-  entry.order = 8;
   return entry;
 }
 
 // A Measure reply; `echo` other than 8 makes it a frame that answers nothing.
 LineEntry Reply(double timeMs, double responseMs, uint8_t echo = 8) {
-  LineEntry entry = At(EntryKind::kReply, timeMs);
+  LineEntry entry = Event(EntryKind::kReply, timeMs);
+  entry.order = 8;
   entry.responseMs = responseMs;
   entry.bytes.assign(36, 0);
   entry.bytes[1] = 0xAA;
@@ -45,7 +45,7 @@ TEST(LinkHealth, ColourRateAndTextFollowTheEntries) {
             "replies arriving, 9.0 replies/s, last response 20.0 ms, 0 time-outs");
   EXPECT_EQ(health.At(2000).text, "idle, 0.0 replies/s, last response 20.0 ms, 0 time-outs");
 
-  health.Add(At(EntryKind::kTimeout, 3000));
+  health.Add(Event(EntryKind::kTimeout, 3000));
   EXPECT_EQ(health.At(3000).colour, LinkColour::kRed);
   EXPECT_EQ(health.At(9000).text, "time-outs, 0.0 replies/s, last response 20.0 ms, 1 time-out");
   LineEntry block = Reply(9100, 19.4);  // raw, no header
@@ -55,9 +55,9 @@ TEST(LinkHealth, ColourRateAndTextFollowTheEntries) {
   EXPECT_EQ(health.At(9100).text,
             "replies arriving, 1.0 replies/s, last response 19.4 ms, 1 time-out");
 
-  health.Add(At(EntryKind::kLost, 9200));
+  health.Add(Event(EntryKind::kLost, 9200));
   EXPECT_EQ(health.At(9200).colour, LinkColour::kRed);
   EXPECT_EQ(health.At(9200).text, "port lost");
-  health.Add(At(EntryKind::kOpened, 0));
+  health.Add(Event(EntryKind::kOpened, 0));
   EXPECT_EQ(health.At(0).text, "idle, 0.0 replies/s, no response yet, 0 time-outs");
 }
