@@ -32,6 +32,9 @@ std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped);
 // its words (the 16 parameters by name, or block start and last flag); for a
 // reply the order answered and the words in that order's meaning, with any
 // header that does not answer the request said; for events what happened.
+// A reply without a response time (responseMs < 0), after an order awaiting
+// none, or with no request before it is stray bytes. UTF-8 (the firmware
+// text is Latin-1 on the line); no newline.
 std::string DescribeEntry(const LineEntry& entry);
 
 }  // namespace monitor

@@ -2,6 +2,7 @@
 
 #include "runtime/engine/engine.h"
 #include "runtime/serial/serial_os.h"
+#include "runtime/serial/tap_records.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -181,10 +182,16 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   vanished_ = false;
   vanishReason_.clear();
   errorReports_ = 0;
+  tapped_ = serial_->bytesAvailable();
+  TapSerial(port_, SerialTapKind::kOpened, nullptr, 0, 0, device_.c_str());
   return 0;
 }
 
 void SerialChannel::Close() {
+  Shut(SerialTapKind::kClosed);
+}
+
+void SerialChannel::Shut(SerialTapKind how) {
   ++closings_;
   ReleaseHold();
   readNotifier_ = nullptr;
@@ -193,7 +200,9 @@ void SerialChannel::Close() {
     QObject::disconnect(serial_.get(), nullptr, context_.get(), nullptr);
     serial_->close();
     serial_.reset();
+    TapSerial(port_, how, nullptr, 0, 0, how == SerialTapKind::kLost ? vanishReason_.c_str() : "");
   }
+  tapped_ = 0;
   mask_ = 0;
   fn_ = nullptr;
   data_ = nullptr;
@@ -212,7 +221,7 @@ void SerialChannel::CloseVanished() {
   Report(device_, "device lost, port closed", vanishReason_);
   const ComCallbackPtr fn = fn_;
   void* const data = data_;
-  Close();
+  Shut(SerialTapKind::kLost);
   if (fn == nullptr) return;
   // Tell the program once, from the event loop: this may run inside an
   // operation, and operations never run the notification. A port closed or
@@ -256,11 +265,17 @@ void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar
   examined_ = serial_ ? serial_->bytesAvailable() : 0;
   txDrained_ = false;
   ReleaseHold();
+  if (mask == 0) {
+    TapSerial(port_, SerialTapKind::kNotifyRemoved);
+  } else {
+    TapSerial(port_, SerialTapKind::kNotifyInstalled, nullptr, 0, mask);
+  }
 }
 
 // ---- Slots: note and queue, never call out --------------------------------------
 
 void SerialChannel::OnReadyRead() {
+  TapArrivals();
   ScheduleCheck();
   HoldForRestOfFrame();
 }
@@ -376,6 +391,22 @@ void SerialChannel::RunCheck() {
   }
 }
 
+// Every byte enters the port's buffer through a readyRead (from the event loop
+// or from inside a wait of ours), so the tap sees each at the moment it is
+// taken in, whoever reads it later.
+void SerialChannel::TapArrivals() {
+  if (!serial_) return;
+  const qint64 queued = serial_->bytesAvailable();
+  if (!SerialTapOn() || queued <= tapped_) {
+    tapped_ = queued;
+    return;
+  }
+  const QByteArray fresh = serial_->peek(queued).mid(tapped_);
+  tapped_ = queued;
+  TapSerial(port_, SerialTapKind::kReceived, reinterpret_cast<const uint8_t*>(fresh.constData()),
+            static_cast<int>(fresh.size()));
+}
+
 // ---- Operations ---------------------------------------------------------------------
 
 void SerialChannel::PullFromOs() {
@@ -437,6 +468,7 @@ int SerialChannel::Read(char* data, int count) {
   const qint64 got = serial_->read(data, count);
   if (got < 0) return RS232_IO_ERROR;
   examined_ = std::max<qint64>(0, examined_ - got);
+  tapped_ = std::max<qint64>(0, tapped_ - got);
   lastQueueLength_ = -1;
   return static_cast<int>(got);
 }
@@ -456,27 +488,47 @@ int SerialChannel::Write(const char* data, int count) {
     // rest rather than let half a frame trickle out later.
     const bool timedOut =
         serial_->error() == QSerialPort::TimeoutError || deadline.MillisecondsLeft() == 0;
+    const qint64 gone = queued - serial_->bytesToWrite();
+    if (gone > 0) {
+      TapSerial(port_, SerialTapKind::kSent, reinterpret_cast<const uint8_t*>(data),
+                static_cast<int>(gone));
+    }
     serial_->clear(QSerialPort::Output);
     serial_->clearError();
     return timedOut ? RS232_TIMEOUT : RS232_IO_ERROR;
   }
   if (!Usable()) return RS232_PORT_NOT_OPEN;
+  TapSerial(port_, SerialTapKind::kSent, reinterpret_cast<const uint8_t*>(data),
+            static_cast<int>(queued));
   return static_cast<int>(queued);
 }
 
 int SerialChannel::FlushInput() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
+  if (SerialTapOn()) {
+    // What the flush throws away is shown, the bytes the OS holds included:
+    // take those in first.
+    PullFromOs();
+    if (!Usable()) return RS232_PORT_NOT_OPEN;
+    const QByteArray discarded = serial_->peek(serial_->bytesAvailable());
+    TapSerial(port_, SerialTapKind::kInputFlushed,
+              reinterpret_cast<const uint8_t*>(discarded.constData()),
+              static_cast<int>(discarded.size()));
+  }
   // clear() empties the port's own buffer and the OS queue (tcflush).
   serial_->clear(QSerialPort::Input);
   serial_->clearError();
   examined_ = 0;
+  tapped_ = 0;
   lastQueueLength_ = -1;
   return 0;
 }
 
 int SerialChannel::FlushOutput() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
+  const qint64 unsent = serial_->bytesToWrite();
   serial_->clear(QSerialPort::Output);
   serial_->clearError();
+  TapSerial(port_, SerialTapKind::kOutputFlushed, nullptr, 0, static_cast<int>(unsent));
   return 0;
 }

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "runtime/rs232.h"
+#include "runtime/serial_tap.h"
 
 class QObject;
 
@@ -96,6 +97,9 @@ class SerialChannel {
   void ScheduleCheck();
   void RunCheck();
   void CloseVanished();
+  // Closes the device; the tap hears `how` (closed by the program, or lost).
+  void Shut(SerialTapKind how);
+  void TapArrivals();
   void PullFromOs();
   long OsQueueLength() const;
   void HoldForRestOfFrame();
@@ -115,6 +119,7 @@ class SerialChannel {
   ComCallbackPtr fn_ = nullptr;
   void* data_ = nullptr;
   qint64 examined_ = 0;          // bytes at the front of the input queue a check has already seen
+  qint64 tapped_ = 0;            // bytes at the front of the input queue the tap has been shown
   qint64 lastQueueLength_ = -1;  // what InputQueueLength reported last (-1: read or flushed since)
   long roundsAtLastLook_ = -1;   // event rounds at the last InputQueueLength()
   bool txDrained_ = false;       // the output queue emptied since the last check

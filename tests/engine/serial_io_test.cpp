@@ -1,7 +1,9 @@
 // Reading, writing, queue length and flushing, all without event processing.
 #include <cstring>
 
+#include "runtime/serial_tap.h"
 #include "tests/engine/serial_test_port.h"
+#include "tests/support/wait.h"
 
 using SerialIo = SerialPortTest;
 
@@ -74,4 +76,86 @@ TEST_F(SerialIo, ClosedPortRefusesEverythingAndSendsNothing) {
   ASSERT_EQ(0, CloseCom(kPort));
   ExpectEveryOperationRefused(kPort);
   EXPECT_TRUE(pty->Read(1, 0.1).empty());
+}
+
+// The serial tap is shown everything in the order it happened: the bytes that
+// went, the bytes that came (at their arrival, whoever reads them), what a
+// flush threw away (the OS's bytes included), the notification and the port's
+// life, each stamped with the engine's clock.
+struct TapNote {
+  SerialTapKind kind;
+  std::vector<uint8_t> bytes;
+  int value;
+  std::string text;
+  double time;
+};
+std::vector<TapNote> g_tapNotes;
+void NoteTap(const SerialTapRecord& r, void*) {
+  if (r.port != 3) return;  // the fixture's port
+  g_tapNotes.push_back(
+      {r.kind, std::vector<uint8_t>(r.bytes, r.bytes + r.count), r.value, r.text, r.time});
+}
+
+TEST_F(SerialIo, TapSeesEveryByteAndEventInOrder) {
+  g_tapNotes.clear();
+  SetSerialTap(NoteTap, nullptr);
+  ASSERT_EQ(0, InstallComCallback(
+                   kPort, COM_EVENT_RECEIVE, 36, 0x55, [](int, int, void*) {}, nullptr));
+  const double beforeWrite = Timer();
+  ASSERT_EQ(3, ComWrt(kPort, "abc", 3));
+  ASSERT_TRUE(pty->Write(Counting(5)));
+  ASSERT_EQ(5, WaitInQLen(kPort, 5));
+  char buffer[8] = {};
+  ASSERT_EQ(0, SetComTime(kPort, 0.5));
+  ASSERT_EQ(2, ComRd(kPort, buffer, 2));
+  ASSERT_TRUE(pty->Write(Counting(4, 60)));
+  const double start = Timer();
+  while (pty->SlaveInputQueued() < 4 && Timer() - start < 2.0) {
+  }
+  ASSERT_EQ(0, FlushInQ(kPort));
+  ASSERT_EQ(0, FlushOutQ(kPort));
+  ASSERT_EQ(0, InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr));
+  ASSERT_EQ(0, CloseCom(kPort));
+  ASSERT_EQ(0, OpenComConfig(kPort, "", 19200, 0, 8, 1, 4096, 4096));
+  testing::internal::CaptureStderr();
+  pty->CloseMaster();
+  WaitUntil([] { return !g_tapNotes.empty() && g_tapNotes.back().kind == SerialTapKind::kLost; },
+            2.0);
+  testing::internal::GetCapturedStderr();
+  SetSerialTap(nullptr, nullptr);
+
+  // Arrivals may come in pieces; they are put together here.
+  std::vector<TapNote> notes;
+  for (const TapNote& n : g_tapNotes) {
+    if (n.kind == SerialTapKind::kReceived && !notes.empty() &&
+        notes.back().kind == SerialTapKind::kReceived) {
+      notes.back().bytes.insert(notes.back().bytes.end(), n.bytes.begin(), n.bytes.end());
+    } else {
+      notes.push_back(n);
+    }
+  }
+  std::vector<uint8_t> discarded = Counting(3, 3);  // the 5 that came, less the 2 read
+  for (uint8_t b : Counting(4, 60)) discarded.push_back(b);
+  const std::vector<uint8_t> abc{'a', 'b', 'c'};
+  ASSERT_EQ(9u, notes.size());
+  EXPECT_EQ(SerialTapKind::kNotifyInstalled, notes[0].kind);
+  EXPECT_EQ(COM_EVENT_RECEIVE, notes[0].value);
+  EXPECT_EQ(SerialTapKind::kSent, notes[1].kind);
+  EXPECT_EQ(abc, notes[1].bytes);
+  EXPECT_GE(notes[1].time, beforeWrite);
+  EXPECT_EQ(SerialTapKind::kReceived, notes[2].kind);
+  // The OS's bytes are taken in by the flush, so they too are seen arriving.
+  std::vector<uint8_t> came = Counting(5);
+  for (uint8_t b : Counting(4, 60)) came.push_back(b);
+  EXPECT_EQ(came, notes[2].bytes);
+  EXPECT_EQ(SerialTapKind::kInputFlushed, notes[3].kind);
+  EXPECT_EQ(discarded, notes[3].bytes);
+  EXPECT_EQ(SerialTapKind::kOutputFlushed, notes[4].kind);
+  EXPECT_EQ(SerialTapKind::kNotifyRemoved, notes[5].kind);
+  EXPECT_EQ(SerialTapKind::kClosed, notes[6].kind);
+  EXPECT_EQ(SerialTapKind::kOpened, notes[7].kind);
+  EXPECT_EQ(pty->slavePath(), notes[7].text);
+  EXPECT_EQ(SerialTapKind::kLost, notes[8].kind);
+  EXPECT_FALSE(notes[8].text.empty());
+  for (size_t i = 1; i < notes.size(); ++i) EXPECT_GE(notes[i].time, notes[i - 1].time) << i;
 }

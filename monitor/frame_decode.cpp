@@ -1,0 +1,237 @@
+#include "monitor/frame_decode.h"
+
+#include <cstdio>
+
+namespace monitor {
+
+namespace {
+
+constexpr int kFrameLength = 36;
+constexpr int kFrameWords = 16;
+constexpr int kRequestSync = 0x0055;
+constexpr int kReplySync = 0x00AA;
+constexpr int kFirmwareOrder = 7;
+constexpr int kDataBlockOrder = 9;
+
+int WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
+  return bytes[offset] * 256 + bytes[offset + 1];
+}
+
+std::string Hex4(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFF);
+  return text;
+}
+
+std::string Count(size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// "name value, name value, ..." for the 16 words of a frame, from byte 4 on.
+std::string NamedWords(const std::vector<uint8_t>& bytes, const char* const* names) {
+  std::string text;
+  for (int i = 0; i < kFrameWords; ++i) {
+    if (i > 0) text += ", ";
+    text += names[i];
+    text += ' ';
+    text += std::to_string(WordAt(bytes, 4 + 2 * i));
+  }
+  return text;
+}
+
+std::string WordList(const std::vector<uint8_t>& bytes) {
+  std::string text = "words";
+  for (int i = 0; i < kFrameWords; ++i) text += " " + std::to_string(WordAt(bytes, 4 + 2 * i));
+  return text;
+}
+
+std::string DescribeRequest(const LineEntry& entry) {
+  const std::vector<uint8_t>& bytes = entry.bytes;
+  std::string text = OrderName(entry.order);
+  if (bytes.size() < static_cast<size_t>(kFrameLength)) {
+    return text + ": incomplete request: " + std::to_string(bytes.size()) + " of 36 bytes";
+  }
+  const int sync = WordAt(bytes, 0);
+  if (sync != kRequestSync) text += " (sync " + Hex4(sync) + ")";
+  if (entry.order == kDataBlockOrder) {
+    return text + ": start " + std::to_string(WordAt(bytes, 4)) + ", last " +
+           std::to_string(WordAt(bytes, 6));
+  }
+  return text + ": " + NamedWords(bytes, kParameterNames);
+}
+
+// Latin-1 up to the first NUL, written as UTF-8; control bytes escaped.
+std::string FirmwareText(const std::vector<uint8_t>& bytes, size_t length) {
+  std::string text = "\"";
+  size_t i = 0;
+  for (; i < length && bytes[i] != 0; ++i) {
+    const uint8_t c = bytes[i];
+    if (c == '"' || c == '\\') {
+      text += '\\';
+      text += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      text += static_cast<char>(c);
+    } else if (c >= 0xA0) {
+      text += static_cast<char>(0xC0 | (c >> 6));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      text += escaped;
+    }
+  }
+  text += '"';
+  for (; i < length; ++i) {
+    if (bytes[i] != 0) return text + ", text after the padding";
+  }
+  return text;
+}
+
+std::string MeasurementWords(const std::vector<uint8_t>& bytes) {
+  static const char* const kNames[7] = {"first edge",  "second edge", "measured value",
+                                        "teach value", "tolerance",   "window start",
+                                        "edge count"};
+  std::string text;
+  for (int i = 0; i < 7; ++i) {
+    text += kNames[i];
+    text += ' ';
+    text += std::to_string(WordAt(bytes, 4 + 2 * i));
+    text += ", ";
+  }
+  return text + "end levels " + std::to_string(WordAt(bytes, 4 + 14)) + "/" +
+         std::to_string(WordAt(bytes, 4 + 16));
+}
+
+// The words of a whole 36-byte reply that answers its request.
+std::string FrameReplyWords(int order, const std::vector<uint8_t>& bytes) {
+  switch (order) {
+    case 2:
+    case 4:
+    case 6:
+      return NamedWords(bytes, kParameterNames);
+    case 5:
+      return "sync " + Hex4(WordAt(bytes, 0)) + ", " + NamedWords(bytes, kParameterNames);
+    case 8:
+      return MeasurementWords(bytes);
+    case 10:
+      return "CCD type " + std::to_string(WordAt(bytes, 4)) + ", pixel count " +
+             std::to_string(WordAt(bytes, 6)) + ", resolution " + std::to_string(WordAt(bytes, 8));
+    default:
+      return WordList(bytes);
+  }
+}
+
+std::string DescribeReply(const LineEntry& entry) {
+  const std::vector<uint8_t>& bytes = entry.bytes;
+  const size_t expected = static_cast<size_t>(ExpectedReplyLength(entry.order));
+  // Bytes that answer nothing: no request before them, an order that awaits
+  // no reply, or bytes after the reply was whole (the log gives them no
+  // response time).
+  if (entry.order == 0) return "stray bytes: " + Count(bytes.size(), "byte", "bytes");
+  if (expected == 0 || entry.responseMs < 0) {
+    return "stray bytes after " + OrderName(entry.order) + ": " +
+           Count(bytes.size(), "byte", "bytes");
+  }
+  std::string text = OrderName(entry.order) + " reply: ";
+  if (bytes.size() < expected) {
+    return text + "incomplete: " + std::to_string(bytes.size()) + " of " +
+           std::to_string(expected) + " bytes";
+  }
+  if (entry.order == kFirmwareOrder) {
+    text += FirmwareText(bytes, expected);
+  } else if (entry.order == kDataBlockOrder) {
+    text += "start " + std::to_string(entry.value) + ", first " + std::to_string(WordAt(bytes, 0)) +
+            ", last " + std::to_string(WordAt(bytes, expected - 2));
+  } else {
+    const int sync = WordAt(bytes, 0);
+    const int echo = WordAt(bytes, 2);
+    // The line check judges the sync itself and shows it; every other reply
+    // must carry the reply sync, and all must echo the order.
+    if (echo != entry.order || (entry.order != 5 && sync != kReplySync)) {
+      text += "not an answer: sync " + Hex4(sync) + ", echo " + std::to_string(echo);
+    } else {
+      text += FrameReplyWords(entry.order, bytes);
+    }
+  }
+  if (bytes.size() > expected) {
+    text += "; then stray bytes: " + Count(bytes.size() - expected, "byte", "bytes");
+  }
+  return text;
+}
+
+std::string Discarded(const char* what, size_t count) {
+  if (count == 0) return what;
+  return std::string(what) + ": " + Count(count, "byte", "bytes") + " discarded";
+}
+
+}  // namespace
+
+std::string OrderName(int order) {
+  static const char* const kNames[10] = {"Write RAM",  "Read RAM", "Write EEPROM",  "Read EEPROM",
+                                         "Echo check", "Teach",    "Firmware info", "Measure",
+                                         "Data block", "CCD info"};
+  if (order >= 1 && order <= 10) return kNames[order - 1];
+  return "Order " + std::to_string(order);
+}
+
+int ExpectedReplyLength(int order) {
+  switch (order) {
+    case 1:
+    case 3:
+      return 0;
+    case kFirmwareOrder:
+      return 72;
+    case kDataBlockOrder:
+      return 128;
+    default:
+      return kFrameLength;
+  }
+}
+
+double ReplyLimitMs(int order) {
+  if (ExpectedReplyLength(order) == 0) return 0.0;
+  return order == kFirmwareOrder ? 2000.0 : 1500.0;
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(bytes.size() * 3);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (grouped && i > 0 && i % 2 == 0) text += ' ';
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0x0F];
+  }
+  return text;
+}
+
+std::string DescribeEntry(const LineEntry& entry) {
+  switch (entry.kind) {
+    case EntryKind::kRequest:
+      return DescribeRequest(entry);
+    case EntryKind::kReply:
+      return DescribeReply(entry);
+    case EntryKind::kTimeout: {
+      char limit[32];
+      std::snprintf(limit, sizeof limit, "%.0f", entry.limitMs);
+      return "no reply to " + OrderName(entry.order) + " within " + limit + " ms";
+    }
+    case EntryKind::kInputFlushed:
+      return Discarded("input flushed", entry.bytes.size());
+    case EntryKind::kOutputFlushed:
+      return Discarded("output flushed", entry.value > 0 ? static_cast<size_t>(entry.value) : 0);
+    case EntryKind::kNotifyInstalled:
+      return "notification installed (mask " + Hex4(entry.value) + ")";
+    case EntryKind::kNotifyRemoved:
+      return "notification removed";
+    case EntryKind::kOpened:
+      return "port opened: " + entry.text;
+    case EntryKind::kClosed:
+      return "port closed";
+    case EntryKind::kLost:
+      return entry.text.empty() ? "port lost" : "port lost: " + entry.text;
+  }
+  return "";
+}
+
+}  // namespace monitor
