@@ -95,7 +95,7 @@ QString LineTableModel::text(const LineEntry& e, int column) const {
       // An event without bytes has nothing to show in hex: its words stay.
       if (rawHex_ && !e.bytes.empty())
         return QString::fromStdString(monitor::HexBytes(e.bytes, true));
-      return QString::fromLatin1(monitor::DescribeEntry(e));
+      return QString::fromStdString(monitor::DescribeEntry(e));
   }
   return QString();
 }

@@ -1,0 +1,178 @@
+// The line monitor on the running program: its window's rows, its link light
+// as assistive technology reads it, and its trace files saved and loaded
+// through the engine's dialog seam.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "monitor/frame_decode.h"
+#include "monitor/qt/line_monitor.h"
+#include "monitor/trace_file.h"
+#include "tests/e2e/during_loop.h"
+#include "tests/e2e/operated_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QWidget* TopLevel(const char* objectName) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == objectName && w->isVisible()) return w;
+  return nullptr;
+}
+
+template <class T>
+T* Named(QWidget* in, const char* accessibleName) {
+  for (T* w : in->findChildren<T*>())
+    if (w->accessibleName() == accessibleName) return w;
+  return nullptr;
+}
+
+// Column texts of every row the window shows.
+std::vector<std::vector<std::string>> Rows(QWidget* window) {
+  const QAbstractItemModel* model = window->findChild<QTableView*>()->model();
+  std::vector<std::vector<std::string>> rows;
+  for (int r = 0; r < model->rowCount(); ++r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < model->columnCount(); ++c)
+      row.push_back(model->index(r, c).data().toString().toStdString());
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::string LinkValue() {
+  auto* light = Named<QWidget>(TopLevel("MainPanel"), "Link");
+  if (light == nullptr) return "";
+  return QAccessible::queryAccessibleInterface(light)->text(QAccessible::Value).toStdString();
+}
+
+bool Starts(const std::string& text, const std::string& prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class LineMonitor : public OperatedProgram {
+ protected:
+  void SetUp() override { ASSERT_TRUE(InstallLineMonitor(nullptr)); }
+  void TearDown() override {
+    OperatedProgram::TearDown();
+    UninstallLineMonitor();
+  }
+  // Opens the window with the panel's button, as the operator does.
+  QWidget* OpenWindow() {
+    auto* button = Named<QPushButton>(TopLevel("MainPanel"), "Line monitor");
+    EXPECT_NE(button, nullptr);
+    if (button == nullptr) return nullptr;
+    QTest::mouseClick(button, Qt::LeftButton);
+    return TopLevel("LineMonitorWindow");
+  }
+  static void Click(QWidget* window, const char* command) {
+    auto* button = Named<QAbstractButton>(window, command);
+    ASSERT_NE(button, nullptr) << command;
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+  static std::string Message(QWidget* window) {
+    return window->findChild<QLabel*>("messages")->text().toStdString();
+  }
+};
+
+}  // namespace
+
+TEST_F(LineMonitor, ShowsTheTrailingBytesAFlushDiscardsWithTheirHex) {
+  Start();
+  QWidget* window = OpenWindow();
+  ASSERT_NE(window, nullptr);
+  sensor_->Update([](sim::Config& c) { c.faults.trailing = 4; });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  // The next request's flush throws the four bytes away.
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  Click(window, "Raw hex");
+  const std::string hex = monitor::HexBytes(std::vector<uint8_t>(4, sim::kTrailingByte), true);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (const auto& row : Rows(window))
+          if (row[1] == "-" && row[2] == "4" && row[5] == hex) return true;
+        return false;
+      },
+      2.0));
+}
+
+TEST_F(LineMonitor, LinkLightGoesGreenDuringARunAndRedWhenTheSensorFallsSilent) {
+  Start();
+  auto* light = Named<QWidget>(TopLevel("MainPanel"), "Link");
+  ASSERT_NE(light, nullptr);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(light)->text(QAccessible::Name), "Link");
+  // A second after the bring-up's last reply the line is idle.
+  ASSERT_TRUE(WaitUntil([] { return Starts(LinkValue(), "grey"); }, 3.0)) << LinkValue();
+  std::string during;
+  WhenReady silence([] { return Starts(LinkValue(), "green"); },
+                    [&] {
+                      during = LinkValue();
+                      Silence();
+                    });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);  // ends with the time-out
+  EXPECT_TRUE(silence.fired());
+  EXPECT_NE(during.find("replies arriving"), std::string::npos) << during;
+  EXPECT_TRUE(WaitUntil([] { return Starts(LinkValue(), "red"); }, 2.0)) << LinkValue();
+  EXPECT_NE(light->accessibleDescription().toStdString().find("1 time-out"), std::string::npos)
+      << light->accessibleDescription().toStdString();
+}
+
+TEST_F(LineMonitor, SavedTraceLoadsBackAndARefusedFileChangesNothing) {
+  Start();
+  QWidget* window = OpenWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  const fs::path dir = fs::temp_directory_path() / ("vantrel-monitor-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const fs::path saved = dir / "line.trace";
+
+  QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, saved.string());
+  Click(window, "Save trace...");
+  const monitor::TraceReadResult read = monitor::ReadTrace(ReadAll(saved));
+  ASSERT_TRUE(read.ok) << read.errorLine << ": " << read.error;
+  ASSERT_GE(read.entries.size(), 4u);  // the Get's flushes, request and reply at least
+  EXPECT_EQ(read.entries.back().kind, monitor::EntryKind::kReply);
+  EXPECT_EQ(read.entries.back().order, 2);
+  ASSERT_TRUE(WaitUntil([&] { return Rows(window).size() == read.entries.size(); }, 2.0));
+  const auto live = Rows(window);
+
+  const fs::path bad = dir / "bad.trace";
+  std::ofstream(bad) << monitor::TraceHeader() << "12.000 > request nothex order=2\n";
+  QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, bad.string());
+  Click(window, "Load trace...");
+  EXPECT_TRUE(Starts(Message(window), bad.string() + ": line 2: ")) << Message(window);
+  EXPECT_EQ(window->windowTitle(), "Line monitor");
+  EXPECT_EQ(Rows(window), live);
+
+  QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, saved.string());
+  Click(window, "Load trace...");
+  EXPECT_NE(window->windowTitle().indexOf("line.trace"), -1);
+  EXPECT_TRUE(Named<QPushButton>(window, "Live")->isVisible());
+  EXPECT_EQ(Rows(window).size(), read.entries.size());
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  ProcessEventsFor(0.1);
+  EXPECT_EQ(Rows(window).size(), read.entries.size()) << "the file stays shown";
+
+  Click(window, "Live");
+  EXPECT_EQ(window->windowTitle(), "Line monitor");
+  EXPECT_GT(Rows(window).size(), live.size());
+  fs::remove_all(dir);
+}
