@@ -24,7 +24,7 @@ enum class EntryKind {
 struct LineEntry {
   double timeMs = 0.0;  // since the port was opened
   EntryKind kind = EntryKind::kRequest;
-  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> bytes{};
   // Request: its order code. Reply and time-out: the order of the request it
   // follows (0 when no request came before it).
   int order = 0;
@@ -33,7 +33,7 @@ struct LineEntry {
   // Notification installed: the mask. Output flushed: the bytes discarded.
   // Reply to order 9: the block start of its request.
   int value = 0;
-  std::string text;  // opened: device; lost: reason
+  std::string text{};  // opened: device; lost: reason
 
   bool operator==(const LineEntry&) const = default;
 };

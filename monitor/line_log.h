@@ -48,7 +48,34 @@ class LineLog {
   void SetListener(std::function<void(const LineEntry&)> listener);
 
  private:
-  // (implementation)
+  // The last request and the state of its reply (order 0: none).
+  struct Exchange {
+    int order = 0;
+    double sentSeconds = 0.0;
+    double sentMs = 0.0;
+    size_t expected = 0;    // bytes of the reply it awaits (0: none)
+    double limitMs = 0.0;   // the sender's limit for them
+    int blockStart = 0;     // order 9: the block its reply carries
+    bool awaiting = false;  // its reply is not whole yet
+    bool timedOut = false;  // the time-out entry was given
+  };
+
+  double Ms(double seconds);
+  void Due(double seconds);
+  void FlushPending();
+  void EndExchange();
+  void Append(LineEntry entry);
+  void AppendEvent(double seconds, EntryKind kind, int value = 0, const std::string& text = "");
+
+  bool haveOrigin_ = false;
+  double origin_ = 0.0;  // seconds of the last opening (or the first report)
+  Exchange exchange_;
+  // Bytes received and not yet an entry: the awaited reply being gathered,
+  // or bytes that answer nothing (stray).
+  std::vector<uint8_t> pending_;
+  double pendingSeconds_ = 0.0;  // when the first of them arrived
+  bool pendingIsReply_ = false;
+
   size_t capacity_;
   std::deque<LineEntry> entries_;
   uint64_t appended_ = 0;

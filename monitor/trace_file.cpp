@@ -245,6 +245,7 @@ TraceReadResult ReadTrace(std::string_view text) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
     if (number == 1) {
+      while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
       std::string expected = TraceHeader();
       expected.pop_back();
       if (line == expected) continue;

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "sim/faults.h"
+#include "sim/replay_script.h"
 #include "sim/scene.h"
 #include "sim/sensor_model.h"
 
@@ -20,6 +22,9 @@ struct Config {
   SceneConfig scene;                        // object, motion and noise
   Faults faults;
   bool log = false;  // one line per request to the request log
+  // Replay: requests are answered with what this trace recorded instead of
+  // by the sensor model (the fault switches do not apply). Null: the model.
+  std::shared_ptr<const ReplayScript> replay;
 };
 
 inline ModelConfig ModelPart(const Config& config) {

@@ -16,6 +16,8 @@ struct Faults {
   int trailing = 0;       // n extra bytes (0xEE) follow every reply
   int garbage_every = 0;  // a burst of 1..16 random bytes precedes every n-th reply
   int hangup_after = 0;   // after n requests (and their replies) the line is hung up
+
+  bool operator==(const Faults&) const = default;
 };
 
 // Byte 0xEE: the filler sent after each reply with `trailing`.

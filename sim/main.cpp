@@ -10,6 +10,7 @@
 #include "sim/config.h"
 #include "sim/parameters.h"
 #include "sim/pty.h"
+#include "sim/replay_script.h"
 #include "sim/server.h"
 
 namespace {
@@ -34,6 +35,13 @@ const char kUsage[] =
     "  --still              the object stands still in the middle of the line\n"
     "  --noise N            RMS video noise in counts; default 4\n"
     "  --log                print one line per request: time, order, the 16 words\n"
+    "  --replay FILE        answer each request with what the trace FILE recorded\n"
+    "                       after the same order (the n-th request of an order gets\n"
+    "                       the n-th recorded answer), its first byte after the\n"
+    "                       recorded response time, the rest paced at 19200 baud\n"
+    "                       (all at once with --unpaced); a request the trace cannot\n"
+    "                       answer is reported on standard error and gets nothing;\n"
+    "                       not with the fault switches\n"
     "\n"
     "Faults (any combination):\n"
     "  --silent             handle requests but never answer\n"
@@ -76,6 +84,7 @@ enum Option {
   kStill,
   kNoise,
   kLog,
+  kReplay,
   kSilent,
   kWrongSync,
   kWrongEcho,
@@ -102,6 +111,7 @@ int main(int argc, char** argv) {
       {"still", no_argument, nullptr, kStill},
       {"noise", required_argument, nullptr, kNoise},
       {"log", no_argument, nullptr, kLog},
+      {"replay", required_argument, nullptr, kReplay},
       {"silent", no_argument, nullptr, kSilent},
       {"wrong-sync", no_argument, nullptr, kWrongSync},
       {"wrong-echo", no_argument, nullptr, kWrongEcho},
@@ -118,6 +128,7 @@ int main(int argc, char** argv) {
 
   sim::Config config;
   std::string link;
+  std::string replay_path;
   int value = 0;
   const long kMaxCount = 1000000;
   auto bad = [](const char* name, const char* text) {
@@ -167,6 +178,9 @@ int main(int argc, char** argv) {
         break;
       case kLog:
         config.log = true;
+        break;
+      case kReplay:
+        replay_path = optarg;
         break;
       case kSilent:
         config.faults.silent = true;
@@ -220,6 +234,19 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // A trace that cannot be replayed is refused before the device appears.
+  if (!replay_path.empty()) {
+    if (!(config.faults == sim::Faults{})) {
+      std::fprintf(stderr, "vantrel-sim: the fault switches do not combine with --replay\n");
+      return 2;
+    }
+    std::string error;
+    if (!sim::LoadReplayScript(replay_path, &config.replay, &error)) {
+      std::fprintf(stderr, "vantrel-sim: %s\n", error.c_str());
+      return 2;
+    }
+  }
+
   sim::Server server(config);
   sim::PtyEnds pty;
   std::string error;
@@ -247,8 +274,14 @@ int main(int argc, char** argv) {
   } else {
     std::printf("vantrel-sim: sensor on %s -> %s\n", link.c_str(), pty.slave_path.c_str());
   }
-  std::printf("vantrel-sim: CCD type %d (%d pixels), %s\n", config.ccd_type,
-              sim::CcdPixels(config.ccd_type), config.paced ? "paced at 19200 baud" : "unpaced");
+  const char* pacing = config.paced ? "paced at 19200 baud" : "unpaced";
+  if (config.replay) {
+    std::printf("vantrel-sim: replaying %s (%zu requests of %zu orders), %s\n", replay_path.c_str(),
+                config.replay->RequestCount(), config.replay->OrderCount(), pacing);
+  } else {
+    std::printf("vantrel-sim: CCD type %d (%d pixels), %s\n", config.ccd_type,
+                sim::CcdPixels(config.ccd_type), pacing);
+  }
   std::fflush(stdout);
 
   const sim::Server::End end = server.Run();

@@ -66,17 +66,32 @@ void ReplyShaper::Schedule(const std::vector<uint8_t>& bytes, double start,
     // Within a dribbled reply every byte keeps its gap after the one before.
     if (faults_.dribble && !first) due = std::max(due, line_free_ + gap);
     first = false;
-    line_free_ = due;
-    // Bytes due at the same moment travel together; paced or dribbled bytes
-    // each get a chunk of their own.
-    if (!out->empty() && !out->back().hang_up && out->back().due == due) {
-      out->back().bytes.push_back(b);
-    } else {
-      OutputChunk chunk;
-      chunk.due = due;
-      chunk.bytes.push_back(b);
-      out->push_back(chunk);
-    }
+    Append(b, due, out);
+  }
+}
+
+void ReplyShaper::Replay(const std::vector<uint8_t>& bytes, double first_due,
+                         std::vector<OutputChunk>* out) {
+  // The recorded response time already holds the first byte's time on the
+  // line; pacing spaces the bytes after it.
+  double due = std::max(first_due, paced_ ? line_free_ + kByteTime : line_free_);
+  for (uint8_t b : bytes) {
+    Append(b, due, out);
+    if (paced_) due += kByteTime;
+  }
+}
+
+void ReplyShaper::Append(uint8_t byte, double due, std::vector<OutputChunk>* out) {
+  line_free_ = due;
+  // Bytes due at the same moment travel together; paced or dribbled bytes
+  // each get a chunk of their own.
+  if (!out->empty() && !out->back().hang_up && out->back().due == due) {
+    out->back().bytes.push_back(byte);
+  } else {
+    OutputChunk chunk;
+    chunk.due = due;
+    chunk.bytes.push_back(byte);
+    out->push_back(chunk);
   }
 }
 

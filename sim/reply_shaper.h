@@ -41,10 +41,17 @@ class ReplyShaper {
   void Shape(const std::vector<uint8_t>& reply, double request_done, double now,
              std::vector<OutputChunk>* out);
 
+  // Bytes recorded on a real line (replay): the first is due at `first_due`
+  // (or once the line is free), the others follow as the pacing says. The
+  // fault switches do not apply.
+  void Replay(const std::vector<uint8_t>& bytes, double first_due, std::vector<OutputChunk>* out);
+
   bool HangUpScheduled() const { return hangup_scheduled_; }
 
  private:
   void Schedule(const std::vector<uint8_t>& bytes, double start, std::vector<OutputChunk>* out);
+  // Appends one byte due at `due` and marks the line busy until then.
+  void Append(uint8_t byte, double due, std::vector<OutputChunk>* out);
 
   bool paced_ = true;
   Faults faults_;

@@ -102,7 +102,9 @@ void Server::Stop() {
 void Server::Update(const std::function<void(Config&)>& change) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    const auto replay = config_.replay;
     change(config_);
+    if (config_.replay != replay) replay_used_.clear();  // another trace starts from its beginning
     model_.SetConfig(ModelPart(config_));
     shaper_.SetSwitches(config_.paced, config_.faults);
   }
@@ -281,11 +283,30 @@ void Server::Handle(const FramedRequest& framed, double now) {
         text += "  (after " + std::to_string(framed.skipped) + " stray bytes)";
       log_(text);
     }
-    const std::vector<uint8_t> reply = model_.Handle(framed.order, framed.words);
-    shaper_.Shape(reply, framed.last_byte, now, &chunks);
+    if (config_.replay) {
+      Replay(framed.order, now, &chunks);
+    } else {
+      const std::vector<uint8_t> reply = model_.Handle(framed.order, framed.words);
+      shaper_.Shape(reply, framed.last_byte, now, &chunks);
+    }
   }
   pending_.insert(pending_.end(), chunks.begin(), chunks.end());
   sending_.store(!pending_.empty());
+}
+
+void Server::Replay(int order, double now, std::vector<OutputChunk>* chunks) {
+  const std::vector<ReplayAnswer>& answers = config_.replay->Answers(order);
+  size_t& used = replay_used_[order];
+  if (used >= answers.size()) {
+    diagnostics_("vantrel-sim: replay: no answer left for order " + std::to_string(order) + " (" +
+                 OrderName(order) + "), " + std::to_string(answers.size()) +
+                 " recorded in the trace");
+    return;
+  }
+  const ReplayAnswer& answer = answers[used++];
+  // The field measured the response time from the moment the request had
+  // left the PC, which is when it is read here (the pty carries it at once).
+  shaper_.Replay(answer.bytes, now + answer.delay, chunks);
 }
 
 bool Server::WriteDue(double now) {

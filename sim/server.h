@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -80,6 +81,9 @@ class Server {
  private:
   void ReadRequests(double now);
   void Handle(const FramedRequest& framed, double now);
+  // The replay's answer to a request (under the lock); reports an order the
+  // trace cannot answer to the diagnostics.
+  void Replay(int order, double now, std::vector<OutputChunk>* chunks);
   // Writes what is due; returns false when the line was hung up.
   bool WriteDue(double now);
   void HangUp();
@@ -95,6 +99,7 @@ class Server {
   TextSink log_;
   TextSink diagnostics_;
   std::string last_error_;
+  std::map<int, size_t> replay_used_;  // per order: recorded answers already sent
   double start_time_ = 0;
 
   // Touched by the serving thread only.

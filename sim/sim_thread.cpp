@@ -2,7 +2,8 @@
 
 namespace sim {
 
-SimThread::SimThread(const Config& config) : server_(std::make_unique<Server>(config)) {}
+SimThread::SimThread(const Config& config, TextSink diagnostics)
+    : server_(std::make_unique<Server>(config, nullptr, std::move(diagnostics))) {}
 
 SimThread::~SimThread() {
   Stop();

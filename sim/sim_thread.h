@@ -31,7 +31,8 @@ namespace sim {
 
 class SimThread {
  public:
-  explicit SimThread(const Config& config);
+  // `diagnostics` receives what the sensor reports (null: standard error).
+  explicit SimThread(const Config& config, TextSink diagnostics = nullptr);
   ~SimThread();  // stops
   SimThread(const SimThread&) = delete;
   SimThread& operator=(const SimThread&) = delete;

@@ -18,91 +18,61 @@ std::vector<uint8_t> Frame(uint8_t sync, uint8_t order) {
   return frame;
 }
 
-LineEntry Entry(double timeMs, EntryKind kind) {
-  LineEntry entry;
-  entry.timeMs = timeMs;
-  entry.kind = kind;
-  return entry;
-}
+using K = EntryKind;
 
-std::vector<LineEntry> EveryKind() {
-  std::vector<LineEntry> entries;
-  LineEntry opened = Entry(0.0, EntryKind::kOpened);
-  opened.text = "/dev/pts/7";
-  entries.push_back(opened);
-  LineEntry installed = Entry(0.25, EntryKind::kNotifyInstalled);
-  installed.value = 0x8006;
-  entries.push_back(installed);
-  LineEntry request = Entry(1.5, EntryKind::kRequest);
-  request.bytes = Frame(0x55, 8);
-  request.order = 8;
-  entries.push_back(request);
-  LineEntry reply = Entry(20.875, EntryKind::kReply);
-  reply.bytes = Frame(0xAA, 8);
-  reply.order = 8;
-  reply.responseMs = 19.375;
-  entries.push_back(reply);
-  LineEntry block = Entry(30.125, EntryKind::kReply);
-  block.bytes = std::vector<uint8_t>(128, 0x5A);
-  block.order = 9;
-  block.value = 192;
-  block.responseMs = 0.0;
-  entries.push_back(block);
-  LineEntry stray = Entry(31.0, EntryKind::kReply);  // bytes before any request
-  stray.bytes = {0x00};
-  entries.push_back(stray);
-  LineEntry timeout = Entry(1541.5, EntryKind::kTimeout);
-  timeout.order = 5;
-  timeout.limitMs = 1500.0;
-  entries.push_back(timeout);
-  LineEntry inFlushed = Entry(1600.0, EntryKind::kInputFlushed);
-  inFlushed.bytes = {0xDE, 0xAD};
-  entries.push_back(inFlushed);
-  entries.push_back(Entry(1600.5, EntryKind::kInputFlushed));  // nothing discarded
-  LineEntry outFlushed = Entry(1601.0, EntryKind::kOutputFlushed);
-  outFlushed.value = 12;
-  entries.push_back(outFlushed);
-  entries.push_back(Entry(1602.0, EntryKind::kNotifyRemoved));
-  entries.push_back(Entry(1700.0, EntryKind::kClosed));
-  LineEntry lost = Entry(123456.789, EntryKind::kLost);
-  lost.text = "device gone: 100% #2\tend\n\x01\xB5";
-  entries.push_back(lost);
-  return entries;
-}
+// Each kind with the fields the line log fills in; times and response times
+// exact at three decimals.
+const std::vector<LineEntry> kEveryKind = {
+    {.timeMs = 0.0, .kind = K::kOpened, .text = "/dev/pts/7"},
+    {.timeMs = 0.25, .kind = K::kNotifyInstalled, .value = 0x8006},
+    {.timeMs = 1.5, .kind = K::kRequest, .bytes = Frame(0x55, 8), .order = 8},
+    {.timeMs = 20.875,
+     .kind = K::kReply,
+     .bytes = Frame(0xAA, 8),
+     .order = 8,
+     .responseMs = 19.375},
+    {.timeMs = 30.125,
+     .kind = K::kReply,
+     .bytes = std::vector<uint8_t>(128, 0x5A),
+     .order = 9,
+     .responseMs = 0.0,
+     .value = 192},
+    {.timeMs = 31.0, .kind = K::kReply, .bytes = {0x00}},  // before any request
+    {.timeMs = 1541.5, .kind = K::kTimeout, .order = 5, .limitMs = 1500.0},
+    {.timeMs = 1600.0, .kind = K::kInputFlushed, .bytes = {0xDE, 0xAD}},
+    {.timeMs = 1600.5, .kind = K::kInputFlushed},  // nothing discarded
+    {.timeMs = 1601.0, .kind = K::kOutputFlushed, .value = 12},
+    {.timeMs = 1602.0, .kind = K::kNotifyRemoved},
+    {.timeMs = 1700.0, .kind = K::kClosed},
+    {.timeMs = 123456.789, .kind = K::kLost, .text = "device gone: 100% #2\tend\n\x01\xB5"},
+};
 
 TEST(TraceFile, EveryKindReadsBackUnchanged) {
   std::string text = TraceHeader();
-  for (const LineEntry& entry : EveryKind())
+  for (const LineEntry& entry : kEveryKind)
     text += TraceLine(entry, "decoded # text\nwith a break");
   TraceReadResult read = ReadTrace(text);
   ASSERT_TRUE(read.ok) << read.errorLine << ": " << read.error;
-  ASSERT_EQ(read.entries, EveryKind());
+  ASSERT_EQ(read.entries, kEveryKind);
 }
 
 TEST(TraceFile, LinesReadAsDocumented) {
-  LineEntry timeout = Entry(1541.5, EntryKind::kTimeout);
-  timeout.order = 5;
-  timeout.limitMs = 1500.0;
-  EXPECT_EQ(TraceLine(timeout, "Echo check: no reply"),
+  EXPECT_EQ(TraceLine(kEveryKind[6], "Echo check: no reply"),
             "1541.500 - timeout - order=5 limit=1500.000 # Echo check: no reply\n");
-  LineEntry opened = Entry(0.0, EntryKind::kOpened);
-  opened.text = "a b#%";
-  EXPECT_EQ(TraceLine(opened, ""), "0.000 - opened - text=a%20b%23%25\n");
+  EXPECT_EQ(TraceLine({.kind = K::kOpened, .text = "a b#%\xB5"}, ""),
+            "0.000 - opened - text=a%20b%23%25%b5\n");
 
   // Comments, blank lines, CR LF, tabs and upper-case hex are read too.
   TraceReadResult read = ReadTrace(
-      "vantrel-trace 1\r\n# saved at the line\n\n  \t\n"
+      "vantrel-trace 1 \r\n# saved at the line\n\n  \t\n"
       "2.5\t>  request 0055000A order=10 # CCD info\r\n"
       "   # an indented comment\n"
       "4.000 < reply 00aa000a response=1.5");
   ASSERT_TRUE(read.ok) << read.errorLine << ": " << read.error;
-  LineEntry request = Entry(2.5, EntryKind::kRequest);
-  request.bytes = {0x00, 0x55, 0x00, 0x0A};
-  request.order = 10;
-  LineEntry reply = Entry(4.0, EntryKind::kReply);
-  reply.bytes = {0x00, 0xAA, 0x00, 0x0A};
-  reply.responseMs = 1.5;
-  EXPECT_EQ(read.entries, (std::vector<LineEntry>{request, reply}));
+  EXPECT_EQ(read.entries,
+            (std::vector<LineEntry>{
+                {.timeMs = 2.5, .kind = K::kRequest, .bytes = {0, 0x55, 0, 10}, .order = 10},
+                {.timeMs = 4.0, .kind = K::kReply, .bytes = {0, 0xAA, 0, 10}, .responseMs = 1.5}}));
 }
 
 TEST(TraceFile, RefusesWhatIsNotATrace) {
