@@ -187,9 +187,12 @@ void MonitorUi::tick() {
 
 void MonitorUi::showWindow() {
   if (!window_) window_ = new MonitorWindow(g_monitor->log);
+  // A new window comes up in front; one already open is brought there.
+  if (window_->isVisible()) {
+    window_->raise();
+    window_->activateWindow();
+  }
   window_->show();
-  window_->raise();
-  window_->activateWindow();
 }
 
 void CreateUi() {

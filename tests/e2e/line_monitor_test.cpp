@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -148,9 +149,10 @@ TEST_F(LineMonitor, SavedTraceLoadsBackAndARefusedFileChangesNothing) {
   Click(window, "Save trace...");
   const monitor::TraceReadResult read = monitor::ReadTrace(ReadAll(saved));
   ASSERT_TRUE(read.ok) << read.errorLine << ": " << read.error;
-  ASSERT_GE(read.entries.size(), 4u);  // the Get's flushes, request and reply at least
-  EXPECT_EQ(read.entries.back().kind, monitor::EntryKind::kReply);
-  EXPECT_EQ(read.entries.back().order, 2);
+  EXPECT_EQ(read.entries.front().kind, monitor::EntryKind::kOpened);
+  EXPECT_TRUE(std::any_of(read.entries.begin(), read.entries.end(), [](const auto& e) {
+    return e.kind == monitor::EntryKind::kReply && e.order == 2 && e.responseMs >= 0.0;
+  })) << "the Get's reply";
   ASSERT_TRUE(WaitUntil([&] { return Rows(window).size() == read.entries.size(); }, 2.0));
   const auto live = Rows(window);
 

@@ -165,9 +165,9 @@ TEST(Process, TraceOptionRecordsTheStartUpFromTheFirstByte) {
   const bool gotAll = WaitUntil(
       [&] {
         read = monitor::ReadTrace(ReadAll(trace));
-        return read.ok && !read.entries.empty() &&
-               read.entries.back().kind == monitor::EntryKind::kReply &&
-               read.entries.back().order == 10;
+        return read.ok && std::any_of(read.entries.begin(), read.entries.end(), [](auto& e) {
+                 return e.kind == monitor::EntryKind::kReply && e.order == 10;
+               });
       },
       15.0);
   kill(pid, SIGKILL);
