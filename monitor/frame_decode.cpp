@@ -142,16 +142,11 @@ std::string DescribeReply(const LineEntry& entry) {
   } else if (entry.order == kDataBlockOrder) {
     text += "start " + std::to_string(entry.value) + ", first " + std::to_string(WordAt(bytes, 0)) +
             ", last " + std::to_string(WordAt(bytes, expected - 2));
+  } else if (IsAnswer(entry)) {
+    text += FrameReplyWords(entry.order, bytes);
   } else {
-    const int sync = WordAt(bytes, 0);
-    const int echo = WordAt(bytes, 2);
-    // The line check judges the sync itself and shows it; every other reply
-    // must carry the reply sync, and all must echo the order.
-    if (echo != entry.order || (entry.order != 5 && sync != kReplySync)) {
-      text += "not an answer: sync " + Hex4(sync) + ", echo " + std::to_string(echo);
-    } else {
-      text += FrameReplyWords(entry.order, bytes);
-    }
+    text += "not an answer: sync " + Hex4(WordAt(bytes, 0)) + ", echo " +
+            std::to_string(WordAt(bytes, 2));
   }
   if (bytes.size() > expected) {
     text += "; then stray bytes: " + Count(bytes.size() - expected, "byte", "bytes");
@@ -203,6 +198,17 @@ std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped) {
     text += kDigits[bytes[i] & 0x0F];
   }
   return text;
+}
+
+bool IsAnswer(const LineEntry& reply) {
+  const size_t expected = static_cast<size_t>(ExpectedReplyLength(reply.order));
+  if (reply.kind != EntryKind::kReply || reply.order == 0 || expected == 0) return false;
+  if (reply.responseMs < 0 || reply.bytes.size() < expected) return false;
+  if (expected != static_cast<size_t>(kFrameLength)) return true;  // raw replies carry no header
+  // The line check judges the sync itself (and its reply shows it); every
+  // other reply must carry the reply sync, and all must echo the order.
+  const bool syncOk = reply.order == 5 || WordAt(reply.bytes, 0) == kReplySync;
+  return syncOk && WordAt(reply.bytes, 2) == reply.order;
 }
 
 std::string DescribeEntry(const LineEntry& entry) {

@@ -28,6 +28,11 @@ extern const char* const kParameterNames[16];
 // Hex, two lower-case digits a byte, `grouped`: a space every two bytes.
 std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped);
 
+// Whether a reply entry answers its request: the whole reply the order awaits,
+// with a response time, and for a 36-byte frame the reply sync (not needed for
+// the line check) and the order's echo. Bytes beyond the reply do not matter.
+bool IsAnswer(const LineEntry& reply);
+
 // The decoded text of an entry, without its time: for a request the order and
 // its words (the 16 parameters by name, or block start and last flag); for a
 // reply the order answered and the words in that order's meaning, with any

@@ -3,6 +3,7 @@
 // entries as they are appended; read at any time.
 #pragma once
 
+#include <deque>
 #include <string>
 
 #include "monitor/line_entry.h"
@@ -29,12 +30,18 @@ class LinkHealth {
  public:
   // `entryTimeMs` of each entry is on the log's clock (ms since opening).
   void Add(const LineEntry& entry);
-  // The view at `nowMs` (same clock): replies per second over the last
-  // second, green while a reply came within the last second.
+  // The view at `nowMs` (same clock, not before the last entry): replies per
+  // second over the last second, green while a reply came within it. Only
+  // replies that answer their request count (IsAnswer).
   LinkHealthView At(double nowMs) const;
 
  private:
-  // (implementation)
+  // Times of the replies within a second of the newest one, oldest first.
+  std::deque<double> replyTimesMs_;
+  double lastResponseMs_ = -1.0;
+  int timeouts_ = 0;
+  bool timedOutLast_ = false;  // the latest of {answer, time-out} is a time-out
+  bool lost_ = false;
 };
 
 }  // namespace monitor
