@@ -1,6 +1,8 @@
 #include "monitor/qt/line_table_model.h"
 
+#include <QApplication>
 #include <QColor>
+#include <QFontDatabase>
 #include <algorithm>
 
 #include "monitor/frame_decode.h"
@@ -21,6 +23,13 @@ QString Direction(EntryKind kind) {
 }
 
 }  // namespace
+
+LineTableModel::LineTableModel(QObject* parent)
+    : QAbstractTableModel(parent), fixedFont_(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
+  // As large as the rest of the table's text.
+  const int pixels = QApplication::font().pixelSize();
+  if (pixels > 0) fixedFont_.setPixelSize(pixels);
+}
 
 bool LineTableModel::Follow(const monitor::LineLog& log, uint64_t since) {
   const std::deque<LineEntry>& entries = log.Entries();
@@ -66,7 +75,8 @@ void LineTableModel::SetRawHex(bool on) {
   if (on == rawHex_) return;
   rawHex_ = on;
   if (!rows_.empty())
-    emit dataChanged(index(0, kDecoded), index(static_cast<int>(rows_.size()) - 1, kDecoded));
+    emit dataChanged(index(0, kDecoded), index(static_cast<int>(rows_.size()) - 1, kDecoded),
+                     {Qt::DisplayRole, Qt::ToolTipRole, Qt::FontRole});
 }
 
 int LineTableModel::rowCount(const QModelIndex& parent) const {
@@ -84,7 +94,7 @@ QString LineTableModel::text(const LineEntry& e, int column) const {
     case kDir:
       return Direction(e.kind);
     case kBytes:
-      if (e.kind == EntryKind::kOutputFlushed) return QString::number(e.value);
+      if (e.kind == EntryKind::kOutputFlushed && e.value > 0) return QString::number(e.value);
       return e.bytes.empty() ? QString() : QString::number(e.bytes.size());
     case kOrder:
       return OfAnOrder(e.kind) && e.order != 0 ? QString::fromStdString(monitor::OrderName(e.order))
@@ -103,9 +113,16 @@ QString LineTableModel::text(const LineEntry& e, int column) const {
 QVariant LineTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return QVariant();
   const LineEntry& e = rows_[index.row()];
-  if (role == Qt::DisplayRole) return text(e, index.column());
-  if (role == Qt::TextAlignmentRole && index.column() != kDecoded && index.column() != kOrder)
-    return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  const int column = index.column();
+  if (role == Qt::DisplayRole) return text(e, column);
+  // The whole text where the column cuts it short.
+  if (role == Qt::ToolTipRole && column == kDecoded) return text(e, column);
+  if (role == Qt::TextAlignmentRole) {
+    if (column == kDir) return QVariant(Qt::AlignCenter);
+    if (column != kDecoded && column != kOrder) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  }
+  // Hex lines up byte under byte in a fixed-pitch font.
+  if (role == Qt::FontRole && column == kDecoded && rawHex_ && !e.bytes.empty()) return fixedFont_;
   if (role == Qt::ForegroundRole && (e.kind == EntryKind::kTimeout || e.kind == EntryKind::kLost))
     return QColor(0xB0, 0x20, 0x20);
   return QVariant();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QSortFilterProxyModel>
 #include <cstdint>
 #include <deque>
@@ -20,7 +21,7 @@ class LineTableModel : public QAbstractTableModel {
  public:
   enum Column { kTime, kDir, kBytes, kOrder, kResponse, kDecoded, kColumnCount };
 
-  using QAbstractTableModel::QAbstractTableModel;
+  explicit LineTableModel(QObject* parent = nullptr);
 
   // Shows the log's entries appended from the `since`-th on (entries counted as
   // LineLog::Appended counts them). Returns true when rows came or went.
@@ -44,6 +45,7 @@ class LineTableModel : public QAbstractTableModel {
   uint64_t firstSeq_ = 0;  // the log's count of rows_.front(); meaningless after ShowEntries
   bool following_ = false;
   bool rawHex_ = false;
+  QFont fixedFont_;
 };
 
 // Rows of one order only (its requests, replies and time-outs), or all.

@@ -116,7 +116,17 @@ MonitorWindow::MonitorWindow(const monitor::LineLog& log)
   layout->addWidget(source_);
   layout->addWidget(table_, 1);
   layout->addWidget(status_);
-  resize(920, 520);
+  resize(1040, 560);
+
+  // The view follows the newest row until the operator scrolls up to read,
+  // and again once back at the bottom. The range also grows when the window
+  // is laid out or resized, not only with new rows.
+  QScrollBar* bar = table_->verticalScrollBar();
+  connect(bar, &QScrollBar::valueChanged, this,
+          [this, bar](int value) { followNewest_ = value >= bar->maximum(); });
+  connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+    if (followNewest_) bar->setValue(maximum);
+  });
 
   refreshTimer_.setSingleShot(true);
   refreshTimer_.setInterval(kRefreshMs);
@@ -154,10 +164,7 @@ void MonitorWindow::hideEvent(QHideEvent* event) {
 
 void MonitorWindow::refresh() {
   refreshTimer_.stop();
-  QScrollBar* bar = table_->verticalScrollBar();
-  // The operator who scrolled up to read keeps the place.
-  const bool following = bar->value() >= bar->maximum();
-  if (model_->Follow(log_, clearedAt_) && following) table_->scrollToBottom();
+  if (model_->Follow(log_, clearedAt_) && followNewest_) table_->scrollToBottom();
 }
 
 void MonitorWindow::setPaused(bool paused) {
@@ -242,6 +249,7 @@ void MonitorWindow::loadTrace() {
   loadedPath_ = file;
   model_->ShowEntries(loaded.entries);
   table_->scrollToTop();
+  followNewest_ = false;  // a file is read from its start
   showSource();
   say(QString("Loaded %1 entries from %2").arg(loaded.entries.size()).arg(file));
 }

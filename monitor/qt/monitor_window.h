@@ -50,6 +50,7 @@ class MonitorWindow : public QWidget {
   uint64_t clearedAt_ = 0;  // entries appended before the last Clear are not shown
   QString loadedPath_;      // the trace file shown instead of the line, if any
   QTimer refreshTimer_;
+  bool followNewest_ = true;
 
   LineTableModel* model_;
   OrderFilter* filter_;

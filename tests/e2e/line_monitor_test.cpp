@@ -178,3 +178,60 @@ TEST_F(LineMonitor, SavedTraceLoadsBackAndARefusedFileChangesNothing) {
   EXPECT_GT(Rows(window).size(), live.size());
   fs::remove_all(dir);
 }
+
+namespace {
+
+struct Session {
+  std::vector<std::string> texts;  // every status text since the panel was loaded
+  std::vector<int> readOuts;
+  bool operator==(const Session&) const = default;
+};
+
+// A Run of `frames` measurements after which the sensor (if it is the
+// simulated scene) falls silent, so the loop ends in its time-out: a replayed
+// trace ends the same way, where its recorded replies end.
+Session RunUntilSilent(sim::SimThread& sensor, size_t frames) {
+  WhenReady silence(
+      [&] {
+        const std::vector<int> orders = sensor.Orders();
+        return static_cast<size_t>(std::count(orders.begin(), orders.end(), 8)) >= frames;
+      },
+      [&] { sensor.Update([](sim::Config& c) { c.faults.silent = true; }); });
+  EXPECT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  Session session;
+  session.texts = InspectShownTexts(panelHandle, TEXT_Status);
+  for (int control :
+       {NUM_FirstEdge, NUM_SecondEdge, NUM_MeasuredValue, NUM_TeachValue, NUM_Tolerance})
+    session.readOuts.push_back(U16(panelHandle, control));
+  return session;
+}
+
+}  // namespace
+
+TEST_F(LineMonitor, ARecordedTraceReplayedBySimulatorGivesTheProgramTheSameReplies) {
+  UninstallLineMonitor();  // installed again with a trace file
+  const fs::path dir = fs::temp_directory_path() / ("vantrel-replay-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const fs::path trace = dir / "field.trace";
+  ASSERT_TRUE(InstallLineMonitor(trace.c_str()));
+  StartSensor();
+  StartOn(sensor_->SlavePath());
+  const Session recorded = RunUntilSilent(*sensor_, 5);
+  ShutDown();
+  started_ = false;
+  UninstallLineMonitor();
+  ASSERT_TRUE(InstallLineMonitor(nullptr));
+
+  sim::Config config = Unpaced();
+  std::string error;
+  ASSERT_TRUE(sim::LoadReplayScript(trace.string(), &config.replay, &error)) << error;
+  StartSensor(config);
+  StartOn(sensor_->SlavePath());
+  // The replay has its own silence: the request the trace holds no reply for.
+  const Session replayed = RunUntilSilent(*sensor_, 1000);
+  EXPECT_EQ(replayed.texts, recorded.texts);
+  EXPECT_EQ(replayed.readOuts, recorded.readOuts);
+  EXPECT_EQ(recorded.texts.back(), "Timeout RS232-Line!");
+  EXPECT_NE(recorded.readOuts[0], 0) << "frames were drawn";
+  fs::remove_all(dir);
+}
