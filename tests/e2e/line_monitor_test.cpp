@@ -6,6 +6,8 @@
 #include <QAbstractItemModel>
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -177,6 +179,41 @@ TEST_F(LineMonitor, SavedTraceLoadsBackAndARefusedFileChangesNothing) {
   EXPECT_EQ(window->windowTitle(), "Line monitor");
   EXPECT_GT(Rows(window).size(), live.size());
   fs::remove_all(dir);
+}
+
+TEST_F(LineMonitor, PauseHoldsFilterPicksAnOrderCopyTakesTheSelectionClearEmpties) {
+  Start();
+  QWidget* window = OpenWindow();
+  ASSERT_NE(window, nullptr);
+  auto* table = window->findChild<QTableView*>();
+  Click(window, "Pause");
+  const size_t held = Rows(window).size();
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  ProcessEventsFor(0.1);
+  EXPECT_EQ(Rows(window).size(), held) << "the view holds while paused";
+  Click(window, "Pause");
+  EXPECT_GT(Rows(window).size(), held) << "released, the newest show at once";
+
+  Named<QComboBox>(window, "Filter")->setCurrentText("Read RAM");
+  std::vector<std::string> kept;
+  for (const auto& row : Rows(window)) kept.push_back(row[1] + row[3]);
+  // The bring-up's Read RAM and the Get's.
+  EXPECT_EQ(kept, (std::vector<std::string>{">Read RAM", "<Read RAM", ">Read RAM", "<Read RAM"}));
+
+  table->selectAll();
+  QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+  const auto rows = Rows(window);
+  std::string copied;
+  for (const auto& row : rows) {
+    for (size_t c = 0; c < row.size(); ++c) copied += (c > 0 ? "\t" : "") + row[c];
+    copied += "\n";
+  }
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), copied);
+
+  Click(window, "Clear");
+  EXPECT_TRUE(Rows(window).empty());
+  ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+  EXPECT_TRUE(WaitUntil([&] { return Rows(window).size() == 2; }, 2.0)) << "the next Get's";
 }
 
 namespace {
