@@ -5,6 +5,7 @@
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "link/port_loss.h"
 #include "link/reply_wait.h"
 #include "param/params.h"
 #include "param/transfer.h"
@@ -23,6 +24,8 @@ int CC_ButtonTeach(int /*panel*/, int /*control*/, int event, void* /*callbackDa
   // The package goes out as it stands: what was last packed or received.
   FillTxBuf(ORD_TEACH, pp);
   WriteFrame(com);
+  // The write found the device gone and said so: nothing was taught.
+  if (nBytesW < 0 && PortLost() == 1) return 0;
   ShowStatus("New setpoint value teached!");
 
   tstart = Timer();
@@ -32,6 +35,11 @@ int CC_ButtonTeach(int /*panel*/, int /*control*/, int event, void* /*callbackDa
       return 0;
     }
     ProcessSystemEvents();
+    // Gone while waiting: no confirmation can come, and none is waited for.
+    if (PortLost() == 1) {
+      ReportPortLost();
+      return 0;
+    }
     tdiff = Timer() - tstart;
     // Silence is said: the teach message alone would claim a teach that no
     // sensor confirmed.
@@ -65,7 +73,7 @@ void BackgroundTeachPress() {
     GetRxBuf(PNUM);
     SetStatusText("Teach order echo received! - Line Ok!");
   } else {
-    SetStatusText("Timeout-RS-232...");
+    SetStatusTextUnlessLost("Timeout-RS-232...");
   }
   ShowStatusText();
 }

@@ -52,6 +52,8 @@ void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
   // The engine closed the port because its device went away: the operator
   // learns of it at once, also while nothing talks to the sensor.
   if ((events & COM_EVENT_ERROR) != 0 && PortLost() == 1) ReportPortLost();
+  // Told only while the program is idle: no operation is cut short.
+  if ((events & COM_EVENT_DEVICE_BACK) != 0) ReconnectReturnedPort();
   if ((events & COM_EVENT_RECEIVE) == 0) return;
   ComRd(com, szReadBuf, FRAME_LEN);
   FlushInQ(com);
@@ -85,10 +87,10 @@ void InitRS232(int port) {
     PushGET(RAM);
     ret = GetVERSIONInfo();
     // Fewer bytes, or more than the reply alone, are no firmware text.
-    if (ret != FIRMWARE_REPLY_LEN) SetStatusText("Error reading firmware-info!");
+    if (ret != FIRMWARE_REPLY_LEN) SetStatusTextUnlessLost("Error reading firmware-info!");
   }
   // The CCD information is asked for whatever the line check gave.
   ret = GetCCDInfo();
-  if (ret == 0) SetStatusText("Error reading CCD-info");
+  if (ret == 0) SetStatusTextUnlessLost("Error reading CCD-info");
   ShowStatusText();
 }

@@ -29,7 +29,8 @@ void InitRS232(int port);
 // and discards anything further. A frame that answers `awaitedOrder` goes into
 // pp and raises rx_flag and graphrefresh; any other is counted in
 // rejectedReplies and leaves pp and the flags alone, so the wait goes on. Acts
-// on the notify-count event only. Runs only while events are processed.
+// on the notify-count event only; a lost port's device coming back brings the
+// link up again (ReconnectReturnedPort). Runs only while events are processed.
 void RX_Receive_Function(int port, int events, void* data);
 
 // Installs (or removes) the receive notification on port `com`.

@@ -9,6 +9,24 @@
 
 int32_t comOpen = 0;
 
+namespace {
+
+// `format` with the port number and its device, shortened in its middle so
+// that the words after it always fit the status text.
+void FormatPortText(char (&text)[STATUS_LEN + 1], const char* format) {
+  char probe[STATUS_LEN + 1];
+  const int frame = std::snprintf(probe, sizeof probe, format, com, "");
+  char device[STATUS_LEN + 1];
+  ElideMiddle(device, ComPortDevice(com), static_cast<size_t>(STATUS_LEN - frame));
+  // The device was shortened to fit: nothing is cut here.
+  if (std::snprintf(text, sizeof text, format, com, device) < 0) text[0] = '\0';
+}
+
+constexpr char kLostFormat[] = "Sensor lost on COM%d (%s): device removed";
+constexpr char kBackFormat[] = "Sensor back on COM%d (%s): reconnecting";
+
+}  // namespace
+
 void NotePortOpened(int result) {
   comOpen = result >= 0 ? 1 : 0;
 }
@@ -19,18 +37,35 @@ int PortLost() {
 }
 
 void ReportPortLost() {
-  // The device path is shortened in its middle so that the reason at the end
-  // always fits the status text.
-  constexpr char kFormat[] = "Sensor lost on COM%d (%s): device removed";
-  char probe[STATUS_LEN + 1];
-  const int frame = std::snprintf(probe, sizeof probe, kFormat, com, "");
-  char device[STATUS_LEN + 1];
-  ElideMiddle(device, ComPortDevice(com), static_cast<size_t>(STATUS_LEN - frame));
   char text[STATUS_LEN + 1];
-  std::snprintf(text, sizeof text, kFormat, com, device);
+  FormatPortText(text, kLostFormat);
   // What counts is what the line shows: another text may have replaced the
   // report since it was made.
   if (StatusShows(text) == 1) return;
   SetStatusText(text);
   ShowStatusText();
+}
+
+void SetLostStatusText() {
+  char text[STATUS_LEN + 1];
+  FormatPortText(text, kLostFormat);
+  SetStatusText(text);
+}
+
+void SetStatusTextUnlessLost(const char* text) {
+  if (PortLost() == 1) {
+    SetLostStatusText();
+  } else {
+    SetStatusText(text);
+  }
+}
+
+void ReconnectReturnedPort() {
+  if (PortLost() == 0) return;
+  char text[STATUS_LEN + 1];
+  FormatPortText(text, kBackFormat);
+  ShowStatus(text);
+  CloseCom(com);
+  ShowStatus("Init COM-Port ...");
+  InitRS232(com);
 }

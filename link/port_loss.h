@@ -1,7 +1,8 @@
 // A sensor whose device goes away (a USB adapter pulled out, the line hung up)
 // while its port is open: the engine then closes the port, and every further
 // exchange would only sit out its time-out. The loops end at once instead and
-// the operator reads one message naming the port.
+// the operator reads one message naming the port. When the device is back the
+// link comes up again by itself, as if the operator had chosen the port anew.
 #pragma once
 
 #include <cstdint>
@@ -19,3 +20,16 @@ int PortLost();
 // unless the line shows it already: each operation that meets the lost port
 // says so once, and a loop that ends on it ends with it.
 void ReportPortLost();
+
+// Puts the loss text of ReportPortLost into szStatus; the caller shows it.
+void SetLostStatusText();
+// Puts into szStatus the loss text when the port is lost, else `text`; the
+// caller shows it. An operation that gave up because the device went away
+// ends saying so, not with a time-out that did not happen.
+void SetStatusTextUnlessLost(const char* text);
+
+// The engine saw the lost port's device come back: shows "Sensor back on
+// COM<n> (<device>): reconnecting", then brings the link up as choosing the
+// port does (close, "Init COM-Port ...", InitRS232). Does nothing unless the
+// port is lost. Runs nested callbacks (the bring-up processes events).
+void ReconnectReturnedPort();

@@ -47,7 +47,7 @@ int CheckComLine(int port) {
   CopyVarsToPP();
   order = ORD_ECHO_CHECK;
   FillTxBuf(ORD_ECHO_CHECK, pp);
-  if (ExchangeFrame(port) == 0) SetStatusText("Timeout-RS-232...");
+  if (ExchangeFrame(port) == 0) SetStatusTextUnlessLost("Timeout-RS-232...");
   if (rx_flag == 1) {
     pp[0] = WordAt(szReadBuf, 0);
     if (pp[0] == RXSYNC) {

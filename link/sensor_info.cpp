@@ -8,6 +8,7 @@
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "link/port_loss.h"
 #include "link/reply_wait.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
@@ -87,6 +88,11 @@ int GetVERSIONInfo() {
   tstart = Timer();
   for (;;) {
     waiting = GetInQLen(com);
+    // The device went away: no reply can come, and none is waited for.
+    if (waiting == RS232_PORT_NOT_OPEN && PortLost() == 1) {
+      SetLostStatusText();
+      break;
+    }
     tdiff = Timer() - tstart;
     if (tdiff > FIRMWARE_TIMEOUT) {
       if (waiting < FIRMWARE_REPLY_LEN) SetStatusText("Timeout - reading firmware info!");

@@ -43,7 +43,7 @@ void PushGET(int32_t store) {
       SetStatusText("Parameter-frame received! - Line Ok!");
     } else {
       // The variables keep their values; the panels are refreshed from them.
-      SetStatusText("Timeout-RS-232...");
+      SetStatusTextUnlessLost("Timeout-RS-232...");
     }
   }
   std::snprintf(valueSource, sizeof valueSource, "%s", ValueSource(store));

@@ -28,6 +28,15 @@ constexpr int COM_EVENT_RECEIVE = 0x8000;   // the input queue holds at least th
 // that moment, whatever its mask: unlike the others this event cannot be
 // missed by a program that only waits for data.
 constexpr int COM_EVENT_ERROR = 0x0080;
+// The device of a port closed on COM_EVENT_ERROR is there again (the adapter
+// plugged back in, a new line behind the same path); the port stays closed
+// until the program opens it. Reported once per return, whatever the mask, to
+// the notification installed when the device went away (or, if none was at
+// that moment, to the last one installed on the port), and only from
+// RunUserInterface between its rounds: never inside ProcessSystemEvents, so
+// never while an operation runs; a busy program hears of it when it is idle
+// again. Opening or closing the port before then cancels it.
+constexpr int COM_EVENT_DEVICE_BACK = 0x0100;
 
 // Notification function: called with the port, the events that occurred (a
 // subset of the installed mask) and the installed data pointer.
@@ -58,7 +67,8 @@ int SetCTSMode(int port, int mode);
 // arrived bytes bring the input queue to at least `notifyCount`, with COM_EVENT_CHAR
 // when `eventChar` arrived, with COM_EVENT_TX_EMPTY when the output queue has drained;
 // only events in `eventMask` are reported (COM_EVENT_ERROR always is, once, when
-// the device goes away). eventMask 0 (or fn null) removes it.
+// the device goes away, and COM_EVENT_DEVICE_BACK once when it is back).
+// eventMask 0 (or fn null) removes it.
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventChar, ComCallbackPtr fn,
                        void* callbackData);
 

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "runtime/engine/engine.h"
+#include "runtime/serial/device_return.h"
 
 int RunUserInterface() {
   Engine& e = TheEngine();
@@ -23,6 +24,8 @@ int RunUserInterface() {
   while (!e.quitRequested) {
     e.pollTimer->stop();
     DestroyDiscardedPanels();
+    // Here no operation runs: a port whose device came back may be opened again.
+    DeliverDeviceReturns();
     // Objects Qt itself scheduled for deletion from outside any event handler
     // wait for an event loop to return; this loop never "returns", so hand
     // them over here, where no handler of theirs can be running.

@@ -193,6 +193,7 @@ void SerialChannel::Close() {
 
 void SerialChannel::Shut(SerialTapKind how) {
   ++closings_;
+  returnWatch_.Cancel();
   ReleaseHold();
   readNotifier_ = nullptr;
   if (serial_) {
@@ -222,6 +223,7 @@ void SerialChannel::CloseVanished() {
   const ComCallbackPtr fn = fn_;
   void* const data = data_;
   Shut(SerialTapKind::kLost);
+  returnWatch_.Start(device_, fn, data);
   if (fn == nullptr) return;
   // Tell the program once, from the event loop: this may run inside an
   // operation, and operations never run the notification. A port closed or
@@ -259,6 +261,7 @@ void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar
   eventChar_ = eventChar & 0xFF;
   fn_ = fn;
   data_ = data;
+  returnWatch_.NoteNotification(fn, data);
   // What is queued now is not news to the new notification, including bytes
   // the OS still holds because the frame hold kept them there.
   if (serial_ && !vanished_) PullFromOs();

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "runtime/rs232.h"
+#include "runtime/serial/device_return.h"
 #include "runtime/serial_tap.h"
 
 class QObject;
@@ -140,6 +141,7 @@ class SerialChannel {
   bool vanished_ = false;
   std::string vanishReason_;
   long errorReports_ = 0;
+  DeviceReturnWatch returnWatch_{port_};  // after a loss, until the device is back
 };
 
 // Test seams of the serial channel, set only through

@@ -3,7 +3,7 @@
 // loop. The status line names the port once, at once (an idle program hears of
 // it through its receive notification); a loop ends at once on it; the engine
 // closes the port once, and choosing the port again once the device is back
-// brings the link up.
+// brings the link up. An idle program brings it up by itself, once per return.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -48,8 +48,8 @@ class DeviceLost : public OperatedProgram {
   }
 
   // A sensor appears at the device path (a fresh pty behind the same name).
-  void PlugIn() {
-    ASSERT_NO_FATAL_FAILURE(StartSensor());
+  void PlugIn(sim::Config config = Unpaced(), std::optional<ParamWords> ram = std::nullopt) {
+    ASSERT_NO_FATAL_FAILURE(StartSensor(config, ram));
     fs::remove(device_);
     fs::create_symlink(sensor_->SlavePath(), device_);
   }
@@ -57,6 +57,36 @@ class DeviceLost : public OperatedProgram {
   std::string LostText() const {
     // The status line holds 72 characters.
     return ("Sensor lost on COM1 (" + device_ + "): device removed").substr(0, 72);
+  }
+
+  std::string BackText() const {
+    return ("Sensor back on COM1 (" + device_ + "): reconnecting").substr(0, 72);
+  }
+
+  // Runs the outer event loop, as the idle program does, until `done()` or `seconds`.
+  static bool IdleUntil(const std::function<bool()>& done, double seconds) {
+    const double start = Timer();
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+      if (done() || Timer() - start > seconds) QuitUserInterface(0);
+    });
+    look.start(5);
+    RunUserInterface();
+    return done();
+  }
+
+  // The idle program loses its sensor and a new one comes back behind the same
+  // path; returns the orders the new one received until a while after `last`.
+  std::vector<int> LoseAndReturn(const std::string& last, sim::Config config,
+                                 std::optional<ParamWords> ram = std::nullopt) {
+    MarkTexts();
+    sensor_->Stop();
+    EXPECT_TRUE(IdleUntil([&] { return StatusLine() == LostText(); }, 2.0));
+    PlugIn(config, ram);
+    EXPECT_TRUE(IdleUntil([&] { return StatusLine() == last; }, 5.0));
+    // Several looks of the device watch: a return is told once.
+    IdleUntil([] { return false; }, 1.0);
+    return sensor_->Orders();
   }
 
   // The operator chooses COM1 again in the selector: the link comes up.
@@ -98,15 +128,16 @@ TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
   EXPECT_EQ(InspectComErrorReports(com), reports) << "no error flood";
   EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0) << "no freeze";
 
-  // Two reads of the parameter set give up at once, since no reply can come.
-  // The first finds the loss on the line already; the second names it again.
+  // Two reads of the parameter set and a teach give up at once, since no reply
+  // can come, and leave the loss on the line, not a time-out.
   MarkTexts();
   const double start = Timer();
   SimulateClick(panelHandle, BTNGet);
+  SimulateClick(panelHandle, BTNTeach);  // waits for no confirmation, claims no teach
   SimulateClick(panelHandle, BTNGet);
   EXPECT_LT(Timer() - start, 1.0);
-  EXPECT_EQ(TextsSinceMark(),
-            (std::vector<std::string>{"Timeout-RS-232...", LostText(), "Timeout-RS-232..."}));
+  EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{LostText(), LostText()}))
+      << "a lost device is no time-out";
   EXPECT_EQ(InspectComErrorReports(com), reports) << "no error flood";
   // The sensor is gone, so its log cannot show a stray request; what can go
   // wrong is a read that opens the port again behind the operator's back.
@@ -122,6 +153,27 @@ TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
 
   PlugIn();
   ChooseThePortAgain();
+}
+
+TEST_F(DeviceLost, WhenTheDeviceIsBackTheIdleProgramBringsTheLinkUpOnce) {
+  const ParamWords before = Variables();
+  const ParamWords after = DistinctTestParams();
+  const std::vector<int> orders = LoseAndReturn(sim::kDefaultFirmware, Unpaced(), after);
+  EXPECT_EQ(TextsSinceMark(),
+            (std::vector<std::string>{
+                LostText(), BackText(), "Init COM-Port ...", "Echo Check - Line Ok!",
+                "Waiting for parameter-frame ...", "Parameter-frame received! - Line Ok!",
+                "Waiting for firmware info ...", sim::kDefaultFirmware, sim::kDefaultFirmware}));
+  EXPECT_EQ(orders, (std::vector<int>{5, 2, 7, 10}));
+  std::vector<ParamWords> words;  // the variables as they stood, then the new sensor's RAM
+  for (const sim::Request& request : sensor_->Requests()) words.push_back(request.words);
+  EXPECT_EQ(words, (std::vector<ParamWords>{before, before, after, after}));
+}
+
+TEST_F(DeviceLost, ASilentReturningDeviceGetsOneBringUp) {
+  sim::Config silent = Unpaced();
+  silent.faults.silent = true;
+  EXPECT_EQ(LoseAndReturn("Error reading CCD-info", silent), (std::vector<int>{5, 10}));
 }
 
 TEST_F(DeviceLost, DuringRunTheLoopEndsAtOnceWithOneMessage) {
@@ -171,8 +223,9 @@ TEST_F(DeviceLost, DuringDataTheLoopEndsAtOnceWithOneMessage) {
   EXPECT_EQ(Count(texts, "Timeout-RS-232 while reading 64 data-words!"), 0);
   EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
 
+  // The block reads had removed the notification; the one before hears of the return.
   PlugIn();
-  ChooseThePortAgain();
+  EXPECT_TRUE(IdleUntil([] { return StatusLine() == sim::kDefaultFirmware; }, 3.0));
 }
 
 TEST_F(DeviceLost, DuringTheMeasurementWaitOfDataTheLossIsNoTimeout) {

@@ -1,4 +1,9 @@
-// A device that goes away while its port is open.
+// A device that goes away while its port is open, and comes back.
+#include <unistd.h>
+
+#include <QTimer>
+
+#include "runtime/serial/device_return.h"
 #include "runtime/testing/serial_inspect.h"
 #include "runtime/userint.h"
 #include "tests/engine/serial_test_port.h"
@@ -33,6 +38,17 @@ int g_notifiedInOperation = 0;
 void NoteWhereNotified(int, int, void*) {
   ++g_notifications;
   if (g_inOperation) ++g_notifiedInOperation;
+}
+
+int g_returns = 0;  // COM_EVENT_DEVICE_BACK notifications
+void NoteReturn(int, int events, void*) {
+  if ((events & COM_EVENT_DEVICE_BACK) != 0) ++g_returns;
+}
+
+// Runs the outer event loop for `seconds`.
+void IdleFor(double seconds) {
+  QTimer::singleShot(static_cast<int>(seconds * 1000), [] { QuitUserInterface(0); });
+  RunUserInterface();
 }
 
 using SerialVanish = SerialPortTest;
@@ -113,4 +129,32 @@ TEST_F(SerialVanish, WriteToALostDeviceReportsAClosedPort) {
   EXPECT_EQ(0, g_notifications) << "the old loss told to the new opening";
   EXPECT_EQ(3, ComWrt(kPort, "new", 3));
   EXPECT_EQ(3u, pty->Read(3, 2.0).size());
+}
+
+TEST_F(SerialVanish, ReturnOfTheDeviceIsToldOnceAndOnlyFromTheOuterLoop) {
+  const std::string link = testing::TempDir() + "vantrel-return-" + std::to_string(getpid());
+  const double watches = 3 * kDeviceWatchMs / 1000.0;
+  // The port is opened and its device vanishes; a new one appears behind the same path.
+  const auto openLoseAndReturn = [&] {
+    ASSERT_EQ(0, OpenComConfig(kPort, "", 19200, 0, 8, 1, 4096, 4096));
+    ASSERT_EQ(0, InstallComCallback(kPort, COM_EVENT_RECEIVE, 36, 0x55, NoteReturn, nullptr));
+    pty->CloseMaster();
+    ASSERT_TRUE(WaitUntil([] { return GetInQLen(kPort) == RS232_PORT_NOT_OPEN; }, 2.0));
+    pty.reset();  // its symlink goes with it
+    pty = std::make_unique<PtyPair>(link);
+  };
+  pty = std::make_unique<PtyPair>(link);
+  MapPort(kPort, link);
+  g_returns = 0;
+  openLoseAndReturn();
+  ProcessEventsFor(watches);  // as an operation polls
+  EXPECT_EQ(0, g_returns) << "told inside ProcessSystemEvents";
+  IdleFor(watches);
+  EXPECT_EQ(1, g_returns) << "told once, from the outer loop";
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, GetInQLen(kPort)) << "the program opens it, not the engine";
+
+  openLoseAndReturn();
+  CloseCom(kPort);
+  IdleFor(watches);
+  EXPECT_EQ(1, g_returns) << "told after the program closed the port";
 }

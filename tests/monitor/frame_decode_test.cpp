@@ -50,7 +50,6 @@ TEST(FrameDecode, DescribesEveryFormOfRequestReplyAndEvent) {
     std::string text;
   } rows[] = {
       {E(kRequest, 8, Frame(0x55, 8, kPackage)), "Measure: " + kPackageText},
-      {E(kRequest, 1, Frame(0x55, 1, kPackage)), "Write RAM: " + kPackageText},
       {E(kRequest, 5, Frame(0x1255, 5, kPackage)), "Echo check (sync 0x1255): " + kPackageText},
       {E(kRequest, 9, Frame(0x55, 9, {320, 1})), "Data block: start 320, last 1"},
       {E(kRequest, 2, Frame(0x55, 2, {}, 10)), "Read RAM: incomplete request: 10 of 36 bytes"},
@@ -82,11 +81,9 @@ TEST(FrameDecode, DescribesEveryFormOfRequestReplyAndEvent) {
       {E(kReply, 0, {0xAA}, -1), "stray bytes: 1 byte"},
       {E(kReply, 3, {0xAA}), "stray bytes after Write EEPROM: 1 byte"},
       {E(EntryKind::kTimeout, 8, {}, -1, 0, "", 1500), "no reply to Measure within 1500 ms"},
-      {E(EntryKind::kTimeout, 7, {}, -1, 0, "", 2000), "no reply to Firmware info within 2000 ms"},
       {E(EntryKind::kInputFlushed, 0, {1, 2, 3, 4}), "input flushed: 4 bytes discarded"},
       {E(EntryKind::kInputFlushed, 0, {}), "input flushed"},
       {E(EntryKind::kOutputFlushed, 0, {}, -1, 36), "output flushed: 36 bytes discarded"},
-      {E(EntryKind::kOutputFlushed, 0, {}), "output flushed"},
       {E(EntryKind::kNotifyInstalled, 0, {}, -1, 0x8006), "notification installed (mask 0x8006)"},
       {E(EntryKind::kNotifyRemoved, 0, {}), "notification removed"},
       {E(EntryKind::kOpened, 0, {}, -1, 0, "/dev/pts/3"), "port opened: /dev/pts/3"},
