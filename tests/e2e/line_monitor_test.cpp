@@ -183,7 +183,10 @@ TEST_F(LineMonitor, SavedTraceLoadsBackAndARefusedFileChangesNothing) {
 
 TEST_F(LineMonitor, PauseHoldsFilterPicksAnOrderCopyTakesTheSelectionClearEmpties) {
   Start();
-  QWidget* window = OpenWindow();
+  QWidget* panel = TopLevel("MainPanel");
+  panel->activateWindow();
+  QTest::keyClick(panel, Qt::Key_L, Qt::ControlModifier);  // the window's shortcut
+  QWidget* window = TopLevel("LineMonitorWindow");
   ASSERT_NE(window, nullptr);
   auto* table = window->findChild<QTableView*>();
   Click(window, "Pause");
