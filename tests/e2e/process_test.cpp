@@ -1,7 +1,11 @@
 // The program as a process: what the operator's desktop sees when it starts.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,9 +13,13 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "monitor/trace_file.h"
 #include "runtime/testing/resource_path.h"
+#include "sim/sim_thread.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/wait.h"
 
 namespace fs = std::filesystem;
 
@@ -102,4 +110,91 @@ TEST(Process, AFaultyPanelResourceEndsTheProgramWithOneLineAndMinusOne) {
     EXPECT_EQ(outcome.bytesOnPort, 0u) << "the port stays closed";
   }
   fs::remove_all(base);
+}
+
+namespace {
+
+// Starts the program with `args`, COM1 on `device` and its stderr into
+// dir/stderr.txt; returns its pid (spawned: the sensor's thread runs on).
+pid_t Spawn(const std::vector<std::string>& args, const std::string& device, const fs::path& dir) {
+  fs::create_directories(dir);
+  fs::permissions(dir, fs::perms::owner_all);
+  std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + dir.string(),
+                               "VANTREL_COM1=" + device};
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0 && entry.rfind("XDG_RUNTIME_DIR=", 0) != 0 &&
+        entry.rfind("VANTREL_COM1=", 0) != 0)
+      env.push_back(entry);
+  }
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string program = std::getenv("VANTREL_BIN");
+  std::vector<std::string> all{program};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  const std::string errors = (dir / "stderr.txt").string();
+  posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+    pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+}  // namespace
+
+TEST(Process, TraceOptionRecordsTheStartUpFromTheFirstByte) {
+  ASSERT_NE(std::getenv("VANTREL_BIN"), nullptr);
+  sim::Config config;
+  config.paced = false;
+  sim::SimThread sensor(config);
+  std::string error;
+  ASSERT_TRUE(sensor.Start(&error)) << error;
+  const fs::path dir = fs::temp_directory_path() / ("vantrel-trace-" + std::to_string(getpid()));
+  const fs::path trace = dir / "start.trace";
+  const pid_t pid = Spawn({"--trace", trace.string()}, sensor.SlavePath(), dir);
+  ASSERT_GT(pid, 0);
+  // The program runs on until it is killed: what it wrote by then is the record.
+  monitor::TraceReadResult read;
+  const bool gotAll = WaitUntil(
+      [&] {
+        read = monitor::ReadTrace(ReadAll(trace));
+        return read.ok && std::any_of(read.entries.begin(), read.entries.end(), [](auto& e) {
+                 return e.kind == monitor::EntryKind::kReply && e.order == 10;
+               });
+      },
+      15.0);
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  ASSERT_TRUE(gotAll) << ReadAll(trace) << ReadAll(dir / "stderr.txt");
+  EXPECT_EQ(read.entries.front().kind, monitor::EntryKind::kOpened);
+  EXPECT_EQ(read.entries.front().text, sensor.SlavePath());
+  std::vector<int> exchanges;  // order of each request, then of its reply
+  for (const monitor::LineEntry& e : read.entries) {
+    if (e.kind == monitor::EntryKind::kRequest) exchanges.push_back(e.order);
+    if (e.kind == monitor::EntryKind::kReply) exchanges.push_back(-e.order);
+  }
+  EXPECT_EQ(exchanges, (std::vector<int>{5, -5, 2, -2, 7, -7, 10, -10}));
+  fs::remove_all(dir);
+}
+
+TEST(Process, AMissingTraceFileOrAnUnknownOptionEndsWithTheUsageAndTwo) {
+  const fs::path dir = fs::temp_directory_path() / ("vantrel-usage-" + std::to_string(getpid()));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--trace"}, std::vector<std::string>{"--tracer", "x"}}) {
+    SCOPED_TRACE(args[0]);
+    const pid_t pid = Spawn(args, "/dev/null", dir);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_NE(ReadAll(dir / "stderr.txt").find("usage: vantrel [--trace FILE]"), std::string::npos);
+  }
+  fs::remove_all(dir);
 }

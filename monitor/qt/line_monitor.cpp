@@ -1,0 +1,239 @@
+#include "monitor/qt/line_monitor.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QKeySequence>
+#include <QPointer>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "monitor/frame_decode.h"
+#include "monitor/line_log.h"
+#include "monitor/link_health.h"
+#include "monitor/qt/link_light.h"
+#include "monitor/qt/monitor_window.h"
+#include "monitor/trace_file.h"
+#include "runtime/serial_tap.h"
+#include "runtime/utility.h"
+
+namespace {
+
+constexpr size_t kLogCapacity = 10000;
+constexpr int kTickMs = 250;  // time-outs noticed, light refreshed: 4 times a second
+// Where the monitor's widgets go on the main panel (panel pixels): the button
+// in the top row's free space between the version text and the port selector,
+// the light right-aligned on the row of the status line's label.
+constexpr char kMainPanel[] = "MainPanel";
+constexpr char kPortSelector[] = "Serial port";
+constexpr int kButtonLeft = 400, kButtonTop = 26, kButtonWidth = 140, kButtonHeight = 28;
+constexpr int kStatusRight = 12 + 1016, kStatusTop = 62;
+
+// The widgets' side: exists once the application does.
+class MonitorUi : public QObject {
+ public:
+  MonitorUi();
+  ~MonitorUi() override;
+
+  void LogGrew() {
+    if (window_) window_->LogGrew();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void attach(QWidget* panel);
+  void tick();
+  void showWindow();
+
+  QTimer tick_;
+  QPointer<QWidget> panel_;
+  QPointer<QPushButton> button_;
+  QPointer<LinkLight> light_;
+  QPointer<QShortcut> shortcut_;
+  QPointer<MonitorWindow> window_;
+};
+
+struct Monitor {
+  monitor::LineLog log{kLogCapacity};
+  monitor::LinkHealth health;
+  double openedAt = 0.0;  // Timer() seconds of the last opening: the log's time zero
+  bool opened = false;
+  std::FILE* trace = nullptr;
+  MonitorUi* ui = nullptr;
+};
+
+Monitor* g_monitor = nullptr;
+
+double NowMs() {
+  return g_monitor->opened ? (Timer() - g_monitor->openedAt) * 1000.0 : 0.0;
+}
+
+void OnEntry(const monitor::LineEntry& entry) {
+  g_monitor->health.Add(entry);
+  if (g_monitor->trace != nullptr) {
+    const std::string line = monitor::TraceLine(entry, monitor::DescribeEntry(entry));
+    std::fputs(line.c_str(), g_monitor->trace);
+    std::fflush(g_monitor->trace);
+  }
+  if (g_monitor->ui != nullptr) g_monitor->ui->LogGrew();
+}
+
+void OnTap(const SerialTapRecord& r, void*) {
+  monitor::LineLog& log = g_monitor->log;
+  switch (r.kind) {
+    case SerialTapKind::kOpened:
+      g_monitor->openedAt = r.time;
+      g_monitor->opened = true;
+      log.Opened(r.time, r.text);
+      break;
+    case SerialTapKind::kClosed:
+      log.Closed(r.time);
+      break;
+    case SerialTapKind::kLost:
+      log.Lost(r.time, r.text);
+      break;
+    case SerialTapKind::kSent:
+      log.Sent(r.time, r.bytes, r.count);
+      break;
+    case SerialTapKind::kReceived:
+      log.Received(r.time, r.bytes, r.count);
+      break;
+    case SerialTapKind::kInputFlushed:
+      log.InputFlushed(r.time, r.bytes, r.count);
+      break;
+    case SerialTapKind::kOutputFlushed:
+      log.OutputFlushed(r.time, r.value);
+      break;
+    case SerialTapKind::kNotifyInstalled:
+      log.NotifyInstalled(r.time, r.value);
+      break;
+    case SerialTapKind::kNotifyRemoved:
+      log.NotifyRemoved(r.time);
+      break;
+  }
+}
+
+MonitorUi::MonitorUi() {
+  InstallLinkLightAccessibility();
+  tick_.setInterval(kTickMs);
+  connect(&tick_, &QTimer::timeout, this, [this] { tick(); });
+  tick_.start();
+  qApp->installEventFilter(this);
+  // The program may have shown its panel before the monitor came (tests).
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == kMainPanel && w->isVisible()) attach(w);
+}
+
+MonitorUi::~MonitorUi() {
+  qApp->removeEventFilter(this);
+  delete button_;
+  delete light_;
+  delete shortcut_;
+  delete window_;
+}
+
+bool MonitorUi::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && watched->isWidgetType()) {
+    auto* w = static_cast<QWidget*>(watched);
+    if (w->isWindow() && w != panel_ && w->objectName() == kMainPanel) attach(w);
+  }
+  return false;
+}
+
+void MonitorUi::attach(QWidget* panel) {
+  auto* canvas = panel->findChild<QWidget*>("panelCanvas");
+  if (canvas == nullptr) return;
+  panel_ = panel;
+
+  button_ = new QPushButton("Line monitor", canvas);
+  button_->setAccessibleName("Line monitor");
+  button_->setToolTip("The exchanges on the sensor line (Ctrl+L)");
+  button_->setAutoDefault(false);
+  button_->setGeometry(kButtonLeft, kButtonTop, kButtonWidth, kButtonHeight);
+  connect(button_, &QPushButton::clicked, this, [this] { showWindow(); });
+  // In the keyboard's order where it stands: just before the port selector.
+  for (QComboBox* ports : canvas->findChildren<QComboBox*>()) {
+    if (ports->accessibleName() != kPortSelector) continue;
+    QWidget* before = ports->previousInFocusChain();
+    while (before != ports && (before->focusPolicy() & Qt::TabFocus) == 0)
+      before = before->previousInFocusChain();
+    if (before != ports) QWidget::setTabOrder(before, button_);
+    break;
+  }
+  button_->show();
+
+  shortcut_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), panel);
+  connect(shortcut_, &QShortcut::activated, this, [this] { showWindow(); });
+
+  light_ = new LinkLight(canvas);
+  light_->PlaceRightAligned(kStatusRight, kStatusTop);
+  light_->Show(g_monitor->health.At(NowMs()));
+  light_->show();
+  light_->raise();
+}
+
+void MonitorUi::tick() {
+  g_monitor->log.Tick(Timer());
+  if (light_) light_->Show(g_monitor->health.At(NowMs()));
+}
+
+void MonitorUi::showWindow() {
+  if (!window_) window_ = new MonitorWindow(g_monitor->log);
+  // A new window comes up in front; one already open is brought there.
+  if (window_->isVisible()) {
+    window_->raise();
+    window_->activateWindow();
+  }
+  window_->show();
+}
+
+void CreateUi() {
+  if (g_monitor != nullptr && g_monitor->ui == nullptr) g_monitor->ui = new MonitorUi;
+}
+
+}  // namespace
+
+bool InstallLineMonitor(const char* traceFile) {
+  if (g_monitor != nullptr) return true;
+  auto monitor = std::make_unique<Monitor>();
+  if (traceFile != nullptr) {
+    monitor->trace = std::fopen(traceFile, "w");
+    if (monitor->trace == nullptr) {
+      std::fprintf(stderr, "%s: cannot create the trace file: %s\n", traceFile,
+                   std::strerror(errno));
+      return false;
+    }
+    std::fputs(monitor::TraceHeader().c_str(), monitor->trace);
+    std::fflush(monitor->trace);
+  }
+  g_monitor = monitor.release();
+  g_monitor->log.SetListener(OnEntry);
+  SetSerialTap(OnTap, nullptr);
+  // The widgets wait for the application; with one already there (tests),
+  // they come at once.
+  static bool preRoutineAdded = false;
+  if (QCoreApplication::instance() != nullptr) {
+    CreateUi();
+  } else if (!preRoutineAdded) {
+    preRoutineAdded = true;
+    qAddPreRoutine(CreateUi);
+  }
+  return true;
+}
+
+void UninstallLineMonitor() {
+  if (g_monitor == nullptr) return;
+  SetSerialTap(nullptr, nullptr);
+  delete g_monitor->ui;
+  if (g_monitor->trace != nullptr) std::fclose(g_monitor->trace);
+  delete g_monitor;
+  g_monitor = nullptr;
+}

@@ -1,0 +1,18 @@
+// The line monitor beside the program's panels: a record of every exchange on
+// the sensor line (from the engine's serial tap), a trace file written as it
+// happens, the "Line monitor" button and the link light on the main panel, and
+// the monitor window.
+#pragma once
+
+// Called before the program starts the engine: creates the line log and
+// installs the serial tap. With `traceFile` (may be null), the file is created
+// at once and every entry is written to it as it is appended, each line
+// flushed, so that a crash or kill loses nothing; returns false with the
+// reason on stderr when it cannot be created. The button and the light are
+// added to the main panel ("MainPanel") when it is first shown; Ctrl+L there
+// opens the window too.
+bool InstallLineMonitor(const char* traceFile);
+
+// Removes the tap, closes the trace file, deletes the monitor's widgets; the
+// line log is forgotten. For tests, which install it afresh each time.
+void UninstallLineMonitor();

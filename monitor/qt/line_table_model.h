@@ -1,0 +1,64 @@
+// The line monitor's table: one row an entry, newest last, in the columns Time
+// (ms), Dir, Bytes, Order, Response (ms) and Decoded (the bytes in hex instead
+// when raw hex is on). It holds its own copy of the entries it shows, so that
+// a paused view stays as it is while the log goes on; Follow() brings it up to
+// the log in one step (rows the log dropped for room leave at the top, new
+// ones come at the bottom), ShowEntries() replaces it with a loaded trace.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QSortFilterProxyModel>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "monitor/line_entry.h"
+#include "monitor/line_log.h"
+
+class LineTableModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  enum Column { kTime, kDir, kBytes, kOrder, kResponse, kDecoded, kColumnCount };
+
+  explicit LineTableModel(QObject* parent = nullptr);
+
+  // Shows the log's entries appended from the `since`-th on (entries counted as
+  // LineLog::Appended counts them). Returns true when rows came or went.
+  bool Follow(const monitor::LineLog& log, uint64_t since);
+  // Shows `entries` instead, until the next Follow.
+  void ShowEntries(const std::vector<monitor::LineEntry>& entries);
+  void SetRawHex(bool on);
+
+  const monitor::LineEntry& EntryAt(int row) const { return rows_[row]; }
+  const std::deque<monitor::LineEntry>& Entries() const { return rows_; }
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  QString text(const monitor::LineEntry& entry, int column) const;
+
+  std::deque<monitor::LineEntry> rows_;
+  uint64_t firstSeq_ = 0;  // the log's count of rows_.front(); meaningless after ShowEntries
+  bool following_ = false;
+  bool rawHex_ = false;
+  QFont fixedFont_;
+};
+
+// Rows of one order only (its requests, replies and time-outs), or all.
+class OrderFilter : public QSortFilterProxyModel {
+  Q_OBJECT
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+  // 0: every row.
+  void SetOrder(int order);
+
+ protected:
+  bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+ private:
+  int order_ = 0;
+};

@@ -1,0 +1,43 @@
+// The link light beside the status line: a coloured dot and a short text
+// ("26.6 replies/s · 19 ms · 0 time-outs"). Assistive technology reads it as
+// "Link" with the whole view's text, the colour's meaning included, as its
+// value and description. It only shows what it is given.
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+#include "monitor/link_health.h"
+
+class LinkLight : public QWidget {
+  Q_OBJECT
+ public:
+  explicit LinkLight(QWidget* parent);
+
+  // Puts the light's right edge at `right` and its top at `top` (parent's
+  // pixels); it grows and shrinks to the left with its text.
+  void PlaceRightAligned(int right, int top);
+  // Shows `view`; nothing happens when it reads as before.
+  void Show(const monitor::LinkHealthView& view);
+  const QString& shortText() const { return shortText_; }
+  // What a screen reader says: the colour, then the view's text.
+  const QString& spokenText() const { return spokenText_; }
+  QColor dotColour() const;
+
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void fit();
+
+  int right_ = 0, top_ = 0;
+  monitor::LinkColour colour_ = monitor::LinkColour::kGrey;
+  QString shortText_;
+  QString spokenText_;
+};
+
+// Makes assistive technology ask the light for its value (once per process).
+void InstallLinkLightAccessibility();
