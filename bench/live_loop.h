@@ -57,8 +57,10 @@ struct LoopFigures {
 // Starts the program against a sensor started with `simOptions`, clicks
 // `button`, clicks Stop after `seconds` from inside the loop. False when
 // something did not work (reported on stderr).
+// `beforeLoop`, when given, runs once the panels are painted, before the
+// click.
 inline bool DriveLoop(int button, double seconds, const std::vector<std::string>& simOptions,
-                      LoopFigures* out, bool measureBare = false) {
+                      LoopFigures* out, bool measureBare = false, void (*beforeLoop)() = nullptr) {
   const std::string logPath = "/tmp/vantrel-bench-loop-" + std::to_string(getpid()) + ".log";
   SimProcess sensor;
   std::vector<std::string> options = simOptions;
@@ -77,6 +79,7 @@ inline bool DriveLoop(int button, double seconds, const std::vector<std::string>
   while (MonotonicSeconds() < settle && (InspectGraphPaintCount(panelHandle, GRAPH_Scope) <= 0 ||
                                          InspectGraphPaintCount(panelHandle, GRAPH_Data) <= 0))
     ProcessSystemEvents();
+  if (beforeLoop != nullptr) beforeLoop();
   ResetGraphPaintStats(panelHandle, GRAPH_Scope);
   ResetGraphPaintStats(panelHandle, GRAPH_Data);
   const long scope0 = InspectGraphPaintCount(panelHandle, GRAPH_Scope);

@@ -10,6 +10,8 @@
 using monitor::EntryKind;
 using monitor::LineEntry;
 
+constexpr int kShownCharacters = 160;
+
 namespace {
 
 bool OfAnOrder(EntryKind kind) {
@@ -41,6 +43,7 @@ bool LineTableModel::Follow(const monitor::LineLog& log, uint64_t since) {
   if (!following_ || first < firstSeq_ || first > shownEnd || end < shownEnd) {
     beginResetModel();
     rows_.assign(entries.begin() + (first - logFirst), entries.end());
+    decoded_.assign(rows_.size(), QString());
     firstSeq_ = first;
     following_ = true;
     endResetModel();
@@ -50,6 +53,7 @@ bool LineTableModel::Follow(const monitor::LineLog& log, uint64_t since) {
   if (first > firstSeq_) {
     beginRemoveRows(QModelIndex(), 0, static_cast<int>(first - firstSeq_) - 1);
     rows_.erase(rows_.begin(), rows_.begin() + (first - firstSeq_));
+    decoded_.erase(decoded_.begin(), decoded_.begin() + (first - firstSeq_));
     firstSeq_ = first;
     endRemoveRows();
     changed = true;
@@ -58,6 +62,7 @@ bool LineTableModel::Follow(const monitor::LineLog& log, uint64_t since) {
     const int at = static_cast<int>(rows_.size());
     beginInsertRows(QModelIndex(), at, at + static_cast<int>(end - shownEnd) - 1);
     rows_.insert(rows_.end(), entries.begin() + (shownEnd - logFirst), entries.end());
+    decoded_.resize(rows_.size());
     endInsertRows();
     changed = true;
   }
@@ -67,6 +72,7 @@ bool LineTableModel::Follow(const monitor::LineLog& log, uint64_t since) {
 void LineTableModel::ShowEntries(const std::vector<LineEntry>& entries) {
   beginResetModel();
   rows_.assign(entries.begin(), entries.end());
+  decoded_.assign(rows_.size(), QString());
   following_ = false;
   endResetModel();
 }
@@ -87,7 +93,14 @@ int LineTableModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : kColumnCount;
 }
 
-QString LineTableModel::text(const LineEntry& e, int column) const {
+const QString& LineTableModel::decoded(int row) const {
+  if (decoded_[row].isEmpty())
+    decoded_[row] = QString::fromStdString(monitor::DescribeEntry(rows_[row]));
+  return decoded_[row];
+}
+
+QString LineTableModel::text(int row, int column) const {
+  const LineEntry& e = rows_[row];
   switch (column) {
     case kTime:
       return QString::number(e.timeMs, 'f', 1);
@@ -105,7 +118,7 @@ QString LineTableModel::text(const LineEntry& e, int column) const {
       // An event without bytes has nothing to show in hex: its words stay.
       if (rawHex_ && !e.bytes.empty())
         return QString::fromStdString(monitor::HexBytes(e.bytes, true));
-      return QString::fromStdString(monitor::DescribeEntry(e));
+      return decoded(row);
   }
   return QString();
 }
@@ -114,9 +127,12 @@ QVariant LineTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return QVariant();
   const LineEntry& e = rows_[index.row()];
   const int column = index.column();
-  if (role == Qt::DisplayRole) return text(e, column);
+  // A row shows no more than a wide window holds: eliding a long text costs
+  // its whole layout, at every repaint.
+  if (role == Qt::DisplayRole) return text(index.row(), column).left(kShownCharacters);
   // The whole text where the column cuts it short.
-  if (role == Qt::ToolTipRole && column == kDecoded) return text(e, column);
+  if (role == Qt::ToolTipRole && column == kDecoded) return text(index.row(), column);
+  if (role == kFullTextRole) return text(index.row(), column);
   if (role == Qt::TextAlignmentRole) {
     if (column == kDir) return QVariant(Qt::AlignCenter);
     if (column != kDecoded && column != kOrder) return QVariant(Qt::AlignRight | Qt::AlignVCenter);

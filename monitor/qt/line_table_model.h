@@ -20,6 +20,8 @@ class LineTableModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   enum Column { kTime, kDir, kBytes, kOrder, kResponse, kDecoded, kColumnCount };
+  // A cell's whole text (the display role shortens a long one).
+  static constexpr int kFullTextRole = Qt::UserRole;
 
   explicit LineTableModel(QObject* parent = nullptr);
 
@@ -39,9 +41,13 @@ class LineTableModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
-  QString text(const monitor::LineEntry& entry, int column) const;
+  QString text(int row, int column) const;
+  const QString& decoded(int row) const;
 
   std::deque<monitor::LineEntry> rows_;
+  // The decoded text of each row, made when the row is first drawn: a view
+  // that follows the line redraws the same rows many times.
+  mutable std::deque<QString> decoded_;
   uint64_t firstSeq_ = 0;  // the log's count of rows_.front(); meaningless after ShowEntries
   bool following_ = false;
   bool rawHex_ = false;

@@ -510,10 +510,12 @@ int SerialChannel::FlushInput() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   if (SerialTapOn()) {
     // What the flush throws away is shown, the bytes the OS holds included:
-    // take those in first.
-    PullFromOs();
+    // take those in first (on the assisted path only when it holds any, since
+    // most flushes find nothing and the look costs a wait on the device).
+    if (!readNotifier_ || OsQueueLength() > 0) PullFromOs();
     if (!Usable()) return RS232_PORT_NOT_OPEN;
-    const QByteArray discarded = serial_->peek(serial_->bytesAvailable());
+    const qint64 queued = serial_->bytesAvailable();
+    const QByteArray discarded = queued > 0 ? serial_->peek(queued) : QByteArray();
     TapSerial(port_, SerialTapKind::kInputFlushed,
               reinterpret_cast<const uint8_t*>(discarded.constData()),
               static_cast<int>(discarded.size()));

@@ -42,13 +42,15 @@ T* Named(QWidget* in, const char* accessibleName) {
 }
 
 // Column texts of every row the window shows.
-std::vector<std::vector<std::string>> Rows(QWidget* window) {
+// The cells as shown, or with Qt::UserRole as a whole (a long text is shown
+// shortened).
+std::vector<std::vector<std::string>> Rows(QWidget* window, int role = Qt::DisplayRole) {
   const QAbstractItemModel* model = window->findChild<QTableView*>()->model();
   std::vector<std::vector<std::string>> rows;
   for (int r = 0; r < model->rowCount(); ++r) {
     std::vector<std::string> row;
     for (int c = 0; c < model->columnCount(); ++c)
-      row.push_back(model->index(r, c).data().toString().toStdString());
+      row.push_back(model->index(r, c).data(role).toString().toStdString());
     rows.push_back(row);
   }
   return rows;
@@ -205,7 +207,7 @@ TEST_F(LineMonitor, PauseHoldsFilterPicksAnOrderCopyTakesTheSelectionClearEmptie
 
   table->selectAll();
   QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
-  const auto rows = Rows(window);
+  const auto rows = Rows(window, Qt::UserRole);  // a copy takes the whole texts
   std::string copied;
   for (const auto& row : rows) {
     for (size_t c = 0; c < row.size(); ++c) copied += (c > 0 ? "\t" : "") + row[c];

@@ -1,0 +1,95 @@
+// The line monitor's cost: the unpaced Run (a sensor that answers at once, so
+// the program itself is the limit) with the monitor installed and its window
+// closed, and with the window open and following the line, in turns in the
+// same run; and how often the open window repaints its table.
+//
+//   bench_line_monitor [--quick]   (offscreen unless QT_QPA_PLATFORM says otherwise)
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QEvent>
+#include <QPushButton>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "bench/figures.h"
+#include "bench/live_loop.h"
+#include "display/controls.h"
+#include "monitor/qt/line_monitor.h"
+
+namespace {
+
+// Counts the paints of the monitor window's table.
+class PaintCounter : public QObject {
+ public:
+  long paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+PaintCounter g_counter;
+
+// Opens the monitor window with its button on the main panel, as the operator
+// would, and counts its table's paints from now on.
+void OpenMonitorWindow() {
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    for (QPushButton* b : top->findChildren<QPushButton*>()) {
+      if (b->accessibleName() == "Line monitor") b->click();
+    }
+  }
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->windowTitle().startsWith("Line monitor") && top->isVisible()) {
+      for (QAbstractItemView* view : top->findChildren<QAbstractItemView*>())
+        view->viewport()->installEventFilter(&g_counter);
+    }
+  }
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const bench::Options options = bench::ParseOptions(argc, argv);
+  const double seconds = options.quick ? 2.0 : 4.0;
+  const int turns = options.quick ? 1 : 5;
+
+  // Without the monitor, with it and its window closed, with the window open,
+  // one after the other in each turn; the ratios are taken within a turn, so
+  // that a machine that is busier in one turn than in another does not count.
+  enum Variant { kNone, kClosed, kOpen };
+  std::vector<double> rates[3], closedToNone, openToClosed, repaintRates;
+  for (int turn = 0; turn < turns; ++turn) {
+    double rate[3] = {};
+    for (const Variant variant : {kNone, kClosed, kOpen}) {
+      if (variant != kNone && !InstallLineMonitor(nullptr)) return 1;
+      g_counter.paints = 0;
+      bench::LoopFigures figures;
+      if (!bench::DriveLoop(BTNRun, seconds, {"--unpaced"}, &figures, false,
+                            variant == kOpen ? OpenMonitorWindow : nullptr))
+        return 1;
+      UninstallLineMonitor();
+      rate[variant] = figures.rate;
+      rates[variant].push_back(figures.rate);
+      if (variant == kOpen)
+        repaintRates.push_back(static_cast<double>(g_counter.paints) / figures.seconds);
+    }
+    closedToNone.push_back(rate[kClosed] / rate[kNone]);
+    openToClosed.push_back(rate[kOpen] / rate[kClosed]);
+  }
+  bench::Reference("monitor_none_run_unpaced_cycles", Median(rates[kNone]), "cycles/s", "%.0f");
+  bench::Reference("monitor_closed_run_unpaced_cycles", Median(rates[kClosed]), "cycles/s", "%.0f");
+  bench::Reference("monitor_open_run_unpaced_cycles", Median(rates[kOpen]), "cycles/s", "%.0f");
+  bench::AtLeast("monitor_closed_to_none", Median(closedToNone), "ratio", 0.95, "%.3f");
+  bench::AtLeast("monitor_open_to_closed", Median(openToClosed), "ratio", 0.9, "%.3f");
+  bench::AtMost("monitor_repaints", Median(repaintRates), "paints/s", 60.5, "%.1f");
+  return 0;
+}
