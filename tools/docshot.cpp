@@ -6,12 +6,16 @@
 //   vantrel-docshot --video Vantrel.uir out.png   the main panel while Video data goes on
 //   vantrel-docshot --screen Vantrel.uir out.png  the whole screen after the settings
 //                                                 button was clicked (where the windows lie)
+//   vantrel-docshot --monitor-run Vantrel.uir out.png    the line monitor during Run
+//   vantrel-docshot --monitor-video Vantrel.uir out.png  the line monitor during Video data
 //
 // The program starts as usual (COM1 is the simulator's pseudo-terminal). For
 // the live pictures the command button is clicked as the operator would; the
 // picture is taken from inside the running loop, then Stop is pressed.
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -22,6 +26,7 @@
 
 #include "app/vantrel.h"
 #include "display/controls.h"
+#include "monitor/qt/line_monitor.h"
 #include "runtime/testing/inspect.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -36,13 +41,29 @@ void Settle(double seconds) {
   while (Timer() - start < seconds) ProcessSystemEvents();
 }
 
-// Clicks `button`, takes the picture after LIVE_SECONDS from inside the loop
-// it starts, then presses Stop. Returns 0 when the picture was written.
-int ShootLoop(int button, const char* png) {
+// The line monitor's window, opened with its button on the main panel.
+QWidget* OpenLineMonitor() {
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    for (QPushButton* b : top->findChildren<QPushButton*>())
+      if (b->accessibleName() == "Line monitor") b->click();
+  }
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->objectName() == "LineMonitorWindow" && top->isVisible()) return top;
+  return nullptr;
+}
+
+// Clicks `button`, takes the picture (of `window`, else of the main panel)
+// after LIVE_SECONDS from inside the loop it starts, then presses Stop.
+// Returns 0 when the picture was written.
+int ShootLoop(int button, const char* png, QWidget* window = nullptr) {
   int result = -1;
   bool taken = false;
   QTimer::singleShot(static_cast<int>(LIVE_SECONDS * 1000), [&] {
-    result = SavePanel(panelHandle, png);
+    if (window != nullptr) {
+      result = window->grab().save(png) ? 0 : -1;
+    } else {
+      result = SavePanel(panelHandle, png);
+    }
     taken = true;
     SimulateClick(panelHandle, BTNStop);
   });
@@ -60,9 +81,12 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--run") == 0) mode = 1;
   if (argc == 4 && std::strcmp(argv[1], "--video") == 0) mode = 2;
   if (argc == 4 && std::strcmp(argv[1], "--screen") == 0) mode = 3;
+  if (argc == 4 && std::strcmp(argv[1], "--monitor-run") == 0) mode = 4;
+  if (argc == 4 && std::strcmp(argv[1], "--monitor-video") == 0) mode = 5;
   if (!(argc == 3 || mode != 0)) {
     std::fprintf(stderr,
-                 "usage: vantrel-docshot [--run|--video|--screen] <panel resource> <out.png>\n");
+                 "usage: vantrel-docshot [--run|--video|--screen|--monitor-run|--monitor-video] "
+                 "<panel resource> <out.png>\n");
     return 2;
   }
   const char* resource = argv[argc - 2];
@@ -75,6 +99,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   setenv("VANTREL_COM1", sensor.SlavePath().c_str(), 1);
+  // As in the program: the line monitor's button and link light are on the panel.
+  InstallLineMonitor(nullptr);
   if (StartUp(1, argv, resource) != 0) return 1;
 
   int result = 0;
@@ -88,6 +114,15 @@ int main(int argc, char** argv) {
     Settle(0.5);
     QScreen* screen = QGuiApplication::primaryScreen();
     result = screen != nullptr && screen->grabWindow(0).save(png) ? 0 : -1;
+  } else if (mode >= 4) {
+    Settle(0.3);
+    QWidget* window = OpenLineMonitor();
+    if (window == nullptr) {
+      std::fprintf(stderr, "vantrel-docshot: the line monitor did not open\n");
+      return 1;
+    }
+    window->resize(1040, 520);
+    result = ShootLoop(mode == 4 ? BTNRun : BTNData, png, window);
   } else {
     Settle(0.3);
     result = ShootLoop(mode == 1 ? BTNRun : BTNData, png);
