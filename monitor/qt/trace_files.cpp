@@ -1,6 +1,7 @@
 #include "monitor/qt/trace_files.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "monitor/frame_decode.h"
@@ -18,8 +19,24 @@ QString SaveTraceFile(const QString& path, const std::deque<monitor::LineEntry>&
   return QString();
 }
 
+namespace {
+// Far more than the 10,000 entries a monitor saves (about 3 MB): a larger file
+// is no trace of ours, and reading it whole would only stall the program.
+constexpr qint64 kLargestTrace = 64 * 1024 * 1024;
+}  // namespace
+
 LoadedTrace LoadTraceFile(const QString& path) {
   LoadedTrace loaded;
+  // Opening a named pipe would wait for a writer, and a device may never end.
+  const QFileInfo info(path);
+  if (info.exists() && !info.isFile()) {
+    loaded.error = "not a file";
+    return loaded;
+  }
+  if (info.size() > kLargestTrace) {
+    loaded.error = "too large for a trace file";
+    return loaded;
+  }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     loaded.error = file.errorString();

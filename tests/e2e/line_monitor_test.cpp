@@ -2,6 +2,7 @@
 // as assistive technology reads it, and its trace files saved and loaded
 // through the engine's dialog seam.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractItemModel>
 #include <QAccessible>
@@ -166,6 +167,13 @@ TEST_F(LineMonitor, SavedTraceLoadsBackAndARefusedFileChangesNothing) {
   Click(window, "Load trace...");
   EXPECT_TRUE(Starts(Message(window), bad.string() + ": line 2: ")) << Message(window);
   EXPECT_EQ(window->windowTitle(), "Line monitor");
+  EXPECT_EQ(Rows(window), live);
+  // A named pipe is refused before it is opened (opening would wait for a writer).
+  const fs::path pipe = dir / "pipe.trace";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, pipe.string());
+  Click(window, "Load trace...");
+  EXPECT_EQ(Message(window), pipe.string() + ": not a file");
   EXPECT_EQ(Rows(window), live);
 
   QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, saved.string());
