@@ -39,8 +39,10 @@ const KindName& NameOf(EntryKind kind) {
 // which the Qt layer sets from the environment (a decimal comma would not read
 // back).
 std::string Millis(double ms) {
-  char buffer[64];
+  // Room for any finite double in fixed notation (309 digits before the point).
+  char buffer[400];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, ms, std::chars_format::fixed, 3);
+  if (result.ec != std::errc()) return "nan";  // not finite: refused when read back
   return std::string(buffer, result.ptr);
 }
 

@@ -44,6 +44,7 @@ const std::vector<LineEntry> kEveryKind = {
     {.timeMs = 1601.0, .kind = K::kOutputFlushed, .value = 12},
     {.timeMs = 1602.0, .kind = K::kNotifyRemoved},
     {.timeMs = 1700.0, .kind = K::kClosed},
+    {.timeMs = 1e80, .kind = K::kClosed},  // an edited time of 81 digits
     {.timeMs = 123456.789, .kind = K::kLost, .text = "device gone: 100% #2\tend\n\x01\xB5"},
 };
 
