@@ -1,7 +1,8 @@
 // The line monitor's cost: the unpaced Run (a sensor that answers at once, so
 // the program itself is the limit) with the monitor installed and its window
 // closed, and with the window open and following the line, in turns in the
-// same run; and how often the open window repaints its table.
+// same run; how often the open window repaints its table; and the CPU of a
+// paced Run with the window open.
 //
 //   bench_line_monitor [--quick]   (offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <QAbstractItemView>
@@ -91,5 +92,14 @@ int main(int argc, char** argv) {
   bench::AtLeast("monitor_closed_to_none", Median(closedToNone), "ratio", 0.95, "%.3f");
   bench::AtLeast("monitor_open_to_closed", Median(openToClosed), "ratio", 0.9, "%.3f");
   bench::AtMost("monitor_repaints", Median(repaintRates), "paints/s", 60.5, "%.1f");
+  // What the open window costs a Run at the line's pace, beside the program's
+  // own CPU without the monitor.
+  bench::LoopFigures pacedNone, pacedOpen;
+  if (!bench::DriveLoop(BTNRun, seconds, {}, &pacedNone)) return 1;
+  if (!InstallLineMonitor(nullptr)) return 1;
+  if (!bench::DriveLoop(BTNRun, seconds, {}, &pacedOpen, false, OpenMonitorWindow)) return 1;
+  UninstallLineMonitor();
+  bench::Reference("monitor_none_run_paced_cpu", pacedNone.cpu, "%core", "%.1f");
+  bench::Reference("monitor_open_run_paced_cpu", pacedOpen.cpu, "%core", "%.1f");
   return 0;
 }
