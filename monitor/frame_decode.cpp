@@ -1,6 +1,9 @@
 #include "monitor/frame_decode.h"
 
+#include <cctype>
 #include <cstdio>
+
+#include "fields/words.h"
 
 namespace monitor {
 
@@ -27,12 +30,13 @@ std::string Count(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// "name value, name value, ..." for the 16 words of a frame, from byte 4 on.
-std::string NamedWords(const std::vector<uint8_t>& bytes, const char* const* names) {
+// "name value, name value, ..." for the 16 parameter words of a frame, from
+// byte 4 on.
+std::string NamedWords(const std::vector<uint8_t>& bytes) {
   std::string text;
-  for (int i = 0; i < kFrameWords; ++i) {
+  for (int i = 0; i < fields::kParameterWords; ++i) {
     if (i > 0) text += ", ";
-    text += names[i];
+    text += fields::kParameters[i].name;
     text += ' ';
     text += std::to_string(WordAt(bytes, 4 + 2 * i));
   }
@@ -57,7 +61,7 @@ std::string DescribeRequest(const LineEntry& entry) {
     return text + ": start " + std::to_string(WordAt(bytes, 4)) + ", last " +
            std::to_string(WordAt(bytes, 6));
   }
-  return text + ": " + NamedWords(bytes, kParameterNames);
+  return text + ": " + NamedWords(bytes);
 }
 
 // Latin-1 up to the first NUL, written as UTF-8; control bytes escaped.
@@ -87,13 +91,20 @@ std::string FirmwareText(const std::vector<uint8_t>& bytes, size_t length) {
   return text;
 }
 
+// A word's label inside a sentence: its first letter in lower case.
+std::string InlineLabel(const char* label) {
+  std::string text = label;
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+// The words up to the edge count by their labels; the two end levels as one
+// pair, the way the scope compares them.
 std::string MeasurementWords(const std::vector<uint8_t>& bytes) {
-  static const char* const kNames[7] = {"first edge",  "second edge", "measured value",
-                                        "teach value", "tolerance",   "window start",
-                                        "edge count"};
+  constexpr int kLabelledWords = 7;
   std::string text;
-  for (int i = 0; i < 7; ++i) {
-    text += kNames[i];
+  for (int i = 0; i < kLabelledWords; ++i) {
+    text += InlineLabel(fields::kMeasurement[i].label);
     text += ' ';
     text += std::to_string(WordAt(bytes, 4 + 2 * i));
     text += ", ";
@@ -108,9 +119,9 @@ std::string FrameReplyWords(int order, const std::vector<uint8_t>& bytes) {
     case 2:
     case 4:
     case 6:
-      return NamedWords(bytes, kParameterNames);
+      return NamedWords(bytes);
     case 5:
-      return "sync " + Hex4(WordAt(bytes, 0)) + ", " + NamedWords(bytes, kParameterNames);
+      return "sync " + Hex4(WordAt(bytes, 0)) + ", " + NamedWords(bytes);
     case 8:
       return MeasurementWords(bytes);
     case 10:

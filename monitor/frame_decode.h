@@ -22,9 +22,6 @@ int ExpectedReplyLength(int order);
 // otherwise; 0 for the orders awaiting none).
 double ReplyLimitMs(int order);
 
-// The 16 parameter names in package order.
-extern const char* const kParameterNames[16];
-
 // Hex, two lower-case digits a byte, `grouped`: a space every two bytes.
 std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped);
 
