@@ -1,0 +1,18 @@
+#include "watch/video_csv.h"
+
+#include "watch/csv_field.h"
+
+namespace watch {
+
+std::string VideoCsv(std::span<const uint16_t, VIDEO_SAMPLES> positions,
+                     std::span<const uint16_t, VIDEO_SAMPLES> levels,
+                     std::span<const uint16_t, VIDEO_SAMPLES> thresholds) {
+  std::string text = "position,level,threshold" + std::string(kCsvLineEnd);
+  for (int i = 0; i < VIDEO_SAMPLES; ++i) {
+    text += std::to_string(positions[i]) + "," + std::to_string(levels[i]) + "," +
+            std::to_string(thresholds[i]) + std::string(kCsvLineEnd);
+  }
+  return text;
+}
+
+}  // namespace watch
