@@ -70,7 +70,7 @@ void GraphWidget::zoomTo(Range x, Range y) {
     const GraphAxisState& a = i == 0 ? shown().x : shown().y;
     Range& r = view[static_cast<size_t>(i)];
     const double full = a.max - a.min;
-    double span = std::max(r.max - r.min, full * kMinSpanShare);
+    const double span = std::max(r.max - r.min, full * kMinSpanShare);
     if (span >= full) {
       r = Range{a.min, a.max};
       continue;

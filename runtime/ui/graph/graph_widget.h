@@ -6,6 +6,9 @@
 // by a single-shot timer when it will be), so however often the program changes
 // the list it is painted at most 60 times a second, and the newest change is on
 // screen within one frame.
+//
+// Frozen, zoomed or with a read-out (graph_view.cpp), it paints a view of that
+// list; the list and the axes stay the program's.
 // Private to the engine: only runtime/ (and the engine's own tests) include it.
 #pragma once
 
@@ -64,7 +67,7 @@ class GraphWidget : public QWidget {
   int setAxis(int axis, int mode, double min, double max);
   int setCursor(int cursor, double x, double y);
 
-  // The program's display list and axes (a frozen or zoomed view included).
+  // The program's display list and axes, whatever a frozen or zoomed view shows.
   const std::vector<GraphPlotInfo>& plots() const { return live_.plots; }
   int cursorCount() const { return static_cast<int>(live_.cursors.size()); }
   const GraphCursorState& cursor(int index) const { return live_.cursors[index]; }
