@@ -26,29 +26,30 @@ QString DescribePlot(const GraphPlotInfo& plot) {
 }  // namespace
 
 QString GraphWidget::describe() const {
+  const Picture& picture = shown();
   QStringList parts;
-  std::vector<bool> told(plots_.size(), false);
+  std::vector<bool> told(picture.plots.size(), false);
   for (const GraphLegendEntry& entry : legend_) {
     QStringList shown;
-    for (size_t i = 0; i < plots_.size(); ++i) {
-      if ((plots_[i].color & 0xFFFFFF) != (entry.color & 0xFFFFFF)) continue;
-      shown << DescribePlot(plots_[i]);
+    for (size_t i = 0; i < picture.plots.size(); ++i) {
+      if ((picture.plots[i].color & 0xFFFFFF) != (entry.color & 0xFFFFFF)) continue;
+      shown << DescribePlot(picture.plots[i]);
       told[i] = true;
     }
     if (!shown.isEmpty()) parts << entry.text + " " + shown.join(" and ");
   }
   const auto others = std::count(told.begin(), told.end(), false);
   if (others > 0) parts << QString("%1 plot%2").arg(others).arg(others == 1 ? "" : "s");
-  for (const GraphCursorState& c : cursors_) {
+  for (const GraphCursorState& c : picture.cursors) {
     // The words first, then the mark the operator sees on the graph.
     QString name = c.text.isEmpty() || c.text == c.label ? c.label : c.text;
     if (name != c.label && !c.label.isEmpty()) name += " (" + c.label + ")";
     parts << QString("%1 at %2").arg(name, Number(c.x));
   }
-  QString axes = QString("x axis %1 to %2").arg(Number(x_.min), Number(x_.max));
-  if (!x_.label.isEmpty()) axes += " " + x_.label;
-  axes += QString(", y axis %1 to %2").arg(Number(y_.min), Number(y_.max));
-  if (!y_.label.isEmpty()) axes += " " + y_.label;
+  QString axes = QString("x axis %1 to %2").arg(Number(picture.x.min), Number(picture.x.max));
+  if (!picture.x.label.isEmpty()) axes += " " + picture.x.label;
+  axes += QString(", y axis %1 to %2").arg(Number(picture.y.min), Number(picture.y.max));
+  if (!picture.y.label.isEmpty()) axes += " " + picture.y.label;
   parts << axes;
   return parts.join("; ");
 }

@@ -64,10 +64,10 @@ GraphObserver SetGraphObserver(GraphObserver observer) {
 GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
                          const std::vector<GraphCursorState>& cursors,
                          const std::vector<GraphLegendEntry>& legend, QWidget* parent)
-    : QWidget(parent), x_(x), y_(y), cursors_(cursors), legend_(legend) {
-  for (GraphCursorState& c : cursors_) {
-    c.x = x_.min;
-    c.y = y_.min;
+    : QWidget(parent), live_{x, y, cursors, {}}, legend_(legend) {
+  for (GraphCursorState& c : live_.cursors) {
+    c.x = live_.x.min;
+    c.y = live_.y.min;
   }
   repaintTimer_.setSingleShot(true);
   repaintTimer_.setTimerType(Qt::PreciseTimer);
@@ -76,14 +76,23 @@ GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
   // Every pixel is painted (the frame picture covers the whole widget), so
   // nothing behind the graph needs painting first.
   setAttribute(Qt::WA_OpaquePaintEvent, true);
+  // Tab and a click reach the graph, for zooming and the read-out marker.
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+// A frozen graph keeps its picture, and what it tells assistive technology,
+// until it is released.
+void GraphWidget::markDirty() {
+  if (g_observer != nullptr) g_observer(this, GraphEvent::Changed);
+  if (frozen_) return;
+  AnnounceChange(this);
+  schedulePaint();
 }
 
 // A change is painted at the next frame: at once when the last paint is a
 // frame old, otherwise when it will be. So the graph is painted at most once a
 // frame, and the newest change is on screen within one frame.
-void GraphWidget::markDirty() {
-  AnnounceChange(this);
-  if (g_observer != nullptr) g_observer(this, GraphEvent::Changed);
+void GraphWidget::schedulePaint() {
   if (paintRequested_ || repaintTimer_.isActive()) return;
   const qint64 sinceLastPaint = clock_.nsecsElapsed() - lastPaintNs_;
   if (!painted_ || sinceLastPaint >= kFrameNs) {
@@ -110,9 +119,9 @@ int GraphWidget::addXY(std::vector<double> x, std::vector<double> y, int plotSty
   p.pointFrequency = pointFrequency;
   p.x = std::move(x);
   p.y = std::move(y);
-  plots_.push_back(std::move(p));
+  live_.plots.push_back(std::move(p));
   markDirty();
-  return plots_.back().handle;
+  return live_.plots.back().handle;
 }
 
 int GraphWidget::addRectangle(double x1, double y1, double x2, double y2, int color,
@@ -126,21 +135,21 @@ int GraphWidget::addRectangle(double x1, double y1, double x2, double y2, int co
   p.fillColor = fillColor & 0xFFFFFF;
   p.x = {x1, x2};
   p.y = {y1, y2};
-  plots_.push_back(std::move(p));
+  live_.plots.push_back(std::move(p));
   markDirty();
-  return plots_.back().handle;
+  return live_.plots.back().handle;
 }
 
 int GraphWidget::deletePlot(int handle) {
   if (handle == UI_ALL_PLOTS) {
     if (g_observer != nullptr) g_observer(this, GraphEvent::AllPlotsDeleted);
-    plots_.clear();
+    live_.plots.clear();
     markDirty();
     return 0;
   }
-  for (auto it = plots_.begin(); it != plots_.end(); ++it) {
+  for (auto it = live_.plots.begin(); it != live_.plots.end(); ++it) {
     if (it->handle == handle) {
-      plots_.erase(it);
+      live_.plots.erase(it);
       markDirty();
       return 0;
     }
@@ -152,7 +161,7 @@ int GraphWidget::setAxis(int axis, int mode, double min, double max) {
   if (axis != UI_AXIS_X && axis != UI_AXIS_LEFT_Y) return UIE_BAD_VALUE;
   if (mode != UI_SCALE_MANUAL) return UIE_BAD_VALUE;
   if (!std::isfinite(min) || !std::isfinite(max) || max <= min) return UIE_BAD_VALUE;
-  GraphAxisState& a = axis == UI_AXIS_X ? x_ : y_;
+  GraphAxisState& a = axis == UI_AXIS_X ? live_.x : live_.y;
   a.mode = mode;
   a.min = min;
   a.max = max;
@@ -163,61 +172,64 @@ int GraphWidget::setAxis(int axis, int mode, double min, double max) {
 int GraphWidget::setCursor(int cursor, double x, double y) {
   if (cursor < 1 || cursor > cursorCount()) return UIE_BAD_VALUE;
   if (!std::isfinite(x) || !std::isfinite(y)) return UIE_BAD_VALUE;
-  cursors_[cursor - 1].x = x;
-  cursors_[cursor - 1].y = y;
+  live_.cursors[cursor - 1].x = x;
+  live_.cursors[cursor - 1].y = y;
   markDirty();
   return 0;
 }
 
+// Laid out for the picture's own axes, so that zooming leaves it in place.
 QRectF GraphWidget::plotArea() const {
+  const GraphAxisState& y = shown().y;
   const QFontMetrics fm(font());
   double left = 6.0;
-  if (y_.ticks) {
-    const double step = NiceStep(y_.max - y_.min, 6);
-    const int wMin = fm.horizontalAdvance(TickText(y_.min, step));
-    const int wMax = fm.horizontalAdvance(TickText(y_.max, step));
+  if (y.ticks) {
+    const double step = NiceStep(y.max - y.min, 6);
+    const int wMin = fm.horizontalAdvance(TickText(y.min, step));
+    const int wMax = fm.horizontalAdvance(TickText(y.max, step));
     left = std::max(wMin, wMax) + 8.0;
   }
-  if (!y_.label.isEmpty()) left += fm.height() + 2.0;
-  const double bottom = fm.height() + 4.0 + (x_.label.isEmpty() ? 0.0 : fm.height()) + 2.0;
+  if (!y.label.isEmpty()) left += fm.height() + 2.0;
+  const double bottom = fm.height() + 4.0 + (shown().x.label.isEmpty() ? 0.0 : fm.height()) + 2.0;
   return QRectF(left, 6.0, width() - left - 10.0, height() - 6.0 - bottom);
 }
 
-void GraphWidget::paintFrame(QPainter& p, const QRectF& area) const {
+void GraphWidget::paintFrame(QPainter& p, const QRectF& area, const GraphAxisState& xAxis,
+                             const GraphAxisState& yAxis) const {
   p.setRenderHint(QPainter::Antialiasing);
   const QFontMetrics fm(font());
   const bool active = isEnabled();
   const QColor textColor =
       palette().color(active ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
   const auto px = [&](double v) {
-    return area.left() + (v - x_.min) / (x_.max - x_.min) * area.width();
+    return area.left() + (v - xAxis.min) / (xAxis.max - xAxis.min) * area.width();
   };
   const auto py = [&](double v) {
-    return area.bottom() - (v - y_.min) / (y_.max - y_.min) * area.height();
+    return area.bottom() - (v - yAxis.min) / (yAxis.max - yAxis.min) * area.height();
   };
   p.fillRect(area, active ? kPlotBackground : kPlotBackground.lighter(170));
 
   // Grid and tick labels.
-  const double xStep = NiceStep(x_.max - x_.min, std::max(2, int(area.width() / 70)));
-  const double yStep = NiceStep(y_.max - y_.min, std::max(2, int(area.height() / 32)));
+  const double xStep = NiceStep(xAxis.max - xAxis.min, std::max(2, int(area.width() / 70)));
+  const double yStep = NiceStep(yAxis.max - yAxis.min, std::max(2, int(area.height() / 32)));
   p.setPen(QPen(kGrid, 1.0));
-  for (double t : Ticks(x_.min, x_.max, xStep)) {
+  for (double t : Ticks(xAxis.min, xAxis.max, xStep)) {
     const double x = std::round(px(t)) + 0.5;
     p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
   }
-  for (double t : Ticks(y_.min, y_.max, yStep)) {
+  for (double t : Ticks(yAxis.min, yAxis.max, yStep)) {
     const double y = std::round(py(t)) + 0.5;
     p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
   }
   p.setPen(textColor);
-  for (double t : Ticks(x_.min, x_.max, xStep)) {
+  for (double t : Ticks(xAxis.min, xAxis.max, xStep)) {
     const QString s = TickText(t, xStep);
     const double w = fm.horizontalAdvance(s);
     const double x = std::clamp(px(t) - w / 2.0, 0.0, width() - w);
     p.drawText(QPointF(x, area.bottom() + 3 + fm.ascent()), s);
   }
-  if (y_.ticks) {
-    for (double t : Ticks(y_.min, y_.max, yStep)) {
+  if (yAxis.ticks) {
+    for (double t : Ticks(yAxis.min, yAxis.max, yStep)) {
       const QString s = TickText(t, yStep);
       const double w = fm.horizontalAdvance(s);
       const double y =
@@ -225,16 +237,16 @@ void GraphWidget::paintFrame(QPainter& p, const QRectF& area) const {
       p.drawText(QPointF(area.left() - 5 - w, y), s);
     }
   }
-  if (!x_.label.isEmpty()) {
+  if (!xAxis.label.isEmpty()) {
     p.drawText(QRectF(area.left(), area.bottom() + 3 + fm.height(), area.width(), fm.height() + 2),
-               Qt::AlignHCenter | Qt::AlignTop, x_.label);
+               Qt::AlignHCenter | Qt::AlignTop, xAxis.label);
   }
-  if (!y_.label.isEmpty()) {
+  if (!yAxis.label.isEmpty()) {
     p.save();
     p.translate(2, area.center().y());
     p.rotate(-90);
     p.drawText(QRectF(-area.height() / 2, 0, area.height(), fm.height()),
-               Qt::AlignHCenter | Qt::AlignTop, y_.label);
+               Qt::AlignHCenter | Qt::AlignTop, yAxis.label);
     p.restore();
   }
 }
@@ -245,20 +257,23 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   paintRequested_ = false;
   lastPaintNs_ = clock_.nsecsElapsed();
   QPainter p(this);
+  const Picture& picture = shown();
+  const GraphAxisState xAxis = shownAxis(0), yAxis = shownAxis(1);
   const QRectF area = plotArea();
   if (area.width() < 10 || area.height() < 10) return;
   const bool active = isEnabled();
   // The frame of the graph (background, grid, ticks, labels) changes only with
   // the size, the axes and the state: it is drawn once into a picture and
   // copied, so a new frame of plots costs the plots alone.
-  const BackgroundKey key{size(),       devicePixelRatioF(), x_.min, x_.max, y_.min, y_.max, active,
-                          font().key(), palette().cacheKey()};
+  const BackgroundKey key{size(),    devicePixelRatioF(), xAxis.min,
+                          xAxis.max, yAxis.min,           yAxis.max,
+                          active,    font().key(),        palette().cacheKey()};
   if (!(key == backgroundKey_) || background_.isNull()) {
     background_ = QPixmap(size() * devicePixelRatioF());
     background_.setDevicePixelRatio(devicePixelRatioF());
     background_.fill(palette().color(QPalette::Window));
     QPainter bp(&background_);
-    paintFrame(bp, area);
+    paintFrame(bp, area, xAxis, yAxis);
     backgroundKey_ = key;
   }
   p.drawPixmap(0, 0, background_);
@@ -266,10 +281,10 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   const QFontMetrics fm(font());
 
   const auto px = [&](double v) {
-    return area.left() + (v - x_.min) / (x_.max - x_.min) * area.width();
+    return area.left() + (v - xAxis.min) / (xAxis.max - xAxis.min) * area.width();
   };
   const auto py = [&](double v) {
-    return area.bottom() - (v - y_.min) / (y_.max - y_.min) * area.height();
+    return area.bottom() - (v - yAxis.min) / (yAxis.max - yAxis.min) * area.height();
   };
   // Keeps far-off coordinates (a bar to pixel 65535 on a 256-pixel window)
   // within a sane range before they reach the painter.
@@ -281,7 +296,7 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   p.save();
   p.setClipRect(area);
   if (!active) p.setOpacity(0.45);
-  for (const GraphPlotInfo& plot : plots_) {
+  for (const GraphPlotInfo& plot : picture.plots) {
     if (plot.kind == GraphPlotKind::Rectangle) {
       const QRectF r = QRectF(QPointF(clampX(px(plot.x[0])), clampY(py(plot.y[0]))),
                               QPointF(clampX(px(plot.x[1])), clampY(py(plot.y[1]))))
@@ -322,7 +337,7 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   // label at the top. Labels of cursors standing close together go one below
   // the other instead of on top of each other.
   std::vector<QRectF> labelBoxes;
-  for (const GraphCursorState& c : cursors_) {
+  for (const GraphCursorState& c : picture.cursors) {
     const double x = px(c.x);
     if (x < area.left() - 0.5 || x > area.right() + 0.5) continue;
     const double y = std::clamp(py(c.y), area.top() + 4, area.bottom() - 4);
@@ -372,4 +387,5 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   p.setPen(QPen(kPlotFrame, 1.0));
   p.setBrush(Qt::NoBrush);
   p.drawRect(area.toAlignedRect().adjusted(-1, -1, 0, 0));
+  paintView(p, area, xAxis, yAxis);
 }

@@ -6,6 +6,9 @@
 // by a single-shot timer when it will be), so however often the program changes
 // the list it is painted at most 60 times a second, and the newest change is on
 // screen within one frame.
+//
+// Frozen, zoomed or with a read-out (graph_view.cpp), it paints a view of that
+// list; the list and the axes stay the program's.
 // Private to the engine: only runtime/ (and the engine's own tests) include it.
 #pragma once
 
@@ -16,11 +19,18 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <memory>
+#include <optional>
 #include <vector>
 
+#include "runtime/graph_view.h"
 #include "runtime/ui/graph/display_list.h"
 
 class QPainter;
+class QKeyEvent;
+class QWheelEvent;
+class QMouseEvent;
+class QFocusEvent;
 
 struct GraphAxisState {
   double min = 0.0, max = 1.0;
@@ -57,31 +67,77 @@ class GraphWidget : public QWidget {
   int setAxis(int axis, int mode, double min, double max);
   int setCursor(int cursor, double x, double y);
 
-  const std::vector<GraphPlotInfo>& plots() const { return plots_; }
-  int cursorCount() const { return static_cast<int>(cursors_.size()); }
-  const GraphCursorState& cursor(int index) const { return cursors_[index]; }
-  const GraphAxisState& axis(int axis) const { return axis == 0 ? x_ : y_; }
+  // The program's display list and axes, whatever a frozen or zoomed view shows.
+  const std::vector<GraphPlotInfo>& plots() const { return live_.plots; }
+  int cursorCount() const { return static_cast<int>(live_.cursors.size()); }
+  const GraphCursorState& cursor(int index) const { return live_.cursors[index]; }
+  const GraphAxisState& axis(int axis) const { return axis == 0 ? live_.x : live_.y; }
   // What the graph shows, in words (its accessible value; graph_description.cpp):
   // the plots of each legend colour (a rectangle by its x range, a curve by
   // its lowest and highest y, a level line by its y), the cursors by what they
-  // mark, plots of other colours counted, then the axes.
+  // mark, plots of other colours counted, then the axes. Frozen: the picture
+  // it keeps showing.
   QString describe() const;
+
+  // ---- Viewing aids (runtime/graph_view.h, graph_view.cpp) ----------------
+  void setFrozen(bool frozen);
+  bool frozen() const { return frozen_ != nullptr; }
+  bool zoomed() const { return zoom_.has_value(); }
+  void resetZoom();
+  void setReadout(int panel, int graph, GraphReadoutFn fn, void* context);
+  // The frozen and zoomed marks or the read-out label, in words (the
+  // accessible description); empty when none is shown.
+  QString viewDescription() const;
 
   QSize minimumSizeHint() const override { return QSize(120, 80); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Operator input for the viewing aids (graph_view.cpp).
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  void markDirty();
-  void requestPaint();
-  void paintFrame(QPainter& p, const QRectF& area) const;
-  QRectF plotArea() const;
+  // What a picture is drawn from: the program's axes, cursors and plots.
+  struct Picture {
+    GraphAxisState x, y;
+    std::vector<GraphCursorState> cursors;
+    std::vector<GraphPlotInfo> plots;
+  };
+  // A range of axis values, of one axis.
+  struct Range {
+    double min = 0.0, max = 1.0;
+  };
 
-  GraphAxisState x_, y_;
-  std::vector<GraphCursorState> cursors_;
+  void markDirty();
+  void schedulePaint();
+  void requestPaint();
+  void paintFrame(QPainter& p, const QRectF& area, const GraphAxisState& xAxis,
+                  const GraphAxisState& yAxis) const;
+  QRectF plotArea() const;
+  // The picture on screen: the frozen one while frozen, else the program's.
+  const Picture& shown() const { return frozen_ ? *frozen_ : live_; }
+  // The shown picture's axis (0 = x, 1 = y) over the zoomed range, if any.
+  GraphAxisState shownAxis(int axis) const;
+
+  // Viewing aids (graph_view.cpp).
+  void zoomAround(double factor, double x, double y);
+  void zoomTo(Range x, Range y);
+  void viewChanged();
+  bool valueAt(QPointF pos, double* x, double* y) const;
+  void showReadout(double x, double y, bool marker);
+  void hideReadout();
+  void paintView(QPainter& p, const QRectF& area, const GraphAxisState& xAxis,
+                 const GraphAxisState& yAxis) const;
+
+  Picture live_;
   std::vector<GraphLegendEntry> legend_;
-  std::vector<GraphPlotInfo> plots_;
   int nextHandle_ = 1;
   QTimer repaintTimer_;
   QElapsedTimer clock_;
@@ -100,7 +156,22 @@ class GraphWidget : public QWidget {
   };
   BackgroundKey backgroundKey_;
   QPixmap background_;
+
+  // Viewing aids; all unset until a feature or the operator uses them.
+  std::unique_ptr<Picture> frozen_;
+  std::optional<std::array<Range, 2>> zoom_;  // x, y
+  GraphReadoutFn readout_ = nullptr;
+  void* readoutContext_ = nullptr;
+  int panel_ = 0, graph_ = 0;  // the ids the read-out is called with
+  QString readoutText_;        // the label shown; empty: none
+  double readoutX_ = 0.0, readoutY_ = 0.0;
+  bool marker_ = false;  // the label belongs to the keyboard's marker
+  bool dragging_ = false;
+  QPointF dragFrom_, dragTo_;
 };
+
+// The graph widget of a panel's control, or null with *error set to a UIE_ code.
+GraphWidget* FindGraphWidget(int panel, int graph, int* error);
 
 // Follows what happens to every graph, when one is set: its display list
 // changed, every plot was deleted, it was painted. None is set in the program;
