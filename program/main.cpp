@@ -1,4 +1,5 @@
-// The process start-up: the features beside the panels, then the program.
+// The process start-up: the features beside the panels (the line monitor,
+// watch and keep), then the program.
 //
 //   vantrel [--trace FILE]
 //
@@ -11,6 +12,7 @@
 
 #include "app/vantrel.h"
 #include "monitor/qt/line_monitor.h"
+#include "watch/qt/watch_tools.h"
 
 namespace {
 
@@ -37,5 +39,6 @@ int main(int argc, char** argv) {
   }
   argv[kept] = nullptr;
   if (!InstallLineMonitor(traceFile)) return 1;
+  InstallWatchTools();
   return WinMain(kept, argv);
 }

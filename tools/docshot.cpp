@@ -32,6 +32,7 @@
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
 #include "tools/panel_image.h"
+#include "watch/qt/watch_tools.h"
 
 namespace {
 constexpr double LIVE_SECONDS = 2.0;  // the loop runs this long before the picture
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
   setenv("VANTREL_COM1", sensor.SlavePath().c_str(), 1);
   // As in the program: the line monitor's button and link light are on the panel.
   InstallLineMonitor(nullptr);
+  InstallWatchTools();
   if (StartUp(1, argv, resource) != 0) return 1;
 
   int result = 0;

@@ -8,11 +8,13 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "monitor/frame_decode.h"
 #include "monitor/line_log.h"
@@ -72,6 +74,16 @@ struct Monitor {
 
 Monitor* g_monitor = nullptr;
 
+struct Listener {
+  LineEntryListener fn;
+  void* context;
+  bool operator==(const Listener&) const = default;
+};
+std::vector<Listener>& Listeners() {
+  static std::vector<Listener> listeners;
+  return listeners;
+}
+
 double NowMs() {
   return g_monitor->opened ? (Timer() - g_monitor->openedAt) * 1000.0 : 0.0;
 }
@@ -84,6 +96,9 @@ void OnEntry(const monitor::LineEntry& entry) {
     std::fflush(g_monitor->trace);
   }
   if (g_monitor->ui != nullptr) g_monitor->ui->LogGrew();
+  // A copy: a listener may remove itself (or another) while it is called.
+  const std::vector<Listener> listeners = Listeners();
+  for (const Listener& l : listeners) l.fn(entry, l.context);
 }
 
 void OnTap(const SerialTapRecord& r, void*) {
@@ -236,4 +251,16 @@ void UninstallLineMonitor() {
   if (g_monitor->trace != nullptr) std::fclose(g_monitor->trace);
   delete g_monitor;
   g_monitor = nullptr;
+}
+
+void AddLineEntryListener(LineEntryListener listener, void* context) {
+  const Listener l{listener, context};
+  auto& listeners = Listeners();
+  if (std::find(listeners.begin(), listeners.end(), l) == listeners.end()) listeners.push_back(l);
+}
+
+void RemoveLineEntryListener(LineEntryListener listener, void* context) {
+  auto& listeners = Listeners();
+  listeners.erase(std::remove(listeners.begin(), listeners.end(), Listener{listener, context}),
+                  listeners.end());
 }

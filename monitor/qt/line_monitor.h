@@ -16,3 +16,18 @@ bool InstallLineMonitor(const char* traceFile);
 // Removes the tap, closes the trace file, deletes the monitor's widgets; the
 // line log is forgotten. For tests, which install it afresh each time.
 void UninstallLineMonitor();
+
+namespace monitor {
+struct LineEntry;
+}
+
+// Called on the user-interface thread for every entry as the line log appends
+// it, with the context given when it was added.
+using LineEntryListener = void (*)(const monitor::LineEntry& entry, void* context);
+// Adds a listener for the entries of the sensor line (features beside the
+// monitor: the recording, the trend). Listeners are kept apart from the
+// monitor itself, so they may be added before or after it is installed; a pair
+// already added is not added twice.
+void AddLineEntryListener(LineEntryListener listener, void* context);
+// Removes a listener added with the same pair; nothing happens for another.
+void RemoveLineEntryListener(LineEntryListener listener, void* context);

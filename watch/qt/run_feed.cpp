@@ -1,0 +1,97 @@
+#include "watch/qt/run_feed.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "app/vantrel.h"
+#include "link/frame.h"
+#include "monitor/frame_decode.h"
+#include "monitor/line_entry.h"
+#include "monitor/qt/line_monitor.h"
+
+namespace watch {
+namespace {
+
+constexpr int kEndCheckMs = 100;
+
+struct Feed {
+  std::vector<RunObserver*> observers;
+  bool inRun = false;
+  double startMs = 0.0;
+  QTimer endCheck;
+};
+
+Feed* g_feed = nullptr;
+
+template <class F>
+void Tell(F&& call) {
+  // A copy: an observer may remove itself while it is told.
+  const std::vector<RunObserver*> observers = g_feed->observers;
+  for (RunObserver* o : observers) call(o);
+}
+
+void EndRunIfStopped() {
+  if (g_feed->inRun && stop_flag != 0) {
+    g_feed->inRun = false;
+    Tell([](RunObserver* o) { o->RunEnded(); });
+  }
+}
+
+void OnEntry(const monitor::LineEntry& entry, void*) {
+  using monitor::EntryKind;
+  if (entry.kind == EntryKind::kRequest) {
+    EndRunIfStopped();
+    if (!g_feed->inRun && stop_flag == 0) {
+      g_feed->inRun = true;
+      g_feed->startMs = entry.timeMs;
+      Tell([](RunObserver* o) { o->RunStarted(); });
+    }
+    return;
+  }
+  if (!g_feed->inRun || entry.order != ORD_MEASURE) return;
+  if (entry.kind == EntryKind::kTimeout) {
+    Tell([](RunObserver* o) { o->TimedOut(); });
+  } else if (entry.kind == EntryKind::kReply && monitor::IsAnswer(entry)) {
+    RunFrame frame;
+    frame.runMs = entry.timeMs - g_feed->startMs;
+    for (int i = 0; i < fields::kMeasurementWords; ++i) {
+      const size_t at = 4 + 2 * static_cast<size_t>(i);
+      frame.words[i] = static_cast<uint16_t>(entry.bytes[at] << 8 | entry.bytes[at + 1]);
+    }
+    Tell([&frame](RunObserver* o) { o->FrameReceived(frame); });
+  }
+}
+
+}  // namespace
+
+void AddRunObserver(RunObserver* observer) {
+  if (g_feed == nullptr) {
+    g_feed = new Feed;
+    g_feed->endCheck.setInterval(kEndCheckMs);
+    QObject::connect(&g_feed->endCheck, &QTimer::timeout, [] { EndRunIfStopped(); });
+    g_feed->endCheck.start();
+    AddLineEntryListener(OnEntry, nullptr);
+  }
+  auto& observers = g_feed->observers;
+  if (std::find(observers.begin(), observers.end(), observer) == observers.end())
+    observers.push_back(observer);
+}
+
+void RemoveRunObserver(RunObserver* observer) {
+  if (g_feed == nullptr) return;
+  auto& observers = g_feed->observers;
+  observers.erase(std::remove(observers.begin(), observers.end(), observer), observers.end());
+  if (observers.empty()) {
+    RemoveLineEntryListener(OnEntry, nullptr);
+    delete g_feed;
+    g_feed = nullptr;
+  }
+}
+
+bool RunInProgress() {
+  return g_feed != nullptr && g_feed->inRun;
+}
+
+}  // namespace watch
