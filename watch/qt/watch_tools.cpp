@@ -2,12 +2,18 @@
 
 #include <QCoreApplication>
 
+#include "watch/qt/graph_readouts.h"
+#include "watch/qt/main_panel.h"
+
 namespace {
 
 bool g_installed = false;
+watch::MainPanelWatcher* g_readouts = nullptr;
 
 void InstallNow() {
-  if (!g_installed) return;
+  if (!g_installed || g_readouts != nullptr) return;
+  g_readouts =
+      new watch::MainPanelWatcher([](QWidget*, QWidget*) { watch::InstallGraphReadouts(); });
 }
 
 }  // namespace
@@ -15,6 +21,8 @@ void InstallNow() {
 void InstallWatchTools() {
   if (g_installed) return;
   g_installed = true;
+  // The commands wait for the application; with one already there (tests),
+  // they come at once.
   static bool preRoutineAdded = false;
   if (QCoreApplication::instance() != nullptr) {
     InstallNow();
@@ -27,4 +35,7 @@ void InstallWatchTools() {
 void UninstallWatchTools() {
   if (!g_installed) return;
   g_installed = false;
+  if (g_readouts != nullptr && g_readouts->Panel() != nullptr) watch::RemoveGraphReadouts();
+  delete g_readouts;
+  g_readouts = nullptr;
 }
