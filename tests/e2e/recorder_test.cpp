@@ -27,28 +27,30 @@ namespace fs = std::filesystem;
 namespace {
 using Words = LineScript::Words;
 
-// Frame k (the first `frames` answered): the value 400 + 5k leaves the band 420 +- 20 after k = 8.
+// Frame k: the value 400 + 5k leaves the band 420 +- 20 after k = 8.
+Words Frame(int k) {
+  const auto n = static_cast<uint16_t>(k);
+  return {uint16_t(100 + n), uint16_t(300 + n), uint16_t(400 + 5 * n), 420, 20, 0, 2,
+          uint16_t(700 + n), uint16_t(800 + n)};
+}
+// Frame k's record after its time, at 50 nm per pixel.
+std::string Expected(int k) {
+  std::string text;
+  for (int i = 0; i < 9; ++i) text += "," + std::to_string(Frame(k)[i]);
+  return text + "," + std::to_string(50 * Frame(k)[2]) + (k <= 8 ? ",1" : ",0");
+}
+// The sensor gives the first `frames` frames, then no answer.
 LineScript::MeasureReply Frames(int frames) {
   return [frames](int k, const Words&) {
-    const auto n = static_cast<uint16_t>(k);
-    const Words w{uint16_t(100 + n), uint16_t(300 + n), uint16_t(400 + 5 * n), 420, 20, 0, 2,
-                  uint16_t(700 + n), uint16_t(800 + n)};
-    return k < frames ? LineScript::Measurement(w) : std::vector<uint8_t>{};
+    return k < frames ? LineScript::Measurement(Frame(k)) : std::vector<uint8_t>{};
   };
 }
-// Frame k's record after its time, at a pitch x scale of 50 nm (value_um = 50 x value).
-std::string Expected(int k) {
-  return "," + std::to_string(100 + k) + "," + std::to_string(300 + k) + "," +
-         std::to_string(400 + 5 * k) + ",420,20,0,2," + std::to_string(700 + k) + "," +
-         std::to_string(800 + k) + "," + std::to_string(50 * (400 + 5 * k)) +
-         (k <= 8 ? ",1" : ",0");
-}
-// The file's text, and its frame records (after the column header).
 std::string ReadAll(const std::string& path) {
   std::stringstream text;
   text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
 }
+// The frame records (after the column header).
 std::vector<std::string> Rows(const std::string& text) {
   std::vector<std::string> rows;
   size_t at = text.find("\r\n", text.find("time_ms,")) + 2;
@@ -108,8 +110,8 @@ TEST_F(Recorder, CancelSaysNothingAndARunIsRecordedFrameByFrameWithWhereItCameFr
   record->window()->activateWindow();
   QTest::keyClick(record->window(), Qt::Key_R, Qt::ControlModifier);
   EXPECT_TRUE(QAccessible::queryAccessibleInterface(record)->state().checked);
-  EXPECT_EQ(FileSelectRequests().back().fileName, "recording.csv");
-  EXPECT_EQ(FileSelectRequests().back().directory, QDir::currentPath().toStdString());
+  EXPECT_EQ(FileSelectRequests().back().directory + "/" + FileSelectRequests().back().fileName,
+            QDir::currentPath().toStdString() + "/recording.csv");
   const ParamWords variables = Variables();
 
   WhenReady stop([&] { return line.Count(8) > 12; }, [] { PressStop(); });
@@ -177,7 +179,7 @@ TEST_F(Recorder, DuringARunAFileThatCannotBeMadeSaysWhyAndAnotherRecordsUntilUnc
                 "Recording stopped: " + bad + ": No such file or directory", "Recording to " + file,
                 "Recorded " + std::to_string(rows.size()) + " frames to " + file}));
   // The frame in flight at the click may come before or after it.
-  const int first = rows[0].substr(rows[0].find(',')) == Expected(from - 1) ? from - 1 : from;
+  const int first = rows[0].ends_with(Expected(from - 1)) ? from - 1 : from;
   for (size_t i = 0; i < rows.size(); ++i)
     EXPECT_EQ(rows[i].substr(rows[i].find(',')), Expected(first + static_cast<int>(i))) << i;
   EXPECT_LE(first + static_cast<int>(rows.size()), to);
