@@ -20,6 +20,7 @@ struct Feed {
   std::vector<RunObserver*> observers;
   bool inRun = false;
   double startMs = 0.0;
+  double lastRequestMs = 0.0;
   QTimer endCheck;
 };
 
@@ -39,18 +40,26 @@ void EndRunIfStopped() {
   }
 }
 
+void StartRun(double startMs) {
+  g_feed->inRun = true;
+  g_feed->startMs = startMs;
+  Tell([](RunObserver* o) { o->RunStarted(); });
+}
+
 void OnEntry(const monitor::LineEntry& entry, void*) {
   using monitor::EntryKind;
   if (entry.kind == EntryKind::kRequest) {
     EndRunIfStopped();
-    if (!g_feed->inRun && stop_flag == 0) {
-      g_feed->inRun = true;
-      g_feed->startMs = entry.timeMs;
-      Tell([](RunObserver* o) { o->RunStarted(); });
-    }
+    g_feed->lastRequestMs = entry.timeMs;
+    if (!g_feed->inRun && stop_flag == 0) StartRun(entry.timeMs);
     return;
   }
-  if (!g_feed->inRun || entry.order != ORD_MEASURE) return;
+  if (entry.order != ORD_MEASURE) return;
+  // The Run command sends its first request before it sets stop_flag: its
+  // answer (or time-out), coming while the loop runs, starts the Run at it.
+  const bool answered = entry.kind == EntryKind::kReply || entry.kind == EntryKind::kTimeout;
+  if (!g_feed->inRun && stop_flag == 0 && answered) StartRun(g_feed->lastRequestMs);
+  if (!g_feed->inRun) return;
   if (entry.kind == EntryKind::kTimeout) {
     Tell([](RunObserver* o) { o->TimedOut(); });
   } else if (entry.kind == EntryKind::kReply && monitor::IsAnswer(entry)) {

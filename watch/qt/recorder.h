@@ -1,0 +1,17 @@
+// The "Record" command on the main panel: every measurement frame of a Run
+// written to a CSV file (docs/recording-format.md) as it arrives.
+//
+// The checkable button asks for a file; the recording then waits for a Run
+// (or begins at once during one), creates the file at the Run's start, writes
+// each frame's record and flushes it, so a crash keeps what was recorded.
+// The Run's end, unchecking, or a failed create or write closes the file.
+// Outcomes go to the main status line. Needs the line monitor installed (the
+// frames come from its entries, watch/qt/run_feed.h).
+#pragma once
+
+// Adds the button to the main panel when the panel is shown (at once when it
+// already is). A QApplication must exist.
+void InstallRecorder();
+
+// Removes the button; a recording in progress is closed with what it holds.
+void UninstallRecorder();
