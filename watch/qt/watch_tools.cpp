@@ -4,6 +4,7 @@
 
 #include "watch/qt/graph_readouts.h"
 #include "watch/qt/main_panel.h"
+#include "watch/qt/recorder.h"
 
 namespace {
 
@@ -38,4 +39,5 @@ void UninstallWatchTools() {
   if (g_readouts != nullptr && g_readouts->Panel() != nullptr) watch::RemoveGraphReadouts();
   delete g_readouts;
   g_readouts = nullptr;
+  UninstallRecorder();
 }
