@@ -54,9 +54,7 @@ struct Trend {
 
     freezeButton = new QPushButton("Freeze", canvas);
     freezeButton->setAccessibleName("Freeze");
-    freezeButton->setToolTip(
-        "Hold the graphs and the trend on screen while the Run goes on "
-        "(Ctrl+F)");
+    freezeButton->setToolTip("Hold the graphs and the trend on screen (Ctrl+F)");
     freezeButton->setCheckable(true);
     freezeButton->setAutoDefault(false);
     freezeButton->setGeometry(kFreezeLeft, kTop, kFreezeWidth, kHeight);
