@@ -20,7 +20,11 @@ struct Feed {
   std::vector<RunObserver*> observers;
   bool inRun = false;
   double startMs = 0.0;
-  double lastRequestMs = 0.0;
+  // The last request sent outside a Run, until its reply or time-out: the Run
+  // command sends its first request before it says a loop runs, so a loop
+  // that runs when that answer comes started with that request.
+  bool candidate = false;
+  double candidateMs = 0.0;
   QTimer endCheck;
 };
 
@@ -42,6 +46,7 @@ void EndRunIfStopped() {
 
 void StartRun(double startMs) {
   g_feed->inRun = true;
+  g_feed->candidate = false;
   g_feed->startMs = startMs;
   Tell([](RunObserver* o) { o->RunStarted(); });
 }
@@ -50,16 +55,23 @@ void OnEntry(const monitor::LineEntry& entry, void*) {
   using monitor::EntryKind;
   if (entry.kind == EntryKind::kRequest) {
     EndRunIfStopped();
-    g_feed->lastRequestMs = entry.timeMs;
-    if (!g_feed->inRun && stop_flag == 0) StartRun(entry.timeMs);
+    if (g_feed->inRun) return;
+    if (stop_flag == 0) {
+      StartRun(entry.timeMs);
+    } else {
+      g_feed->candidate = true;
+      g_feed->candidateMs = entry.timeMs;
+    }
     return;
   }
+  if (!g_feed->inRun) {
+    if (entry.kind != EntryKind::kReply && entry.kind != EntryKind::kTimeout) return;
+    const bool started = g_feed->candidate && stop_flag == 0;
+    g_feed->candidate = false;
+    if (!started) return;
+    StartRun(g_feed->candidateMs);
+  }
   if (entry.order != ORD_MEASURE) return;
-  // The Run command sends its first request before it sets stop_flag: its
-  // answer (or time-out), coming while the loop runs, starts the Run at it.
-  const bool answered = entry.kind == EntryKind::kReply || entry.kind == EntryKind::kTimeout;
-  if (!g_feed->inRun && stop_flag == 0 && answered) StartRun(g_feed->lastRequestMs);
-  if (!g_feed->inRun) return;
   if (entry.kind == EntryKind::kTimeout) {
     Tell([](RunObserver* o) { o->TimedOut(); });
   } else if (entry.kind == EntryKind::kReply && monitor::IsAnswer(entry)) {

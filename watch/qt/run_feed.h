@@ -3,7 +3,7 @@
 //
 // A Run is an acquisition loop (Run or Video data) from its first request to
 // its end: it starts with the first request sent while the program says a loop
-// runs (stop_flag 0), or with the Measure request sent just before it says so
+// runs (stop_flag 0), or with the request sent just before it says so
 // (the Run command's first) once that request's reply or time-out comes while
 // it does; it ends when the program says no loop runs, noticed at the next
 // request sent or within a tenth of a second. Replies that arrive after

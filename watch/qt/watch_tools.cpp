@@ -5,6 +5,7 @@
 #include "watch/qt/graph_readouts.h"
 #include "watch/qt/main_panel.h"
 #include "watch/qt/recorder.h"
+#include "watch/qt/trend.h"
 
 namespace {
 
@@ -40,4 +41,5 @@ void UninstallWatchTools() {
   delete g_readouts;
   g_readouts = nullptr;
   UninstallRecorder();
+  UninstallTrend();
 }

@@ -1,0 +1,100 @@
+// The trend plot: the measured value of every frame of the Run over the last
+// minutes (x: seconds of the Run, the newest at the right, the last two
+// minutes or the whole Run while it is shorter; y: fitted to the values and
+// the band), the teach value and the tolerance band as the sensor
+// reported them with each frame (a change shows as a step), and the frames
+// outside the band marked red. It only shows the series it is given.
+//
+// New frames are painted at the next frame of the screen: however often
+// seriesChanged() is called, the plot is painted at most at the screen's
+// refresh rate, and the newest frame is on screen within one refresh.
+//
+// Operator input, as on the panel's graphs (runtime/graph_view.h): the plot
+// takes the keyboard focus by Tab or a click; then the wheel zooms around the
+// pointer, a rectangle dragged with the left button zooms to it, '+' and '-'
+// zoom around the centre, and '0', Home or a double-click return to the
+// automatic view. A zoomed view stays on the seconds it shows while the Run
+// goes on. Frozen or zoomed, the plot says so on its face and in its
+// accessible description ("FROZEN", "zoomed · 0: full axes"); its accessible
+// value is describe().
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+#include "watch/trend_series.h"
+
+namespace watch {
+
+class TrendPlot : public QWidget {
+  Q_OBJECT
+ public:
+  // `series` outlives the plot.
+  explicit TrendPlot(const TrendSeries& series, QWidget* parent = nullptr);
+
+  // The series changed: painted at the screen's next frame, not while frozen.
+  void seriesChanged();
+
+  // Frozen, the plot keeps showing the frames it shows now; released, it
+  // paints the newest at once.
+  void setFrozen(bool frozen);
+  bool frozen() const { return frozen_ != nullptr; }
+  bool zoomed() const { return zoom_.has_value(); }
+  void resetZoom();
+
+  // What the plot shows, in words: the frames it holds and the newest of them,
+  // "130 frames; newest at 4.33 s: measured value 403, band 395 to 405, inside";
+  // while frozen, those of the frozen picture.
+  QString describe() const;
+
+  // Seconds the automatic view spans (default two minutes).
+  static constexpr double kWindowSeconds = 120.0;
+
+  QSize sizeHint() const override { return QSize(720, 320); }
+  QSize minimumSizeHint() const override { return QSize(240, 120); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  struct Range {
+    double min = 0.0, max = 1.0;
+  };
+  struct View {
+    Range x, y;
+  };
+
+  const TrendSeries& shown() const { return frozen_ ? *frozen_ : live_; }
+  View automaticView() const;
+  View shownView() const { return zoom_ ? *zoom_ : automaticView(); }
+  QRectF plotArea() const;
+  bool valueAt(QPointF pos, double* x, double* y) const;
+  void zoomAround(double factor, double x, double y);
+  void zoomTo(Range x, Range y);
+  void viewChanged();
+  QString marks() const;
+  void flush();
+  int frameMs() const;
+
+  const TrendSeries& live_;
+  std::unique_ptr<TrendSeries> frozen_;  // the frames shown while frozen
+  std::optional<View> zoom_;
+  QTimer frameTimer_;     // one paint per screen refresh at most
+  bool pending_ = false;  // a change waits for the next frame
+  bool dragging_ = false;
+  QPointF dragFrom_, dragTo_;
+};
+
+}  // namespace watch

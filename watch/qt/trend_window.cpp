@@ -1,0 +1,127 @@
+#include "watch/qt/trend_window.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace watch {
+namespace {
+
+constexpr char kStatisticsName[] = "runStatistics";
+constexpr int kStatisticsMs = 250;  // the label follows at most four times a second
+
+// The statistics label read as "Run statistics" with the whole line as its
+// value (a plain label would give only its name).
+class StatisticsAccessible : public QAccessibleWidget {
+ public:
+  explicit StatisticsAccessible(QWidget* label)
+      : QAccessibleWidget(label, QAccessible::StaticText) {}
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Value) return widget()->accessibleDescription();
+    return QAccessibleWidget::text(t);
+  }
+};
+
+QAccessibleInterface* StatisticsFactory(const QString&, QObject* object) {
+  auto* label = qobject_cast<QLabel*>(object);
+  if (label != nullptr && label->objectName() == kStatisticsName)
+    return new StatisticsAccessible(label);
+  return nullptr;
+}
+
+}  // namespace
+
+TrendWindow::TrendWindow(Freeze& freeze) {
+  static const bool factoryInstalled = (QAccessible::installFactory(StatisticsFactory), true);
+  (void)factoryInstalled;
+  setObjectName("TrendWindow");
+  setWindowTitle("Trend");
+  setAttribute(Qt::WA_QuitOnClose, false);  // closing the main panel ends the program
+
+  plot_ = new TrendPlot(series_, this);
+  statisticsLabel_ = new QLabel(this);
+  statisticsLabel_->setObjectName(kStatisticsName);
+  statisticsLabel_->setAccessibleName("Run statistics");
+  statisticsLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  statisticsLabel_->setWordWrap(true);
+  freeze_ = new QPushButton("Freeze", this);
+  freeze_->setAccessibleName("Freeze");
+  freeze_->setToolTip("Hold the graphs and the trend on screen while the Run goes on (Ctrl+F)");
+  freeze_->setCheckable(true);
+  freeze_->setChecked(freeze.frozen());
+  freeze_->setAutoDefault(false);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(statisticsLabel_, 1);
+  bottom->addWidget(freeze_, 0, Qt::AlignTop);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(plot_, 1);
+  layout->addLayout(bottom);
+  setTabOrder(plot_, freeze_);
+  resize(760, 460);
+
+  plot_->setFrozen(freeze.frozen());
+  connect(freeze_, &QPushButton::toggled, &freeze, &Freeze::setFrozen);
+  connect(&freeze, &Freeze::changed, this, [this](bool frozen) {
+    freeze_->setChecked(frozen);
+    plot_->setFrozen(frozen);
+  });
+  auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+  connect(shortcut, &QShortcut::activated, freeze_, &QPushButton::toggle);
+
+  statisticsTimer_.setSingleShot(true);
+  connect(&statisticsTimer_, &QTimer::timeout, this, [this] { showStatistics(); });
+  showStatistics();
+  AddRunObserver(this);
+}
+
+TrendWindow::~TrendWindow() {
+  RemoveRunObserver(this);
+}
+
+void TrendWindow::RunStarted() {
+  series_.Clear();
+  statistics_.Reset();
+  plot_->seriesChanged();
+  showStatistics();
+}
+
+void TrendWindow::FrameReceived(const RunFrame& frame) {
+  const double seconds = frame.runMs / 1000.0;
+  const uint16_t value = frame.words[fields::kMeasuredValue];
+  const uint16_t teach = frame.words[fields::kTeachValue];
+  const uint16_t tolerance = frame.words[fields::kTolerance];
+  series_.Add(seconds, value, teach, tolerance);
+  statistics_.AddFrame(seconds, value, teach, tolerance);
+  plot_->seriesChanged();
+  statisticsChanged();
+}
+
+void TrendWindow::TimedOut() {
+  statistics_.AddTimeout();
+  statisticsChanged();
+}
+
+void TrendWindow::RunEnded() {
+  showStatistics();  // the Run's last word, at once
+}
+
+void TrendWindow::statisticsChanged() {
+  if (!statisticsTimer_.isActive()) statisticsTimer_.start(kStatisticsMs);
+}
+
+// Shown one part a line; read as the whole line.
+void TrendWindow::showStatistics() {
+  statisticsTimer_.stop();
+  const QString line = QString::fromStdString(statistics_.Text());
+  if (line == statisticsLabel_->accessibleDescription()) return;
+  statisticsLabel_->setText(QString(line).replace("; ", "\n"));
+  statisticsLabel_->setAccessibleDescription(line);
+  QAccessibleValueChangeEvent event(statisticsLabel_, line);
+  QAccessible::updateAccessibility(&event);
+}
+
+}  // namespace watch
