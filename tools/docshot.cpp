@@ -8,12 +8,19 @@
 //                                                 button was clicked (where the windows lie)
 //   vantrel-docshot --monitor-run Vantrel.uir out.png    the line monitor during Run
 //   vantrel-docshot --monitor-video Vantrel.uir out.png  the line monitor during Video data
+//   vantrel-docshot --trend Vantrel.uir out.png          the trend window after a Run of 12 s
+//   vantrel-docshot --frozen-data Vantrel.uir out.png    the main panel during Video data,
+//                                                        frozen, the data graph zoomed to a
+//                                                        dragged rectangle, the read-out
+//                                                        under the pointer
 //
 // The program starts as usual (COM1 is the simulator's pseudo-terminal). For
 // the live pictures the command button is clicked as the operator would; the
 // picture is taken from inside the running loop, then Stop is pressed.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -28,6 +35,7 @@
 #include "display/controls.h"
 #include "monitor/qt/line_monitor.h"
 #include "runtime/testing/inspect.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "sim/sim_thread.h"
@@ -53,13 +61,52 @@ QWidget* OpenLineMonitor() {
   return nullptr;
 }
 
+// Presses the command with `accessibleName` on the main panel.
+void Press(const char* accessibleName) {
+  for (QWidget* top : QApplication::topLevelWidgets())
+    for (QAbstractButton* b : top->findChildren<QAbstractButton*>())
+      if (b->accessibleName() == accessibleName && b->isVisible()) {
+        b->click();
+        return;
+      }
+}
+
+QWidget* Window(const char* objectName) {
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->objectName() == objectName && top->isVisible()) return top;
+  return nullptr;
+}
+
+// A mouse event on `w` at a fraction of its size, as the window system sends it.
+void Mouse(QWidget* w, QEvent::Type type, double fx, double fy, Qt::MouseButtons buttons) {
+  const QPointF at(w->width() * fx, w->height() * fy);
+  const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent event(type, at, w->mapToGlobal(at), button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(w, &event);
+}
+
+// Freeze pressed, then the data graph zoomed to a rectangle dragged around
+// the right edge of the shadow and the pointer rested on the video line there.
+void FreezeAndZoomData() {
+  Press("Freeze");
+  QWidget* graph = InspectControlWidget(panelHandle, GRAPH_Data);
+  graph->setFocus(Qt::MouseFocusReason);
+  Mouse(graph, QEvent::MouseButtonPress, 0.45, 0.08, Qt::LeftButton);
+  Mouse(graph, QEvent::MouseMove, 0.80, 0.80, Qt::LeftButton);
+  Mouse(graph, QEvent::MouseButtonRelease, 0.80, 0.80, Qt::NoButton);
+  Mouse(graph, QEvent::MouseMove, 0.55, 0.40, Qt::NoButton);
+}
+
 // Clicks `button`, takes the picture (of `window`, else of the main panel)
 // after LIVE_SECONDS from inside the loop it starts, then presses Stop.
 // Returns 0 when the picture was written.
-int ShootLoop(int button, const char* png, QWidget* window = nullptr) {
+int ShootLoop(int button, const char* png, QWidget* window = nullptr, double seconds = LIVE_SECONDS,
+              void (*before)() = nullptr) {
   int result = -1;
   bool taken = false;
-  QTimer::singleShot(static_cast<int>(LIVE_SECONDS * 1000), [&] {
+  // `before` runs halfway, so the picture shows what came after it too.
+  if (before != nullptr) QTimer::singleShot(static_cast<int>(seconds * 500), before);
+  QTimer::singleShot(static_cast<int>(seconds * 1000), [&] {
     if (window != nullptr) {
       result = window->grab().save(png) ? 0 : -1;
     } else {
@@ -84,9 +131,12 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--screen") == 0) mode = 3;
   if (argc == 4 && std::strcmp(argv[1], "--monitor-run") == 0) mode = 4;
   if (argc == 4 && std::strcmp(argv[1], "--monitor-video") == 0) mode = 5;
+  if (argc == 4 && std::strcmp(argv[1], "--trend") == 0) mode = 6;
+  if (argc == 4 && std::strcmp(argv[1], "--frozen-data") == 0) mode = 7;
   if (!(argc == 3 || mode != 0)) {
     std::fprintf(stderr,
-                 "usage: vantrel-docshot [--run|--video|--screen|--monitor-run|--monitor-video] "
+                 "usage: vantrel-docshot [--run|--video|--screen|--monitor-run|--monitor-video|\n"
+                 "                        --trend|--frozen-data] "
                  "<panel resource> <out.png>\n");
     return 2;
   }
@@ -116,6 +166,19 @@ int main(int argc, char** argv) {
     Settle(0.5);
     QScreen* screen = QGuiApplication::primaryScreen();
     result = screen != nullptr && screen->grabWindow(0).save(png) ? 0 : -1;
+  } else if (mode == 6) {
+    Settle(0.3);
+    Press("Trend");
+    QWidget* window = Window("TrendWindow");
+    if (window == nullptr) {
+      std::fprintf(stderr, "vantrel-docshot: the trend window did not open\n");
+      return 1;
+    }
+    window->resize(900, 560);
+    result = ShootLoop(BTNRun, png, window, 12.0);
+  } else if (mode == 7) {
+    Settle(0.3);
+    result = ShootLoop(BTNData, png, nullptr, 4.0, FreezeAndZoomData);
   } else if (mode >= 4) {
     Settle(0.3);
     QWidget* window = OpenLineMonitor();

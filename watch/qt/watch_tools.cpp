@@ -1,6 +1,7 @@
 #include "watch/qt/watch_tools.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "watch/qt/graph_readouts.h"
 #include "watch/qt/main_panel.h"
@@ -16,6 +17,8 @@ void InstallNow() {
   if (!g_installed || g_readouts != nullptr) return;
   g_readouts =
       new watch::MainPanelWatcher([](QWidget*, QWidget*) { watch::InstallGraphReadouts(); });
+  InstallTrend();
+  InstallRecorder();
 }
 
 }  // namespace
@@ -30,7 +33,10 @@ void InstallWatchTools() {
     InstallNow();
   } else if (!preRoutineAdded) {
     preRoutineAdded = true;
-    qAddPreRoutine(InstallNow);
+    // Widgets made while the application is still being constructed are not
+    // among its windows: they are made once its event loop first turns,
+    // before any command can start a Run.
+    qAddPreRoutine([] { QTimer::singleShot(0, InstallNow); });
   }
 }
 
