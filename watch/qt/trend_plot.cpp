@@ -24,11 +24,11 @@ const QColor kBandEdge(0x00, 0xFF, 0x00);
 const QColor kValue(0xFF, 0xD6, 0x00);
 const QColor kOutside(0xFF, 0x30, 0x30);
 
-constexpr double kMinSpanShare = 1e-4;     // the narrowest view, as a share of the automatic one
-constexpr double kKeyZoom = 0.5;           // '+' halves the view, '-' doubles it
-constexpr double kWheelZoom = 0.8;         // per wheel step (120 eighths of a degree)
-constexpr int kMinDragPixels = 5;          // a smaller drag is a click, not a rectangle
-constexpr double kMinWindowSeconds = 1.0;  // the automatic view's narrowest span
+constexpr double kMinSpanShare = 1e-4;  // the narrowest view, as a share of the automatic one
+constexpr double kKeyZoom = 0.5;        // '+' halves the view, '-' doubles it
+constexpr double kWheelZoom = 0.8;      // per wheel step (120 eighths of a degree)
+constexpr int kMinDragPixels = 5;       // a smaller drag is a click, not a rectangle
+constexpr double kMarkerReach = 4.0;    // pixels a frame's marker reaches beside it
 
 // A round step that cuts `span` into about `parts`.
 double NiceStep(double span, int parts) {
@@ -93,8 +93,25 @@ void TrendPlot::seriesChanged() {
 void TrendPlot::flush() {
   if (!pending_ || !isVisible()) return;
   pending_ = false;
-  update();
+  update(changedRect());
   frameTimer_.start(frameMs());
+}
+
+// What new frames change: with the view as last painted, only the stretch
+// from the last frame painted to the newest; else everything.
+QRect TrendPlot::changedRect() const {
+  const TrendSeries& s = shown();
+  const View v = shownView();
+  if (!painted_ || s.Size() == 0 || v.x.min != painted_->x.min || v.x.max != painted_->x.max ||
+      v.y.min != painted_->y.min || v.y.max != painted_->y.max || s.Size() < paintedFrames_)
+    return rect();
+  const QRectF area = plotArea();
+  const auto px = [&](double t) {
+    return area.left() + (t - v.x.min) / (v.x.max - v.x.min) * area.width();
+  };
+  const double from = px(paintedNewest_) - kMarkerReach;
+  const double to = px(s.At(s.Size() - 1).seconds) + kMarkerReach;
+  return QRectF(QPointF(from, area.top()), QPointF(to, area.bottom())).toAlignedRect() & rect();
 }
 
 void TrendPlot::showEvent(QShowEvent* event) {
@@ -117,18 +134,30 @@ void TrendPlot::setFrozen(bool frozen) {
 TrendPlot::View TrendPlot::automaticView() const {
   const TrendSeries& s = shown();
   View v;
-  // The newest frame at the right; a Run shorter than the window fills it.
+  // A strip chart: the window starts at the Run's start and moves on by a
+  // quarter when the newest frame reaches its right edge, so that a new frame
+  // only adds to the picture (painted alone) instead of moving all of it.
+  v.x = Range{0.0, kWindowSeconds};
   if (s.Size() > 0) {
-    v.x.max = s.At(s.Size() - 1).seconds;
-    v.x.min = std::max(v.x.max - kWindowSeconds, s.At(0).seconds);
-    v.x.min = std::min(v.x.min, v.x.max - kMinWindowSeconds);
-  } else {
-    v.x = Range{0.0, kWindowSeconds};
+    const double newest = s.At(s.Size() - 1).seconds;
+    const double step = kWindowSeconds / 4.0;
+    if (newest > kWindowSeconds) v.x.min = std::ceil((newest - kWindowSeconds) / step) * step;
+    v.x.max = v.x.min + kWindowSeconds;
   }
   double low = 0.0, high = 0.0;
-  if (!s.Extent(s.Within(v.x.min, v.x.max), &low, &high)) return View{v.x, Range{0.0, 1.0}};
-  const double margin = std::max((high - low) * 0.05, 1.0);
-  v.y = Range{low - margin, high + margin};
+  if (!s.Extent(s.Within(v.x.min, v.x.max), &low, &high)) {
+    heldY_.reset();
+    return View{v.x, Range{0.0, 1.0}};
+  }
+  // The y range is held while the frames stay inside it on the same page, with
+  // room to spare, for the same reason.
+  if (!heldY_ || heldPage_ != v.x.min || low < heldY_->min || high > heldY_->max ||
+      (heldY_->max - heldY_->min) > 4.0 * std::max(high - low, 1.0) + 20.0) {
+    const double margin = std::max((high - low) * 0.15, 4.0);
+    heldY_ = Range{low - margin, high + margin};
+    heldPage_ = v.x.min;
+  }
+  v.y = *heldY_;
   return v;
 }
 
@@ -216,11 +245,19 @@ bool TrendPlot::valueAt(QPointF pos, double* x, double* y) const {
   return true;
 }
 
-void TrendPlot::paintEvent(QPaintEvent*) {
+void TrendPlot::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   const QRectF area = plotArea();
   if (area.width() < 10 || area.height() < 10) return;
   const View v = shownView();
+  const TrendSeries& s = shown();
+  painted_ = v;
+  paintedFrames_ = s.Size();
+  paintedNewest_ = s.Size() > 0 ? s.At(s.Size() - 1).seconds : 0.0;
+  // A stretch of new frames repaints only their part of the plot area: the
+  // tick labels and axis names around it stay as they are.
+  const QRect dirty = event->rect();
+  const bool labels = !area.toAlignedRect().contains(dirty);
   const QFontMetrics fm(font());
   const auto px = [&](double s) {
     return area.left() + (s - v.x.min) / (v.x.max - v.x.min) * area.width();
@@ -239,31 +276,38 @@ void TrendPlot::paintEvent(QPaintEvent*) {
   for (double t : xTicks) p.drawLine(QPointF(px(t), area.top()), QPointF(px(t), area.bottom()));
   for (double t : yTicks) p.drawLine(QPointF(area.left(), py(t)), QPointF(area.right(), py(t)));
   p.setPen(palette().color(QPalette::WindowText));
-  for (double t : xTicks) {
-    const QString s = TickText(t, xStep);
-    const double w = fm.horizontalAdvance(s);
-    p.drawText(
-        QPointF(std::clamp(px(t) - w / 2.0, 0.0, width() - w), area.bottom() + 3 + fm.ascent()), s);
+  if (labels) {
+    for (double t : xTicks) {
+      const QString s = TickText(t, xStep);
+      const double w = fm.horizontalAdvance(s);
+      p.drawText(
+          QPointF(std::clamp(px(t) - w / 2.0, 0.0, width() - w), area.bottom() + 3 + fm.ascent()),
+          s);
+    }
+    for (double t : yTicks) {
+      const QString s = TickText(t, yStep);
+      p.drawText(QPointF(area.left() - 5 - fm.horizontalAdvance(s), py(t) + fm.ascent() / 2.0 - 1),
+                 s);
+    }
+    p.drawText(QRectF(area.left(), area.bottom() + 3 + fm.height(), area.width(), fm.height() + 2),
+               Qt::AlignHCenter | Qt::AlignTop, "seconds of the Run");
+    p.save();
+    p.translate(2, area.center().y());
+    p.rotate(-90);
+    p.drawText(QRectF(-area.height() / 2, 0, area.height(), fm.height()),
+               Qt::AlignHCenter | Qt::AlignTop, "measured value");
+    p.restore();
   }
-  for (double t : yTicks) {
-    const QString s = TickText(t, yStep);
-    p.drawText(QPointF(area.left() - 5 - fm.horizontalAdvance(s), py(t) + fm.ascent() / 2.0 - 1),
-               s);
-  }
-  p.drawText(QRectF(area.left(), area.bottom() + 3 + fm.height(), area.width(), fm.height() + 2),
-             Qt::AlignHCenter | Qt::AlignTop, "seconds of the Run");
-  p.save();
-  p.translate(2, area.center().y());
-  p.rotate(-90);
-  p.drawText(QRectF(-area.height() / 2, 0, area.height(), fm.height()),
-             Qt::AlignHCenter | Qt::AlignTop, "measured value");
-  p.restore();
 
-  const TrendSeries& s = shown();
   p.save();
   p.setClipRect(area);
-  // One frame beyond each end, so that band and line reach the edges.
-  const TrendSeries::Span span = s.Within(v.x.min, v.x.max);
+  // The frames within the repainted part, one beyond each end so that band
+  // and line reach its edges.
+  const auto seconds = [&](double x) {
+    return v.x.min + (x - area.left()) / area.width() * (v.x.max - v.x.min);
+  };
+  const TrendSeries::Span span = s.Within(std::max(v.x.min, seconds(dirty.left() - kMarkerReach)),
+                                          std::min(v.x.max, seconds(dirty.right() + kMarkerReach)));
   const size_t first = span.first > 0 ? span.first - 1 : 0;
   const size_t end = std::min(span.end + 1, s.Size());
   // The band and the teach value of each frame up to the next frame, a run of

@@ -1,13 +1,14 @@
 // The trend plot: the measured value of every frame of the Run over the last
-// minutes (x: seconds of the Run, the newest at the right, the last two
-// minutes or the whole Run while it is shorter; y: fitted to the values and
-// the band), the teach value and the tolerance band as the sensor
-// reported them with each frame (a change shows as a step), and the frames
-// outside the band marked red. It only shows the series it is given.
+// minutes (x: seconds of the Run on a page of two minutes from the Run's
+// start, moved on by half a minute when the newest frame reaches its right
+// edge; y: fitted to the values and the band, held while they fit), the teach value and the
+// tolerance band as the sensor reported them with each frame (a change shows as a step), and the
+// frames outside the band marked red. It only shows the series it is given.
 //
 // New frames are painted at the next frame of the screen: however often
 // seriesChanged() is called, the plot is painted at most at the screen's
-// refresh rate, and the newest frame is on screen within one refresh.
+// refresh rate, and the newest frame is on screen within one refresh. While
+// the view stays, only the stretch of the new frames is repainted.
 //
 // Operator input, as on the panel's graphs (runtime/graph_view.h): the plot
 // takes the keyboard focus by Tab or a click; then the wheel zooms around the
@@ -80,6 +81,7 @@ class TrendPlot : public QWidget {
   View automaticView() const;
   View shownView() const { return zoom_ ? *zoom_ : automaticView(); }
   QRectF plotArea() const;
+  QRect changedRect() const;
   bool valueAt(QPointF pos, double* x, double* y) const;
   void zoomAround(double factor, double x, double y);
   void zoomTo(Range x, Range y);
@@ -93,6 +95,13 @@ class TrendPlot : public QWidget {
   std::optional<View> zoom_;
   QTimer frameTimer_;     // one paint per screen refresh at most
   bool pending_ = false;  // a change waits for the next frame
+  // The view, the frames and the newest frame's time at the last paint.
+  std::optional<View> painted_;
+  size_t paintedFrames_ = 0;
+  double paintedNewest_ = 0.0;
+  // The automatic view's y range, held on a page while the frames fit it.
+  mutable std::optional<Range> heldY_;
+  mutable double heldPage_ = 0.0;
   bool dragging_ = false;
   QPointF dragFrom_, dragTo_;
 };
