@@ -85,12 +85,16 @@ QString AskForFile(const char* defaultName, const char* filter, const char* titl
   return QString::fromLocal8Bit(path);
 }
 
-// Asks for a file and writes what `contents` makes of it; `what` names the
-// export in the status line. The contents are taken before the dialog, so the
-// file holds what was shown when the command was chosen.
+// Asks for a file and writes what `contents` makes (nothing when it makes no
+// bytes); `what` names the export in the status line. The contents are taken before the dialog, so
+// the file holds what was shown when the command was chosen.
 void Export(const char* what, const char* defaultName, const char* filter, const char* title,
             const std::function<QByteArray()>& contents) {
   const QByteArray bytes = contents();
+  if (bytes.isEmpty()) {
+    Say(QString("Export failed: the %1 could not be encoded").arg(what));
+    return;
+  }
   const QString path = AskForFile(defaultName, filter, title);
   if (path.isEmpty()) return;
   const QString error = SaveWhole(path, bytes);
@@ -116,13 +120,12 @@ QWidget* FindGraph(QWidget* panel, const char* name) {
   return found == widgets.end() ? nullptr : *found;
 }
 
-// Empty when the graph is not there (the program's panel without it).
+// Empty when the picture could not be encoded.
 QByteArray GraphPng(QWidget* graph) {
-  if (graph == nullptr) return QByteArray();
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
-  GraphPicture(graph, ExportContextLine()).save(&buffer, "PNG");
+  if (!GraphPicture(graph, ExportContextLine()).save(&buffer, "PNG")) return QByteArray();
   return png;
 }
 
