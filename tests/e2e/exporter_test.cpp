@@ -47,6 +47,7 @@ TEST_F(Exporter, VideoCsvHoldsThePositionsTheDataGraphDrawsInCcdModesZeroAndOne)
                       PressStop();  // the loop ends after this pass
                     });
     ASSERT_EQ(SimulateClick(panelHandle, BTNData), 0);
+    ASSERT_NE(pix1, pStart) << "the frame left the reported window where the line is drawn";
     if (mode == 1) Choose(kVideoCsv, file);
     const std::vector<GraphPlotInfo> plots = InspectGraphPlots(panelHandle, GRAPH_Data);
     std::string expected = "position,level,threshold\r\n";
