@@ -1,0 +1,208 @@
+#include "watch/qt/exporter.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QDir>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "display/controls.h"
+#include "display/data_curve.h"
+#include "link/data_block.h"
+#include "runtime/userint.h"
+#include "runtime/utility.h"
+#include "watch/qt/graph_picture.h"
+#include "watch/qt/main_panel.h"
+#include "watch/video_csv.h"
+
+namespace {
+
+// Panel pixels: on the command row, right of "Teach set-point", under the
+// graphs' right edge.
+constexpr int kLeft = 602, kTop = 596, kWidth = 96, kHeight = 34;
+constexpr char kTeachButton[] = "Teach set-point";
+// The graphs' labels in the panel resource, which the engine gives them as
+// their accessible names.
+constexpr char kScopeName[] = "Scope: edges, measured value, tolerance band";
+constexpr char kDataGraphName[] = "Video line and threshold";
+
+// Enter and Return open the menu as Space does: on this panel a focused command
+// answers all three keys.
+class ExportButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !event->isAutoRepeat() &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      click();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
+void Say(const QString& text) {
+  const QByteArray latin1 = text.toLatin1();
+  SetCtrlVal(panelHandle, TEXT_Status, latin1.constData());
+}
+
+// Writes `bytes` to `path` whole or not at all: until commit the file at
+// `path` is untouched. Returns the reason of a failure, or an empty string.
+QString SaveWhole(const QString& path, const QByteArray& bytes) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  if (file.write(bytes) != bytes.size()) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return reason;
+  }
+  if (!file.commit()) return file.errorString();
+  return QString();
+}
+
+// The file the operator chooses; empty when the dialog was cancelled. A dialog
+// that could not be shown says so.
+QString AskForFile(const char* defaultName, const char* filter, const char* title) {
+  char path[UI_PATH_MAX] = "";
+  const QByteArray dir = QDir::currentPath().toLocal8Bit();
+  const int chosen = FileSelectPopup(dir.constData(), defaultName, filter, title, UI_FILE_BUTTON_OK,
+                                     0, 1, 1, 1, path);
+  if (chosen < 0) Say("Export failed: no file dialog could be shown");
+  if (chosen <= 0) return QString();
+  return QString::fromLocal8Bit(path);
+}
+
+// Asks for a file and writes what `contents` makes (nothing when it makes no
+// bytes); `what` names the export in the status line. The contents are taken before the dialog, so
+// the file holds what was shown when the command was chosen.
+void Export(const char* what, const char* defaultName, const char* filter, const char* title,
+            const std::function<QByteArray()>& contents) {
+  const QByteArray bytes = contents();
+  if (bytes.isEmpty()) {
+    Say(QString("Export failed: the %1 could not be encoded").arg(what));
+    return;
+  }
+  const QString path = AskForFile(defaultName, filter, title);
+  if (path.isEmpty()) return;
+  const QString error = SaveWhole(path, bytes);
+  if (!error.isEmpty()) {
+    Say(QString("Export failed: %1: %2").arg(path, error));
+    return;
+  }
+  Say(QString("Exported %1 to %2").arg(what, path));
+}
+
+QByteArray VideoLineCsv() {
+  const std::string text = watch::VideoCsv(std::span<const uint16_t, VIDEO_SAMPLES>(xArray),
+                                           std::span<const uint16_t, VIDEO_SAMPLES>(adcbuf),
+                                           std::span<const uint16_t, VIDEO_SAMPLES>(thdArray));
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QWidget* FindGraph(QWidget* panel, const char* name) {
+  if (panel == nullptr) return nullptr;
+  const QList<QWidget*> widgets = panel->findChildren<QWidget*>();
+  const auto found = std::find_if(widgets.begin(), widgets.end(),
+                                  [name](QWidget* w) { return w->accessibleName() == name; });
+  return found == widgets.end() ? nullptr : *found;
+}
+
+// Empty when the picture could not be encoded.
+QByteArray GraphPng(QWidget* graph) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!GraphPicture(graph, ExportContextLine()).save(&buffer, "PNG")) return QByteArray();
+  return png;
+}
+
+class Exporter : public QObject {
+ public:
+  Exporter() {
+    // Made last: it attaches at once when the panel is already shown.
+    watcher_ = std::make_unique<watch::MainPanelWatcher>(
+        [this](QWidget* panel, QWidget* canvas) { attach(panel, canvas); });
+  }
+  ~Exporter() override {
+    watcher_.reset();
+    delete button_;
+    delete menu_;
+    delete shortcut_;
+  }
+
+ private:
+  void attach(QWidget* panel, QWidget* canvas) {
+    menu_ = new QMenu(panel);
+    menu_->setObjectName("exportMenu");
+    menu_->setAccessibleName("Export");
+    menu_->addAction("Video line as CSV...", [] {
+      Export("video line", "video.csv", "*.csv", "Export video line", VideoLineCsv);
+    });
+    menu_->addAction("Scope as PNG...", [this] { exportGraph("scope", kScopeName, "scope.png"); });
+    menu_->addAction("Data graph as PNG...",
+                     [this] { exportGraph("data graph", kDataGraphName, "data.png"); });
+
+    button_ = new ExportButton("Export", canvas);
+    button_->setAccessibleName("Export");
+    button_->setToolTip("Export the video line as CSV or a graph as PNG (Ctrl+E)");
+    button_->setAutoDefault(false);
+    button_->setGeometry(kLeft, kTop, kWidth, kHeight);
+    connect(button_, &QPushButton::clicked, this, [this] { openMenu(); });
+    for (QPushButton* teach : canvas->findChildren<QPushButton*>()) {
+      if (teach->accessibleName() != kTeachButton) continue;
+      QWidget::setTabOrder(teach, button_);
+      break;
+    }
+    button_->show();
+
+    shortcut_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), panel);
+    connect(shortcut_, &QShortcut::activated, this, [this] { openMenu(); });
+  }
+
+  // Opens without waiting (no nested loop of its own): the command it runs
+  // comes from the ordinary event processing, also during a loop.
+  void openMenu() {
+    if (!menu_ || !button_) return;
+    menu_->popup(button_->mapToGlobal(QPoint(0, button_->height())));
+  }
+
+  void exportGraph(const char* what, const char* graphName, const char* defaultName) {
+    QWidget* graph = FindGraph(watcher_->Panel(), graphName);
+    if (graph == nullptr) {
+      Say(QString("Export failed: the %1 is not on the main panel").arg(what));
+      return;
+    }
+    Export(what, defaultName, "*.png", "Export graph", [graph] { return GraphPng(graph); });
+  }
+
+  std::unique_ptr<watch::MainPanelWatcher> watcher_;
+  QPointer<ExportButton> button_;
+  QPointer<QMenu> menu_;
+  QPointer<QShortcut> shortcut_;
+};
+
+Exporter* g_exporter = nullptr;
+
+}  // namespace
+
+void InstallExporter() {
+  if (g_exporter == nullptr) g_exporter = new Exporter;
+}
+
+void UninstallExporter() {
+  delete g_exporter;
+  g_exporter = nullptr;
+}
