@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "watch/qt/exporter.h"
 #include "watch/qt/graph_readouts.h"
 #include "watch/qt/main_panel.h"
 #include "watch/qt/recorder.h"
@@ -19,6 +20,7 @@ void InstallNow() {
       new watch::MainPanelWatcher([](QWidget*, QWidget*) { watch::InstallGraphReadouts(); });
   InstallTrend();
   InstallRecorder();
+  InstallExporter();
 }
 
 }  // namespace
@@ -46,6 +48,7 @@ void UninstallWatchTools() {
   if (g_readouts != nullptr && g_readouts->Panel() != nullptr) watch::RemoveGraphReadouts();
   delete g_readouts;
   g_readouts = nullptr;
+  UninstallExporter();
   UninstallRecorder();
   UninstallTrend();
 }
