@@ -40,12 +40,14 @@ void Tell(F&& call) {
 void EndRunIfStopped() {
   if (g_feed->inRun && stop_flag != 0) {
     g_feed->inRun = false;
+    g_feed->endCheck.stop();
     Tell([](RunObserver* o) { o->RunEnded(); });
   }
 }
 
 void StartRun(double startMs) {
   g_feed->inRun = true;
+  g_feed->endCheck.start();  // only during a Run: no wake-ups while the line is idle
   g_feed->candidate = false;
   g_feed->startMs = startMs;
   Tell([](RunObserver* o) { o->RunStarted(); });
@@ -92,7 +94,6 @@ void AddRunObserver(RunObserver* observer) {
     g_feed = new Feed;
     g_feed->endCheck.setInterval(kEndCheckMs);
     QObject::connect(&g_feed->endCheck, &QTimer::timeout, [] { EndRunIfStopped(); });
-    g_feed->endCheck.start();
     AddLineEntryListener(OnEntry, nullptr);
   }
   auto& observers = g_feed->observers;

@@ -70,6 +70,7 @@ TrendPlot::TrendPlot(const TrendSeries& series, QWidget* parent) : QWidget(paren
   static const bool factoryInstalled = (QAccessible::installFactory(TrendFactory), true);
   (void)factoryInstalled;
   setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
   setAccessibleName("Trend of the measured value");
   setMinimumSize(minimumSizeHint());
   frameTimer_.setSingleShot(true);
@@ -85,7 +86,14 @@ int TrendPlot::frameMs() const {
 void TrendPlot::seriesChanged() {
   if (frozen_) return;  // released, the newest is painted at once
   pending_ = true;
-  if (!frameTimer_.isActive()) flush();
+  if (frameTimer_.isActive()) return;  // painted when the screen's frame ends
+  // A frame after a quiet screen frame is painted at once; one sooner waits
+  // for the rest of that frame (no timer at all at a sensor's usual pace).
+  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : frameMs();
+  if (since >= frameMs())
+    flush();
+  else
+    frameTimer_.start(static_cast<int>(frameMs() - since));
 }
 
 // The first change after a quiet frame is painted at once; the ones that
@@ -94,7 +102,7 @@ void TrendPlot::flush() {
   if (!pending_ || !isVisible()) return;
   pending_ = false;
   update(changedRect());
-  frameTimer_.start(frameMs());
+  sinceFlush_.start();
 }
 
 // What new frames change: with the view as last painted, only the stretch
@@ -111,7 +119,9 @@ QRect TrendPlot::changedRect() const {
   };
   const double from = px(paintedNewest_) - kMarkerReach;
   const double to = px(s.At(s.Size() - 1).seconds) + kMarkerReach;
-  return QRectF(QPointF(from, area.top()), QPointF(to, area.bottom())).toAlignedRect() & rect();
+  // Within the plot area, which clips the frames' markers anyway.
+  return QRectF(QPointF(from, area.top()), QPointF(to, area.bottom())).toAlignedRect() &
+         area.toAlignedRect();
 }
 
 void TrendPlot::showEvent(QShowEvent* event) {
@@ -231,7 +241,12 @@ void TrendPlot::viewChanged() {
 
 QRectF TrendPlot::plotArea() const {
   const QFontMetrics fm(font());
-  const double left = fm.horizontalAdvance("000000") + fm.height() + 10.0;
+  // Measuring text shapes it: done once for the font, not at every frame.
+  if (labelWidth_ < 0 || labelWidthFont_ != font()) {
+    labelWidthFont_ = font();
+    labelWidth_ = fm.horizontalAdvance("000000");
+  }
+  const double left = labelWidth_ + fm.height() + 10.0;
   const double bottom = 2.0 * fm.height() + 8.0;
   return QRectF(left, 8.0, width() - left - 12.0, height() - 8.0 - bottom);
 }
@@ -257,7 +272,7 @@ void TrendPlot::paintEvent(QPaintEvent* event) {
   // A stretch of new frames repaints only their part of the plot area: the
   // tick labels and axis names around it stay as they are.
   const QRect dirty = event->rect();
-  const bool labels = !area.toAlignedRect().contains(dirty);
+  const bool labels = !area.adjusted(-2.0, -2.0, 2.0, 2.0).contains(QRectF(dirty));
   const QFontMetrics fm(font());
   const auto px = [&](double s) {
     return area.left() + (s - v.x.min) / (v.x.max - v.x.min) * area.width();
@@ -265,6 +280,9 @@ void TrendPlot::paintEvent(QPaintEvent* event) {
   const auto py = [&](double value) {
     return area.bottom() - (value - v.y.min) / (v.y.max - v.y.min) * area.height();
   };
+  // The plot paints every pixel it owns, so Qt need not paint the window's
+  // background under it first.
+  if (labels) p.fillRect(rect(), palette().color(QPalette::Window));
   p.fillRect(area, kPlotBackground);
 
   // Grid, tick labels (no negative seconds: the Run starts at 0) and axis names.

@@ -20,6 +20,8 @@
 // value is describe().
 #pragma once
 
+#include <QElapsedTimer>
+#include <QFont>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -93,8 +95,9 @@ class TrendPlot : public QWidget {
   const TrendSeries& live_;
   std::unique_ptr<TrendSeries> frozen_;  // the frames shown while frozen
   std::optional<View> zoom_;
-  QTimer frameTimer_;     // one paint per screen refresh at most
-  bool pending_ = false;  // a change waits for the next frame
+  QTimer frameTimer_;         // a change sooner than a screen refresh after the last
+  QElapsedTimer sinceFlush_;  // since the last change was handed to painting
+  bool pending_ = false;      // a change waits for the next frame
   // The view, the frames and the newest frame's time at the last paint.
   std::optional<View> painted_;
   size_t paintedFrames_ = 0;
@@ -102,6 +105,8 @@ class TrendPlot : public QWidget {
   // The automatic view's y range, held on a page while the frames fit it.
   mutable std::optional<Range> heldY_;
   mutable double heldPage_ = 0.0;
+  mutable QFont labelWidthFont_;  // the font labelWidth_ was measured in
+  mutable int labelWidth_ = -1;   // of the widest tick label on the y axis; -1 not yet
   bool dragging_ = false;
   QPointF dragFrom_, dragTo_;
 };

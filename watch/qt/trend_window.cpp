@@ -45,8 +45,11 @@ TrendWindow::TrendWindow(Freeze& freeze) {
   statisticsLabel_ = new QLabel(this);
   statisticsLabel_->setObjectName(kStatisticsName);
   statisticsLabel_->setAccessibleName("Run statistics");
-  statisticsLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  statisticsLabel_->setWordWrap(true);
+  // Three lines always, so that new figures never move the plot (which would
+  // repaint all of it).
+  statisticsLabel_->setFixedHeight(3 * statisticsLabel_->fontMetrics().lineSpacing() + 4);
+  statisticsLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  statisticsLabel_->setTextFormat(Qt::PlainText);
   freeze_ = new QPushButton("Freeze", this);
   freeze_->setAccessibleName("Freeze");
   freeze_->setToolTip("Hold the graphs and the trend on screen while the Run goes on (Ctrl+F)");
