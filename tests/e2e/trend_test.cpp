@@ -7,8 +7,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QEvent>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <string>
@@ -20,6 +22,7 @@
 #include "tests/e2e/operated_program.h"
 #include "watch/qt/trend.h"
 #include "watch/qt/trend_plot.h"
+#include "watch/trend_series.h"
 
 namespace {
 using Words = LineScript::Words;
@@ -175,4 +178,28 @@ TEST_F(Trend, FreezeHoldsBothGraphsAndTheTrendWhileFramesAreCounted) {
       },
       1.0))
       << Spoken(plot, QAccessible::Value) << " / " << Statistics();
+}
+
+// Frames that come one by one are painted a stretch at a time; what the
+// screen then holds is the picture painted whole, in and outside the band.
+TEST(TrendPlot, PaintsEachNewStretchAsThePlotPaintedWholeWould) {
+  watch::TrendSeries series;
+  QWidget window;
+  auto* plot = new watch::TrendPlot(series, &window);
+  plot->setGeometry(0, 0, 600, 300);
+  window.resize(600, 300);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const auto onScreen = [&] {
+    return window.screen()
+        ->grabWindow(window.winId(), 0, 0, 600, 300)
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  };
+  for (int k = 0; k < 42; ++k) {  // the last one outside the band
+    series.Add(3.0 * k, static_cast<uint16_t>(500 + (k % 7) * 6 - 18), 500, 15);
+    plot->seriesChanged();
+    QTest::qWait(20);  // a screen frame: each frame is painted alone
+  }
+  EXPECT_EQ(onScreen(), plot->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }

@@ -50,6 +50,18 @@ QString TickText(double value, double step) {
   return QString::number(value, 'f', decimals);
 }
 
+// The teach value's dashed line from x0 to x1: dashes of 4 pixels every 6,
+// counted from the plot's left edge, so that a stretch painted alone
+// continues them exactly.
+void DrawTeachLine(QPainter& p, double x0, double x1, double y, double left) {
+  constexpr double kDash = 4.0, kPeriod = 6.0;
+  p.setPen(QPen(kBandEdge, 1.0));
+  for (double d = left + std::floor((x0 - left) / kPeriod) * kPeriod; d < x1; d += kPeriod) {
+    const double from = std::max(d, x0), to = std::min(d + kDash, x1);
+    if (to > from) p.drawLine(QPointF(from, y), QPointF(to, y));
+  }
+}
+
 class TrendAccessible : public QAccessibleWidget {
  public:
   explicit TrendAccessible(TrendPlot* plot) : QAccessibleWidget(plot, QAccessible::Chart) {}
@@ -342,8 +354,7 @@ void TrendPlot::paintEvent(QPaintEvent* event) {
     p.setPen(QPen(kBandEdge, 1.0));
     p.drawLine(QPointF(x0, top), QPointF(x1, top));
     p.drawLine(QPointF(x0, bottom), QPointF(x1, bottom));
-    p.setPen(QPen(kBandEdge, 1.0, Qt::DashLine));
-    p.drawLine(QPointF(x0, py(a.teach)), QPointF(x1, py(a.teach)));
+    DrawTeachLine(p, x0, x1, py(a.teach), area.left());
     i = j;
   }
   QPolygonF line;
