@@ -8,7 +8,7 @@
 //                                                 button was clicked (where the windows lie)
 //   vantrel-docshot --monitor-run Vantrel.uir out.png    the line monitor during Run
 //   vantrel-docshot --monitor-video Vantrel.uir out.png  the line monitor during Video data
-//   vantrel-docshot --trend Vantrel.uir out.png          the trend window after a Run of 12 s
+//   vantrel-docshot --trend Vantrel.uir out.png          the trend window after a Run of 40 s
 //   vantrel-docshot --frozen-data Vantrel.uir out.png    the main panel during Video data,
 //                                                        frozen, the data graph zoomed to a
 //                                                        dragged rectangle, the read-out
@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     window->resize(900, 560);
-    result = ShootLoop(BTNRun, png, window, 12.0);
+    result = ShootLoop(BTNRun, png, window, 40.0);
   } else if (mode == 7) {
     Settle(0.3);
     result = ShootLoop(BTNData, png, nullptr, 4.0, FreezeAndZoomData);
