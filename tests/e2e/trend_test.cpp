@@ -202,4 +202,13 @@ TEST(TrendPlot, PaintsEachNewStretchAsThePlotPaintedWholeWould) {
     QTest::qWait(20);  // a screen frame: each frame is painted alone
   }
   EXPECT_EQ(onScreen(), plot->grab().toImage().convertToFormat(QImage::Format_RGB32));
+
+  // Zoomed by the keyboard, it says so; '0' returns to the strip chart.
+  const QImage whole = plot->grab().toImage();
+  QTest::keyClick(plot, Qt::Key_Plus);
+  EXPECT_EQ(Spoken(plot, QAccessible::Description), "zoomed · 0: full axes");
+  EXPECT_NE(plot->grab().toImage(), whole);
+  QTest::keyClick(plot, Qt::Key_0);
+  EXPECT_EQ(Spoken(plot, QAccessible::Description), "");
+  EXPECT_EQ(plot->grab().toImage(), whole);
 }
