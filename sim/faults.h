@@ -16,6 +16,9 @@ struct Faults {
   int trailing = 0;       // n extra bytes (0xEE) follow every reply
   int garbage_every = 0;  // a burst of 1..16 random bytes precedes every n-th reply
   int hangup_after = 0;   // after n requests (and their replies) the line is hung up
+  // A write to RAM or EEPROM stores parameter word n (0..15) one higher than
+  // sent (-1 = none): a sensor that does not hold what it was given.
+  int store_changed_word = -1;
 
   bool operator==(const Faults&) const = default;
 };

@@ -54,6 +54,8 @@ const char kUsage[] =
     "  --trailing N         send N extra bytes (0xEE) after every reply\n"
     "  --garbage-every N    send 1..16 random bytes before every N-th reply\n"
     "  --hangup-after N     hang the line up after N requests (the device vanishes)\n"
+    "  --store-changed-word N  a write to RAM or EEPROM stores parameter word N\n"
+    "                       (0..15) one higher than sent\n"
     "\n"
     "  --help               this text\n"
     "\n"
@@ -95,6 +97,7 @@ enum Option {
   kTrailing,
   kGarbageEvery,
   kHangupAfter,
+  kStoreChangedWord,
   kHelp,
 };
 
@@ -122,6 +125,7 @@ int main(int argc, char** argv) {
       {"trailing", required_argument, nullptr, kTrailing},
       {"garbage-every", required_argument, nullptr, kGarbageEvery},
       {"hangup-after", required_argument, nullptr, kHangupAfter},
+      {"store-changed-word", required_argument, nullptr, kStoreChangedWord},
       {"help", no_argument, nullptr, kHelp},
       {nullptr, 0, nullptr, 0},
   };
@@ -217,6 +221,11 @@ int main(int argc, char** argv) {
       case kHangupAfter:
         if (!ParseCount(optarg, kMaxCount, &config.faults.hangup_after)) {
           return bad("hangup-after", optarg);
+        }
+        break;
+      case kStoreChangedWord:
+        if (!ParseCount(optarg, 15, &config.faults.store_changed_word)) {
+          return bad("store-changed-word", optarg);
         }
         break;
       case kHelp:

@@ -286,12 +286,24 @@ void Server::Handle(const FramedRequest& framed, double now) {
     if (config_.replay) {
       Replay(framed.order, now, &chunks);
     } else {
-      const std::vector<uint8_t> reply = model_.Handle(framed.order, framed.words);
+      const std::vector<uint8_t> reply = model_.Handle(framed.order, Stored(framed));
       shaper_.Shape(reply, framed.last_byte, now, &chunks);
     }
   }
   pending_.insert(pending_.end(), chunks.begin(), chunks.end());
   sending_.store(!pending_.empty());
+}
+
+// The words a request leaves in the sensor: as sent, but for a write under the
+// store fault, with one word changed.
+Words Server::Stored(const FramedRequest& framed) const {
+  Words words = framed.words;
+  const int changed = config_.faults.store_changed_word;
+  const bool write = framed.order == kOrderWriteRam || framed.order == kOrderWriteEeprom;
+  if (write && changed >= 0 && changed < static_cast<int>(words.size()))
+    words[static_cast<size_t>(changed)] =
+        static_cast<uint16_t>(words[static_cast<size_t>(changed)] + 1);
+  return words;
 }
 
 void Server::Replay(int order, double now, std::vector<OutputChunk>* chunks) {

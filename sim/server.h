@@ -84,6 +84,7 @@ class Server {
   // The replay's answer to a request (under the lock); reports an order the
   // trace cannot answer to the diagnostics.
   void Replay(int order, double now, std::vector<OutputChunk>* chunks);
+  Words Stored(const FramedRequest& framed) const;
   // Writes what is due; returns false when the line was hung up.
   bool WriteDue(double now);
   void HangUp();

@@ -217,6 +217,20 @@ TEST(SimThreadFaults, HangUpAndStopMakeTheDeviceVanish) {
   EXPECT_FALSE(stopped.sensor.Start(&error));  // a sensor runs once
 }
 
+TEST(SimThreadFaults, StoreChangedWordKeepsOneWordOfEveryWriteHigher) {
+  Config config = Unpaced();
+  config.faults.store_changed_word = 9;
+  Bench b(config);
+  Words held = Numbered();
+  held[9] = 110;  // sent 109
+  b.port->Write(EncodeRequest(kOrderWriteRam, Numbered()));
+  b.port->Write(EncodeRequest(kOrderWriteEeprom, Numbered()));
+  ASSERT_TRUE(b.sensor.WaitForRequests(2, kDeadline));
+  EXPECT_EQ(b.sensor.Ram(), held);
+  EXPECT_EQ(b.sensor.Eeprom(), held);
+  EXPECT_EQ(b.sensor.Requests()[0].words, Numbered()) << "the request log keeps what was sent";
+}
+
 TEST(SimThreadEeprom, WriteOrderPersistsAcrossRuns) {
   char pattern[] = "/tmp/vantrel-sim-eeprom-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
