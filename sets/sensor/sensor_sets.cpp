@@ -1,0 +1,91 @@
+#include "sets/sensor/sensor_sets.h"
+
+#include <cstring>
+
+#include "app/vantrel.h"
+#include "display/panel_values.h"
+#include "link/frame.h"
+#include "link/port.h"
+#include "link/reply_wait.h"
+#include "param/params.h"
+#include "param/transfer.h"
+#include "runtime/rs232.h"
+#include "runtime/utility.h"
+
+namespace sets {
+namespace {
+
+// What an exchange leaves behind in the link's variables.
+struct LinkState {
+  uint16_t package[PNUM];
+  int32_t order, rxFlag, graphRefresh, bytesWritten, awaited;
+  double waitStart, waitElapsed;
+  char writeBuf[BUF_LEN], readBuf[BUF_LEN];
+
+  LinkState() {
+    std::memcpy(package, pp, sizeof package);
+    order = ::order;
+    rxFlag = rx_flag;
+    graphRefresh = graphrefresh;
+    bytesWritten = nBytesW;
+    awaited = awaitedOrder;
+    waitStart = tstart;
+    waitElapsed = tdiff;
+    std::memcpy(writeBuf, szWriteBuf, sizeof writeBuf);
+    std::memcpy(readBuf, szReadBuf, sizeof readBuf);
+  }
+  void Restore() const {
+    std::memcpy(pp, package, sizeof package);
+    ::order = order;
+    rx_flag = rxFlag;
+    graphrefresh = graphRefresh;
+    nBytesW = bytesWritten;
+    awaitedOrder = awaited;
+    tstart = waitStart;
+    tdiff = waitElapsed;
+    std::memcpy(szWriteBuf, writeBuf, sizeof writeBuf);
+    std::memcpy(szReadBuf, readBuf, sizeof readBuf);
+  }
+};
+
+ParameterSet Variables() {
+  ParameterSet set{};
+  for (int i = 0; i < PNUM; ++i) set[static_cast<size_t>(i)] = *ParameterVariable(i);
+  return set;
+}
+
+void SetVariables(const ParameterSet& set) {
+  for (int i = 0; i < PNUM; ++i) *ParameterVariable(i) = set[static_cast<size_t>(i)];
+}
+
+}  // namespace
+
+StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set) {
+  if (stop_flag == 0) return StoreReadResult::kLoopRuns;
+  const LinkState saved;
+  ::order = store == EEPROM ? ORD_READ_EEPROM : ORD_READ_RAM;
+  FlushInQ(com);
+  FlushOutQ(com);
+  FillTxBuf(static_cast<uint16_t>(::order), pp);
+  rx_flag = 0;
+  WriteFrame(com);
+  tstart = Timer();
+  const bool answered = nBytesW == FRAME_LEN && WaitForRxFlag(TIMEOUT) == 1;
+  if (answered) {
+    // The notification decoded the answer into the package: taken from there
+    // before the package is put back.
+    for (int i = 0; i < PNUM; ++i) (*set)[static_cast<size_t>(i)] = pp[i];
+  }
+  saved.Restore();
+  return answered ? StoreReadResult::kRead : StoreReadResult::kNoAnswer;
+}
+
+ParameterSet PanelParameterSet() {
+  const ParameterSet variables = Variables();
+  GetPanelValues();
+  const ParameterSet panels = Variables();
+  SetVariables(variables);
+  return panels;
+}
+
+}  // namespace sets

@@ -1,0 +1,33 @@
+// The parameter sets the program can show without taking them over: the
+// sensor's RAM and EEPROM read through the program's own reply wait, and the
+// values on the panels, each left beside the program's variables, package and
+// panels, which keep what they held.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace sets {
+
+using ParameterSet = std::array<uint16_t, 16>;  // package order
+
+enum class StoreReadResult {
+  kRead,      // the set came back
+  kNoAnswer,  // no answering frame within the reply wait (or nothing could be sent)
+  kLoopRuns,  // an acquisition loop owns the line: nothing was sent
+};
+
+// Reads the sensor's RAM (`store` RAM) or EEPROM (EEPROM) with order 2 or 4:
+// both queues flushed, the request built from the package as it stands, the
+// reply taken by the receive notification within the usual 1.5 s. The
+// package, the frame buffers, the order and the reply flags are put back as
+// they were, so the program's next exchange finds what it left; the
+// parameter variables and the panels are never touched. Processes events
+// while it waits (callbacks run nested, as in every reply wait).
+StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set);
+
+// The values on the panels as a parameter set, read the way Send reads them
+// (nothing limited, the scale factor as thousandths), the variables unchanged.
+ParameterSet PanelParameterSet();
+
+}  // namespace sets
