@@ -12,6 +12,7 @@
 
 #include "app/vantrel.h"
 #include "monitor/qt/line_monitor.h"
+#include "sets/views/compare.h"
 #include "watch/qt/watch_tools.h"
 
 namespace {
@@ -40,5 +41,6 @@ int main(int argc, char** argv) {
   argv[kept] = nullptr;
   if (!InstallLineMonitor(traceFile)) return 1;
   InstallWatchTools();
+  InstallCompare();
   return WinMain(kept, argv);
 }

@@ -13,6 +13,8 @@
 //                                                        frozen, the data graph zoomed to a
 //                                                        dragged rectangle, the read-out
 //                                                        under the pointer
+//   vantrel-docshot --compare Vantrel.uir out.png        the compare window: RAM, EEPROM and
+//                                                        the panels differing in three values
 //
 // The program starts as usual (COM1 is the simulator's pseudo-terminal). For
 // the live pictures the command button is clicked as the operator would; the
@@ -26,6 +28,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +41,7 @@
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
+#include "sets/views/compare.h"
 #include "sim/sim_thread.h"
 #include "tools/panel_image.h"
 #include "watch/qt/watch_tools.h"
@@ -133,10 +137,11 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--monitor-video") == 0) mode = 5;
   if (argc == 4 && std::strcmp(argv[1], "--trend") == 0) mode = 6;
   if (argc == 4 && std::strcmp(argv[1], "--frozen-data") == 0) mode = 7;
+  if (argc == 4 && std::strcmp(argv[1], "--compare") == 0) mode = 8;
   if (!(argc == 3 || mode != 0)) {
     std::fprintf(stderr,
                  "usage: vantrel-docshot [--run|--video|--screen|--monitor-run|--monitor-video|\n"
-                 "                        --trend|--frozen-data] "
+                 "                        --trend|--frozen-data|--compare] "
                  "<panel resource> <out.png>\n");
     return 2;
   }
@@ -153,6 +158,7 @@ int main(int argc, char** argv) {
   // As in the program: the line monitor's button and link light are on the panel.
   InstallLineMonitor(nullptr);
   InstallWatchTools();
+  InstallCompare();
   if (StartUp(1, argv, resource) != 0) return 1;
 
   int result = 0;
@@ -176,6 +182,22 @@ int main(int argc, char** argv) {
     }
     window->resize(900, 560);
     result = ShootLoop(BTNRun, png, window, 40.0);
+  } else if (mode == 8) {
+    // The EEPROM holds an older set; the panels an edit not yet sent.
+    std::array<uint16_t, 16> eeprom = sensor.Ram();
+    eeprom[0] = 450;
+    eeprom[8] = 300;
+    sensor.SetEeprom(eeprom);
+    SetCtrlVal(panelPopUp, NEDITTolerance, 80);
+    Settle(0.3);
+    Press("Compare");
+    QWidget* window = Window("CompareWindow");
+    if (window == nullptr) {
+      std::fprintf(stderr, "vantrel-docshot: the compare window did not open\n");
+      return 1;
+    }
+    Settle(0.3);
+    result = window->grab().save(png) ? 0 : -1;
   } else if (mode == 7) {
     Settle(0.3);
     result = ShootLoop(BTNData, png, nullptr, 4.0, FreezeAndZoomData);

@@ -80,6 +80,19 @@ StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set) {
   return answered ? StoreReadResult::kRead : StoreReadResult::kNoAnswer;
 }
 
+bool ReadParameterFile(const char* path, ParameterSet* set, std::string* reason) {
+  uint32_t words[PNUM];
+  if (FileToArray(path, words, UI_DATA_U32, PNUM, 1, 0, 0, UI_FILE_ASCII) < 0) {
+    char text[128] = "";
+    int line = 0;
+    GetFileErrorInfo(text, sizeof text, &line);
+    *reason = line > 0 ? "line " + std::to_string(line) + ": " + text : std::string(text);
+    return false;
+  }
+  for (int i = 0; i < PNUM; ++i) (*set)[static_cast<size_t>(i)] = static_cast<uint16_t>(words[i]);
+  return true;
+}
+
 ParameterSet PanelParameterSet() {
   const ParameterSet variables = Variables();
   GetPanelValues();

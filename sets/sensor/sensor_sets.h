@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace sets {
 
@@ -25,6 +26,11 @@ enum class StoreReadResult {
 // parameter variables and the panels are never touched. Processes events
 // while it waits (callbacks run nested, as in every reply wait).
 StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set);
+
+// A parameter file read as Get reads it (16 unsigned decimals, the low 16 bits
+// of each) into `set` alone. False with the reason ("line 3: ...") when it
+// cannot be read; `set` then stays as it was.
+bool ReadParameterFile(const char* path, ParameterSet* set, std::string* reason);
 
 // The values on the panels as a parameter set, read the way Send reads them
 // (nothing limited, the scale factor as thousandths), the variables unchanged.

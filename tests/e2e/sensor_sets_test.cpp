@@ -3,14 +3,28 @@
 // what they held.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTest>
+
 #include "param/transfer.h"
 #include "sets/sensor/sensor_sets.h"
+#include "sets/views/compare.h"
+#include "sets/views/compare_window.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
 
 namespace {
 
-class SensorSets : public OperatedProgram {};
+class SensorSets : public OperatedProgram {
+ protected:
+  void TearDown() override {
+    OperatedProgram::TearDown();
+    UninstallCompare();
+  }
+};
 
 ParamWords Changed(ParamWords words, int index, uint16_t value) {
   words[static_cast<size_t>(index)] = value;
@@ -65,4 +79,40 @@ TEST_F(SensorSets, SendsNothingWhileALoopOwnsTheLine) {
   ASSERT_TRUE(stop.fired());
   EXPECT_EQ(during, sets::StoreReadResult::kLoopRuns);
   for (int order : TakeOrders()) EXPECT_EQ(order, 8) << "only the loop's own requests";
+}
+
+TEST_F(SensorSets, CompareShowsEachSetByNameAndMarksEveryDifference) {
+  InstallCompare();
+  Start(Unpaced(), Changed(kTestParams, 0, 480));
+  sensor_->SetEeprom(Changed(Changed(kTestParams, 0, 500), 8, 300));
+  ASSERT_EQ(SetCtrlVal(panelHandle, NUM_Power, 480), 0);
+  const ParamWords variables = Variables(), package = Package();
+  QAbstractButton* compare = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    for (QAbstractButton* b : top->findChildren<QAbstractButton*>())
+      if (b->accessibleName() == "Compare") compare = b;
+  ASSERT_NE(compare, nullptr);
+  QTest::mouseClick(compare, Qt::LeftButton);
+  QWidget* window = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->objectName() == "CompareWindow" && top->isVisible()) window = top;
+  ASSERT_NE(window, nullptr);
+  auto* table = window->findChild<QTableWidget*>();
+  const auto row = [&](int r) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < table->columnCount(); ++c)
+      cells.push_back(table->item(r, c)->data(Qt::AccessibleTextRole).isValid()
+                          ? table->item(r, c)->data(Qt::AccessibleTextRole).toString().toStdString()
+                          : table->item(r, c)->text().toStdString());
+    return cells;
+  };
+  EXPECT_EQ(row(0), (std::vector<std::string>{"Power", "power", "", "480, differs", "500, differs",
+                                              "480, differs"}));
+  EXPECT_EQ(row(8)[1], "tVal");
+  EXPECT_EQ(row(8)[4], "300 (2340 µm), differs");
+  EXPECT_EQ(row(2)[3], "512") << "an agreeing row is not marked";
+  EXPECT_EQ(window->findChild<QLabel*>()->text().toStdString(), "2 parameters differ: power, tVal");
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{2, 4}));
+  EXPECT_EQ(Variables(), variables);
+  EXPECT_EQ(Package(), package);
 }

@@ -2,12 +2,31 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QTimer>
+#include <vector>
 
 namespace watch {
 namespace {
 constexpr char kMainPanel[] = "MainPanel";
 constexpr char kCanvas[] = "panelCanvas";
 }  // namespace
+
+void WhenApplicationRuns(void (*install)()) {
+  if (QCoreApplication::instance() != nullptr) {
+    install();
+    return;
+  }
+  // Pre-routines take plain functions: the ones waiting are kept here.
+  static std::vector<void (*)()> waiting;
+  waiting.push_back(install);
+  if (waiting.size() == 1)
+    qAddPreRoutine([] {
+      QTimer::singleShot(0, [] {
+        for (auto* fn : waiting) fn();
+        waiting.clear();
+      });
+    });
+}
 
 MainPanelWatcher::MainPanelWatcher(Attach attach) : attach_(std::move(attach)) {
   qApp->installEventFilter(this);

@@ -9,6 +9,11 @@
 
 namespace watch {
 
+// Runs `install` at once when the application exists (tests), else once its
+// event loop first turns: widgets made while it is still being constructed are
+// not among its windows. No command can start a Run before that.
+void WhenApplicationRuns(void (*install)());
+
 // Calls `attach` with the main panel ("MainPanel") and its canvas once the
 // panel is shown: at once when it already is, and again for every new main
 // panel (tests start the program afresh in one process). The widgets that

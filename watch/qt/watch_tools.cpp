@@ -1,8 +1,5 @@
 #include "watch/qt/watch_tools.h"
 
-#include <QCoreApplication>
-#include <QTimer>
-
 #include "watch/qt/exporter.h"
 #include "watch/qt/graph_readouts.h"
 #include "watch/qt/main_panel.h"
@@ -28,18 +25,7 @@ void InstallNow() {
 void InstallWatchTools() {
   if (g_installed) return;
   g_installed = true;
-  // The commands wait for the application; with one already there (tests),
-  // they come at once.
-  static bool preRoutineAdded = false;
-  if (QCoreApplication::instance() != nullptr) {
-    InstallNow();
-  } else if (!preRoutineAdded) {
-    preRoutineAdded = true;
-    // Widgets made while the application is still being constructed are not
-    // among its windows: they are made once its event loop first turns,
-    // before any command can start a Run.
-    qAddPreRoutine([] { QTimer::singleShot(0, InstallNow); });
-  }
+  watch::WhenApplicationRuns(InstallNow);
 }
 
 void UninstallWatchTools() {

@@ -1,0 +1,72 @@
+#include "sets/views/compare.h"
+
+#include <QKeySequence>
+#include <QPointer>
+#include <QPushButton>
+#include <QShortcut>
+#include <memory>
+
+#include "sets/views/compare_window.h"
+#include "watch/qt/main_panel.h"
+
+namespace {
+
+// On the title row of the parameter store's frame, at its right end (panel pixels).
+constexpr int kLeft = 930, kTop = 526, kWidth = 96, kHeight = 22;
+constexpr char kSendButton[] = "Send parameters";
+
+struct Compare {
+  std::unique_ptr<sets::CompareWindow> window;
+  std::unique_ptr<watch::MainPanelWatcher> watcher;
+  QPointer<QPushButton> button;
+  QPointer<QShortcut> shortcut;
+
+  ~Compare() {
+    delete button;
+    delete shortcut;
+  }
+
+  void open() {
+    if (!window) window = std::make_unique<sets::CompareWindow>();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    window->Refresh();
+  }
+
+  void attach(QWidget* panel, QWidget* canvas) {
+    button = new QPushButton("Compare", canvas);
+    button->setAccessibleName("Compare");
+    button->setToolTip("The sensor's RAM and EEPROM, the panels and a file side by side (Ctrl+D)");
+    button->setAutoDefault(false);
+    button->setGeometry(kLeft, kTop, kWidth, kHeight);
+    QObject::connect(button, &QPushButton::clicked, [this] { open(); });
+    for (QPushButton* send : canvas->findChildren<QPushButton*>()) {
+      if (send->accessibleName() != kSendButton) continue;
+      QWidget::setTabOrder(send, button);
+      break;
+    }
+    button->show();
+    shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), panel);
+    QObject::connect(shortcut, &QShortcut::activated, [this] { open(); });
+  }
+};
+
+Compare* g_compare = nullptr;
+
+}  // namespace
+
+void InstallCompare() {
+  if (g_compare != nullptr) return;
+  g_compare = new Compare;
+  watch::WhenApplicationRuns([] {
+    if (g_compare == nullptr || g_compare->watcher) return;
+    g_compare->watcher = std::make_unique<watch::MainPanelWatcher>(
+        [](QWidget* panel, QWidget* canvas) { g_compare->attach(panel, canvas); });
+  });
+}
+
+void UninstallCompare() {
+  delete g_compare;
+  g_compare = nullptr;
+}

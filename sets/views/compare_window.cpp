@@ -1,0 +1,173 @@
+#include "sets/views/compare_window.h"
+
+#include <QBrush>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStringList>
+#include <QVBoxLayout>
+#include <string>
+
+#include "fields/micrometres.h"
+#include "fields/words.h"
+#include "link/sensor_info.h"
+#include "param/parafile.h"
+#include "param/transfer.h"
+#include "runtime/utility.h"
+
+namespace sets {
+namespace {
+
+constexpr int kFixedColumns = 3;  // parameter, name, unit
+const QColor kDiffers(0xFF, 0xD8, 0xD0);
+
+// The scale factor a set itself calls for: its para15 in evaluation mode 2.
+float ScaleOf(const ParameterSet& set) {
+  return set[5] == 2 ? static_cast<float>(set[15]) / 1000.0f : 1.0f;
+}
+
+QString ValueText(int index, const ParameterSet& set) {
+  const fields::Word& word = fields::kParameters[index];
+  const uint16_t value = set[static_cast<size_t>(index)];
+  QString text = QString::number(value);
+  if (word.micrometres != fields::MicrometreRule::kNone) {
+    const int64_t um =
+        fields::Micrometres(word, value, fields::PixelPitchNm(ccdtype), ScaleOf(set));
+    text += QString::fromUtf8(" (%1 \u00b5m)").arg(um);
+  }
+  return text;
+}
+
+}  // namespace
+
+CompareWindow::CompareWindow() {
+  setObjectName("CompareWindow");
+  setWindowTitle("Compare");
+  setAccessibleName("Compare");
+  setAttribute(Qt::WA_QuitOnClose, false);
+  ram_.title = "Sensor RAM";
+  eeprom_.title = "Sensor EEPROM";
+  panels_.title = "Panels";
+  file_.title = "File";
+
+  table_ = new QTableWidget(this);
+  table_->setAccessibleName("Parameter sets");
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->verticalHeader()->hide();
+  summary_ = new QLabel(this);
+  summary_->setAccessibleName("Differences");
+  summary_->setWordWrap(true);
+  auto* refresh = new QPushButton("Read again", this);
+  refresh->setAccessibleName("Read again");
+  refresh->setToolTip("Read the sensor's RAM and EEPROM and the panels again");
+  auto* file = new QPushButton("Add file...", this);
+  file->setAccessibleName("Add file");
+  file->setToolTip("Show a parameter file beside the other sets");
+  connect(refresh, &QPushButton::clicked, this, [this] { Refresh(); });
+  connect(file, &QPushButton::clicked, this, [this] { ChooseFile(); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(summary_, 1);
+  buttons->addWidget(file);
+  buttons->addWidget(refresh);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(table_, 1);
+  layout->addLayout(buttons);
+  resize(760, 560);
+}
+
+void CompareWindow::ReadStore(Column* column, int32_t store) {
+  ParameterSet set{};
+  switch (ReadSensorStore(store, &set)) {
+    case StoreReadResult::kRead:
+      column->set = set;
+      return;
+    case StoreReadResult::kNoAnswer:
+      column->set.reset();
+      column->missing = "no answer";
+      return;
+    case StoreReadResult::kLoopRuns:
+      column->set.reset();
+      column->missing = "not read: a loop runs";
+      return;
+  }
+}
+
+void CompareWindow::Refresh() {
+  ReadStore(&ram_, RAM);
+  ReadStore(&eeprom_, EEPROM);
+  panels_.set = PanelParameterSet();
+  Show();
+}
+
+void CompareWindow::ChooseFile() {
+  char path[UI_PATH_MAX] = "";
+  if (FileSelectPopup(proj_dir, PARA_FILE_NAME, PARA_FILE_FILTER, PARA_FILE_LOAD_TITLE,
+                      UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path) <= 0)
+    return;
+  fileChosen_ = true;
+  file_.title = QString("File %1").arg(QDir::toNativeSeparators(QString::fromLocal8Bit(path)));
+  ParameterSet set{};
+  std::string reason;
+  if (ReadParameterFile(path, &set, &reason)) {
+    file_.set = set;
+  } else {
+    file_.set.reset();
+    file_.missing = QString("not read: %1").arg(QString::fromLocal8Bit(reason.c_str()));
+  }
+  Show();
+}
+
+void CompareWindow::Show() {
+  std::vector<const Column*> columns = {&ram_, &eeprom_, &panels_};
+  if (fileChosen_) columns.push_back(&file_);
+  table_->clear();
+  table_->setRowCount(fields::kParameterWords);
+  table_->setColumnCount(kFixedColumns + static_cast<int>(columns.size()));
+  QStringList titles = {"Parameter", "Name", "Unit"};
+  for (const Column* c : columns) titles << c->title;
+  table_->setHorizontalHeaderLabels(titles);
+
+  QStringList differing;
+  for (int row = 0; row < fields::kParameterWords; ++row) {
+    const fields::Word& word = fields::kParameters[row];
+    table_->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(word.label)));
+    table_->setItem(row, 1, new QTableWidgetItem(word.name));
+    table_->setItem(row, 2, new QTableWidgetItem(QString::fromUtf8(word.unit)));
+    // The first set read is the one the others are held against.
+    std::optional<uint16_t> reference;
+    bool differs = false;
+    for (const Column* c : columns) {
+      if (!c->set) continue;
+      const uint16_t value = (*c->set)[static_cast<size_t>(row)];
+      if (!reference) reference = value;
+      differs = differs || value != *reference;
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+      const Column* c = columns[i];
+      auto* item = new QTableWidgetItem;
+      if (!c->set) {
+        item->setText(c->missing);
+      } else {
+        item->setText(ValueText(row, *c->set));
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (differs) {
+          item->setBackground(QBrush(kDiffers));
+          item->setData(Qt::AccessibleTextRole, item->text() + ", differs");
+        }
+      }
+      table_->setItem(row, kFixedColumns + static_cast<int>(i), item);
+    }
+    if (differs) differing << word.name;
+  }
+  table_->resizeColumnsToContents();
+  summary_->setText(differing.isEmpty() ? QString("The sets agree")
+                                        : QString("%1 parameter%2 differ%3: %4")
+                                              .arg(differing.size())
+                                              .arg(differing.size() == 1 ? "" : "s")
+                                              .arg(differing.size() == 1 ? "s" : "")
+                                              .arg(differing.join(", ")));
+}
+
+}  // namespace sets
