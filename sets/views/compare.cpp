@@ -12,7 +12,7 @@
 namespace {
 
 // On the title row of the parameter store's frame, at its right end (panel pixels).
-constexpr int kLeft = 930, kTop = 526, kWidth = 96, kHeight = 22;
+constexpr int kLeft = 930, kTop = 524, kWidth = 96, kHeight = 21;
 constexpr char kSendButton[] = "Send parameters";
 
 struct Compare {
