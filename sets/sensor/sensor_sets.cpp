@@ -60,12 +60,12 @@ void SetVariables(const ParameterSet& set) {
 
 }  // namespace
 
-StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set) {
+StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set, bool afterWrite) {
   if (stop_flag == 0) return StoreReadResult::kLoopRuns;
   const LinkState saved;
   ::order = store == EEPROM ? ORD_READ_EEPROM : ORD_READ_RAM;
   FlushInQ(com);
-  FlushOutQ(com);
+  if (!afterWrite) FlushOutQ(com);
   FillTxBuf(static_cast<uint16_t>(::order), pp);
   rx_flag = 0;
   WriteFrame(com);

@@ -25,7 +25,9 @@ enum class StoreReadResult {
 // they were, so the program's next exchange finds what it left; the
 // parameter variables and the panels are never touched. Processes events
 // while it waits (callbacks run nested, as in every reply wait).
-StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set);
+// `afterWrite`: a write was just queued and must reach the sensor first, so
+// the output queue is not flushed (only the input queue is).
+StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set, bool afterWrite = false);
 
 // A parameter file read as Get reads it (16 unsigned decimals, the low 16 bits
 // of each) into `set` alone. False with the reason ("line 3: ...") when it

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "sets/views/compare_window.h"
+#include "sets/views/send_verify.h"
 #include "watch/qt/main_panel.h"
 
 namespace {
@@ -19,11 +20,18 @@ struct Compare {
   std::unique_ptr<sets::CompareWindow> window;
   std::unique_ptr<watch::MainPanelWatcher> watcher;
   QPointer<QPushButton> button;
-  QPointer<QShortcut> shortcut;
+  QPointer<QShortcut> shortcut, verifyShortcut;
 
   ~Compare() {
     delete button;
     delete shortcut;
+    delete verifyShortcut;
+  }
+
+  // The full list of what differs is in the window, when it is open.
+  void verify() {
+    sets::SendAndVerify();
+    if (window && window->isVisible()) window->Refresh();
   }
 
   void open() {
@@ -49,6 +57,8 @@ struct Compare {
     button->show();
     shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), panel);
     QObject::connect(shortcut, &QShortcut::activated, [this] { open(); });
+    verifyShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), panel);
+    QObject::connect(verifyShortcut, &QShortcut::activated, [this] { verify(); });
   }
 };
 

@@ -1,5 +1,6 @@
 // "Compare" on the main panel: opens the compare window and reads the sets
-// afresh each time (Ctrl+D).
+// afresh each time (Ctrl+D). Ctrl+Shift+S there sends and verifies
+// (sets/views/send_verify.h), as the window's "Send and verify" does.
 #pragma once
 
 void InstallCompare();

@@ -1,5 +1,7 @@
 #include "sets/views/compare_window.h"
 
+#include "sets/views/send_verify.h"
+
 #include <QBrush>
 #include <QDir>
 #include <QHBoxLayout>
@@ -66,9 +68,19 @@ CompareWindow::CompareWindow() {
   file->setToolTip("Show a parameter file beside the other sets");
   connect(refresh, &QPushButton::clicked, this, [this] { Refresh(); });
   connect(file, &QPushButton::clicked, this, [this] { ChooseFile(); });
+  auto* verify = new QPushButton("Send and verify", this);
+  verify->setAccessibleName("Send and verify");
+  verify->setToolTip(
+      "Send the panels' values to the selected store, read it back and say whether the sensor "
+      "holds them (Ctrl+Shift+S on the main panel)");
+  connect(verify, &QPushButton::clicked, this, [this] {
+    SendAndVerify();
+    Refresh();
+  });
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(summary_, 1);
+  buttons->addWidget(verify);
   buttons->addWidget(file);
   buttons->addWidget(refresh);
   auto* layout = new QVBoxLayout(this);

@@ -13,6 +13,7 @@
 #include "sets/sensor/sensor_sets.h"
 #include "sets/views/compare.h"
 #include "sets/views/compare_window.h"
+#include "sets/views/send_verify.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
 
@@ -115,4 +116,25 @@ TEST_F(SensorSets, CompareShowsEachSetByNameAndMarksEveryDifference) {
   EXPECT_EQ(TakeOrders(), (std::vector<int>{2, 4}));
   EXPECT_EQ(Variables(), variables);
   EXPECT_EQ(Package(), package);
+}
+
+TEST_F(SensorSets, SendAndVerifyReadsTheStoreBackAndSaysWhatItHolds) {
+  Start();
+  ASSERT_EQ(SetCtrlVal(panelHandle, NUM_Power, 620), 0);
+  EXPECT_TRUE(sets::SendAndVerify());
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{1, 2}));
+  EXPECT_EQ(sensor_->Ram()[0], 620);
+  EXPECT_EQ(TextsSinceMark().back(), "RAM holds the 16 parameters sent");
+
+  // A sensor that keeps the tolerance one higher than it was given.
+  sensor_->Update([](sim::Config& c) { c.faults.store_changed_word = 9; });
+  SelectStore(EEPROM);
+  const uint16_t tolerance = Variables()[9];
+  EXPECT_FALSE(sets::SendAndVerify());
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 4}));
+  EXPECT_EQ(TextsSinceMark().back(), "EEPROM holds tTol " + std::to_string(tolerance + 1) +
+                                         ", sent " + std::to_string(tolerance));
+  SelectStore(DATFILE);
+  EXPECT_FALSE(sets::SendAndVerify());
+  EXPECT_EQ(TakeOrders(), std::vector<int>{}) << "nothing sent for the file store";
 }
