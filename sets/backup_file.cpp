@@ -123,7 +123,8 @@ bool Unescape(std::string_view value, bool keepHigh, std::string* out, std::stri
         i += 3;
         continue;
       }
-      *what = "bad escape " + Quoted(value.substr(i, 4)) + " (only \\\\ and \\xHH)";
+      const size_t shown = i + 1 < value.size() && value[i + 1] == 'x' ? 4 : 2;
+      *what = "bad escape " + Quoted(value.substr(i, shown)) + " (only \\\\ and \\xHH)";
       return false;
     }
     if (IsControl(c) && c != '\t') {
