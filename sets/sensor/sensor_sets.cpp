@@ -80,6 +80,17 @@ StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set, bool afterWrit
   return answered ? StoreReadResult::kRead : StoreReadResult::kNoAnswer;
 }
 
+bool WriteSensorStore(int32_t store, const ParameterSet& set) {
+  if (stop_flag == 0) return false;
+  const LinkState saved;
+  ::order = store == EEPROM ? ORD_WRITE_EEPROM : ORD_WRITE_RAM;
+  FillTxBuf(static_cast<uint16_t>(::order), set.data());
+  WriteFrame(com);
+  const bool whole = nBytesW == FRAME_LEN;
+  saved.Restore();
+  return whole;
+}
+
 bool ReadParameterFile(const char* path, ParameterSet* set, std::string* reason) {
   uint32_t words[PNUM];
   if (FileToArray(path, words, UI_DATA_U32, PNUM, 1, 0, 0, UI_FILE_ASCII) < 0) {

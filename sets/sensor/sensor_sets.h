@@ -29,6 +29,12 @@ enum class StoreReadResult {
 // the output queue is not flushed (only the input queue is).
 StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set, bool afterWrite = false);
 
+// Writes `set` to the sensor's RAM or EEPROM (order 1 or 3, no reply), with
+// the program's package, variables, panels and frame buffers left as they
+// were. False when a loop runs (nothing sent) or the whole frame could not be
+// queued.
+bool WriteSensorStore(int32_t store, const ParameterSet& set);
+
 // A parameter file read as Get reads it (16 unsigned decimals, the low 16 bits
 // of each) into `set` alone. False with the reason ("line 3: ...") when it
 // cannot be read; `set` then stays as it was.

@@ -1,5 +1,6 @@
 #include "sets/views/compare_window.h"
 
+#include "sets/views/backup_commands.h"
 #include "sets/views/send_verify.h"
 
 #include <QBrush>
@@ -78,8 +79,22 @@ CompareWindow::CompareWindow() {
     Refresh();
   });
 
+  auto* backup = new QPushButton("Back up sensor...", this);
+  backup->setAccessibleName("Back up sensor");
+  backup->setToolTip("Save the sensor's RAM and EEPROM, CCD and firmware to a backup file");
+  connect(backup, &QPushButton::clicked, this, [] { TakeBackupAsked(); });
+  auto* restore = new QPushButton("Restore...", this);
+  restore->setAccessibleName("Restore sensor backup");
+  restore->setToolTip("Write a backup file's EEPROM and RAM sets to the sensor and verify both");
+  connect(restore, &QPushButton::clicked, this, [this] {
+    RestoreBackupAsked();
+    Refresh();
+  });
+
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(summary_, 1);
+  buttons->addWidget(backup);
+  buttons->addWidget(restore);
   buttons->addWidget(verify);
   buttons->addWidget(file);
   buttons->addWidget(refresh);

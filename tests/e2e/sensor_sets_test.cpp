@@ -9,8 +9,14 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
 #include "param/transfer.h"
+#include "sets/backup_file.h"
 #include "sets/sensor/sensor_sets.h"
+#include "sets/views/backup_commands.h"
 #include "sets/views/compare.h"
 #include "sets/views/compare_window.h"
 #include "sets/views/send_verify.h"
@@ -137,4 +143,67 @@ TEST_F(SensorSets, SendAndVerifyReadsTheStoreBackAndSaysWhatItHolds) {
   SelectStore(DATFILE);
   EXPECT_FALSE(sets::SendAndVerify());
   EXPECT_EQ(TakeOrders(), std::vector<int>{}) << "nothing sent for the file store";
+}
+
+namespace {
+int g_questions = 0;
+bool g_answer = false;
+bool Answer(const std::string&) {
+  ++g_questions;
+  return g_answer;
+}
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+}  // namespace
+
+TEST_F(SensorSets, ABackupRestoredOntoOtherStoresLeavesThemEqualToIt) {
+  const std::string path = testing::TempDir() + "sensor.backup";
+  const ParamWords ram = Changed(kTestParams, 0, 480), eeprom = Changed(kTestParams, 8, 300);
+  Start(Unpaced(), ram);
+  sensor_->SetEeprom(eeprom);
+  ASSERT_TRUE(sets::TakeBackup(path));
+  sets::Backup taken;
+  std::string error;
+  ASSERT_TRUE(sets::ParseBackup(ReadAll(path), &taken, &error)) << error;
+  EXPECT_EQ(taken.ram, ram);
+  EXPECT_EQ(taken.eeprom, eeprom);
+  EXPECT_EQ(taken.port, "COM1");
+
+  // Another sensor's stores; the program's own set stays as it is.
+  sensor_->SetRam(kTestParams);
+  sensor_->SetEeprom(Changed(kTestParams, 0, 999));
+  const ParamWords variables = Variables(), package = Package();
+  TakeOrders();
+  EXPECT_TRUE(sets::RestoreBackup(path));
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 4, 1, 2}));
+  EXPECT_EQ(sensor_->Ram(), ram);
+  EXPECT_EQ(sensor_->Eeprom(), eeprom);
+  EXPECT_EQ(Variables(), variables);
+  EXPECT_EQ(Package(), package);
+  EXPECT_EQ(TextsSinceMark().back(), "Restored " + path + ": EEPROM and RAM hold the backup");
+
+  // Another CCD type: refused unless confirmed.
+  taken.ccdType = static_cast<uint16_t>(ccdtype + 1);
+  { std::ofstream(path) << sets::BackupText(taken); }
+  sets::SetRestoreConfirmation(Answer);
+  g_answer = false;
+  EXPECT_FALSE(sets::RestoreBackup(path));
+  EXPECT_EQ(g_questions, 1);
+  EXPECT_EQ(TakeOrders(), std::vector<int>{});
+  g_answer = true;
+  EXPECT_TRUE(sets::RestoreBackup(path));
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 4, 1, 2}));
+
+  // Malformed: the line at fault, nothing sent.
+  { std::ofstream(path) << "vantrel-backup 1\nram.power: 70000\n"; }
+  EXPECT_FALSE(sets::RestoreBackup(path));
+  EXPECT_EQ(TakeOrders(), std::vector<int>{});
+  EXPECT_EQ(TextsSinceMark().back(),
+            "Restore refused: " + path + ": line 2: " + "ram.power: '70000' out of range 0..65535");
+  sets::SetRestoreConfirmation(nullptr);
+  std::remove(path.c_str());
 }

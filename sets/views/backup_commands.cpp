@@ -1,0 +1,155 @@
+#include "sets/views/backup_commands.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSaveFile>
+
+#include "display/controls.h"
+#include "link/port.h"
+#include "link/sensor_info.h"
+#include "param/transfer.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
+#include "runtime/utility.h"
+#include "sets/backup_file.h"
+#include "sets/sensor/sensor_sets.h"
+#include "sets/verify_text.h"
+
+namespace sets {
+namespace {
+
+constexpr char kFilter[] = "*.backup";
+constexpr char kDefaultName[] = "sensor.backup";
+
+ConfirmFn g_confirm = nullptr;
+
+void Say(const QString& text) {
+  SetCtrlVal(panelHandle, TEXT_Status, text.toLatin1().constData());
+}
+
+QString Shown(const std::string& path) {
+  return QDir::toNativeSeparators(QString::fromLocal8Bit(path.c_str()));
+}
+
+bool AskDialog(const std::string& question) {
+  return QMessageBox::question(QApplication::activeWindow(), "Restore sensor backup",
+                               QString::fromStdString(question)) == QMessageBox::Yes;
+}
+
+// Reads `store` back after a write and says what differs; empty when it holds `sent`.
+std::string ReadBack(int32_t store, const ParameterSet& sent) {
+  const char* name = store == EEPROM ? "EEPROM" : "RAM";
+  ParameterSet held{};
+  if (ReadSensorStore(store, &held, true) != StoreReadResult::kRead)
+    return std::string(name) + " did not answer the read-back";
+  return held == sent ? std::string() : VerifyText(name, sent, held);
+}
+
+std::string Ask(const char* title, int button) {
+  char path[UI_PATH_MAX] = "";
+  const QByteArray dir = QDir::currentPath().toLocal8Bit();
+  if (FileSelectPopup(dir.constData(), kDefaultName, kFilter, title, button, 0, 1, 1, 1, path) <= 0)
+    return std::string();
+  return path;
+}
+
+}  // namespace
+
+void SetRestoreConfirmation(ConfirmFn confirm) {
+  g_confirm = confirm;
+}
+
+bool TakeBackup(const std::string& path) {
+  Backup backup;
+  if (ReadSensorStore(RAM, &backup.ram) != StoreReadResult::kRead ||
+      ReadSensorStore(EEPROM, &backup.eeprom) != StoreReadResult::kRead) {
+    Say("Backup not taken: the sensor did not answer (or a loop runs)");
+    return false;
+  }
+  backup.taken = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+  backup.port = "COM" + std::to_string(com);
+  backup.device = ComPortDevice(com);
+  backup.firmware = szVersion;
+  backup.ccdType = ccdtype;
+  backup.ccdPixels = ccdmaxpixel;
+  backup.ccdResolution = ccdresolution;
+  const std::string text = BackupText(backup);
+  QSaveFile file(QString::fromLocal8Bit(path.c_str()));
+  const bool written = file.open(QIODevice::WriteOnly) &&
+                       file.write(text.data(), static_cast<qint64>(text.size())) ==
+                           static_cast<qint64>(text.size()) &&
+                       file.commit();
+  if (!written) {
+    Say(QString("Backup not saved: %1: %2").arg(Shown(path), file.errorString()));
+    return false;
+  }
+  Say(QString("Backup of COM%1 saved to %2").arg(com).arg(Shown(path)));
+  return true;
+}
+
+bool RestoreBackup(const std::string& path) {
+  const QString shown = Shown(path);
+  const QFileInfo info(QString::fromLocal8Bit(path.c_str()));
+  // A pipe or a device is no backup, and reading one could wait for ever.
+  if (!info.isFile() || info.size() > static_cast<qint64>(kBackupFileMax)) {
+    Say(QString("Restore refused: %1: not a backup file").arg(shown));
+    return false;
+  }
+  QFile file(info.filePath());
+  if (!file.open(QIODevice::ReadOnly)) {
+    Say(QString("Restore refused: %1: %2").arg(shown, file.errorString()));
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  Backup backup;
+  std::string error;
+  if (!ParseBackup(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &backup,
+                   &error)) {
+    Say(QString("Restore refused: %1: %2").arg(shown, QString::fromStdString(error)));
+    return false;
+  }
+  if (backup.ccdType != ccdtype) {
+    const std::string question = "The backup was taken from a sensor with CCD type " +
+                                 std::to_string(backup.ccdType) + "; this sensor has type " +
+                                 std::to_string(ccdtype) + ". Restore it anyway?";
+    if (!(g_confirm != nullptr ? g_confirm : AskDialog)(question)) {
+      Say(QString("Restore cancelled: %1 is from another CCD type").arg(shown));
+      return false;
+    }
+  }
+  if (!WriteSensorStore(EEPROM, backup.eeprom)) {
+    Say(QString("Restore stopped: nothing could be sent (or a loop runs)"));
+    return false;
+  }
+  const std::string eeprom = ReadBack(EEPROM, backup.eeprom);
+  if (!WriteSensorStore(RAM, backup.ram)) {
+    Say(QString("Restore stopped after EEPROM: the RAM set could not be sent"));
+    return false;
+  }
+  const std::string ram = ReadBack(RAM, backup.ram);
+  if (eeprom.empty() && ram.empty()) {
+    Say(QString("Restored %1: EEPROM and RAM hold the backup").arg(shown));
+    return true;
+  }
+  Say(QString("Restore of %1: %2")
+          .arg(shown, QString::fromStdString(eeprom.empty() ? ram
+                                             : ram.empty()  ? eeprom
+                                                            : eeprom + "; " + ram)));
+  return false;
+}
+
+void TakeBackupAsked() {
+  const std::string path = Ask("Back up sensor", UI_FILE_BUTTON_OK);
+  if (!path.empty()) TakeBackup(path);
+}
+
+void RestoreBackupAsked() {
+  const std::string path = Ask("Restore sensor backup", UI_FILE_BUTTON_LOAD);
+  if (!path.empty()) RestoreBackup(path);
+}
+
+}  // namespace sets
