@@ -29,7 +29,7 @@ std::string Sheet(const std::string& comment) {
 }
 
 TEST(ParameterSheet, RowsAndFactsEscapedInUtf8) {
-  const std::string html = Sheet("line \"3\"");
+  const std::string html = Sheet("line\n\"3\"");  // a line break becomes a space
   for (const char* part : {
            "<td class=\"num\">2</td><td>Video threshold</td><td class=\"name\">vThd</td>"
            "<td class=\"num\">480</td><td>counts</td><td class=\"num\">—</td>",
