@@ -1,0 +1,18 @@
+// The parameter sheet's files: the HTML of sets/parameter_sheet.h as a PDF or
+// as the HTML file itself. Each file is written atomically (QSaveFile): it
+// appears whole under its name, or nothing is left behind.
+#pragma once
+
+#include <string>
+
+namespace sets {
+
+// `html` laid out by QTextDocument and printed onto A4 pages of a PDF.
+// Needs a QGuiApplication (the layout needs its fonts). Returns an empty
+// string, or the reason the file was not written, for the status line.
+std::string SaveParameterSheetPdf(const std::string& html, const std::string& path);
+
+// `html` byte for byte. Returns an empty string, or the reason.
+std::string SaveParameterSheetHtml(const std::string& html, const std::string& path);
+
+}  // namespace sets
