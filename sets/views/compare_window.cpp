@@ -4,6 +4,7 @@
 #include "sets/views/send_verify.h"
 
 #include <QBrush>
+#include <QDateTime>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,12 +13,18 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "display/controls.h"
 #include "fields/micrometres.h"
 #include "fields/words.h"
+#include "link/port.h"
 #include "link/sensor_info.h"
 #include "param/parafile.h"
 #include "param/transfer.h"
+#include "runtime/rs232.h"
+#include "runtime/userint.h"
 #include "runtime/utility.h"
+#include "sets/parameter_sheet.h"
+#include "sets/qt/sheet_files.h"
 
 namespace sets {
 namespace {
@@ -91,6 +98,23 @@ CompareWindow::CompareWindow() {
     Refresh();
   });
 
+  sheetOf_ = new QComboBox(this);
+  sheetOf_->setAccessibleName("Sheet of");
+  comment_ = new QLineEdit(this);
+  comment_->setAccessibleName("Sheet comment");
+  comment_->setPlaceholderText("Comment on the sheet (optional)");
+  auto* sheet = new QPushButton("Parameter sheet...", this);
+  sheet->setAccessibleName("Parameter sheet");
+  sheet->setToolTip("Save the chosen set as a printable sheet: PDF, or HTML for a .html name");
+  connect(sheet, &QPushButton::clicked, this, [this] { SaveSheet(); });
+  auto* sheetRow = new QHBoxLayout;
+  auto* sheetLabel = new QLabel("Sheet of", this);
+  sheetLabel->setBuddy(sheetOf_);
+  sheetRow->addWidget(sheetLabel);
+  sheetRow->addWidget(sheetOf_);
+  sheetRow->addWidget(comment_, 1);
+  sheetRow->addWidget(sheet);
+
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(summary_, 1);
   buttons->addWidget(backup);
@@ -101,6 +125,7 @@ CompareWindow::CompareWindow() {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table_, 1);
   layout->addLayout(buttons);
+  layout->addLayout(sheetRow);
   resize(760, 560);
 }
 
@@ -146,9 +171,49 @@ void CompareWindow::ChooseFile() {
   Show();
 }
 
+void CompareWindow::SaveSheet() {
+  const Column* column = nullptr;
+  for (const Column* c : shown_)
+    if (c->set && c->title == sheetOf_->currentText()) column = c;
+  if (column == nullptr) {
+    SetCtrlVal(panelHandle, TEXT_Status, "Parameter sheet: no set to print");
+    return;
+  }
+  char path[UI_PATH_MAX] = "";
+  const QByteArray dir = QDir::currentPath().toLocal8Bit();
+  if (FileSelectPopup(dir.constData(), "parameter-sheet.pdf", "*.pdf;*.html", "Parameter sheet",
+                      UI_FILE_BUTTON_OK, 0, 1, 1, 1, path) <= 0)
+    return;
+  SheetInfo info;
+  info.source = column->title.toStdString();
+  info.ccd = CcdDescription(ccdtype);
+  info.firmware = szVersion;
+  info.port = "COM" + std::to_string(com) + " " + ComPortDevice(com);
+  info.taken = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm").toStdString();
+  info.comment = comment_->text().toStdString();
+  info.ccdType = ccdtype;
+  info.scale = ScaleOf(*column->set);
+  const std::string html = ParameterSheetHtml(*column->set, info);
+  const QString file = QString::fromLocal8Bit(path);
+  const bool asHtml =
+      file.endsWith(".html", Qt::CaseInsensitive) || file.endsWith(".htm", Qt::CaseInsensitive);
+  const std::string reason =
+      asHtml ? SaveParameterSheetHtml(html, path) : SaveParameterSheetPdf(html, path);
+  const QString status =
+      reason.empty() ? QString("Parameter sheet of %1 saved to %2").arg(column->title, file)
+                     : QString("Parameter sheet not saved: %1").arg(QString::fromStdString(reason));
+  SetCtrlVal(panelHandle, TEXT_Status, status.toLatin1().constData());
+}
+
 void CompareWindow::Show() {
   std::vector<const Column*> columns = {&ram_, &eeprom_, &panels_};
   if (fileChosen_) columns.push_back(&file_);
+  shown_ = columns;
+  const QString chosen = sheetOf_->currentText();
+  sheetOf_->clear();
+  for (const Column* c : columns)
+    if (c->set) sheetOf_->addItem(c->title);
+  if (sheetOf_->findText(chosen) >= 0) sheetOf_->setCurrentText(chosen);
   table_->clear();
   table_->setRowCount(fields::kParameterWords);
   table_->setColumnCount(kFixedColumns + static_cast<int>(columns.size()));

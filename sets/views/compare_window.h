@@ -5,10 +5,13 @@
 // package and panels keep what they hold (sets/sensor/sensor_sets.h).
 #pragma once
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QWidget>
 #include <optional>
+#include <vector>
 
 #include "sets/sensor/sensor_sets.h"
 
@@ -23,6 +26,9 @@ class CompareWindow : public QWidget {
   void Refresh();
   // Asks for a parameter file and adds it as a column.
   void ChooseFile();
+  // Saves the set chosen under "Sheet of" as a parameter sheet, PDF or (for a
+  // name ending in .html) HTML, with the comment line.
+  void SaveSheet();
 
  private:
   struct Column {
@@ -35,7 +41,10 @@ class CompareWindow : public QWidget {
 
   Column ram_, eeprom_, panels_, file_;
   bool fileChosen_ = false;
+  std::vector<const Column*> shown_;  // the columns as shown, left to right
   QTableWidget* table_;
+  QComboBox* sheetOf_;
+  QLineEdit* comment_;
   QLabel* summary_;
 };
 

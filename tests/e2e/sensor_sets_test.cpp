@@ -5,7 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
 
@@ -14,6 +16,8 @@
 #include <sstream>
 
 #include "param/transfer.h"
+#include "runtime/testing/inspect.h"
+#include "runtime/utility.h"
 #include "sets/backup_file.h"
 #include "sets/sensor/sensor_sets.h"
 #include "sets/views/backup_commands.h"
@@ -32,6 +36,13 @@ class SensorSets : public OperatedProgram {
     UninstallCompare();
   }
 };
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 ParamWords Changed(ParamWords words, int index, uint16_t value) {
   words[static_cast<size_t>(index)] = value;
@@ -122,6 +133,20 @@ TEST_F(SensorSets, CompareShowsEachSetByNameAndMarksEveryDifference) {
   EXPECT_EQ(TakeOrders(), (std::vector<int>{2, 4}));
   EXPECT_EQ(Variables(), variables);
   EXPECT_EQ(Package(), package);
+
+  // The EEPROM's set as a sheet, HTML by its name, with the comment.
+  const std::string sheet = testing::TempDir() + "sheet.html";
+  window->findChild<QComboBox*>()->setCurrentText("Sensor EEPROM");
+  window->findChild<QLineEdit*>()->setText("Line 3 <after cleaning>");
+  QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, sheet);
+  for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+    if (b->accessibleName() == "Parameter sheet") b->click();
+  const std::string html = ReadAll(sheet);
+  EXPECT_NE(html.find("Sensor EEPROM"), std::string::npos);
+  EXPECT_NE(html.find("Line 3 &lt;after cleaning&gt;"), std::string::npos);
+  EXPECT_NE(html.find(">300<"), std::string::npos) << "the EEPROM's teach value";
+  EXPECT_EQ(TextsSinceMark().back(), "Parameter sheet of Sensor EEPROM saved to " + sheet);
+  std::remove(sheet.c_str());
 }
 
 TEST_F(SensorSets, SendAndVerifyReadsTheStoreBackAndSaysWhatItHolds) {
@@ -151,12 +176,6 @@ bool g_answer = false;
 bool Answer(const std::string&) {
   ++g_questions;
   return g_answer;
-}
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 }  // namespace
 
