@@ -100,6 +100,7 @@ CompareWindow::CompareWindow() {
 
   sheetOf_ = new QComboBox(this);
   sheetOf_->setAccessibleName("Sheet of");
+  sheetOf_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   comment_ = new QLineEdit(this);
   comment_->setAccessibleName("Sheet comment");
   comment_->setPlaceholderText("Comment on the sheet (optional)");
@@ -126,7 +127,7 @@ CompareWindow::CompareWindow() {
   layout->addWidget(table_, 1);
   layout->addLayout(buttons);
   layout->addLayout(sheetRow);
-  resize(760, 560);
+  resize(820, 660);
 }
 
 void CompareWindow::ReadStore(Column* column, int32_t store) {

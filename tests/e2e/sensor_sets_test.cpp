@@ -134,6 +134,21 @@ TEST_F(SensorSets, CompareShowsEachSetByNameAndMarksEveryDifference) {
   EXPECT_EQ(Variables(), variables);
   EXPECT_EQ(Package(), package);
 
+  // A parameter file beside them, read as Get reads it.
+  const std::string file = testing::TempDir() + "compare.dat";
+  {
+    std::ofstream out(file);
+    for (int i = 0; i < 16; ++i)
+      out << (i == 0 ? 470 : kTestParams[static_cast<size_t>(i)]) << "\n";
+  }
+  QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, file);
+  for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+    if (b->accessibleName() == "Add file") b->click();
+  EXPECT_EQ(table->horizontalHeaderItem(6)->text().toStdString(), "File " + file);
+  EXPECT_EQ(row(0)[6], "470, differs");
+  EXPECT_EQ(row(2)[6], "512");
+  std::remove(file.c_str());
+
   // The EEPROM's set as a sheet, HTML by its name, with the comment.
   const std::string sheet = testing::TempDir() + "sheet.html";
   window->findChild<QComboBox*>()->setCurrentText("Sensor EEPROM");
