@@ -8,9 +8,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -56,6 +58,12 @@ inline void Reference(const char* name, double value, const char* unit,
 }
 
 // CPU seconds of this process, or of the calling thread alone.
+// The middle of the turns' figures (the upper one of an even count); 0 for none.
+inline double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
 inline double CpuSeconds(int who = RUSAGE_SELF) {
   struct rusage u;
   getrusage(who, &u);

@@ -50,11 +50,6 @@ void OpenMonitorWindow() {
   }
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,12 +81,15 @@ int main(int argc, char** argv) {
     closedToNone.push_back(rate[kClosed] / rate[kNone]);
     openToClosed.push_back(rate[kOpen] / rate[kClosed]);
   }
-  bench::Reference("monitor_none_run_unpaced_cycles", Median(rates[kNone]), "cycles/s", "%.0f");
-  bench::Reference("monitor_closed_run_unpaced_cycles", Median(rates[kClosed]), "cycles/s", "%.0f");
-  bench::Reference("monitor_open_run_unpaced_cycles", Median(rates[kOpen]), "cycles/s", "%.0f");
-  bench::AtLeast("monitor_closed_to_none", Median(closedToNone), "ratio", 0.95, "%.3f");
-  bench::AtLeast("monitor_open_to_closed", Median(openToClosed), "ratio", 0.9, "%.3f");
-  bench::AtMost("monitor_repaints", Median(repaintRates), "paints/s", 60.5, "%.1f");
+  bench::Reference("monitor_none_run_unpaced_cycles", bench::Median(rates[kNone]), "cycles/s",
+                   "%.0f");
+  bench::Reference("monitor_closed_run_unpaced_cycles", bench::Median(rates[kClosed]), "cycles/s",
+                   "%.0f");
+  bench::Reference("monitor_open_run_unpaced_cycles", bench::Median(rates[kOpen]), "cycles/s",
+                   "%.0f");
+  bench::AtLeast("monitor_closed_to_none", bench::Median(closedToNone), "ratio", 0.95, "%.3f");
+  bench::AtLeast("monitor_open_to_closed", bench::Median(openToClosed), "ratio", 0.9, "%.3f");
+  bench::AtMost("monitor_repaints", bench::Median(repaintRates), "paints/s", 60.5, "%.1f");
   // What the open window costs a Run at the line's pace, beside the program's
   // own CPU without the monitor.
   bench::LoopFigures pacedNone, pacedOpen;

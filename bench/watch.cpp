@@ -58,11 +58,6 @@ long FileSize(const std::string& path) {
   return size;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,11 +98,13 @@ int main(int argc, char** argv) {
     added[kKept].push_back(turnCpu[kKept] - turnCpu[kNone]);
     added[kOpen].push_back(turnCpu[kOpen] - turnCpu[kNone]);
   }
-  bench::Reference("watch_none_run_paced_cpu", Median(cpu[kNone]), "%core", "%.2f");
-  bench::Reference("watch_kept_run_paced_cpu", Median(cpu[kKept]), "%core", "%.2f");
-  bench::Reference("watch_open_run_paced_cpu", Median(cpu[kOpen]), "%core", "%.2f");
-  bench::AtMost("watch_recording_trend_kept_added_cpu", Median(added[kKept]), "%core", 0.5, "%.2f");
-  bench::AtMost("watch_recording_trend_open_added_cpu", Median(added[kOpen]), "%core", 0.5, "%.2f");
+  bench::Reference("watch_none_run_paced_cpu", bench::Median(cpu[kNone]), "%core", "%.2f");
+  bench::Reference("watch_kept_run_paced_cpu", bench::Median(cpu[kKept]), "%core", "%.2f");
+  bench::Reference("watch_open_run_paced_cpu", bench::Median(cpu[kOpen]), "%core", "%.2f");
+  bench::AtMost("watch_recording_trend_kept_added_cpu", bench::Median(added[kKept]), "%core", 0.5,
+                "%.2f");
+  bench::AtMost("watch_recording_trend_open_added_cpu", bench::Median(added[kOpen]), "%core", 0.5,
+                "%.2f");
   bench::Reference("watch_recording_bytes", static_cast<double>(g_recordedBytes), "bytes", "%.0f");
   return 0;
 }

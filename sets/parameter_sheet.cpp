@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "fields/latin1.h"
 #include "fields/micrometres.h"
 #include "fields/words.h"
 
@@ -28,21 +29,6 @@ table.words th, table.words td { padding: 3px 6px; border-width: 1px; border-sty
 .num, table.words .num { text-align: right; }
 .name { font-family: 'DejaVu Sans Mono', monospace; }
 )";
-
-// A Latin-1 byte is the code point of the same number.
-std::string Latin1ToUtf8(std::string_view latin1) {
-  std::string utf8;
-  for (const char c : latin1) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += static_cast<char>(0xC0 | (byte >> 6));
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return utf8;
-}
 
 // Markup characters as references; control characters (a NUL the sensor pads
 // with, a line break in the comment) as a space, which HTML cannot hold.
@@ -131,10 +117,10 @@ std::string ParameterSheetHtml(const std::array<uint16_t, 16>& words, const Shee
   html +=
       "<table class=\"facts\" border=\"0\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">\n";
   AddFact(html, "Set:", FactText(info.source));
-  AddFact(html, "CCD:", FactText(Latin1ToUtf8(info.ccd)));
+  AddFact(html, "CCD:", FactText(fields::Latin1ToUtf8(info.ccd)));
   AddFact(html, "Pixel pitch:", PitchText(pitchNm) + " µm");
   AddFact(html, "Scale factor:", ScaleText(info.scale));
-  AddFact(html, "Firmware:", FactText(Latin1ToUtf8(info.firmware)));
+  AddFact(html, "Firmware:", FactText(fields::Latin1ToUtf8(info.firmware)));
   AddFact(html, "Port:", FactText(info.port));
   AddFact(html, "Date:", FactText(info.taken));
   if (info.comment.empty()) {

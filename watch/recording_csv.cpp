@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "fields/latin1.h"
 #include "fields/micrometres.h"
 #include "watch/csv_field.h"
 #include "watch/run_statistics.h"
@@ -21,8 +22,8 @@ std::string RecordingHeader(const RecordingInfo& info) {
   text += Comment("started", info.started);
   text += Comment("port", info.port);
   text += Comment("device", info.device);
-  text += Comment("firmware", Latin1ToUtf8(info.firmware));
-  text += Comment("CCD", Latin1ToUtf8(info.ccd));
+  text += Comment("firmware", fields::Latin1ToUtf8(info.firmware));
+  text += Comment("CCD", fields::Latin1ToUtf8(info.ccd));
   text += Comment("pixel pitch nm", std::to_string(info.pitchNm));
   for (int i = 0; i < fields::kParameterWords; ++i) {
     text += Comment(fields::kParameters[i].name, std::to_string(info.parameters[i]));
