@@ -18,6 +18,7 @@
 #include "sets/backup_file.h"
 #include "sets/sensor/sensor_sets.h"
 #include "sets/verify_text.h"
+#include "watch/qt/main_panel.h"
 
 namespace sets {
 namespace {
@@ -28,7 +29,7 @@ constexpr char kDefaultName[] = "sensor.backup";
 ConfirmFn g_confirm = nullptr;
 
 void Say(const QString& text) {
-  SetCtrlVal(panelHandle, TEXT_Status, text.toLatin1().constData());
+  watch::SayInStatusLine(text);
 }
 
 QString Shown(const std::string& path) {

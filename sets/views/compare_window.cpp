@@ -25,6 +25,7 @@
 #include "runtime/utility.h"
 #include "sets/parameter_sheet.h"
 #include "sets/qt/sheet_files.h"
+#include "watch/qt/main_panel.h"
 
 namespace sets {
 namespace {
@@ -177,7 +178,7 @@ void CompareWindow::SaveSheet() {
   for (const Column* c : shown_)
     if (c->set && c->title == sheetOf_->currentText()) column = c;
   if (column == nullptr) {
-    SetCtrlVal(panelHandle, TEXT_Status, "Parameter sheet: no set to print");
+    watch::SayInStatusLine("Parameter sheet: no set to print");
     return;
   }
   char path[UI_PATH_MAX] = "";
@@ -203,7 +204,7 @@ void CompareWindow::SaveSheet() {
   const QString status =
       reason.empty() ? QString("Parameter sheet of %1 saved to %2").arg(column->title, file)
                      : QString("Parameter sheet not saved: %1").arg(QString::fromStdString(reason));
-  SetCtrlVal(panelHandle, TEXT_Status, status.toLatin1().constData());
+  watch::SayInStatusLine(status);
 }
 
 void CompareWindow::Show() {

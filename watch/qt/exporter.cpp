@@ -55,8 +55,7 @@ class ExportButton : public QPushButton {
 };
 
 void Say(const QString& text) {
-  const QByteArray latin1 = text.toLatin1();
-  SetCtrlVal(panelHandle, TEXT_Status, latin1.constData());
+  watch::SayInStatusLine(text);
 }
 
 // Writes `bytes` to `path` whole or not at all: until commit the file at

@@ -3,13 +3,20 @@
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
+
 #include <vector>
+#include "display/controls.h"
+#include "runtime/userint.h"
 
 namespace watch {
 namespace {
 constexpr char kMainPanel[] = "MainPanel";
 constexpr char kCanvas[] = "panelCanvas";
 }  // namespace
+
+void SayInStatusLine(const QString& text) {
+  SetCtrlVal(panelHandle, TEXT_Status, text.toLatin1().constData());
+}
 
 void WhenApplicationRuns(void (*install)()) {
   if (QCoreApplication::instance() != nullptr) {

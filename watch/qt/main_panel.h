@@ -4,10 +4,15 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <functional>
 
 namespace watch {
+
+// Shows `text` in the main panel's status line (Latin-1, as the status line
+// holds it: a character outside it becomes '?').
+void SayInStatusLine(const QString& text);
 
 // Runs `install` at once when the application exists (tests), else once its
 // event loop first turns: widgets made while it is still being constructed are

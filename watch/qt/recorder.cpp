@@ -80,7 +80,7 @@ class Recorder : public watch::RunObserver {
 Recorder* g_recorder = nullptr;
 
 void Say(const QString& text) {
-  SetCtrlVal(panelHandle, TEXT_Status, text.toLatin1().constData());
+  watch::SayInStatusLine(text);
 }
 
 Recorder::Recorder()
