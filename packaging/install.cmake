@@ -62,6 +62,15 @@ install(TARGETS vantrel RUNTIME DESTINATION lib/vantrel)
 install(FILES ${CMAKE_SOURCE_DIR}/Vantrel.uir DESTINATION lib/vantrel)
 install(FILES ${gen}/vantrel DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS vantrel-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (the package's) also drops the compilers' signatures, as
+# Debian's own strip step does.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program lib/vantrel/vantrel ${CMAKE_INSTALL_BINDIR}/vantrel-sim)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+                      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\")
+    endforeach()
+  endif()")
 
 file(GLOB doc_pages ${CMAKE_SOURCE_DIR}/docs/*.md)
 file(GLOB doc_pictures ${CMAKE_SOURCE_DIR}/docs/*.png)
