@@ -14,7 +14,7 @@ PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-p
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # What `make package` and `make package-check` need besides: the Debian package
 # tools and the checkers of the desktop entry and the software centre's data.
-PACKAGE_PACKAGES := dpkg-dev fakeroot lintian desktop-file-utils appstream
+PACKAGE_PACKAGES := dpkg-dev lintian desktop-file-utils appstream
 
 .PHONY: all build deps test test-asan demo bench bench-quick soak package package-check clean
 

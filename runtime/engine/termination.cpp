@@ -1,11 +1,13 @@
-// SIGTERM and SIGINT end the program the way its own Quit does: the handler
-// only writes a byte into a pipe (the one thing a signal handler may safely
-// do), and the pipe's notifier, in the event loop, asks the outer loop to quit.
-// The program then closes its port and discards its panels and exits with 0,
-// as when a desktop session ends or the operator presses Ctrl+C.
+// SIGTERM and SIGINT end the program the way its own quit does: the handler
+// only writes a byte into a pipe (about the only thing a signal handler may
+// safely do), and the pipe's notifier, in the event loop, asks the outer loop
+// to quit. The program then closes its port, discards its panels and exits
+// with 0, as when the desktop session ends or the operator presses Ctrl+C.
 //
-// The handler is installed for one signal only (SA_RESETHAND): a second
-// SIGTERM or SIGINT ends a process that cannot get back to its outer loop.
+// The handler serves once (SA_RESETHAND): a second SIGTERM or SIGINT ends a
+// process that cannot get back to its outer loop.
+#if defined(__unix__)
+
 #include <fcntl.h>
 #include <unistd.h>
 #include <QCoreApplication>
@@ -29,7 +31,6 @@ void OnTerminate(int) {
 }  // namespace
 
 void InstallTerminationHandler() {
-#if defined(__unix__)
   if (g_pipe[0] >= 0) return;
   if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier =
@@ -46,5 +47,11 @@ void InstallTerminationHandler() {
   action.sa_flags = SA_RESTART | SA_RESETHAND;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
-#endif
 }
+
+#else
+
+// Elsewhere the platform's own session end reaches the program.
+void InstallTerminationHandler() {}
+
+#endif
