@@ -12,8 +12,11 @@ PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-p
             libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick
 # What `make fuzz` needs besides: clang and its libFuzzer and sanitizer runtimes.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# What `make package` and `make package-check` need besides: the Debian package
+# tools and the checkers of the desktop entry and the software centre's data.
+PACKAGE_PACKAGES := dpkg-dev lintian desktop-file-utils appstream
 
-.PHONY: all build deps test test-asan demo bench bench-quick soak clean
+.PHONY: all build deps test test-asan demo bench bench-quick soak package package-check clean
 
 all: build
 
@@ -84,6 +87,21 @@ bench-quick:
 soak: deps
 	@$(MAKE) --no-print-directory build
 	@$(BUILD)/bench/bench_soak
+
+# The Debian package, built in the build folder of `make test` (installed under
+# /usr): build/vantrel_<version>-1_<arch>.deb.
+package: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGE_PACKAGES)"
+	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
+	cmake $(BUILD) -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(BUILD) -j $(JOBS) --target vantrel vantrel-sim vantrel_packaging_files
+	cd $(BUILD) && cpack -G DEB
+	@ls -1 $(BUILD)/vantrel_*.deb
+
+# The package checked as the operator gets it: validated, lint-checked,
+# installed, run against the installed simulator, ended, purged (as root).
+package-check: package
+	./scripts/package_check.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

@@ -1,12 +1,14 @@
 // The process start-up: the features beside the panels (the line monitor,
 // watch and keep), then the program.
 //
-//   vantrel [--trace FILE]
+//   vantrel [--trace FILE] | --help | --version
 //
 // --trace FILE records the sensor line from the first byte on into FILE (a
 // trace file, as the line monitor saves). The option is taken out of the
 // arguments before the program and the engine see them; a missing FILE or an
 // unknown "--" option ends the process with a usage line and exit code 2.
+// --help and --version print to standard output and end with 0 before anything
+// starts, as installed programs do.
 #include <cstdio>
 #include <cstring>
 
@@ -17,7 +19,25 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: vantrel [--trace FILE]\n";
+constexpr char kUsage[] = "usage: vantrel [--trace FILE] | --help | --version\n";
+
+constexpr char kHelp[] =
+    "Vantrel: configure and observe a Q-VOR optical line sensor on RS-232.\n"
+    "\n"
+    "Options:\n"
+    "  --trace FILE   record the sensor line from the first byte on into FILE\n"
+    "                 (a trace file, as the line monitor saves)\n"
+    "  --help         this text\n"
+    "  --version      the program's version\n"
+    "\n"
+    "Environment:\n"
+    "  VANTREL_COM<n> the device of port COM<n> (1..10), a path or a name in /dev,\n"
+    "                 e.g. VANTREL_COM1=/dev/ttyUSB0; unset, COM1-COM4 are\n"
+    "                 /dev/ttyS0-3, COM5-COM8 /dev/ttyUSB0-3, COM9-COM10 /dev/ttyACM0-1\n"
+    "\n"
+    "The program opens COM1 at start-up. Documentation: " VANTREL_DOC_DIR
+    "/README.md\n"
+    "and " VANTREL_DOC_DIR "/docs/, the man pages vantrel(1) and vantrel-sim(1).\n";
 
 }  // namespace
 
@@ -25,6 +45,15 @@ int main(int argc, char** argv) {
   const char* traceFile = nullptr;
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts("vantrel " VANTREL_VERSION);
+      return 0;
+    }
     if (std::strcmp(argv[i], "--trace") == 0) {
       if (i + 1 >= argc) {
         std::fputs(kUsage, stderr);

@@ -13,7 +13,8 @@
 #include "runtime/engine/engine.h"
 #include "runtime/ui/input/press_filter.h"
 
-void InstallAccessibility();  // accessibility.cpp
+void InstallAccessibility();       // accessibility.cpp
+void InstallTerminationHandler();  // termination.cpp
 
 namespace {
 
@@ -102,6 +103,7 @@ int InitRuntime(int argc, char** argv) {
   ApplyLook(*app);
   InstallPressFilter();
   InstallAccessibility();
+  InstallTerminationHandler();
 
   e.pollTimer = new QTimer(app);
   e.pollTimer->setTimerType(Qt::PreciseTimer);

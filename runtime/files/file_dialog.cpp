@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
@@ -43,6 +44,15 @@ QStringList NameFilters(const QString& filter) {
   return filters;
 }
 
+// Where an unrestricted dialog starts: the folder it was given, unless the
+// operator cannot write there (the program's folder of an installed program,
+// owned by the system), then the home folder, where their files belong.
+QString StartingDirectory(const QString& directory) {
+  const QFileInfo folder(directory);
+  if (directory.isEmpty() || (folder.isDir() && folder.isWritable())) return directory;
+  return QDir::homePath();
+}
+
 // Copies a path into the program's fixed buffer; false when it does not fit.
 bool CopyPath(const QByteArray& path, char* out) {
   if (path.size() > UI_PATH_MAX - 1) {
@@ -81,8 +91,9 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileName, c
   if (pathOut == nullptr) return UI_FILE_SELECT_FAILED;
   const QString directory = Text(defaultDirectory);
   QString& lastDirectory = LastDirectories()[Text(filter).toStdString()];
-  const QString opensIn =
-      restrictDirectory == 0 && !lastDirectory.isEmpty() ? lastDirectory : directory;
+  const QString opensIn = restrictDirectory != 0     ? directory
+                          : !lastDirectory.isEmpty() ? lastDirectory
+                                                     : StartingDirectory(directory);
 
   if (g_answerProvider != nullptr) {
     FileSelectRequest request;

@@ -114,8 +114,8 @@ TEST(Process, AFaultyPanelResourceEndsTheProgramWithOneLineAndMinusOne) {
 
 namespace {
 
-// Starts the program with `args`, COM1 on `device` and its stderr into
-// dir/stderr.txt; returns its pid (spawned: the sensor's thread runs on).
+// Starts the program with `args`, COM1 on `device` and its stdout and stderr
+// into dir/stdout.txt and dir/stderr.txt; returns its pid (spawned: the sensor's thread runs on).
 pid_t Spawn(const std::vector<std::string>& args, const std::string& device, const fs::path& dir) {
   fs::create_directories(dir);
   fs::permissions(dir, fs::perms::owner_all);
@@ -138,7 +138,9 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& device, con
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  const std::string output = (dir / "stdout.txt").string();
   const std::string errors = (dir / "stderr.txt").string();
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = -1;
   if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
@@ -184,17 +186,72 @@ TEST(Process, TraceOptionRecordsTheStartUpFromTheFirstByte) {
   fs::remove_all(dir);
 }
 
-TEST(Process, AMissingTraceFileOrAnUnknownOptionEndsWithTheUsageAndTwo) {
+TEST(Process, OptionsEndWithTheirTextAndExitCode) {
   const fs::path dir = fs::temp_directory_path() / ("vantrel-usage-" + std::to_string(getpid()));
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--trace"}, std::vector<std::string>{"--tracer", "x"}}) {
-    SCOPED_TRACE(args[0]);
-    const pid_t pid = Spawn(args, "/dev/null", dir);
+  struct Row {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* stream;  // where the text goes
+    std::string text;
+  };
+  const Row rows[] = {
+      {{"--trace"}, 2, "stderr.txt", "usage: vantrel [--trace FILE]"},
+      {{"--tracer", "x"}, 2, "stderr.txt", "usage: vantrel [--trace FILE]"},
+      {{"--version"}, 0, "stdout.txt", "vantrel " VANTREL_VERSION "\n"},
+      {{"--help"}, 0, "stdout.txt", "VANTREL_COM<n>"},
+      {{"--trace", "x", "--help"}, 0, "stdout.txt", "--trace FILE   record the sensor line"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args.back());
+    const pid_t pid = Spawn(row.args, "/dev/null", dir);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 2);
-    EXPECT_NE(ReadAll(dir / "stderr.txt").find("usage: vantrel [--trace FILE]"), std::string::npos);
+    EXPECT_EQ(WEXITSTATUS(status), row.exitCode);
+    const std::string text = ReadAll(dir / row.stream);
+    EXPECT_NE(text.find(row.text), std::string::npos) << text;
   }
+  fs::remove_all(dir);
+}
+
+// The end of a desktop session: SIGTERM ends the program as its own quit
+// does, the port closed, exit code 0.
+TEST(Process, SigtermEndsTheProgramCleanly) {
+  ASSERT_NE(std::getenv("VANTREL_BIN"), nullptr);
+  sim::Config config;
+  config.paced = false;
+  sim::SimThread sensor(config);
+  std::string error;
+  ASSERT_TRUE(sensor.Start(&error)) << error;
+  const fs::path dir = fs::temp_directory_path() / ("vantrel-term-" + std::to_string(getpid()));
+  const fs::path trace = dir / "term.trace";
+  const pid_t pid = Spawn({"--trace", trace.string()}, sensor.SlavePath(), dir);
+  ASSERT_GT(pid, 0);
+  monitor::TraceReadResult read;
+  const auto lastIs = [&](monitor::EntryKind kind) {
+    read = monitor::ReadTrace(ReadAll(trace));
+    return read.ok && !read.entries.empty() && read.entries.back().kind == kind;
+  };
+  // The start-up's last exchange is the CCD information (order 10).
+  const bool started = WaitUntil(
+      [&] {
+        read = monitor::ReadTrace(ReadAll(trace));
+        return read.ok && std::any_of(read.entries.begin(), read.entries.end(), [](auto& e) {
+                 return e.kind == monitor::EntryKind::kReply && e.order == 10;
+               });
+      },
+      15.0);
+  kill(pid, SIGTERM);
+  int status = 0;
+  const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10.0);
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  ASSERT_TRUE(ended) << "still running after SIGTERM";
+  ASSERT_TRUE(started) << ReadAll(trace) << ReadAll(dir / "stderr.txt");
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(dir / "stderr.txt");
+  EXPECT_TRUE(lastIs(monitor::EntryKind::kClosed)) << ReadAll(trace);
   fs::remove_all(dir);
 }

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QTimer>
 #include <csignal>
@@ -11,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <vector>
 
 #include "runtime/files/file_dialog.h"
 #include "runtime/testing/inspect.h"
@@ -194,6 +198,41 @@ TEST(FileSelect, QueuedAnswersAreTakenInOrderAndRequestsRecorded) {
   EXPECT_STREQ(path, "");
   ClearFileSelectAnswers();
   EXPECT_TRUE(FileSelectRequests().empty());
+}
+
+// An installed program lies in a system folder the operator cannot write to:
+// an unrestricted dialog then opens in the home folder, a restricted one stays.
+TEST(FileSelect, OpensInTheHomeFolderWhenTheGivenOneIsNotWritable) {
+  const std::string writable = QDir::tempPath().toStdString();
+  const std::string readOnly = writable + "/vantrel-read-only-" + std::to_string(getpid());
+  QDir().mkpath(QString::fromStdString(readOnly));
+  QFile::setPermissions(QString::fromStdString(readOnly), QFile::ReadOwner | QFile::ExeOwner);
+  const std::string home = QDir::homePath().toStdString();
+  const std::string missing = "/nonexistent/vantrel";
+  struct Row {
+    std::string directory;
+    int restrict;
+    std::string opensIn;
+  };
+  std::vector<Row> rows = {{writable, 0, writable}, {missing, 0, home}, {missing, 1, missing}};
+  // Root may write anywhere: the mode says nothing then.
+  if (geteuid() != 0) rows.push_back({readOnly, 0, home});
+  char path[UI_PATH_MAX];
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.directory);
+    ForgetFileSelectFolders();
+    ClearFileSelectAnswers();
+    QueueFileSelectAnswer(UI_FILE_CANCELLED, "");
+    FileSelectPopup(row.directory.c_str(), "QVORpara.dat", "*.dat", "", UI_FILE_BUTTON_LOAD,
+                    row.restrict, 1, 1, 1, path);
+    ASSERT_EQ(FileSelectRequests().size(), 1u);
+    EXPECT_EQ(FileSelectRequests()[0].opensIn, row.opensIn);
+    EXPECT_EQ(FileSelectRequests()[0].directory, row.directory);
+  }
+  ClearFileSelectAnswers();
+  QFile::setPermissions(QString::fromStdString(readOnly),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QDir().rmdir(QString::fromStdString(readOnly));
 }
 
 TEST(ProjectDir, IsTheProgramsDirectoryAndMustFit) {
