@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
   setenv("VANTREL_COM1", sensor.SlavePath().c_str(), 1);
   // For the sensor search: a second sensor of another firmware, and a silent one.
   sim::Config secondConfig;
-  secondConfig.firmware = "Q-VOR 1024 firmware 2.07 (line 2)";
+  secondConfig.firmware = "Q-VOR line sensor  FW 1.95  2024-03-12";
   sim::Config silentConfig;
   silentConfig.faults.silent = true;
   sim::SimThread second{secondConfig}, silent{silentConfig};

@@ -34,7 +34,10 @@ FindSensorWindow::FindSensorWindow() {
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setTabKeyNavigation(false);  // Tab leaves the list for the buttons
   table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setWordWrap(false);
+  for (int c = kPort; c < kResult; ++c)
+    table_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+  table_->horizontalHeader()->setSectionResizeMode(kResult, QHeaderView::Stretch);
 
   useButton_ = new QPushButton("Use this port", this);
   useButton_->setAccessibleName("Use this port");
@@ -130,6 +133,15 @@ void FindSensorWindow::ProbeFinished() {
     return;
   }
   progress_->setText(QString::fromStdString(SearchSummary(results_)));
+  // The first port where a sensor answered is ready for "Use this port".
+  const int current = table_->currentRow();
+  if (current < 0 || results_[static_cast<size_t>(current)].outcome != Outcome::kSensor) {
+    for (size_t i = 0; i < results_.size(); ++i) {
+      if (results_[i].outcome != Outcome::kSensor) continue;
+      table_->setCurrentCell(static_cast<int>(i), 0);
+      break;
+    }
+  }
   EndSearch();
 }
 
