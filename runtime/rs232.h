@@ -1,6 +1,7 @@
 // Serial-port operations of the run-time engine.
 //
-// Ports are numbered (1 = COM1). Port n is the device named by the environment
+// Ports are numbered (1 = COM1). Port n is the device given to it by
+// SetComPortDevice in this session, else the device named by the environment
 // variable VANTREL_COM<n> when it is set (for example a pseudo-terminal of the
 // simulated sensor), otherwise the default table of ComPortDevice().
 // All operations run on the user-interface thread. Results below 0 are the
@@ -44,7 +45,8 @@ using ComCallbackPtr = void (*)(int port, int eventMask, void* callbackData);
 
 // ---- Port mapping -------------------------------------------------------------
 constexpr int COM_PORT_COUNT = 10;
-// Device path of port n (1..COM_PORT_COUNT), honouring VANTREL_COM<n>; "" for a
+// Device path of port n (1..COM_PORT_COUNT), honouring SetComPortDevice and
+// VANTREL_COM<n>; "" for a
 // number outside the range. The text stays valid until the next call.
 const char* ComPortDevice(int port);
 // Maps port `port` to `device` (a path or a bare name, as VANTREL_COM<n>) for

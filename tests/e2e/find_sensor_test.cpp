@@ -8,6 +8,7 @@
 #include <QAccessibleTableInterface>
 #include <QApplication>
 #include <QComboBox>
+#include <QSerialPort>
 #include <QTableWidget>
 #include <QTest>
 
@@ -144,6 +145,20 @@ TEST_F(FindSensor, NothingChosenGivesTheProgramItsPortBackAndNotWhileALoopRuns) 
   ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
   EXPECT_EQ(TakeOrders(), std::vector<int>{2});
   EXPECT_EQ(TextsSinceMark().back(), "Parameter-frame received! - Line Ok!");
+
+  // A device another program holds is said to be busy and left alone.
+  {
+    QSerialPort holder;
+    holder.setPortName(QString::fromStdString(second_->SlavePath()));
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    second_->ClearRequests();
+    MarkTexts();
+    table = Search();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(Spoken(table, second_->SlavePath()).back(), "Busy");
+    QTest::keyClick(table, Qt::Key_Escape);
+  }
+  EXPECT_EQ(second_->Orders(), std::vector<int>{});
 
   // During a Run the command is dimmed with the port selector, its shortcut idle.
   bool dimmed = false, opened = true;
