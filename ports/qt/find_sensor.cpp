@@ -87,8 +87,8 @@ struct FindSensor : QObject {
         return;
       }
       SetComPortDevice(port, device.device.c_str());
-      watch::SayInStatusLine(
-          Text("Find sensor: " + device.device + " is COM" + std::to_string(port) + " now"));
+      watch::SayInStatusLine(Text("Find sensor: " + device.device + " is COM" +
+                                  std::to_string(port) + " for this session"));
     }
     if (!selector) return;
     const int index = selector->findData(port);
