@@ -14,6 +14,7 @@
 
 #include "app/vantrel.h"
 #include "monitor/qt/line_monitor.h"
+#include "ports/qt/find_sensor.h"
 #include "sets/views/compare.h"
 #include "watch/qt/watch_tools.h"
 
@@ -71,5 +72,6 @@ int main(int argc, char** argv) {
   if (!InstallLineMonitor(traceFile)) return 1;
   InstallWatchTools();
   InstallCompare();
+  InstallFindSensor();
   return WinMain(kept, argv);
 }

@@ -1,6 +1,7 @@
 // Serial-port operations of the run-time engine.
 //
-// Ports are numbered (1 = COM1). Port n is the device named by the environment
+// Ports are numbered (1 = COM1). Port n is the device given to it by
+// SetComPortDevice in this session, else the device named by the environment
 // variable VANTREL_COM<n> when it is set (for example a pseudo-terminal of the
 // simulated sensor), otherwise the default table of ComPortDevice().
 // All operations run on the user-interface thread. Results below 0 are the
@@ -44,9 +45,16 @@ using ComCallbackPtr = void (*)(int port, int eventMask, void* callbackData);
 
 // ---- Port mapping -------------------------------------------------------------
 constexpr int COM_PORT_COUNT = 10;
-// Device path of port n (1..COM_PORT_COUNT), honouring VANTREL_COM<n>; "" for a
+// Device path of port n (1..COM_PORT_COUNT), honouring SetComPortDevice and
+// VANTREL_COM<n>; "" for a
 // number outside the range. The text stays valid until the next call.
 const char* ComPortDevice(int port);
+// Maps port `port` to `device` (a path or a bare name, as VANTREL_COM<n>) for
+// the rest of the session; it takes precedence over VANTREL_COM<n>. "" (or
+// null) gives the port back to VANTREL_COM<n> and the default table. A port
+// already open keeps its device until it is opened again. The port selectors
+// show the new device at once. Returns 0 or RS232_INVALID_PORT_NUMBER.
+int SetComPortDevice(int port, const char* device);
 
 // ---- Operations ---------------------------------------------------------------
 // Opens and configures port `port`. deviceName "" means the mapped device.
@@ -57,6 +65,18 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
                   int stopBits, int inputQueueSize, int outputQueueSize);
 // Closes the port; closing a closed port is harmless (returns 0).
 int CloseCom(int port);
+// Lets go of an open port's device for a while (another part of the program
+// may open it meanwhile) and keeps what the port was given: its line
+// settings, its time limit, its handshake and its receive notification.
+// Until ResumeCom every operation acts as on a closed port (CloseCom ends
+// the suspension and forgets all of it; OpenComConfig opens afresh). Returns
+// 0, or RS232_PORT_NOT_OPEN when the port is not open.
+int SuspendCom(int port);
+// Opens the suspended port's device again with everything SuspendCom kept
+// (bytes that arrived meanwhile are not the port's). Returns 0, or the error
+// code of the open, and the port then stays suspended so that ResumeCom may
+// be tried again; RS232_PORT_NOT_OPEN when the port is not suspended.
+int ResumeCom(int port);
 // Time limit of ComRd (and of a write that cannot complete), in seconds.
 int SetComTime(int port, double seconds);
 // 0 = no hardware handshake, 1 = RTS/CTS.

@@ -2,13 +2,13 @@
 # The program's layers above the engine (link/, param/, display/, app/) reach it
 # only through its public headers at the top of runtime/, and know no Qt; nor
 # do they know the features beside them (the line monitor, the word table,
-# watch and keep, parameter sets, the process start-up), which reach them only through the
+# watch and keep, parameter sets, the sensor search, the process start-up), which reach them only through the
 # engine's seams.
 # Prints every include that breaks this and fails; silent when all is well.
 # Usage: scripts/check_layers.sh [SOURCE_DIR]
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
-bad=$(grep -rnE '#include[[:space:]]*[<"](runtime/|monitor/|fields/|watch/|sets/|program/|Q[A-Za-z]*[>/])' link param display app |
+bad=$(grep -rnE '#include[[:space:]]*[<"](runtime/|monitor/|fields/|watch/|sets/|ports/|program/|Q[A-Za-z]*[>/])' link param display app |
   grep -vE '#include[[:space:]]*"runtime/(userint|rs232|utility)\.h"' || true)
 if [ -n "$bad" ]; then
   echo "These includes reach past the engine's public headers, into Qt or into a feature:"

@@ -15,6 +15,9 @@
 //                                                        under the pointer
 //   vantrel-docshot --compare Vantrel.uir out.png        the compare window: RAM, EEPROM and
 //                                                        the panels differing in three values
+//   vantrel-docshot --find-sensor Vantrel.uir out.png    the Find sensor window after probing
+//                                                        two simulated sensors (COM1, COM2)
+//                                                        and a silent one (COM3)
 //
 // The program starts as usual (COM1 is the simulator's pseudo-terminal). For
 // the live pictures the command button is clicked as the operator would; the
@@ -37,6 +40,7 @@
 #include "app/vantrel.h"
 #include "display/controls.h"
 #include "monitor/qt/line_monitor.h"
+#include "ports/qt/find_sensor.h"
 #include "runtime/testing/inspect.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
@@ -138,10 +142,11 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--trend") == 0) mode = 6;
   if (argc == 4 && std::strcmp(argv[1], "--frozen-data") == 0) mode = 7;
   if (argc == 4 && std::strcmp(argv[1], "--compare") == 0) mode = 8;
+  if (argc == 4 && std::strcmp(argv[1], "--find-sensor") == 0) mode = 9;
   if (!(argc == 3 || mode != 0)) {
     std::fprintf(stderr,
                  "usage: vantrel-docshot [--run|--video|--screen|--monitor-run|--monitor-video|\n"
-                 "                        --trend|--frozen-data|--compare] "
+                 "                        --trend|--frozen-data|--compare|--find-sensor] "
                  "<panel resource> <out.png>\n");
     return 2;
   }
@@ -155,10 +160,25 @@ int main(int argc, char** argv) {
     return 1;
   }
   setenv("VANTREL_COM1", sensor.SlavePath().c_str(), 1);
+  // For the sensor search: a second sensor of another firmware, and a silent one.
+  sim::Config secondConfig;
+  secondConfig.firmware = "Q-VOR line sensor  FW 1.95  2024-03-12";
+  sim::Config silentConfig;
+  silentConfig.faults.silent = true;
+  sim::SimThread second{secondConfig}, silent{silentConfig};
+  if (mode == 9) {
+    if (!second.Start(&error) || !silent.Start(&error)) {
+      std::fprintf(stderr, "vantrel-docshot: simulated sensor: %s\n", error.c_str());
+      return 1;
+    }
+    setenv("VANTREL_COM2", second.SlavePath().c_str(), 1);
+    setenv("VANTREL_COM3", silent.SlavePath().c_str(), 1);
+  }
   // As in the program: the line monitor's button and link light are on the panel.
   InstallLineMonitor(nullptr);
   InstallWatchTools();
   InstallCompare();
+  InstallFindSensor();
   if (StartUp(1, argv, resource) != 0) return 1;
 
   int result = 0;
@@ -197,6 +217,16 @@ int main(int argc, char** argv) {
       return 1;
     }
     Settle(0.3);
+    result = window->grab().save(png) ? 0 : -1;
+  } else if (mode == 9) {
+    Settle(0.3);
+    Press("Find sensor");
+    QWidget* window = Window("FindSensorWindow");
+    if (window == nullptr) {
+      std::fprintf(stderr, "vantrel-docshot: the Find sensor window did not open\n");
+      return 1;
+    }
+    Settle(2.5);  // the silent sensor's line check runs out after 1.5 s
     result = window->grab().save(png) ? 0 : -1;
   } else if (mode == 7) {
     Settle(0.3);

@@ -94,6 +94,19 @@ int CloseCom(int port) {
   return 0;
 }
 
+int SuspendCom(int port) {
+  int code = 0;
+  SerialChannel* channel = OpenChannel(port, &code);
+  if (!channel) return code;
+  return channel->Suspend();
+}
+
+int ResumeCom(int port) {
+  if (!ValidPort(port)) return RS232_INVALID_PORT_NUMBER;
+  if (!Channels()[port]) return RS232_PORT_NOT_OPEN;
+  return Channels()[port]->Resume();
+}
+
 int SetComTime(int port, double seconds) {
   int code = 0;
   SerialChannel* channel = OpenChannel(port, &code);

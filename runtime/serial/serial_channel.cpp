@@ -178,7 +178,9 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   byteSeconds_ = settings.baudRate > 0 ? bits / static_cast<double>(settings.baudRate) : 0.0;
   ++openings_;
   device_ = device;
+  settings_ = settings;
   timeoutSeconds_ = 10.0;
+  hardwareHandshake_ = false;
   vanished_ = false;
   vanishReason_.clear();
   errorReports_ = 0;
@@ -188,7 +190,51 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
 }
 
 void SerialChannel::Close() {
+  suspended_ = false;
   Shut(SerialTapKind::kClosed);
+}
+
+int SerialChannel::Suspend() {
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  const int mask = mask_, notifyCount = notifyCount_, eventChar = eventChar_;
+  const ComCallbackPtr fn = fn_;
+  void* const data = data_;
+  Shut(SerialTapKind::kClosed);
+  // Shut forgets the notification; a suspended port keeps it for Resume.
+  mask_ = mask;
+  notifyCount_ = notifyCount;
+  eventChar_ = eventChar;
+  fn_ = fn;
+  data_ = data;
+  suspended_ = true;
+  return 0;
+}
+
+int SerialChannel::Resume() {
+  if (!suspended_) return RS232_PORT_NOT_OPEN;
+  const double timeout = timeoutSeconds_;
+  const bool handshake = hardwareHandshake_;
+  const int mask = mask_, notifyCount = notifyCount_, eventChar = eventChar_;
+  const ComCallbackPtr fn = fn_;
+  void* const data = data_;
+  const std::string device = device_;
+  const int code = Open(device, settings_);  // Open's Close ends the suspension
+  if (code != 0) {
+    device_ = device;
+    timeoutSeconds_ = timeout;
+    hardwareHandshake_ = handshake;
+    mask_ = mask;
+    notifyCount_ = notifyCount;
+    eventChar_ = eventChar;
+    fn_ = fn;
+    data_ = data;
+    suspended_ = true;
+    return code;
+  }
+  timeoutSeconds_ = timeout;
+  if (handshake) SetHardwareHandshake(true);
+  if (fn != nullptr && mask != 0) InstallNotification(mask, notifyCount, eventChar, fn, data);
+  return 0;
 }
 
 void SerialChannel::Shut(SerialTapKind how) {
@@ -246,6 +292,7 @@ int SerialChannel::SetHardwareHandshake(bool on) {
     return RS232_IO_ERROR;
   }
   serial_->clearError();
+  hardwareHandshake_ = on;
   return 0;
 }
 

@@ -53,8 +53,17 @@ class SerialChannel {
   // operations alone; a build without the OS layer runs it, and so does a
   // port whose notifier is not as expected (one line on stderr says so).
   int Open(const std::string& device, const SerialSettings& settings);
-  // Closes the device and forgets the notification. Harmless when closed.
+  // Closes the device and forgets the notification (and a suspension).
+  // Harmless when closed.
   void Close();
+  // Lets go of the open device but keeps the settings, the time limit, the
+  // handshake and the notification; operations meanwhile see a closed port.
+  // Returns 0, or RS232_PORT_NOT_OPEN when no device is open.
+  int Suspend();
+  // Opens the suspended device again with everything Suspend kept. Returns 0
+  // or the open error (the port then stays suspended); RS232_PORT_NOT_OPEN
+  // when nothing is suspended.
+  int Resume();
   // True while the device is open and has not gone away. A device that went
   // away is closed here (once), so every later operation sees a closed port.
   bool Usable();
@@ -111,7 +120,10 @@ class SerialChannel {
   std::unique_ptr<QObject> context_;  // receiver of the queued checks; lives as long as the channel
   std::unique_ptr<QSerialPort> serial_;
   std::string device_;
+  SerialSettings settings_;
   double timeoutSeconds_ = 10.0;
+  bool hardwareHandshake_ = false;
+  bool suspended_ = false;
 
   // Notification.
   int mask_ = 0;

@@ -29,3 +29,11 @@ bool SerialOsCountsInput();
 // Bytes the OS holds for the open `port` that the port has not taken in yet;
 // 0 when it cannot tell.
 long SerialOsInputQueued(const QSerialPort& port);
+
+// The device's path with every symlink resolved (/dev/serial/by-id/... ->
+// /dev/ttyUSB0); "" when it does not exist.
+std::string SerialDeviceRealPath(const std::string& device);
+
+// True when `device` exists but this user may not open it for reading and
+// writing (EACCES). The portable layer cannot tell: false.
+bool SerialDeviceAccessDenied(const std::string& device);

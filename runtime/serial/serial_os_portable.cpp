@@ -6,6 +6,8 @@
 // that very moment); the channel runs without its frame hold.
 #include "runtime/serial/serial_os.h"
 
+#include <QFileInfo>
+
 std::string SerialDevicePath(const std::string& name) {
   return name;
 }
@@ -20,4 +22,13 @@ bool SerialOsCountsInput() {
 
 long SerialOsInputQueued(const QSerialPort&) {
   return 0;
+}
+
+std::string SerialDeviceRealPath(const std::string& device) {
+  const QFileInfo info(QString::fromLocal8Bit(device.c_str()));
+  return info.exists() ? info.canonicalFilePath().toLocal8Bit().toStdString() : std::string();
+}
+
+bool SerialDeviceAccessDenied(const std::string&) {
+  return false;
 }

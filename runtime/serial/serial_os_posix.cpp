@@ -2,6 +2,10 @@
 // for the bytes the kernel holds.
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
 
 #include <algorithm>
 #include <cerrno>
@@ -38,4 +42,15 @@ long SerialOsInputQueued(const QSerialPort& port) {
   int queued = 0;
   if (ioctl(static_cast<int>(port.handle()), FIONREAD, &queued) != 0) return 0;
   return std::max(queued, 0);
+}
+
+std::string SerialDeviceRealPath(const std::string& device) {
+  char resolved[PATH_MAX];
+  if (device.empty() || realpath(SerialDevicePath(device).c_str(), resolved) == nullptr) return "";
+  return resolved;
+}
+
+bool SerialDeviceAccessDenied(const std::string& device) {
+  const std::string path = SerialDevicePath(device);
+  return !path.empty() && access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
 }

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 // A sliding toggle with the text of its current state beside it. Checkable:
 // a click or Space flips it and emits clicked(); setChecked() from the program
@@ -74,8 +75,15 @@ class RadioIndicator : public QRadioButton {
 
 // The body of a ring or drop-down: a plain combo box of its own class, so that
 // assistive technology names it by the control's label (accessibility.cpp).
+// `beforePopup`, when set, runs each time the list opens (the port selector
+// relabels its items then).
 class RingBox : public QComboBox {
   Q_OBJECT
  public:
   using QComboBox::QComboBox;
+  std::function<void()> beforePopup;
+  void showPopup() override {
+    if (beforePopup) beforePopup();
+    QComboBox::showPopup();
+  }
 };
