@@ -1,7 +1,9 @@
 #include "sim/scene_line.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <utility>
 
 #include "sim/gaussian_tables.h"
 #include "sim/random.h"
@@ -57,7 +59,12 @@ long Floor(double x) {
 }
 
 uint16_t Clamp(long level) {
-  return static_cast<uint16_t>(std::clamp(level, 0L, 1023L));
+  return static_cast<uint16_t>(level < 0 ? 0 : level > 1023 ? 1023 : level);
+}
+
+// A pixel's level without noise, as the scene's formula gives it.
+double Level(double lit, double shadow) {
+  return kDarkLevel + lit * (1.0 - (1.0 - kResidual) * shadow);
 }
 
 }  // namespace
@@ -69,6 +76,10 @@ void SceneLine::BuildTables(int pixels, uint64_t seed) {
   falloff_.assign(n, 0.0);
   spread_.assign(n, 0.0);
   pixel_mix_.assign(n, 0);
+  lit_.assign(n, 0.0);
+  levels_.assign(n, 0.0);
+  light_ = -1.0;  // no light yet: the next line fills lit_
+  shadow_rows_.clear();
   const double middle = (pixels + 1) / 2.0;
   for (int p = 1; p <= pixels; ++p) {
     const size_t i = static_cast<size_t>(p - 1);
@@ -80,30 +91,51 @@ void SceneLine::BuildTables(int pixels, uint64_t seed) {
   }
 }
 
+const SceneLine::ShadowRow& SceneLine::ShadowAt(double left, double right, int pixels) {
+  const std::pair<uint64_t, uint64_t> key{std::bit_cast<uint64_t>(left),
+                                          std::bit_cast<uint64_t>(right)};
+  if (const auto found = shadow_rows_.find(key); found != shadow_rows_.end()) return found->second;
+  // A scene that never repeats its places must not grow without bound.
+  if (shadow_rows_.size() >= kShadowRowsKept) shadow_rows_.clear();
+  const ShadowSpans spans(left, right);
+  ShadowRow row;
+  row.first = static_cast<int>(std::clamp(spans.lit_until, 1L, static_cast<long>(pixels) + 1));
+  const int last = static_cast<int>(std::clamp(spans.lit_from, 0L, static_cast<long>(pixels)));
+  for (int p = row.first; p <= last; ++p) row.values.push_back(spans.At(p, left, right));
+  return shadow_rows_.emplace(key, std::move(row)).first->second;
+}
+
 void SceneLine::Make(const SceneConfig& scene, int pixels, uint64_t seed, uint64_t step,
                      const Words& params, std::vector<uint16_t>* out) {
   if (pixels != pixels_ || seed != seed_) BuildTables(pixels, seed);
   const double light = LightLevel(params);
+  if (light != light_) {
+    light_ = light;
+    for (size_t i = 0; i < lit_.size(); ++i) lit_[i] = light * falloff_[i] * spread_[i];
+  }
   const double centre = ObjectCentre(scene, pixels, step);
   const double half = ObjectHalfWidth(scene, pixels);
-  const double left = centre - half;
-  const double right = centre + half;
-  const ShadowSpans spans(left, right);
+  const ShadowRow& shadow = ShadowAt(centre - half, centre + half, pixels);
+  const size_t shadow_from = static_cast<size_t>(shadow.first - 1);
+  const size_t shadow_until = shadow_from + shadow.values.size();
   const GaussianTables& gaussian = GaussianTables::Get();
   const double noise = scene.noise;
   const bool noisy = noise > 0.0;
   const uint64_t noise_key = seed ^ kNoiseSalt;
   const uint64_t step_key = step;
-  out->resize(static_cast<size_t>(std::max(pixels, 0)));
+  const size_t n = static_cast<size_t>(std::max(pixels, 0));
+  out->resize(n);
+  // The noise-free levels: full light, then the shadow's row over it.
+  for (size_t i = 0; i < n; ++i) levels_[i] = Level(lit_[i], 0.0);
+  for (size_t i = shadow_from; i < shadow_until; ++i)
+    levels_[i] = Level(lit_[i], shadow.values[i - shadow_from]);
+  if (!noisy) {
+    for (size_t i = 0; i < n; ++i) (*out)[i] = Clamp(std::lround(levels_[i]));
+    return;
+  }
   for (int p = 1; p <= pixels; ++p) {
     const size_t i = static_cast<size_t>(p - 1);
-    const double lit = light * falloff_[i] * spread_[i];
-    const double shadow = spans.At(p, left, right);
-    const double level = kDarkLevel + lit * (1.0 - (1.0 - kResidual) * shadow);
-    if (!noisy) {
-      (*out)[i] = Clamp(std::lround(level));
-      continue;
-    }
+    const double level = levels_[i];
     const uint64_t h = Mix64(noise_key ^ Mix64(step_key ^ pixel_mix_[i]));
     // Rounding is monotone, so where both bounds of the noisy level round
     // to the same count, the exact level does as well.
