@@ -1,8 +1,8 @@
 // What every benchmark prints: one line per figure,
 //   name value unit >=target ok      (or <=target; MISS where it falls short)
 // and how long it may run: `--quick` for a few seconds (CI), the full length
-// otherwise. With `--turns N` (N > 1) the whole benchmark runs N times, each
-// turn a fresh process, and each figure is printed once for all turns:
+// otherwise. With `--turns N` the whole benchmark runs N times, each turn a
+// fresh process, and each figure is printed once for all turns:
 //   name  min 0.984  median 0.990  max 0.993 ratio  >=0.995  MISS
 // judged on the median. Header only: every bench/*.cpp is a program of its own.
 #pragma once
@@ -23,7 +23,7 @@ namespace bench {
 
 struct Options {
   bool quick = false;
-  int turns = 1;
+  int turns = 0;  // 0: measure once, print each figure as it comes
 };
 
 // The middle of the turns' figures (the upper one of an even count); 0 for none.
@@ -135,8 +135,8 @@ inline void Run(int count) {
 
 }  // namespace turns
 
-// Reads --quick and --turns N. With more than one turn, the turns run here
-// (see turns::Run): only their children return, the calling process exits.
+// Reads --quick and --turns N. Given turns, they run here (see turns::Run):
+// only their children return, the calling process exits.
 // Call it first in main, before any thread or window exists.
 inline Options ParseOptions(int argc, char** argv) {
   Options options;
@@ -145,7 +145,7 @@ inline Options ParseOptions(int argc, char** argv) {
     if (std::strcmp(argv[i], "--turns") == 0 && i + 1 < argc)
       options.turns = std::max(1, std::atoi(argv[++i]));
   }
-  if (options.turns > 1) turns::Run(options.turns);
+  if (options.turns > 0) turns::Run(options.turns);
   return options;
 }
 
