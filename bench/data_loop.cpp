@@ -5,7 +5,7 @@
 // sensor that answers at once, for reference. Video data and Stop are clicked
 // on their buttons (bench/live_loop.h).
 //
-//   bench_data_loop [--quick]   (offscreen unless QT_QPA_PLATFORM says otherwise)
+//   bench_data_loop [--quick] [--turns N]   (offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <cstdlib>
 
 #include "bench/figures.h"

@@ -3,7 +3,7 @@
 // work that arrives (an event posted from another thread, a timer), and what
 // a GetInQLen loop on a silent line costs (no events processed there).
 //
-//   bench_event_loop [--quick]   (runs offscreen unless QT_QPA_PLATFORM says otherwise)
+//   bench_event_loop [--quick] [--turns N]   (runs offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>

@@ -3,7 +3,7 @@
 // silent for its whole 2 s limit: the tool's own CPU (the simulated sensor is
 // a process of its own), and how close to the limit the wait ends.
 //
-//   bench_firmware_wait [--quick]
+//   bench_firmware_wait [--quick] [--turns N]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>

@@ -8,7 +8,7 @@
 // ("garbage": must stay 0, the reply check discards such frames) and how many
 // got no answer because of it ("lost": the exchange ends in its time-out).
 //
-//   bench_leftover_bytes [--quick]   (offscreen unless QT_QPA_PLATFORM says otherwise)
+//   bench_leftover_bytes [--quick] [--turns N]   (offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <cstdio>
 #include <cstdlib>
 #include <functional>

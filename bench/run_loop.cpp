@@ -4,7 +4,7 @@
 // meanwhile; then the same against a sensor that answers at once, for
 // reference. Run and Stop are clicked on their buttons (bench/live_loop.h).
 //
-//   bench_run_loop [--quick]   (offscreen unless QT_QPA_PLATFORM says otherwise)
+//   bench_run_loop [--quick] [--turns N]   (offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <cstdlib>
 
 #include "bench/figures.h"

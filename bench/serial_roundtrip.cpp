@@ -2,6 +2,8 @@
 // whose far side echoes at once (no line pacing): what the engine's serial path
 // costs by itself, first with a direct read, then the way the program waits
 // (receive notification inside event processing). Prints figures only.
+//
+//   bench_serial_roundtrip [--turns N]
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -15,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/figures.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -69,16 +72,17 @@ class EchoDevice {
   std::atomic<bool> stop_{false};
 };
 
-void PrintFigures(const char* what, std::vector<double> seconds) {
+// Each way's round trips as figures: median, 99th percentile and worst in
+// microseconds, and round trips per second from the mean.
+void PrintFigures(const std::string& name, std::vector<double> seconds) {
   std::sort(seconds.begin(), seconds.end());
   double sum = 0;
   for (const double s : seconds) sum += s;
-  const double mean = sum / seconds.size();
-  std::printf(
-      "%-38s rounds %zu  mean %7.1f us  median %7.1f us  p99 %7.1f us  max %7.1f us  "
-      "%6.0f round trips/s\n",
-      what, seconds.size(), mean * 1e6, seconds[seconds.size() / 2] * 1e6,
-      seconds[seconds.size() * 99 / 100] * 1e6, seconds.back() * 1e6, 1.0 / mean);
+  const double mean = sum / static_cast<double>(seconds.size());
+  bench::Reference((name + "_median").c_str(), seconds[seconds.size() / 2] * 1e6, "us", "%.1f");
+  bench::Reference((name + "_p99").c_str(), seconds[seconds.size() * 99 / 100] * 1e6, "us", "%.1f");
+  bench::Reference((name + "_max").c_str(), seconds.back() * 1e6, "us", "%.1f");
+  bench::Reference((name + "_rate").c_str(), 1.0 / mean, "round_trips/s", "%.0f");
 }
 
 char g_reply[kFrame];
@@ -95,6 +99,7 @@ void TakeReply(int port, int events, void*) {
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);  // no window is shown
+  bench::ParseOptions(argc, argv);
   if (!InitRuntime(argc, argv)) return 1;
   EchoDevice device;
   if (!device.Open()) {
@@ -118,7 +123,7 @@ int main(int argc, char** argv) {
     }
     times.push_back(Timer() - start);
   }
-  PrintFigures("write + ComRd (no events)", times);
+  PrintFigures("roundtrip_direct_read", times);
 
   InstallComCallback(kPort, COM_EVENT_RECEIVE | COM_EVENT_CHAR | COM_EVENT_TX_EMPTY, kFrame, 0x55,
                      TakeReply, nullptr);
@@ -136,9 +141,9 @@ int main(int argc, char** argv) {
     }
     times.push_back(Timer() - start);
   }
-  PrintFigures("write + notification (event loop)", times);
-  std::printf("line limit at 19200 baud: %.1f round trips/s (72 bytes x 10 bits)\n",
-              19200.0 / (2 * kFrame * 10));
+  PrintFigures("roundtrip_notification", times);
+  // The line's limit at 19200 baud: 72 bytes of 10 bits per round trip.
+  bench::Reference("roundtrip_line_limit", 19200.0 / (2 * kFrame * 10), "round_trips/s", "%.1f");
   CloseCom(kPort);
   return 0;
 }

@@ -4,7 +4,7 @@
 // libraries), and the child reports the moment its main panel is shown.
 // Also the peak memory of a start-up.
 //
-//   bench_startup [--quick]   (offscreen unless QT_QPA_PLATFORM says otherwise)
+//   bench_startup [--quick] [--turns N]   (offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "sim/parameters.h"
-#include "sim/random.h"
+#include "sim/scene_line.h"
 
 namespace sim {
 namespace {
@@ -13,18 +13,6 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kCountsPerPower = 1.6;
 constexpr double kLowGain = 0.625;
 constexpr double kBoost = 1.25;
-constexpr double kVignette = 0.3;      // light lost at the ends of the line
-constexpr double kPixelSpread = 0.02;  // fixed sensitivity deviation per pixel
-constexpr double kEdgeBlur = 0.7;      // softness of the shadow's edges, pixels
-constexpr double kResidual = 0.04;     // light the object lets through
-
-// Salt values keep the fixed pattern and the noise independent of each other.
-constexpr uint64_t kPatternSalt = 0x5049584Cull;
-constexpr uint64_t kNoiseSalt = 0x4E4F4953ull;
-
-double Logistic(double x) {
-  return 1.0 / (1.0 + std::exp(-x));
-}
 
 }  // namespace
 
@@ -52,27 +40,8 @@ double ObjectHalfWidth(const SceneConfig& scene, int pixels) {
 
 std::vector<uint16_t> RawLine(const SceneConfig& scene, int pixels, uint64_t seed, uint64_t step,
                               const Words& params) {
-  const double light = LightLevel(params);
-  const double centre = ObjectCentre(scene, pixels, step);
-  const double half = ObjectHalfWidth(scene, pixels);
-  const double left = centre - half;
-  const double right = centre + half;
-  const double middle = (pixels + 1) / 2.0;
-  std::vector<uint16_t> line(static_cast<size_t>(pixels));
-  for (int p = 1; p <= pixels; ++p) {
-    const double u = (p - middle) / (pixels / 2.0);
-    const double spread =
-        1.0 +
-        kPixelSpread * (2.0 * Unit(Hash3(seed, kPatternSalt, static_cast<uint64_t>(p))) - 1.0);
-    const double lit = light * (1.0 - kVignette * u * u) * spread;
-    const double shadow = Logistic((p - left) / kEdgeBlur) * Logistic((right - p) / kEdgeBlur);
-    double level = kDarkLevel + lit * (1.0 - (1.0 - kResidual) * shadow);
-    if (scene.noise > 0.0) {
-      level += scene.noise * Gaussian(seed ^ kNoiseSalt, step, static_cast<uint64_t>(p));
-    }
-    line[static_cast<size_t>(p - 1)] =
-        static_cast<uint16_t>(std::clamp(std::lround(level), 0L, 1023L));
-  }
+  std::vector<uint16_t> line;
+  SceneLine().Make(scene, pixels, seed, step, params, &line);
   return line;
 }
 

@@ -42,7 +42,7 @@ int SensorModel::WindowStart() const {
 
 void SensorModel::Acquire(uint64_t advance) {
   if (have_line_) step_ += advance;
-  raw_ = RawLine(config_.scene, Pixels(), config_.seed, step_, ram_);
+  scene_line_.Make(config_.scene, Pixels(), config_.seed, step_, ram_, &raw_);
   line_ = CorrectBackground(raw_, ram_, background_);
   have_line_ = true;
   PickWindow();

@@ -39,6 +39,7 @@
 #include "sim/evaluation.h"
 #include "sim/protocol.h"
 #include "sim/scene.h"
+#include "sim/scene_line.h"
 
 namespace sim {
 
@@ -99,6 +100,7 @@ class SensorModel {
   Words eeprom_{};
   std::function<void(const Words&)> eeprom_hook_;
 
+  SceneLine scene_line_;  // its tables outlive one line
   uint64_t step_ = 0;
   bool have_line_ = false;
   bool video_since_measure_ = false;
