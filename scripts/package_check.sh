@@ -71,6 +71,7 @@ version=$(dpkg-query -W -f='${Version}' vantrel)
 [ "$(readlink /usr/bin/vantrel)" = ../lib/vantrel/vantrel ] || fail "/usr/bin/vantrel is not the link"
 [ -f /usr/lib/vantrel/Vantrel.uir ] || fail "no panel resource beside the program"
 [ "$(/usr/bin/vantrel --version)" = "vantrel ${version%-*}" ] || fail "vantrel --version"
+[ "$(/usr/bin/vantrel-sim --version)" = "vantrel-sim ${version%-*}" ] || fail "vantrel-sim --version"
 /usr/bin/vantrel --help | grep -q VANTREL_COM || fail "vantrel --help"
 /usr/bin/vantrel-sim --help >/dev/null || fail "vantrel-sim --help"
 say "installed $version"

@@ -57,6 +57,7 @@ const char kUsage[] =
     "  --store-changed-word N  a write to RAM or EEPROM stores parameter word N\n"
     "                       (0..15) one higher than sent\n"
     "\n"
+    "  --version            the version, then exit\n"
     "  --help               this text\n"
     "\n"
     "Stops on SIGINT or SIGTERM and removes its link.\n";
@@ -99,6 +100,7 @@ enum Option {
   kHangupAfter,
   kStoreChangedWord,
   kHelp,
+  kVersion,
 };
 
 }  // namespace
@@ -127,6 +129,7 @@ int main(int argc, char** argv) {
       {"hangup-after", required_argument, nullptr, kHangupAfter},
       {"store-changed-word", required_argument, nullptr, kStoreChangedWord},
       {"help", no_argument, nullptr, kHelp},
+      {"version", no_argument, nullptr, kVersion},
       {nullptr, 0, nullptr, 0},
   };
 
@@ -228,6 +231,9 @@ int main(int argc, char** argv) {
           return bad("store-changed-word", optarg);
         }
         break;
+      case kVersion:
+        std::puts("vantrel-sim " VANTREL_VERSION);
+        return 0;
       case kHelp:
       case 'h':
         std::fputs(kUsage, stdout);
