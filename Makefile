@@ -13,7 +13,7 @@ PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-p
 # What `make fuzz` needs besides: clang and its libFuzzer and sanitizer runtimes.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: all build deps test test-asan demo bench bench-quick soak clean
+.PHONY: all build deps test test-asan demo bench bench-quick soak clean golden
 
 all: build
 
@@ -38,6 +38,12 @@ $(BUILD)/CMakeCache.txt:
 test: deps
 	@$(MAKE) --no-print-directory build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 120
+
+# Writes the operator scenarios' transcripts anew (tests/scenarios/golden)
+# after a deliberate change; review `git diff tests/scenarios` before committing.
+golden: deps
+	@$(MAKE) --no-print-directory build
+	VANTREL_REWRITE_GOLDEN=1 QT_QPA_PLATFORM=offscreen $(BUILD)/tests/e2e_tests --gtest_filter='Operator/Scenarios*'
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
