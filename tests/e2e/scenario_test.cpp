@@ -155,23 +155,25 @@ class Scenarios : public OperatedProgram, public ::testing::WithParamInterface<S
   }
 
   // A loop started by a click and stopped from inside it once the sensor has
-  // received `requests` measure requests. The sensor leaves the last one
-  // unanswered, so no reply is on its way when the Stop comes and the loop
-  // always ends at the same point.
+  // received `requests` measure requests. The Run loop ends as soon as it sees
+  // the Stop, so the sensor leaves its last request unanswered: no reply is on
+  // its way then, and the loop always ends at the same point. A Data pass
+  // looks at the Stop only after its measurement, which comes.
   void RunLoop(const std::string& button, int requests) {
     int id = 0, panel = 0;
     ASSERT_TRUE(Locate(button, &panel, &id)) << button;
-    // A Data pass reads four video blocks before its measure request.
-    const int repliesPerCycle = button == "BTNData" ? 5 : 1;
-    sensor_->Update([&](sim::Config& c) { c.faults.drop_every = requests * repliesPerCycle; });
+    if (button == "BTNRun")
+      sensor_->Update([&](sim::Config& c) { c.faults.drop_every = requests; });
     WhenReady stop(
         [&] {
           int measures = 0;
           for (int order : sensor_->Orders()) measures += order == ORD_MEASURE;
           return measures >= requests;
         },
-        [] { SimulateClick(panelHandle, BTNStop); });
+        // Stop acts on the press; the release follows once the loop has ended.
+        [] { SimulatePress(panelHandle, BTNStop); });
     ASSERT_EQ(SimulateClick(panel, id), 0) << button;
+    SimulateRelease(panelHandle, BTNStop);
     sensor_->Update([](sim::Config& c) { c.faults.drop_every = 0; });
     ASSERT_TRUE(stop.fired()) << button << " ended before the Stop";
   }
