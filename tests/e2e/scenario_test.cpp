@@ -112,6 +112,8 @@ class Scenarios : public OperatedProgram, public ::testing::WithParamInterface<S
       if (token == "-") continue;
       if (token == "distinct") {
         ram = DistinctTestParams();
+      } else if (token.rfind("trailing=", 0) == 0) {
+        config.faults.trailing = std::stoi(token.substr(9));
       } else if (token.rfind("ccd=", 0) == 0) {
         config.ccd_type = std::stoi(token.substr(4));
       } else if (token.rfind("ram:", 0) == 0 || token.rfind("eeprom:", 0) == 0) {
