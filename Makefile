@@ -16,7 +16,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 # tools and the checkers of the desktop entry and the software centre's data.
 PACKAGE_PACKAGES := dpkg-dev lintian desktop-file-utils appstream
 
-.PHONY: all build deps test test-asan demo bench bench-quick soak package package-check clean
+.PHONY: all build deps test test-asan demo bench bench-quick soak package package-check clean golden
 
 all: build
 
@@ -41,6 +41,12 @@ $(BUILD)/CMakeCache.txt:
 test: deps
 	@$(MAKE) --no-print-directory build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 120
+
+# Writes the operator scenarios' transcripts anew (tests/scenarios/golden)
+# after a deliberate change; review `git diff tests/scenarios` before committing.
+golden: deps
+	@$(MAKE) --no-print-directory build
+	VANTREL_REWRITE_GOLDEN=1 QT_QPA_PLATFORM=offscreen $(BUILD)/tests/e2e_tests --gtest_filter='Operator/Scenarios*'
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps

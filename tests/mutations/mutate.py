@@ -9,7 +9,11 @@ worktree with a configured build directory:
     tests/mutations/mutate.py [build-dir] [fault-id ...]
 
 It prints one line per fault (id, module, caught or NOT caught) and a count
-per module at the end.
+per module at the end. MUTATE_E2E_FILTER replaces the e2e tests' filter, for
+example to count what the suite caught without the operator scenarios:
+
+    MUTATE_E2E_FILTER='-Process*:FaultInjection*:DeviceLost*:Operator/*' \
+        tests/mutations/mutate.py build X1 X2
 """
 import os
 import subprocess
@@ -117,11 +121,48 @@ FAULTS = [
     ("B6", "link/data_block.cpp", 'ShowStatus("Waiting for Data[64] ...");', ""),
     # app/vantrel.cpp
     ("W1", "app/vantrel.cpp", "if (event == UI_EVENT_CLOSE) QuitUserInterface(0);", ""),
+    # Dimmed states a rule must leave alone, or change in one mode only
+    ("X1", "display/panel_values.cpp", "if (ePoti == 1) SetCtrlAttribute(panelPopUp, NEDITTolerance, UI_ATTR_DIMMED, 1);", "if (ePoti == 0) SetCtrlAttribute(panelPopUp, NEDITTolerance, UI_ATTR_DIMMED, 1);"),
+    ("X2", "display/panel_values.cpp", "if (bMode == 1) SetCtrlAttribute(panelPopUp, NUM_BGValue, UI_ATTR_DIMMED, 0);", "if (bMode >= 1) SetCtrlAttribute(panelPopUp, NUM_BGValue, UI_ATTR_DIMMED, 0);"),
+    ("X3", "display/panel_values.cpp", "    SetCtrlAttribute(panelPopUp, NSLIDE_PixelStart, UI_ATTR_DIMMED, 0);\n", ""),
+    ("X4", "display/panel_values.cpp", "if (eMode == 2) SetCtrlAttribute(panelPopUp, NUM_ScalFact, UI_ATTR_DIMMED, 0);", "SetCtrlAttribute(panelPopUp, NUM_ScalFact, UI_ATTR_DIMMED, eMode == 2 ? 0 : 1);"),
+    ("X5", "app/loop_control.cpp", "if (running == 1 || bMode == 2) DimBackgroundTeach(running);", "DimBackgroundTeach(running);"),
+    ("X6", "app/loop_control.cpp", "  if (bMode == 2) DimBackgroundTeach(0);\n", "  DimBackgroundTeach(0);\n"),
+    ("X7", "app/loop_control.cpp", "  SetCtrlAttribute(panelHandle, DropDCom, UI_ATTR_DIMMED, running);\n", ""),
+    ("X8", "app/loop_control.cpp", "  SetCtrlAttribute(panelHandle, BTNData, UI_ATTR_DIMMED, dimmed);\n", ""),
+    ("X9", "app/popup.cpp", "SetDimmed(NUM_BGValue, mode == 1 ? 0 : 1);", "SetDimmed(NUM_BGValue, mode >= 1 ? 0 : 1);"),
+    ("X10", "app/popup.cpp", "(mode == 2 && stop_flag == 1) ? 0 : 1", "(mode == 2) ? 0 : 1"),
+    ("X11", "app/popup.cpp", "SetDimmed(NEDITTolerance, fromSensor == 1 ? 1 : 0);", "SetDimmed(NEDITTolerance, fromSensor == 1 ? 0 : 1);"),
+    ("X12", "app/parameter_callbacks.cpp", "SetCtrlAttribute(panelPopUp, NUM_ScalFact, UI_ATTR_DIMMED, mode == 2 ? 0 : 1);", "SetCtrlAttribute(panelPopUp, NUM_ScalFact, UI_ATTR_DIMMED, mode == 1 ? 0 : 1);"),
+    # One past each cut-back and range limit; modes past their last value
+    ("X13", "param/range_check.cpp", "if (power > 1000) power = 500;", "if (power > 1001) power = 500;"),
+    ("X14", "param/range_check.cpp", "if (eEnd > pixels) eEnd = ccdmaxpixel;", "if (eEnd > pixels + 1) eEnd = ccdmaxpixel;"),
+    ("X15", "param/range_check.cpp", "if (eMode > 3) eMode = 4;", "if (eMode > 4) eMode = 4;"),
+    ("X16", "param/range_check.cpp", "if (tTol > 512) tTol = 128;", "if (tTol > 513) tTol = 128;"),
+    ("X17", "param/range_check.cpp", "if (bVal > 1023) bVal = 60;", "if (bVal > 1023) bVal = 64;"),
+    ("X18", "param/range_check.cpp", "if (para15 < 800) para15 = 800;", "if (para15 < 800) para15 = 801;"),
+    ("X19", "display/scope.cpp", "const uint16_t highest = (ccdmaxpixel == 1024) ? 768 : 256;", "const uint16_t highest = (ccdmaxpixel == 1024) ? 769 : 256;"),
+    ("X20", "display/scope.cpp", "high = (ccdmaxpixel == 1024) ? 1024 : 512;", "high = (ccdmaxpixel == 512) ? 512 : 1024;"),
+    # Cursors and read-outs that must not move
+    ("X21", "display/scope.cpp", "if (eMode == 1) return second;", "if (eMode == 3) return second;"),
+    ("X22", "display/scope.cpp", "  if (position > high) position = high;\n", ""),
+    ("X23", "display/scope.cpp", "SetCtrlVal(panelHandle, NUM_SecondEdge, pixels ? pp[1] : MicrometresInt(pp[1]));", "SetCtrlVal(panelHandle, NUM_SecondEdge, pixels ? pp[1] : MicrometresScaled(pp[1]));"),
+    ("X24", "display/scope.cpp", "  if (eMode != 2) scaleF = 1.0f;\n", ""),
+    # Reading the panels, the unit switch, the tolerance read-out
+    ("X25", "display/panel_values.cpp", "  para15 = ScaleFactorToPara15(factor);\n}", "  para15 = ScaleFactorToPara15(factor);\n  scaleF = factor;\n}"),
+    ("X26", "app/parameter_callbacks.cpp", "SetCtrlVal(panelHandle, NUM_TeachValue, MicrometresScaled(tVal));", "SetCtrlVal(panelHandle, NUM_TeachValue, MicrometresInt(tVal));"),
+    ("X27", "app/parameter_callbacks.cpp", "    SetCtrlVal(panelHandle, NUM_Tolerance, tTol);\n", ""),
+    ("X28", "app/popup.cpp", "  SetCtrlVal(panelHandle, NUM_Tolerance, InChosenUnit(tolerance));\n", ""),
+    # Files and the video block read
+    ("X29", "param/parafile.cpp", "PARA_FILE_FILTER, PARA_FILE_LOAD_TITLE", "\"*.*\", PARA_FILE_LOAD_TITLE"),
+    ("X30", "link/data_block.cpp", "  FlushOutQ(com);\n  FlushInQ(com);\n  BuildBlockRequest", "  FlushOutQ(com);\n  BuildBlockRequest"),
 ]
 
-# The slow groups (faults on the line, processes) are left out: they check
-# robustness, not these rules, and take most of the suite's time.
-E2E_FILTER = "-FaultInjection*:DeviceLost*:Process*"
+# The processes are left out: they check the executable's start and end, not
+# these rules, and take much of the suite's time. The faults on the line
+# (FaultInjection) and the lost device (DeviceLost) are in: they see the loops'
+# and transfers' rules under stress.
+E2E_FILTER = os.environ.get("MUTATE_E2E_FILTER", "-Process*")
 SHARDS = 8
 
 
