@@ -3,6 +3,7 @@
 #include "runtime/engine/engine.h"
 #include "runtime/serial/serial_os.h"
 #include "runtime/serial/tap_records.h"
+#include "runtime/time/clock_override.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -22,10 +23,19 @@ namespace {
 // measured with no sleep, about 1 % with this one.
 constexpr int kQuietQueueWaitMs = 3;
 
-// While a frame comes in, how many character times may pass before new bytes
-// are looked at, when the event character is asked for: what a UART's receive
-// FIFO allows itself before it hands bytes over.
-constexpr double kCharacterLookBytes = 8.0;
+// How long past the moment the rest of a frame could have come a hold lasts:
+// a UART's receive FIFO hands over what it has after about four quiet
+// character times; the millisecond covers the timer's own granularity.
+constexpr double kQuietCharacters = 4.0;
+constexpr double kHoldSlackSeconds = 0.001;
+// The last bytes of a held frame, for which the port's notifier is on again:
+// the rest of the frame comes with the notifier off, so the kernel does not
+// even wake the thread's poll for those bytes. Enough for the timer's
+// millisecond granularity at 19200 baud.
+constexpr double kTailCharacters = 3.0;
+// A reply that took at least this share of its time on the line came over a
+// paced line.
+constexpr double kPacedShare = 0.9;
 
 // A time limit counted from construction.
 class Deadline {
@@ -68,8 +78,8 @@ bool SettingFailed(bool ok, const QSerialPort& serial) {
          serial.error() != QSerialPort::NoError;
 }
 
-// The frame hold switches the port's own read notifier off and on, which
-// is sound only for Qt's serial port as we know it: exactly one read notifier,
+// The frame hold changes when the port's own read notifier fires, which is
+// sound only for Qt's serial port as we know it: exactly one read notifier,
 // on, watching the port's handle. Returns it, or null with the reason.
 QSocketNotifier* PortReadNotifier(const QSerialPort& serial, std::string* reason) {
   QSocketNotifier* found = nullptr;
@@ -114,7 +124,7 @@ SerialChannel::SerialChannel(int port)
     : port_(port), context_(std::make_unique<QObject>()), holdTimer_(std::make_unique<QTimer>()) {
   holdTimer_->setSingleShot(true);
   holdTimer_->setTimerType(Qt::PreciseTimer);
-  QObject::connect(holdTimer_.get(), &QTimer::timeout, context_.get(), [this] { ReleaseHold(); });
+  QObject::connect(holdTimer_.get(), &QTimer::timeout, context_.get(), [this] { EndHoldPhase(); });
 }
 
 SerialChannel::~SerialChannel() {
@@ -160,6 +170,7 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   serial->setDataTerminalReady(true);
   serial->setRequestToSend(true);
   serial->clearError();
+  SerialOsAskLowLatency(*serial);
 
   QObject::connect(serial.get(), &QSerialPort::readyRead, context_.get(),
                    [this] { OnReadyRead(); });
@@ -177,6 +188,9 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   const int bits = 1 + settings.dataBits + (settings.parity != 0 ? 1 : 0) + settings.stopBits;
   byteSeconds_ = settings.baudRate > 0 ? bits / static_cast<double>(settings.baudRate) : 0.0;
   ++openings_;
+  // A new line's pace is learned afresh from its first reply.
+  linePaced_ = false;
+  replyWrittenAt_ = -1.0;
   device_ = device;
   timeoutSeconds_ = 10.0;
   vanished_ = false;
@@ -264,10 +278,10 @@ void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar
   returnWatch_.NoteNotification(fn, data);
   // What is queued now is not news to the new notification, including bytes
   // the OS still holds because the frame hold kept them there.
+  ReleaseHold();
   if (serial_ && !vanished_) PullFromOs();
   examined_ = serial_ ? serial_->bytesAvailable() : 0;
   txDrained_ = false;
-  ReleaseHold();
   if (mask == 0) {
     TapSerial(port_, SerialTapKind::kNotifyRemoved);
   } else {
@@ -285,32 +299,93 @@ void SerialChannel::OnReadyRead() {
 
 // A line paced at 19200 baud brings a frame a byte at a time, and the kernel
 // wakes a reader for each one: 36 wake-ups a frame for a loop that waits for
-// the whole. Once part of a frame is in, the rest cannot come faster than the
-// line carries it, so the port's notifier rests until a character before then
-// (or, with the event character asked for, a few character times at most);
-// the bytes wait in the OS queue meanwhile, which GetInQLen still counts.
-// On the portable path there is no notifier to rest: every chunk wakes it.
+// the whole. Once part of a frame is in, the OS is asked to report input only
+// when the rest is there (its minimum count), so the frame wakes the program
+// once, as soon as it is complete, however fast it comes. The bytes wait in
+// the OS queue meanwhile, which GetInQLen still counts. A frame that stops
+// short is taken in a few character times after the rest could have come.
+// On the portable path every chunk wakes the program.
+//
+// The minimum count alone still lets the kernel wake the thread's poll for
+// every byte, only to find it short. So on a line seen to be paced (the last
+// reply took its time on the line), the notifier is off while most of the rest
+// comes, since those bytes cannot all be there yet; for the last few
+// characters it is on again. A pseudo-terminal that answers at once is not
+// paced, and there the minimum count alone wakes the program for the whole
+// frame as soon as it is there.
 void SerialChannel::HoldForRestOfFrame() {
+  const qint64 missing = notifyCount_ - (serial_ ? serial_->bytesAvailable() : 0);
+  if (missing <= 0 && replyWrittenAt_ >= 0.0) {
+    linePaced_ = RealTimer() - replyWrittenAt_ >= kPacedShare * replyLineSeconds_;
+    replyWrittenAt_ = -1.0;
+  }
+  Hold(missing, static_cast<double>(missing) * byteSeconds_);
+}
+
+// A request just went out: its reply can wake the program once, too. The
+// earliest it can be whole counts the request's own time on the line before
+// the reply's; a sensor slower than that costs one wake-up more.
+void SerialChannel::HoldForReply(int requestBytes) {
+  const qint64 missing = notifyCount_ - serial_->bytesAvailable() - OsQueueLength();
+  replyWrittenAt_ = RealTimer();
+  replyLineSeconds_ = static_cast<double>(requestBytes + missing) * byteSeconds_;
+  Hold(missing, replyLineSeconds_);
+}
+
+// `seconds`: the earliest the missing bytes can all be there on a paced line.
+void SerialChannel::Hold(qint64 missing, double seconds) {
   if (!readNotifier_ || !serial_ || vanished_ || fn_ == nullptr || !(mask_ & COM_EVENT_RECEIVE) ||
-      byteSeconds_ <= 0.0) {
+      byteSeconds_ <= 0.0 || missing <= 1) {
     ReleaseHold();
     return;
   }
-  const qint64 missing = notifyCount_ - serial_->bytesAvailable();
-  double hold = static_cast<double>(missing - 1) * byteSeconds_;
-  if (mask_ & COM_EVENT_CHAR) hold = std::min(hold, kCharacterLookBytes * byteSeconds_);
-  const int ms = static_cast<int>(std::floor(hold * 1000.0));
-  if (ms < 1) {
-    ReleaseHold();
+  const int count = static_cast<int>(std::min<qint64>(missing, 255));
+  if (count != wakeCount_) {
+    if (!SerialOsWakeAtCount(*serial_, count)) {
+      ReleaseHold();
+      return;
+    }
+    wakeCount_ = count;
+  }
+  // Rounded down: the notifier is on again before the last characters can come.
+  const double tail = kTailCharacters * byteSeconds_;
+  const int quietMs = static_cast<int>(std::floor((seconds - tail) * 1000.0));
+  if (linePaced_ && quietMs >= 1) {
+    readNotifier_->setEnabled(false);
+    notifierOff_ = true;
+    holdTimer_->start(quietMs);
     return;
   }
-  readNotifier_->setEnabled(false);
-  holdTimer_->start(ms);
+  StartTailPhase(seconds);
+}
+
+// `seconds`: the earliest the held bytes can all be there from now.
+void SerialChannel::StartTailPhase(double seconds) {
+  if (notifierOff_) {
+    notifierOff_ = false;
+    if (readNotifier_ && serial_) readNotifier_->setEnabled(true);
+  }
+  const double limit = seconds + kQuietCharacters * byteSeconds_ + kHoldSlackSeconds;
+  holdTimer_->start(static_cast<int>(std::ceil(limit * 1000.0)));
+}
+
+void SerialChannel::EndHoldPhase() {
+  if (notifierOff_) {
+    StartTailPhase(kTailCharacters * byteSeconds_);
+  } else {
+    ReleaseHold();
+  }
 }
 
 void SerialChannel::ReleaseHold() {
   holdTimer_->stop();
-  if (readNotifier_ && serial_) readNotifier_->setEnabled(true);
+  if (notifierOff_) {
+    notifierOff_ = false;
+    if (readNotifier_ && serial_) readNotifier_->setEnabled(true);
+  }
+  if (wakeCount_ == 0) return;
+  wakeCount_ = 0;
+  if (serial_) SerialOsWakeAtCount(*serial_, 0);
 }
 
 void SerialChannel::OnBytesWritten() {
@@ -453,12 +528,15 @@ int SerialChannel::InputQueueLength() {
 }
 
 int SerialChannel::Read(char* data, int count) {
+  ForgetWaitDeadline();
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   if (count <= 0) return 0;
   const Deadline deadline(timeoutSeconds_);
   const auto missing = [&] {
     return count - static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), count));
   };
+  // Held bytes would not wake the waits below.
+  if (missing() > 0) ReleaseHold();
   PullFromOs();
   while (Usable() && missing() > 0) {
     const int ms = deadline.MillisecondsLeft();
@@ -503,11 +581,14 @@ int SerialChannel::Write(const char* data, int count) {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   TapSerial(port_, SerialTapKind::kSent, reinterpret_cast<const uint8_t*>(data),
             static_cast<int>(queued));
+  HoldForReply(static_cast<int>(queued));
   return static_cast<int>(queued);
 }
 
 int SerialChannel::FlushInput() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
+  // What was held is thrown away; the next reply starts a hold of its own.
+  ReleaseHold();
   if (SerialTapOn()) {
     // What the flush throws away is shown, the bytes the OS holds included:
     // take those in first (on the assisted path only when it holds any, since

@@ -29,3 +29,14 @@ bool SerialOsCountsInput();
 // Bytes the OS holds for the open `port` that the port has not taken in yet;
 // 0 when it cannot tell.
 long SerialOsInputQueued(const QSerialPort& port);
+
+// Lets a poll on the open `port` report input only once the OS holds `count`
+// bytes (the terminal's minimum count); count <= 1 reports it at the first byte
+// again. Reads are unaffected: the port is non-blocking and a read takes what
+// is there. Returns false where the OS cannot do it.
+bool SerialOsWakeAtCount(const QSerialPort& port, int count);
+
+// Asks the driver to hand received bytes over at once rather than collect them
+// (a USB adapter's latency timer), where the driver knows such a setting; a
+// device without one (a pseudo-terminal) is left as it is, silently.
+void SerialOsAskLowLatency(const QSerialPort& port);

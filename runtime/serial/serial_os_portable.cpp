@@ -21,3 +21,9 @@ bool SerialOsCountsInput() {
 long SerialOsInputQueued(const QSerialPort&) {
   return 0;
 }
+
+bool SerialOsWakeAtCount(const QSerialPort&, int) {
+  return false;
+}
+
+void SerialOsAskLowLatency(const QSerialPort&) {}
