@@ -335,8 +335,19 @@ void SerialChannel::HoldForReply(int requestBytes) {
 // `seconds`: the earliest the missing bytes can all be there on a paced line.
 void SerialChannel::Hold(qint64 missing, double seconds) {
   if (!readNotifier_ || !serial_ || vanished_ || fn_ == nullptr || !(mask_ & COM_EVENT_RECEIVE) ||
-      byteSeconds_ <= 0.0 || missing <= 1) {
+      byteSeconds_ <= 0.0) {
     ReleaseHold();
+    return;
+  }
+  if (missing <= 1) {
+    // The frame is whole. The minimum count stays set for the next frame,
+    // which a loop asks for at once (two terminal settings fewer an exchange);
+    // if none is asked for, it ends a frame's time later.
+    if (wakeCount_ != notifyCount_) {
+      ReleaseHold();
+      return;
+    }
+    StartTailPhase(static_cast<double>(notifyCount_) * byteSeconds_);
     return;
   }
   const int count = static_cast<int>(std::min<qint64>(missing, 255));
@@ -535,9 +546,12 @@ int SerialChannel::Read(char* data, int count) {
   const auto missing = [&] {
     return count - static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), count));
   };
-  // Held bytes would not wake the waits below.
-  if (missing() > 0) ReleaseHold();
-  PullFromOs();
+  // Held bytes would not wake the waits below. Enough already taken in: the
+  // OS need not be asked.
+  if (missing() > 0) {
+    ReleaseHold();
+    PullFromOs();
+  }
   while (Usable() && missing() > 0) {
     const int ms = deadline.MillisecondsLeft();
     if (ms == 0) break;
@@ -587,13 +601,15 @@ int SerialChannel::Write(const char* data, int count) {
 
 int SerialChannel::FlushInput() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  // What was held is thrown away; the next reply starts a hold of its own.
-  ReleaseHold();
+  // A hold running on goes on with the next reply: it ends by its timer.
   if (SerialTapOn()) {
     // What the flush throws away is shown, the bytes the OS holds included:
     // take those in first (on the assisted path only when it holds any, since
     // most flushes find nothing and the look costs a wait on the device).
-    if (!readNotifier_ || OsQueueLength() > 0) PullFromOs();
+    if (!readNotifier_ || OsQueueLength() > 0) {
+      ReleaseHold();  // held bytes would not be taken in
+      PullFromOs();
+    }
     if (!Usable()) return RS232_PORT_NOT_OPEN;
     const qint64 queued = serial_->bytesAvailable();
     const QByteArray discarded = queued > 0 ? serial_->peek(queued) : QByteArray();
