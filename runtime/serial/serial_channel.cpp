@@ -3,7 +3,6 @@
 #include "runtime/engine/engine.h"
 #include "runtime/serial/serial_os.h"
 #include "runtime/serial/tap_records.h"
-#include "runtime/time/clock_override.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -28,14 +27,6 @@ constexpr int kQuietQueueWaitMs = 3;
 // character times; the millisecond covers the timer's own granularity.
 constexpr double kQuietCharacters = 4.0;
 constexpr double kHoldSlackSeconds = 0.001;
-// The last bytes of a held frame, for which the port's notifier is on again:
-// the rest of the frame comes with the notifier off, so the kernel does not
-// even wake the thread's poll for those bytes. Enough for the timer's
-// millisecond granularity at 19200 baud.
-constexpr double kTailCharacters = 3.0;
-// A reply that took at least this share of its time on the line came over a
-// paced line.
-constexpr double kPacedShare = 0.9;
 
 // A time limit counted from construction.
 class Deadline {
@@ -124,7 +115,7 @@ SerialChannel::SerialChannel(int port)
     : port_(port), context_(std::make_unique<QObject>()), holdTimer_(std::make_unique<QTimer>()) {
   holdTimer_->setSingleShot(true);
   holdTimer_->setTimerType(Qt::PreciseTimer);
-  QObject::connect(holdTimer_.get(), &QTimer::timeout, context_.get(), [this] { EndHoldPhase(); });
+  QObject::connect(holdTimer_.get(), &QTimer::timeout, context_.get(), [this] { ReleaseHold(); });
 }
 
 SerialChannel::~SerialChannel() {
@@ -188,9 +179,6 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   const int bits = 1 + settings.dataBits + (settings.parity != 0 ? 1 : 0) + settings.stopBits;
   byteSeconds_ = settings.baudRate > 0 ? bits / static_cast<double>(settings.baudRate) : 0.0;
   ++openings_;
-  // A new line's pace is learned afresh from its first reply.
-  linePaced_ = false;
-  replyWrittenAt_ = -1.0;
   device_ = device;
   timeoutSeconds_ = 10.0;
   vanished_ = false;
@@ -304,21 +292,12 @@ void SerialChannel::OnReadyRead() {
 // once, as soon as it is complete, however fast it comes. The bytes wait in
 // the OS queue meanwhile, which GetInQLen still counts. A frame that stops
 // short is taken in a few character times after the rest could have come.
+// (The kernel still looks at the poll for each byte, inside the kernel: a
+// notifier switched off for most of the frame saved no measurable CPU and
+// stalled a line that answers at once, so it is not done.)
 // On the portable path every chunk wakes the program.
-//
-// The minimum count alone still lets the kernel wake the thread's poll for
-// every byte, only to find it short. So on a line seen to be paced (the last
-// reply took its time on the line), the notifier is off while most of the rest
-// comes, since those bytes cannot all be there yet; for the last few
-// characters it is on again. A pseudo-terminal that answers at once is not
-// paced, and there the minimum count alone wakes the program for the whole
-// frame as soon as it is there.
 void SerialChannel::HoldForRestOfFrame() {
   const qint64 missing = notifyCount_ - (serial_ ? serial_->bytesAvailable() : 0);
-  if (missing <= 0 && replyWrittenAt_ >= 0.0) {
-    linePaced_ = RealTimer() - replyWrittenAt_ >= kPacedShare * replyLineSeconds_;
-    replyWrittenAt_ = -1.0;
-  }
   Hold(missing, static_cast<double>(missing) * byteSeconds_);
 }
 
@@ -327,27 +306,14 @@ void SerialChannel::HoldForRestOfFrame() {
 // the reply's; a sensor slower than that costs one wake-up more.
 void SerialChannel::HoldForReply(int requestBytes) {
   const qint64 missing = notifyCount_ - serial_->bytesAvailable() - OsQueueLength();
-  replyWrittenAt_ = RealTimer();
-  replyLineSeconds_ = static_cast<double>(requestBytes + missing) * byteSeconds_;
-  Hold(missing, replyLineSeconds_);
+  Hold(missing, static_cast<double>(requestBytes + missing) * byteSeconds_);
 }
 
 // `seconds`: the earliest the missing bytes can all be there on a paced line.
 void SerialChannel::Hold(qint64 missing, double seconds) {
   if (!readNotifier_ || !serial_ || vanished_ || fn_ == nullptr || !(mask_ & COM_EVENT_RECEIVE) ||
-      byteSeconds_ <= 0.0) {
+      byteSeconds_ <= 0.0 || missing <= 1) {
     ReleaseHold();
-    return;
-  }
-  if (missing <= 1) {
-    // The frame is whole. The minimum count stays set for the next frame,
-    // which a loop asks for at once (two terminal settings fewer an exchange);
-    // if none is asked for, it ends a frame's time later.
-    if (wakeCount_ != notifyCount_) {
-      ReleaseHold();
-      return;
-    }
-    StartTailPhase(static_cast<double>(notifyCount_) * byteSeconds_);
     return;
   }
   const int count = static_cast<int>(std::min<qint64>(missing, 255));
@@ -358,42 +324,12 @@ void SerialChannel::Hold(qint64 missing, double seconds) {
     }
     wakeCount_ = count;
   }
-  // Rounded down: the notifier is on again before the last characters can come.
-  const double tail = kTailCharacters * byteSeconds_;
-  const int quietMs = static_cast<int>(std::floor((seconds - tail) * 1000.0));
-  if (linePaced_ && quietMs >= 1) {
-    readNotifier_->setEnabled(false);
-    notifierOff_ = true;
-    holdTimer_->start(quietMs);
-    return;
-  }
-  StartTailPhase(seconds);
-}
-
-// `seconds`: the earliest the held bytes can all be there from now.
-void SerialChannel::StartTailPhase(double seconds) {
-  if (notifierOff_) {
-    notifierOff_ = false;
-    if (readNotifier_ && serial_) readNotifier_->setEnabled(true);
-  }
   const double limit = seconds + kQuietCharacters * byteSeconds_ + kHoldSlackSeconds;
   holdTimer_->start(static_cast<int>(std::ceil(limit * 1000.0)));
 }
 
-void SerialChannel::EndHoldPhase() {
-  if (notifierOff_) {
-    StartTailPhase(kTailCharacters * byteSeconds_);
-  } else {
-    ReleaseHold();
-  }
-}
-
 void SerialChannel::ReleaseHold() {
   holdTimer_->stop();
-  if (notifierOff_) {
-    notifierOff_ = false;
-    if (readNotifier_ && serial_) readNotifier_->setEnabled(true);
-  }
   if (wakeCount_ == 0) return;
   wakeCount_ = 0;
   if (serial_) SerialOsWakeAtCount(*serial_, 0);
@@ -546,12 +482,9 @@ int SerialChannel::Read(char* data, int count) {
   const auto missing = [&] {
     return count - static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), count));
   };
-  // Held bytes would not wake the waits below. Enough already taken in: the
-  // OS need not be asked.
-  if (missing() > 0) {
-    ReleaseHold();
-    PullFromOs();
-  }
+  // Held bytes would not wake the waits below.
+  if (missing() > 0) ReleaseHold();
+  PullFromOs();
   while (Usable() && missing() > 0) {
     const int ms = deadline.MillisecondsLeft();
     if (ms == 0) break;
@@ -601,15 +534,13 @@ int SerialChannel::Write(const char* data, int count) {
 
 int SerialChannel::FlushInput() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  // A hold running on goes on with the next reply: it ends by its timer.
+  // What was held is thrown away; the next reply starts a hold of its own.
+  ReleaseHold();
   if (SerialTapOn()) {
     // What the flush throws away is shown, the bytes the OS holds included:
     // take those in first (on the assisted path only when it holds any, since
     // most flushes find nothing and the look costs a wait on the device).
-    if (!readNotifier_ || OsQueueLength() > 0) {
-      ReleaseHold();  // held bytes would not be taken in
-      PullFromOs();
-    }
+    if (!readNotifier_ || OsQueueLength() > 0) PullFromOs();
     if (!Usable()) return RS232_PORT_NOT_OPEN;
     const qint64 queued = serial_->bytesAvailable();
     const QByteArray discarded = queued > 0 ? serial_->peek(queued) : QByteArray();

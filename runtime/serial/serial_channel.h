@@ -112,8 +112,6 @@ class SerialChannel {
   void HoldForRestOfFrame();
   void HoldForReply(int requestBytes);
   void Hold(qint64 missing, double seconds);
-  void StartTailPhase(double seconds);
-  void EndHoldPhase();
   void ReleaseHold();
   void Report(const std::string& device, const char* what, const std::string& reason) const;
 
@@ -147,10 +145,6 @@ class SerialChannel {
   QPointer<QSocketNotifier> readNotifier_;
   std::unique_ptr<QTimer> holdTimer_;  // ends a hold whose bytes stopped short
   int wakeCount_ = 0;                  // the OS's minimum count while held; 0: none
-  bool notifierOff_ = false;           // the first phase of a hold runs
-  bool linePaced_ = false;             // the last reply came at the line's pace
-  double replyWrittenAt_ = -1.0;       // RealTimer() at the request awaiting its reply; < 0: none
-  double replyLineSeconds_ = 0.0;      // that request's and its reply's time on the line
   double byteSeconds_ = 0.0;           // one character's time on the line
 
   bool vanished_ = false;
