@@ -43,6 +43,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
   WriteFrame(com);
   if (nBytesW == FRAME_LEN) ShowStatus("Line Ok!");
   tstart = Timer();
+  SetWaitDeadline(tstart + TIMEOUT);
   stop_flag = 0;
   graphrefresh = 0;
 
@@ -60,6 +61,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
       rx_flag = 0;
       tstart = Timer();
       WriteFrame(com);
+      SetWaitDeadline(tstart + TIMEOUT);
     }
     if (PortLost() == 1) {
       ReportPortLost();

@@ -29,6 +29,7 @@ int CC_ButtonTeach(int /*panel*/, int /*control*/, int event, void* /*callbackDa
   ShowStatus("New setpoint value teached!");
 
   tstart = Timer();
+  SetWaitDeadline(tstart + TEACH_SETPOINT_LIMIT);
   for (;;) {
     if (rx_flag == 1) {
       PushGET(RAM);

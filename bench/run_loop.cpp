@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
   bench::AtLeast("run_unpaced_cycles", unpaced.rate, "cycles/s", 10000, "%.0f");
   bench::Reference("run_unpaced_cpu", unpaced.cpu, "%core", "%.0f");
   bench::Reference("bare_unpaced_cycles", unpaced.bareRate, "cycles/s", "%.0f");
-  bench::Reference("run_unpaced_to_bare", unpaced.rate / unpaced.bareRate, "ratio", "%.3f");
+  // The simulator bounds both loops; the tool's share is this ratio.
+  bench::AtLeast("run_unpaced_to_bare", unpaced.rate / unpaced.bareRate, "ratio", 0.9, "%.3f");
   // Every received frame drawn once: one new scope picture per answered
   // request (the last request may go unanswered at Stop).
   const long drawn = unpaced.scope.allDeleted;

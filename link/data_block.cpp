@@ -43,6 +43,7 @@ int ReadData64(int start, int last) {
 
   int waiting = 0;
   tstart = Timer();
+  SetWaitDeadline(tstart + TIMEOUT);
   for (;;) {
     ProcessSystemEvents();
     waiting = GetInQLen(com);

@@ -22,6 +22,7 @@ void WriteFrame(int port) {
 }
 
 int WaitForRxFlag(double limit) {
+  SetWaitDeadline(tstart + limit);
   for (;;) {
     ProcessSystemEvents();
     tdiff = Timer() - tstart;

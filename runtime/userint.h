@@ -93,10 +93,21 @@ int DiscardPanel(int panel);
 int RunUserInterface();
 int QuitUserInterface(int returnCode);
 // Processes all pending events (callbacks, the serial receive notification,
-// repaints). When nothing is pending it waits at most about 1 ms for an event,
-// waking at once when one arrives, so polling loops neither spin a core nor add
-// latency. Safe to call from inside callbacks (nested).
+// repaints). When nothing is pending it sleeps until the next event (serial
+// data wakes it at once) or until the running wait's deadline (see
+// SetWaitDeadline), whichever comes first; with no deadline told it sleeps at
+// most a few milliseconds, so a polling loop sees its time-out within 10 ms of
+// its limit either way. The first call after a port was read, with no deadline
+// told since, does not sleep: the program is busy with what it read. Safe to
+// call from inside callbacks (nested).
 int ProcessSystemEvents();
+// Tells the engine when the running wait gives up: a value of Timer(), the
+// wait's start plus its limit. Until then ProcessSystemEvents wakes for events
+// and for that moment only, not every few milliseconds. A told deadline ends
+// when it passes, when another is told, when a port is read (the awaited reply
+// has come) or when control is back in RunUserInterface. Call it once before a
+// wait's polling loop; a wait that tells none still sees its time-out.
+void SetWaitDeadline(double timerValue);
 
 // ---- Messages -----------------------------------------------------------------
 // Shows `message` (Latin-1) in a modal box titled `title` with an OK button, and

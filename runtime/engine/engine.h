@@ -37,7 +37,11 @@ struct Engine {
   int callbackDepth = 0;  // callbacks currently running (nested)
   long eventRounds = 0;   // ProcessSystemEvents calls so far: who polls without them
 
-  QTimer* pollTimer = nullptr;  // bounds ProcessSystemEvents' wait (kPollWakeMs)
+  QTimer* pollTimer = nullptr;      // bounds ProcessSystemEvents' wait (kPollWakeMs)
+  double waitDeadline = -1.0;       // the running wait's deadline on Timer()'s scale; < 0: none
+  QTimer* deadlineTimer = nullptr;  // single shot at waitDeadline, while one is told
+  double deadlineArmed = -1.0;      // the deadline deadlineTimer was started for
+  bool replyRead = false;  // a port was read since the last round, and no deadline told since
 };
 
 // Longest sleep of ProcessSystemEvents when nothing happens. Serial data,
@@ -46,6 +50,10 @@ struct Engine {
 constexpr int kPollWakeMs = 5;
 
 Engine& TheEngine();
+
+// Ends the running wait's deadline: the awaited bytes are being read, and
+// whatever polls next without telling its own must not sleep until it.
+void ForgetWaitDeadline();
 
 // The live panel with this handle, or nullptr.
 PanelWindow* FindPanel(int handle);

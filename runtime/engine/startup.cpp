@@ -108,6 +108,9 @@ int InitRuntime(int argc, char** argv) {
   e.pollTimer = new QTimer(app);
   e.pollTimer->setTimerType(Qt::PreciseTimer);
   e.pollTimer->setInterval(kPollWakeMs);
+  e.deadlineTimer = new QTimer(app);
+  e.deadlineTimer->setTimerType(Qt::PreciseTimer);
+  e.deadlineTimer->setSingleShot(true);
   e.started = true;
   return 1;
 }

@@ -22,10 +22,11 @@ namespace {
 // measured with no sleep, about 1 % with this one.
 constexpr int kQuietQueueWaitMs = 3;
 
-// While a frame comes in, how many character times may pass before new bytes
-// are looked at, when the event character is asked for: what a UART's receive
-// FIFO allows itself before it hands bytes over.
-constexpr double kCharacterLookBytes = 8.0;
+// How long past the moment the rest of a frame could have come a hold lasts:
+// a UART's receive FIFO hands over what it has after about four quiet
+// character times; the millisecond covers the timer's own granularity.
+constexpr double kQuietCharacters = 4.0;
+constexpr double kHoldSlackSeconds = 0.001;
 
 // A time limit counted from construction.
 class Deadline {
@@ -68,8 +69,8 @@ bool SettingFailed(bool ok, const QSerialPort& serial) {
          serial.error() != QSerialPort::NoError;
 }
 
-// The frame hold switches the port's own read notifier off and on, which
-// is sound only for Qt's serial port as we know it: exactly one read notifier,
+// The frame hold changes when the port's own read notifier fires, which is
+// sound only for Qt's serial port as we know it: exactly one read notifier,
 // on, watching the port's handle. Returns it, or null with the reason.
 QSocketNotifier* PortReadNotifier(const QSerialPort& serial, std::string* reason) {
   QSocketNotifier* found = nullptr;
@@ -160,6 +161,7 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   serial->setDataTerminalReady(true);
   serial->setRequestToSend(true);
   serial->clearError();
+  SerialOsAskLowLatency(*serial);
 
   QObject::connect(serial.get(), &QSerialPort::readyRead, context_.get(),
                    [this] { OnReadyRead(); });
@@ -311,10 +313,10 @@ void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar
   returnWatch_.NoteNotification(fn, data);
   // What is queued now is not news to the new notification, including bytes
   // the OS still holds because the frame hold kept them there.
+  ReleaseHold();
   if (serial_ && !vanished_) PullFromOs();
   examined_ = serial_ ? serial_->bytesAvailable() : 0;
   txDrained_ = false;
-  ReleaseHold();
   if (mask == 0) {
     TapSerial(port_, SerialTapKind::kNotifyRemoved);
   } else {
@@ -332,32 +334,52 @@ void SerialChannel::OnReadyRead() {
 
 // A line paced at 19200 baud brings a frame a byte at a time, and the kernel
 // wakes a reader for each one: 36 wake-ups a frame for a loop that waits for
-// the whole. Once part of a frame is in, the rest cannot come faster than the
-// line carries it, so the port's notifier rests until a character before then
-// (or, with the event character asked for, a few character times at most);
-// the bytes wait in the OS queue meanwhile, which GetInQLen still counts.
-// On the portable path there is no notifier to rest: every chunk wakes it.
+// the whole. Once part of a frame is in, the OS is asked to report input only
+// when the rest is there (its minimum count), so the frame wakes the program
+// once, as soon as it is complete, however fast it comes. The bytes wait in
+// the OS queue meanwhile, which GetInQLen still counts. A frame that stops
+// short is taken in a few character times after the rest could have come.
+// (The kernel still looks at the poll for each byte, inside the kernel: a
+// notifier switched off for most of the frame saved no measurable CPU and
+// stalled a line that answers at once, so it is not done.)
+// On the portable path every chunk wakes the program.
 void SerialChannel::HoldForRestOfFrame() {
+  const qint64 missing = notifyCount_ - (serial_ ? serial_->bytesAvailable() : 0);
+  Hold(missing, static_cast<double>(missing) * byteSeconds_);
+}
+
+// A request just went out: its reply can wake the program once, too. The
+// earliest it can be whole counts the request's own time on the line before
+// the reply's; a sensor slower than that costs one wake-up more.
+void SerialChannel::HoldForReply(int requestBytes) {
+  const qint64 missing = notifyCount_ - serial_->bytesAvailable() - OsQueueLength();
+  Hold(missing, static_cast<double>(requestBytes + missing) * byteSeconds_);
+}
+
+// `seconds`: the earliest the missing bytes can all be there on a paced line.
+void SerialChannel::Hold(qint64 missing, double seconds) {
   if (!readNotifier_ || !serial_ || vanished_ || fn_ == nullptr || !(mask_ & COM_EVENT_RECEIVE) ||
-      byteSeconds_ <= 0.0) {
+      byteSeconds_ <= 0.0 || missing <= 1) {
     ReleaseHold();
     return;
   }
-  const qint64 missing = notifyCount_ - serial_->bytesAvailable();
-  double hold = static_cast<double>(missing - 1) * byteSeconds_;
-  if (mask_ & COM_EVENT_CHAR) hold = std::min(hold, kCharacterLookBytes * byteSeconds_);
-  const int ms = static_cast<int>(std::floor(hold * 1000.0));
-  if (ms < 1) {
-    ReleaseHold();
-    return;
+  const int count = static_cast<int>(std::min<qint64>(missing, 255));
+  if (count != wakeCount_) {
+    if (!SerialOsWakeAtCount(*serial_, count)) {
+      ReleaseHold();
+      return;
+    }
+    wakeCount_ = count;
   }
-  readNotifier_->setEnabled(false);
-  holdTimer_->start(ms);
+  const double limit = seconds + kQuietCharacters * byteSeconds_ + kHoldSlackSeconds;
+  holdTimer_->start(static_cast<int>(std::ceil(limit * 1000.0)));
 }
 
 void SerialChannel::ReleaseHold() {
   holdTimer_->stop();
-  if (readNotifier_ && serial_) readNotifier_->setEnabled(true);
+  if (wakeCount_ == 0) return;
+  wakeCount_ = 0;
+  if (serial_) SerialOsWakeAtCount(*serial_, 0);
 }
 
 void SerialChannel::OnBytesWritten() {
@@ -500,12 +522,15 @@ int SerialChannel::InputQueueLength() {
 }
 
 int SerialChannel::Read(char* data, int count) {
+  ForgetWaitDeadline();
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   if (count <= 0) return 0;
   const Deadline deadline(timeoutSeconds_);
   const auto missing = [&] {
     return count - static_cast<int>(std::min<qint64>(serial_->bytesAvailable(), count));
   };
+  // Held bytes would not wake the waits below.
+  if (missing() > 0) ReleaseHold();
   PullFromOs();
   while (Usable() && missing() > 0) {
     const int ms = deadline.MillisecondsLeft();
@@ -550,11 +575,14 @@ int SerialChannel::Write(const char* data, int count) {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   TapSerial(port_, SerialTapKind::kSent, reinterpret_cast<const uint8_t*>(data),
             static_cast<int>(queued));
+  HoldForReply(static_cast<int>(queued));
   return static_cast<int>(queued);
 }
 
 int SerialChannel::FlushInput() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
+  // What was held is thrown away; the next reply starts a hold of its own.
+  ReleaseHold();
   if (SerialTapOn()) {
     // What the flush throws away is shown, the bytes the OS holds included:
     // take those in first (on the assisted path only when it holds any, since

@@ -48,10 +48,11 @@ class SerialChannel {
   //
   // The opened port runs one of two paths. The assisted path, where the OS
   // layer counts the bytes the kernel holds and Qt's port reads through one
-  // read notifier of its own, holds that notifier while a frame comes in
-  // (HoldForRestOfFrame). The portable path uses QSerialPort's public
-  // operations alone; a build without the OS layer runs it, and so does a
-  // port whose notifier is not as expected (one line on stderr says so).
+  // read notifier of its own, lets that notifier wake only once a whole frame
+  // can be there (HoldForRestOfFrame). The portable path uses QSerialPort's
+  // public operations alone; a build without the OS layer runs it, and so does
+  // a port whose notifier is not as expected (one line on stderr says so).
+  // The driver is asked for low latency where it has such a setting.
   int Open(const std::string& device, const SerialSettings& settings);
   // Closes the device and forgets the notification (and a suspension).
   // Harmless when closed.
@@ -73,18 +74,23 @@ class SerialChannel {
   // Returns 0 or RS232_IO_ERROR.
   int SetHardwareHandshake(bool on);
   // fn null or mask 0 removes the notification. Bytes already queued when the
-  // notification is installed do not count as newly arrived.
+  // notification is installed do not count as newly arrived. On the assisted
+  // path, bytes that cannot yet make up the notify count wait in the OS until
+  // they can, or until the line has been quiet for a few characters past the
+  // moment they could; so an event character in a frame is reported with the
+  // frame, and alone a few character times after it arrived at the latest.
   void InstallNotification(int mask, int notifyCount, int eventChar, ComCallbackPtr fn, void* data);
 
   // The operations below return RS232_PORT_NOT_OPEN when the port is closed or
   // the device went away.
   //
-  // Queues `count` bytes and hands them to the OS before returning. Returns
+  // Queues `count` bytes and hands them to the OS before returning; a reply to
+  // them may then wake the program once, when the notify count is there. Returns
   // count; RS232_TIMEOUT when the OS did not take them all within the time
   // limit (the rest is discarded so that no stale half frame goes out later).
   int Write(const char* data, int count);
   // Reads up to `count` bytes, waiting at most the time limit; returns the
-  // number read.
+  // number read. Ends the running wait's deadline (the reply is being read).
   int Read(char* data, int count);
   // Bytes waiting, including those the OS holds: they are taken in first (and
   // on the assisted path those arriving meanwhile are counted where they lie).
@@ -113,6 +119,8 @@ class SerialChannel {
   void PullFromOs();
   long OsQueueLength() const;
   void HoldForRestOfFrame();
+  void HoldForReply(int requestBytes);
+  void Hold(qint64 missing, double seconds);
   void ReleaseHold();
   void Report(const std::string& device, const char* what, const std::string& reason) const;
 
@@ -147,8 +155,9 @@ class SerialChannel {
   // Quiet while a frame comes in at the line's pace (see HoldForRestOfFrame).
   // Set on the assisted path only; null on the portable path.
   QPointer<QSocketNotifier> readNotifier_;
-  std::unique_ptr<QTimer> holdTimer_;
-  double byteSeconds_ = 0.0;  // one character's time on the line
+  std::unique_ptr<QTimer> holdTimer_;  // ends a hold whose bytes stopped short
+  int wakeCount_ = 0;                  // the OS's minimum count while held; 0: none
+  double byteSeconds_ = 0.0;           // one character's time on the line
 
   bool vanished_ = false;
   std::string vanishReason_;

@@ -37,3 +37,14 @@ std::string SerialDeviceRealPath(const std::string& device);
 // True when `device` exists but this user may not open it for reading and
 // writing (EACCES). The portable layer cannot tell: false.
 bool SerialDeviceAccessDenied(const std::string& device);
+
+// Lets a poll on the open `port` report input only once the OS holds `count`
+// bytes (the terminal's minimum count); count <= 1 reports it at the first byte
+// again. Reads are unaffected: the port is non-blocking and a read takes what
+// is there. Returns false where the OS cannot do it.
+bool SerialOsWakeAtCount(const QSerialPort& port, int count);
+
+// Asks the driver to hand received bytes over at once rather than collect them
+// (a USB adapter's latency timer), where the driver knows such a setting; a
+// device without one (a pseudo-terminal) is left as it is, silently.
+void SerialOsAskLowLatency(const QSerialPort& port);

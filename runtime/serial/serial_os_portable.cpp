@@ -32,3 +32,9 @@ std::string SerialDeviceRealPath(const std::string& device) {
 bool SerialDeviceAccessDenied(const std::string&) {
   return false;
 }
+
+bool SerialOsWakeAtCount(const QSerialPort&, int) {
+  return false;
+}
+
+void SerialOsAskLowLatency(const QSerialPort&) {}

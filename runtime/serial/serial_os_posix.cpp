@@ -1,14 +1,18 @@
 // The serial channel's OS layer on POSIX systems: stat() before open, FIONREAD
-// for the bytes the kernel holds.
+// for the bytes the kernel holds, the terminal's minimum count for the frame
+// hold, and the Linux serial driver's low-latency flag.
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
+#if defined(__linux__)
+#include <linux/serial.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "runtime/rs232.h"
@@ -53,4 +57,30 @@ std::string SerialDeviceRealPath(const std::string& device) {
 bool SerialDeviceAccessDenied(const std::string& device) {
   const std::string path = SerialDevicePath(device);
   return !path.empty() && access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+}
+
+bool SerialOsWakeAtCount(const QSerialPort& port, int count) {
+  const int fd = static_cast<int>(port.handle());
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return false;
+  // The port is opened non-blocking with VTIME 0, so the minimum count changes
+  // only when poll() reports input, never what a read returns.
+  tio.c_cc[VMIN] = static_cast<cc_t>(std::clamp(count > 1 ? count : 0, 0, 255));
+  return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+void SerialOsAskLowLatency(const QSerialPort& port) {
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+  // An FTDI adapter otherwise holds a short reply for its latency timer (16 ms
+  // by default) before it sends it over USB. Terminals without a serial driver
+  // (a pseudo-terminal) refuse with ENOTTY or EINVAL: nothing to change there.
+  const int fd = static_cast<int>(port.handle());
+  serial_struct info{};
+  if (ioctl(fd, TIOCGSERIAL, &info) != 0) return;
+  if ((info.flags & ASYNC_LOW_LATENCY) != 0) return;
+  info.flags |= ASYNC_LOW_LATENCY;
+  ioctl(fd, TIOCSSERIAL, &info);
+#else
+  (void)port;
+#endif
 }

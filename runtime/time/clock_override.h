@@ -7,3 +7,8 @@
 using ClockOverride = double (*)();
 // Sets the override (nullptr: the real clock) and returns the one set before.
 ClockOverride SetClockOverride(ClockOverride override);
+
+// Whether an override is set: Timer() then says nothing about real time.
+bool ClockOverridden();
+// The real clock on Timer()'s scale, whatever override is set.
+double RealTimer();

@@ -14,9 +14,17 @@ ClockOverride g_override = nullptr;
 
 double Timer() {
   if (g_override != nullptr) return g_override();
+  return RealTimer();
+}
+
+double RealTimer() {
   using Clock = std::chrono::steady_clock;
   static const Clock::time_point start = Clock::now();
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool ClockOverridden() {
+  return g_override != nullptr;
 }
 
 ClockOverride SetClockOverride(ClockOverride override) {

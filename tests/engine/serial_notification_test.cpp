@@ -261,3 +261,27 @@ TEST_F(SerialFrameHold, OnlyTheAssistedPathLeavesTheRestOfAFrameInTheOs) {
     EXPECT_EQ(frame, calls.read) << rowId;
   }
 }
+
+// A request written while the notification waits for a frame: its reply's
+// first bytes stay in the OS as well, so a paced reply wakes the program once.
+TEST_F(SerialFrameHold, AReplyToAWriteStaysInTheOsUntilItCanBeWhole) {
+  calls.body = [&](int port, int events) {
+    if (events & COM_EVENT_RECEIVE) TakeFrame(&calls, port);
+  };
+  // At 1200 baud a request and its reply take most of a second on the line.
+  ASSERT_EQ(0, OpenComConfig(kPort, "", 1200, 0, 8, 1, 4096, 4096));
+  Install(COM_EVENT_RECEIVE);
+  ASSERT_EQ(36, ComWrt(kPort, reinterpret_cast<const char*>(Counting(36).data()), 36));
+  const std::vector<uint8_t> frame = Counting(36, 60);
+  ASSERT_TRUE(pty->Write(std::vector<uint8_t>(frame.begin(), frame.begin() + 9)));
+  const double start = Timer();
+  while (pty->SlaveInputQueued() < 9 && Timer() - start < 2.0) {
+  }
+  ProcessEventsFor(0.05);  // a short look: held bytes must stay there
+  EXPECT_EQ(SerialOsCountsInput() ? 9 : 0, pty->SlaveInputQueued());
+  EXPECT_EQ(9, GetInQLen(kPort));
+  ASSERT_TRUE(pty->Write(std::vector<uint8_t>(frame.begin() + 9, frame.end())));
+  ASSERT_TRUE(WaitUntil([&] { return !calls.readCounts.empty(); }, 2.0));
+  EXPECT_EQ((std::vector<int>{36}), calls.readCounts);
+  EXPECT_EQ(frame, calls.read);
+}
