@@ -137,7 +137,7 @@ FAULTS = [
     # One past each cut-back and range limit; modes past their last value
     ("X13", "param/range_check.cpp", "if (power > 1000) power = 500;", "if (power > 1001) power = 500;"),
     ("X14", "param/range_check.cpp", "if (eEnd > pixels) eEnd = ccdmaxpixel;", "if (eEnd > pixels + 1) eEnd = ccdmaxpixel;"),
-    ("X15", "param/range_check.cpp", "if (eMode > 3) eMode = 4;", "if (eMode > 4) eMode = 4;"),
+    ("X15", "param/range_check.cpp", "if (eMode > 3) eMode = 4;", "if (eMode > 2) eMode = 4;"),
     ("X16", "param/range_check.cpp", "if (tTol > 512) tTol = 128;", "if (tTol > 513) tTol = 128;"),
     ("X17", "param/range_check.cpp", "if (bVal > 1023) bVal = 60;", "if (bVal > 1023) bVal = 64;"),
     ("X18", "param/range_check.cpp", "if (para15 < 800) para15 = 800;", "if (para15 < 800) para15 = 801;"),
