@@ -196,46 +196,45 @@ void SerialChannel::Close() {
   Shut(SerialTapKind::kClosed);
 }
 
+SerialChannel::Kept SerialChannel::Keep() const {
+  return {device_, timeoutSeconds_, hardwareHandshake_, mask_, notifyCount_, eventChar_, fn_,
+          data_};
+}
+
+void SerialChannel::PutBack(const Kept& kept) {
+  device_ = kept.device;
+  timeoutSeconds_ = kept.timeout;
+  hardwareHandshake_ = kept.handshake;
+  mask_ = kept.mask;
+  notifyCount_ = kept.notifyCount;
+  eventChar_ = kept.eventChar;
+  fn_ = kept.fn;
+  data_ = kept.data;
+}
+
 int SerialChannel::Suspend() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  const int mask = mask_, notifyCount = notifyCount_, eventChar = eventChar_;
-  const ComCallbackPtr fn = fn_;
-  void* const data = data_;
+  const Kept kept = Keep();
   Shut(SerialTapKind::kClosed);
   // Shut forgets the notification; a suspended port keeps it for Resume.
-  mask_ = mask;
-  notifyCount_ = notifyCount;
-  eventChar_ = eventChar;
-  fn_ = fn;
-  data_ = data;
+  PutBack(kept);
   suspended_ = true;
   return 0;
 }
 
 int SerialChannel::Resume() {
   if (!suspended_) return RS232_PORT_NOT_OPEN;
-  const double timeout = timeoutSeconds_;
-  const bool handshake = hardwareHandshake_;
-  const int mask = mask_, notifyCount = notifyCount_, eventChar = eventChar_;
-  const ComCallbackPtr fn = fn_;
-  void* const data = data_;
-  const std::string device = device_;
-  const int code = Open(device, settings_);  // Open's Close ends the suspension
+  const Kept kept = Keep();
+  const int code = Open(kept.device, settings_);  // Open's Close ends the suspension
   if (code != 0) {
-    device_ = device;
-    timeoutSeconds_ = timeout;
-    hardwareHandshake_ = handshake;
-    mask_ = mask;
-    notifyCount_ = notifyCount;
-    eventChar_ = eventChar;
-    fn_ = fn;
-    data_ = data;
+    PutBack(kept);
     suspended_ = true;
     return code;
   }
-  timeoutSeconds_ = timeout;
-  if (handshake) SetHardwareHandshake(true);
-  if (fn != nullptr && mask != 0) InstallNotification(mask, notifyCount, eventChar, fn, data);
+  timeoutSeconds_ = kept.timeout;
+  if (kept.handshake) SetHardwareHandshake(true);
+  if (kept.fn != nullptr && kept.mask != 0)
+    InstallNotification(kept.mask, kept.notifyCount, kept.eventChar, kept.fn, kept.data);
   return 0;
 }
 

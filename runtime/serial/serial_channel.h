@@ -132,6 +132,18 @@ class SerialChannel {
   double timeoutSeconds_ = 10.0;
   bool hardwareHandshake_ = false;
   bool suspended_ = false;
+  // What a suspended port keeps for Resume: its device, time limit, handshake
+  // and notification.
+  struct Kept {
+    std::string device;
+    double timeout;
+    bool handshake;
+    int mask, notifyCount, eventChar;
+    ComCallbackPtr fn;
+    void* data;
+  };
+  Kept Keep() const;
+  void PutBack(const Kept& kept);
 
   // Notification.
   int mask_ = 0;

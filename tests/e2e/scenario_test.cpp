@@ -104,11 +104,11 @@ bool Locate(const std::string& name, int* panel, int* control) {
 class Scenarios : public OperatedProgram, public ::testing::WithParamInterface<Scenario> {
  protected:
   // "ram:power=1001 eeprom:eMode=3 ccd=3 distinct": the simulated sensor.
-  void StartScenarioSensor(const std::string& spec) {
+  void StartScenarioSensor(const std::string& settings) {
     sim::Config config = Unpaced();
     ParamWords ram = kTestParams, eeprom = kTestParams;
     bool eepromGiven = false;
-    for (const std::string& token : Split(spec, ' ')) {
+    for (const std::string& token : Split(settings, ' ')) {
       if (token == "-") continue;
       if (token == "distinct") {
         ram = DistinctTestParams();
