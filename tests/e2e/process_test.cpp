@@ -151,7 +151,10 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& device, con
 
 }  // namespace
 
-TEST(Process, TraceOptionRecordsTheStartUpFromTheFirstByte) {
+// The trace records the start-up from the first byte; the end of a desktop
+// session (SIGTERM) ends the program as its own quit does: the port closed,
+// exit code 0.
+TEST(Process, TraceRecordsTheStartUpAndSigtermEndsTheProgramCleanly) {
   ASSERT_NE(std::getenv("VANTREL_BIN"), nullptr);
   sim::Config config;
   config.paced = false;
@@ -162,9 +165,9 @@ TEST(Process, TraceOptionRecordsTheStartUpFromTheFirstByte) {
   const fs::path trace = dir / "start.trace";
   const pid_t pid = Spawn({"--trace", trace.string()}, sensor.SlavePath(), dir);
   ASSERT_GT(pid, 0);
-  // The program runs on until it is killed: what it wrote by then is the record.
   monitor::TraceReadResult read;
-  const bool gotAll = WaitUntil(
+  // The start-up's last exchange is the CCD information (order 10).
+  const bool started = WaitUntil(
       [&] {
         read = monitor::ReadTrace(ReadAll(trace));
         return read.ok && std::any_of(read.entries.begin(), read.entries.end(), [](auto& e) {
@@ -172,17 +175,29 @@ TEST(Process, TraceOptionRecordsTheStartUpFromTheFirstByte) {
                });
       },
       15.0);
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  ASSERT_TRUE(gotAll) << ReadAll(trace) << ReadAll(dir / "stderr.txt");
-  EXPECT_EQ(read.entries.front().kind, monitor::EntryKind::kOpened);
-  EXPECT_EQ(read.entries.front().text, sensor.SlavePath());
+  kill(pid, SIGTERM);
+  int status = 0;
+  const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10.0);
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  ASSERT_TRUE(started) << ReadAll(trace) << ReadAll(dir / "stderr.txt");
   std::vector<int> exchanges;  // order of each request, then of its reply
   for (const monitor::LineEntry& e : read.entries) {
     if (e.kind == monitor::EntryKind::kRequest) exchanges.push_back(e.order);
     if (e.kind == monitor::EntryKind::kReply) exchanges.push_back(-e.order);
   }
   EXPECT_EQ(exchanges, (std::vector<int>{5, -5, 2, -2, 7, -7, 10, -10}));
+  EXPECT_EQ(read.entries.front().kind, monitor::EntryKind::kOpened);
+  EXPECT_EQ(read.entries.front().text, sensor.SlavePath());
+
+  ASSERT_TRUE(ended) << "still running after SIGTERM";
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(dir / "stderr.txt");
+  read = monitor::ReadTrace(ReadAll(trace));
+  ASSERT_TRUE(read.ok && !read.entries.empty());
+  EXPECT_EQ(read.entries.back().kind, monitor::EntryKind::kClosed) << ReadAll(trace);
   fs::remove_all(dir);
 }
 
@@ -211,47 +226,5 @@ TEST(Process, OptionsEndWithTheirTextAndExitCode) {
     const std::string text = ReadAll(dir / row.stream);
     EXPECT_NE(text.find(row.text), std::string::npos) << text;
   }
-  fs::remove_all(dir);
-}
-
-// The end of a desktop session: SIGTERM ends the program as its own quit
-// does, the port closed, exit code 0.
-TEST(Process, SigtermEndsTheProgramCleanly) {
-  ASSERT_NE(std::getenv("VANTREL_BIN"), nullptr);
-  sim::Config config;
-  config.paced = false;
-  sim::SimThread sensor(config);
-  std::string error;
-  ASSERT_TRUE(sensor.Start(&error)) << error;
-  const fs::path dir = fs::temp_directory_path() / ("vantrel-term-" + std::to_string(getpid()));
-  const fs::path trace = dir / "term.trace";
-  const pid_t pid = Spawn({"--trace", trace.string()}, sensor.SlavePath(), dir);
-  ASSERT_GT(pid, 0);
-  monitor::TraceReadResult read;
-  const auto lastIs = [&](monitor::EntryKind kind) {
-    read = monitor::ReadTrace(ReadAll(trace));
-    return read.ok && !read.entries.empty() && read.entries.back().kind == kind;
-  };
-  // The start-up's last exchange is the CCD information (order 10).
-  const bool started = WaitUntil(
-      [&] {
-        read = monitor::ReadTrace(ReadAll(trace));
-        return read.ok && std::any_of(read.entries.begin(), read.entries.end(), [](auto& e) {
-                 return e.kind == monitor::EntryKind::kReply && e.order == 10;
-               });
-      },
-      15.0);
-  kill(pid, SIGTERM);
-  int status = 0;
-  const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10.0);
-  if (!ended) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-  }
-  ASSERT_TRUE(ended) << "still running after SIGTERM";
-  ASSERT_TRUE(started) << ReadAll(trace) << ReadAll(dir / "stderr.txt");
-  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(dir / "stderr.txt");
-  EXPECT_TRUE(lastIs(monitor::EntryKind::kClosed)) << ReadAll(trace);
   fs::remove_all(dir);
 }
