@@ -156,6 +156,39 @@ FAULTS = [
     # Files and the video block read
     ("X29", "param/parafile.cpp", "PARA_FILE_FILTER, PARA_FILE_LOAD_TITLE", "\"*.*\", PARA_FILE_LOAD_TITLE"),
     ("X30", "link/data_block.cpp", "  FlushOutQ(com);\n  FlushInQ(com);\n  BuildBlockRequest", "  FlushOutQ(com);\n  BuildBlockRequest"),
+    # An independent set, written by someone who had not seen the scenarios:
+    # 1. Dimmed states a rule must leave alone, or change in one mode only
+    ("Y1", "display/panel_values.cpp", "    SetCtrlAttribute(panelPopUp, NUM_PixelEnd, UI_ATTR_DIMMED, 0);\n", ""),
+    ("Y2", "app/popup.cpp", "const int dimmed = mode == 1 ? 0 : 1;", "const int dimmed = mode != 0 ? 0 : 1;"),
+    ("Y3", "app/loop_control.cpp", "SetCtrlAttribute(panelHandle, BTNTeach, UI_ATTR_DIMMED, running);", "SetCtrlAttribute(panelHandle, BTNTeach, UI_ATTR_DIMMED, 0);"),
+    # 2. One past each cut-back and range limit
+    ("Y4", "app/parameter_callbacks.cpp", "if (right > ccdmaxpixel) {", "if (right > ccdmaxpixel + 1) {"),
+    ("Y5", "param/range_check.cpp", "if (pStart > 1023) pStart = 1;", "if (pStart > 1024) pStart = 1;"),
+    ("Y6", "param/range_check.cpp", "if (para15 > 1200) para15 = 1200;", "if (para15 > 1201) para15 = 1200;"),
+    # 3. Cursors that must not move, the band's centre, micrometre read-outs
+    ("Y7", "display/scope.cpp", "    const int centre = position;", "    const int centre = EvaluatedPosition(first, second);"),
+    ("Y8", "display/scope.cpp", "    high = static_cast<uint16_t>(low + 256);\n", "    high = static_cast<uint16_t>(low + 256);\n    SetGraphCursor(panelHandle, GRAPH_Scope, 2, low, CURSOR_HEIGHT);\n"),
+    ("Y9", "display/scope.cpp", "NUM_TeachValue, pixels ? pp[3] : MicrometresScaled(pp[3])", "NUM_TeachValue, pixels ? pp[3] : MicrometresInt(pp[3])"),
+    # 4. Press vs commit of the commands; the order of steps in a Data pass
+    ("Y10", "app/run_loop.cpp", "if (event != UI_EVENT_COMMIT) return 0;", "if (event != UI_EVENT_LEFT_PRESS) return 0;"),
+    ("Y11", "app/loop_control.cpp", "if (event != UI_EVENT_LEFT_PRESS) return 0;", "if (event != UI_EVENT_COMMIT) return 0;"),
+    ("Y12", "app/data_loop.cpp", "ReadData64(block * DATA_BLOCK_WORDS, ref_flag);", "ReadData64((3 - block) * DATA_BLOCK_WORDS, ref_flag);"),
+    # 5. The read-back after a background teach; the store a Get reads
+    ("Y13", "app/teach.cpp", "if (rx_flag != 0) PushGET(RAM);", "if (rx_flag != 0) PushGET(EEPROM);"),
+    ("Y14", "app/teach.cpp", "if (rx_flag != 0) PushGET(RAM);", "if (rx_flag == 0) PushGET(RAM);"),
+    ("Y15", "param/transfer.cpp", "  PushGET(target);\n", "  PushGET(RAM);\n"),
+    # 6. The video block read; the x-axis rule at the start of Video data
+    ("Y16", "link/data_block.cpp", "  FlushInQ(com);\n  BuildBlockRequest(start, last);\n  WriteFrame(com);\n", "  BuildBlockRequest(start, last);\n  WriteFrame(com);\n  FlushInQ(com);\n"),
+    ("Y17", "link/data_block.cpp", "while reading 64 data-words!\");\n      break;", "while reading 64 data-words!\");\n      waiting = 0;\n      break;"),
+    ("Y18", "display/data_curve.cpp", "if (ccdMode != 0) {", "if (ccdMode == 1) {"),
+    # 7. Reading the panels, the unit switch, the threshold redraw
+    ("Y19", "display/panel_values.cpp", "  para15 = ScaleFactorToPara15(factor);\n", "  para15 = ScaleFactorToPara15(factor);\n  CheckParameterRanges();\n"),
+    ("Y20", "app/parameter_callbacks.cpp", "NUM_Tolerance, MicrometresInt(tTol));", "NUM_Tolerance, MicrometresScaled(tTol));"),
+    ("Y21", "app/parameter_callbacks.cpp", "  PlotDATACurve(adcbuf);\n", ""),
+    # 8. Short writes, the load dialog, parameter-file words of 32768 or more
+    ("Y22", "app/run_loop.cpp", "if (nBytesW == FRAME_LEN) ShowStatus(\"Line Ok!\");", "if (nBytesW > 0) ShowStatus(\"Line Ok!\");"),
+    ("Y23", "param/parafile.cpp", "PARA_FILE_NAME, PARA_FILE_FILTER, PARA_FILE_LOAD_TITLE", "PARA_FILE_NAME, PARA_FILE_NAME, PARA_FILE_LOAD_TITLE"),
+    ("Y24", "param/parafile.cpp", "static_cast<uint16_t>(words[i] & 0xFFFF)", "static_cast<uint16_t>(static_cast<int16_t>(words[i]) < 0 ? 0u : words[i])"),
 ]
 
 # The processes are left out: they check the executable's start and end, not
