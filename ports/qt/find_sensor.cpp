@@ -39,7 +39,9 @@ struct FindSensor : QObject {
 
   // The button follows the selector: the program dims it during its loops.
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == selector && event->type() == QEvent::EnabledChange && button)
+    // Only an enabled change is looked at: while the selector is being
+    // destroyed it is no longer a combo box, and the pointer must not be read.
+    if (event->type() == QEvent::EnabledChange && button && selector && watched == selector.get())
       button->setEnabled(selector->isEnabled());
     return false;
   }
