@@ -82,11 +82,15 @@ class OperatedProgram : public ::testing::Test {
   void Silence() {
     sensor_->Update([](sim::Config& c) { c.faults.silent = true; });
   }
-  // The orders the sensor received so far, none still on the way; then forgotten.
-  std::vector<int> TakeOrders() {
+  // Returns once nothing the program sent is still on its way to the sensor.
+  void AwaitSentRequests() {
     const size_t skipped = sensor_->DiscardedBytes() + kMarkerBytes;
     SendMarker(sensor_->SlavePath());
     EXPECT_TRUE(WaitUntil([&] { return sensor_->DiscardedBytes() >= skipped; }, 2.0));
+  }
+  // The orders the sensor received so far, none still on the way; then forgotten.
+  std::vector<int> TakeOrders() {
+    AwaitSentRequests();
     const std::vector<int> orders = sensor_->Orders();
     sensor_->ClearRequests();
     return orders;

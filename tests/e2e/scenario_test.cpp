@@ -135,9 +135,7 @@ class Scenarios : public OperatedProgram, public ::testing::WithParamInterface<S
 
   // Requests the sensor received since the last look, none still on the way.
   std::string TakeRequests() {
-    const size_t skipped = sensor_->DiscardedBytes() + kMarkerBytes;
-    SendMarker(sensor_->SlavePath());
-    EXPECT_TRUE(WaitUntil([&] { return sensor_->DiscardedBytes() >= skipped; }, 2.0));
+    AwaitSentRequests();
     std::string text;
     for (const auto& request : sensor_->Requests())
       text += transcript::DescribeRequest(request.order, request.words.data());
