@@ -11,8 +11,6 @@ namespace {
 
 constexpr int kFrameLength = 36;
 constexpr int kFrameWords = 16;
-constexpr int kRequestSync = 0x0055;
-constexpr int kReplySync = 0x00AA;
 constexpr int kFirmwareOrder = 7;
 constexpr int kDataBlockOrder = 9;
 

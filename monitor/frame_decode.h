@@ -11,6 +11,10 @@
 
 namespace monitor {
 
+// The sync words that open a request frame and a 36-byte reply frame.
+constexpr int kRequestSync = 0x0055;
+constexpr int kReplySync = 0x00AA;
+
 // "Write RAM", "Read RAM", "Write EEPROM", "Read EEPROM", "Echo check",
 // "Teach", "Firmware info", "Measure", "Data block", "CCD info"; "Order <n>"
 // for any other code.

@@ -8,8 +8,8 @@
 namespace ports {
 
 namespace {
-constexpr int kRequestSync = 0x0055;
-constexpr int kReplySync = 0x00AA;
+using monitor::kReplySync;
+using monitor::kRequestSync;
 
 void PutWord(std::vector<uint8_t>* bytes, unsigned word) {
   bytes->push_back(static_cast<uint8_t>((word >> 8) & 0xFF));
