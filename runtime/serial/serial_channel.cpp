@@ -28,6 +28,18 @@ constexpr int kQuietQueueWaitMs = 3;
 constexpr double kQuietCharacters = 4.0;
 constexpr double kHoldSlackSeconds = 0.001;
 
+// The port is watched again this many character times before a reply can
+// first be whole, so the timer's granularity never makes it late.
+constexpr double kWatchedCharacters = 2.0;
+// Shorter quiet times than this (a fast line) are not worth a timer.
+constexpr double kShortestQuietSeconds = 0.002;
+// A reply that took at least this share of its line time kept the line's pace.
+constexpr double kPacedShare = 0.9;
+
+double SteadySeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 // A time limit counted from construction.
 class Deadline {
  public:
@@ -112,10 +124,16 @@ int MapOpenError(QSerialPort::SerialPortError error) {
 }  // namespace
 
 SerialChannel::SerialChannel(int port)
-    : port_(port), context_(std::make_unique<QObject>()), holdTimer_(std::make_unique<QTimer>()) {
-  holdTimer_->setSingleShot(true);
-  holdTimer_->setTimerType(Qt::PreciseTimer);
+    : port_(port),
+      context_(std::make_unique<QObject>()),
+      holdTimer_(std::make_unique<QTimer>()),
+      quietTimer_(std::make_unique<QTimer>()) {
+  for (QTimer* timer : {holdTimer_.get(), quietTimer_.get()}) {
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+  }
   QObject::connect(holdTimer_.get(), &QTimer::timeout, context_.get(), [this] { ReleaseHold(); });
+  QObject::connect(quietTimer_.get(), &QTimer::timeout, context_.get(), [this] { EndQuiet(); });
 }
 
 SerialChannel::~SerialChannel() {
@@ -186,6 +204,8 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   vanished_ = false;
   vanishReason_.clear();
   errorReports_ = 0;
+  linePaced_ = false;  // judged anew for each device
+  requestSentAt_ = -1;
   tapped_ = serial_->bytesAvailable();
   TapSerial(port_, SerialTapKind::kOpened, nullptr, 0, 0, device_.c_str());
   return 0;
@@ -328,7 +348,18 @@ void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar
 void SerialChannel::OnReadyRead() {
   TapArrivals();
   ScheduleCheck();
+  JudgeLinePace();
   HoldForRestOfFrame();
+}
+
+// Whether the reply to the last request came at the line's pace: no sooner
+// than its bytes and the request's could cross the line at the set baud rate.
+// A real line always does; a pseudo-terminal that answers at once does not.
+void SerialChannel::JudgeLinePace() {
+  if (requestSentAt_ < 0 || !serial_ || serial_->bytesAvailable() < notifyCount_) return;
+  const double lineTime = static_cast<double>(requestBytes_ + notifyCount_) * byteSeconds_;
+  linePaced_ = SteadySeconds() - requestSentAt_ >= kPacedShare * lineTime;
+  requestSentAt_ = -1;
 }
 
 // A line paced at 19200 baud brings a frame a byte at a time, and the kernel
@@ -338,21 +369,39 @@ void SerialChannel::OnReadyRead() {
 // once, as soon as it is complete, however fast it comes. The bytes wait in
 // the OS queue meanwhile, which GetInQLen still counts. A frame that stops
 // short is taken in a few character times after the rest could have come.
-// (The kernel still looks at the poll for each byte, inside the kernel: a
-// notifier switched off for most of the frame saved no measurable CPU and
-// stalled a line that answers at once, so it is not done.)
+// A whole frame leaves the count in place for those few character times: the
+// next request, written at once by a loop, needs the same count again, and
+// each change of it costs the terminal's settings being read and written.
 // On the portable path every chunk wakes the program.
 void SerialChannel::HoldForRestOfFrame() {
   const qint64 missing = notifyCount_ - (serial_ ? serial_->bytesAvailable() : 0);
+  if (missing <= 0 && wakeCount_ > 0) {
+    holdTimer_->start(static_cast<int>(
+        std::ceil((kQuietCharacters * byteSeconds_ + kHoldSlackSeconds) * 1000.0)));
+    return;
+  }
   Hold(missing, static_cast<double>(missing) * byteSeconds_);
 }
 
 // A request just went out: its reply can wake the program once, too. The
 // earliest it can be whole counts the request's own time on the line before
 // the reply's; a sensor slower than that costs one wake-up more.
+// Even with the minimum count the kernel looks at a waiting poll for every
+// byte that comes, which on a paced line is a task switch per byte. On a line
+// seen to keep its pace, the port is therefore not watched at all until
+// shortly before the reply can first be whole.
 void SerialChannel::HoldForReply(int requestBytes) {
   const qint64 missing = notifyCount_ - serial_->bytesAvailable() - OsQueueLength();
-  Hold(missing, static_cast<double>(requestBytes + missing) * byteSeconds_);
+  const double earliest = static_cast<double>(requestBytes + missing) * byteSeconds_;
+  Hold(missing, earliest);
+  if (wakeCount_ == 0) return;
+  requestSentAt_ = SteadySeconds();
+  requestBytes_ = requestBytes;
+  const double quiet = earliest - kWatchedCharacters * byteSeconds_;
+  if (linePaced_ && missing == notifyCount_ && quiet >= kShortestQuietSeconds) {
+    readNotifier_->setEnabled(false);
+    quietTimer_->start(static_cast<int>(std::floor(quiet * 1000.0)));
+  }
 }
 
 // `seconds`: the earliest the missing bytes can all be there on a paced line.
@@ -374,8 +423,22 @@ void SerialChannel::Hold(qint64 missing, double seconds) {
   holdTimer_->start(static_cast<int>(std::ceil(limit * 1000.0)));
 }
 
+// The port is watched again. A reply already whole by now came faster than
+// the line could carry it: the line does not keep its pace (a pseudo-terminal
+// answering at once), and the next request is watched from the start.
+void SerialChannel::EndQuiet() {
+  quietTimer_->stop();
+  if (!readNotifier_ || readNotifier_->isEnabled()) return;
+  if (serial_ && serial_->bytesAvailable() + OsQueueLength() >= notifyCount_) {
+    linePaced_ = false;
+    requestSentAt_ = -1;  // when it came is not known: nothing to judge by
+  }
+  readNotifier_->setEnabled(true);
+}
+
 void SerialChannel::ReleaseHold() {
   holdTimer_->stop();
+  EndQuiet();
   if (wakeCount_ == 0) return;
   wakeCount_ = 0;
   if (serial_) SerialOsWakeAtCount(*serial_, 0);
@@ -580,13 +643,16 @@ int SerialChannel::Write(const char* data, int count) {
 
 int SerialChannel::FlushInput() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  // What was held is thrown away; the next reply starts a hold of its own.
-  ReleaseHold();
+  // A hold in place stays: with the queue empty its count is at most what the
+  // next frame needs, so it can only report that frame early, never late.
   if (SerialTapOn()) {
     // What the flush throws away is shown, the bytes the OS holds included:
     // take those in first (on the assisted path only when it holds any, since
     // most flushes find nothing and the look costs a wait on the device).
-    if (!readNotifier_ || OsQueueLength() > 0) PullFromOs();
+    if (!readNotifier_ || OsQueueLength() > 0) {
+      ReleaseHold();  // held bytes are not reported to the pull
+      PullFromOs();
+    }
     if (!Usable()) return RS232_PORT_NOT_OPEN;
     const qint64 queued = serial_->bytesAvailable();
     const QByteArray discarded = queued > 0 ? serial_->peek(queued) : QByteArray();

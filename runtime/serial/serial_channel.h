@@ -122,6 +122,8 @@ class SerialChannel {
   void HoldForReply(int requestBytes);
   void Hold(qint64 missing, double seconds);
   void ReleaseHold();
+  void JudgeLinePace();
+  void EndQuiet();
   void Report(const std::string& device, const char* what, const std::string& reason) const;
 
   const int port_;
@@ -167,9 +169,13 @@ class SerialChannel {
   // Quiet while a frame comes in at the line's pace (see HoldForRestOfFrame).
   // Set on the assisted path only; null on the portable path.
   QPointer<QSocketNotifier> readNotifier_;
-  std::unique_ptr<QTimer> holdTimer_;  // ends a hold whose bytes stopped short
-  int wakeCount_ = 0;                  // the OS's minimum count while held; 0: none
-  double byteSeconds_ = 0.0;           // one character's time on the line
+  std::unique_ptr<QTimer> holdTimer_;   // ends a hold whose bytes stopped short
+  int wakeCount_ = 0;                   // the OS's minimum count while held; 0: none
+  std::unique_ptr<QTimer> quietTimer_;  // ends the unwatched part of a paced reply
+  bool linePaced_ = false;              // the last reply kept the line's pace
+  double requestSentAt_ = -1;           // steady seconds of the request awaiting its reply
+  int requestBytes_ = 0;                // that request's length
+  double byteSeconds_ = 0.0;            // one character's time on the line
 
   bool vanished_ = false;
   std::string vanishReason_;

@@ -285,3 +285,41 @@ TEST_F(SerialFrameHold, AReplyToAWriteStaysInTheOsUntilItCanBeWhole) {
   EXPECT_EQ((std::vector<int>{36}), calls.readCounts);
   EXPECT_EQ(frame, calls.read);
 }
+
+// On a line seen to keep its pace the port is not watched at all until a
+// reply can first be whole, so the bytes before that wake nobody. A reply that
+// comes sooner shows the line does not keep it (a pseudo-terminal answering
+// at once): it is taken when the watch resumes, and the next one at once.
+TEST_F(SerialFrameHold, APacedLineIsNotWatchedUntilAReplyCanBeWhole) {
+  if (!SerialOsCountsInput()) GTEST_SKIP() << "the portable path has no frame hold";
+  calls.body = [&](int port, int events) {
+    if (events & COM_EVENT_RECEIVE) TakeFrame(&calls, port);
+  };
+  // At 2400 baud a request and its reply take 0.3 s on the line.
+  ASSERT_EQ(0, OpenComConfig(kPort, "", 2400, 0, 8, 1, 4096, 4096));
+  Install(COM_EVENT_RECEIVE);
+  const std::vector<uint8_t> request = Counting(36);
+  const auto send = [&] {
+    return ComWrt(kPort, reinterpret_cast<const char*>(request.data()), 36) == 36;
+  };
+  const auto replied = [&](size_t n) { return calls.readCounts.size() == n; };
+
+  ASSERT_TRUE(send());
+  ProcessEventsFor(0.31);  // the reply after the line's time: the line keeps its pace
+  ASSERT_TRUE(pty->Write(Counting(36, 60)));
+  ASSERT_TRUE(WaitUntil([&] { return replied(1); }, 2.0));
+
+  ASSERT_TRUE(send());
+  ASSERT_TRUE(pty->Write(Counting(36, 100)));  // whole at once, long before it could be
+  ProcessEventsFor(0.1);
+  EXPECT_EQ(36, pty->SlaveInputQueued());
+  EXPECT_TRUE(replied(1));
+  ASSERT_TRUE(WaitUntil([&] { return replied(2); }, 2.0));
+  EXPECT_EQ(Counting(36, 100), calls.read);
+
+  ASSERT_TRUE(send());
+  ASSERT_TRUE(pty->Write(Counting(36, 140)));
+  ProcessEventsFor(0.1);
+  EXPECT_TRUE(replied(3));
+  EXPECT_EQ(Counting(36, 140), calls.read);
+}
