@@ -380,28 +380,42 @@ void SerialChannel::HoldForRestOfFrame() {
         std::ceil((kQuietCharacters * byteSeconds_ + kHoldSlackSeconds) * 1000.0)));
     return;
   }
-  Hold(missing, static_cast<double>(missing) * byteSeconds_);
+  const double earliest = static_cast<double>(missing) * byteSeconds_;
+  Hold(missing, earliest);
+  if (wakeCount_ > 0) QuietUntil(earliest);
 }
 
 // A request just went out: its reply can wake the program once, too. The
 // earliest it can be whole counts the request's own time on the line before
 // the reply's; a sensor slower than that costs one wake-up more.
-// Even with the minimum count the kernel looks at a waiting poll for every
-// byte that comes, which on a paced line is a task switch per byte. On a line
-// seen to keep its pace, the port is therefore not watched at all until
-// shortly before the reply can first be whole.
+// While the tap listens, the reply's first byte is taken in when it comes
+// instead: the time it is shown with is the sensor's response time. The rest
+// of the frame is held from there.
 void SerialChannel::HoldForReply(int requestBytes) {
-  const qint64 missing = notifyCount_ - serial_->bytesAvailable() - OsQueueLength();
-  const double earliest = static_cast<double>(requestBytes + missing) * byteSeconds_;
-  Hold(missing, earliest);
-  if (wakeCount_ == 0) return;
+  const qint64 there = serial_->bytesAvailable() + OsQueueLength();
+  const qint64 missing = notifyCount_ - there;
+  const bool timeFirstByte = SerialTapOn() && there == 0;
+  const double earliest =
+      static_cast<double>(requestBytes + (timeFirstByte ? 1 : missing)) * byteSeconds_;
+  if (timeFirstByte) {
+    ReleaseHold();
+  } else {
+    Hold(missing, earliest);
+  }
   requestSentAt_ = SteadySeconds();
   requestBytes_ = requestBytes;
-  const double quiet = earliest - kWatchedCharacters * byteSeconds_;
-  if (linePaced_ && missing == notifyCount_ && quiet >= kShortestQuietSeconds) {
-    readNotifier_->setEnabled(false);
-    quietTimer_->start(static_cast<int>(std::floor(quiet * 1000.0)));
-  }
+  if (missing == notifyCount_ && (timeFirstByte || wakeCount_ > 0)) QuietUntil(earliest);
+}
+
+// Even with the minimum count the kernel looks at a waiting poll for every
+// byte that comes, which on a paced line is a task switch per byte. On a line
+// seen to keep its pace the port is therefore not watched at all until
+// shortly before the awaited bytes can first be there, `seconds` from now.
+void SerialChannel::QuietUntil(double seconds) {
+  const double quiet = seconds - kWatchedCharacters * byteSeconds_;
+  if (!linePaced_ || !readNotifier_ || quiet < kShortestQuietSeconds) return;
+  readNotifier_->setEnabled(false);
+  quietTimer_->start(static_cast<int>(std::floor(quiet * 1000.0)));
 }
 
 // `seconds`: the earliest the missing bytes can all be there on a paced line.
@@ -425,7 +439,7 @@ void SerialChannel::Hold(qint64 missing, double seconds) {
 
 // The port is watched again. A reply already whole by now came faster than
 // the line could carry it: the line does not keep its pace (a pseudo-terminal
-// answering at once), and the next request is watched from the start.
+// answering at once), and the next reply is watched from the start.
 void SerialChannel::EndQuiet() {
   quietTimer_->stop();
   if (!readNotifier_ || readNotifier_->isEnabled()) return;

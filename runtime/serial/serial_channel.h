@@ -123,6 +123,7 @@ class SerialChannel {
   void Hold(qint64 missing, double seconds);
   void ReleaseHold();
   void JudgeLinePace();
+  void QuietUntil(double seconds);
   void EndQuiet();
   void Report(const std::string& device, const char* what, const std::string& reason) const;
 
