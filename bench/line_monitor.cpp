@@ -90,5 +90,6 @@ int main(int argc, char** argv) {
   UninstallLineMonitor();
   bench::Reference("monitor_none_run_paced_cpu", pacedNone.cpu, "%core", "%.1f");
   bench::Reference("monitor_open_run_paced_cpu", pacedOpen.cpu, "%core", "%.1f");
+  bench::AtMost("monitor_open_added_cpu", pacedOpen.cpu - pacedNone.cpu, "%core", 0.5, "%.1f");
   return 0;
 }

@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "monitor/frame_decode.h"
+#include "monitor/qt/cached_text_delegate.h"
 #include "monitor/qt/line_table_model.h"
 #include "monitor/qt/trace_files.h"
 #include "runtime/utility.h"
@@ -100,6 +101,7 @@ MonitorWindow::MonitorWindow(const monitor::LineLog& log)
   table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   table_->setWordWrap(false);
   table_->setAlternatingRowColors(true);
+  table_->setItemDelegate(new CachedTextDelegate(table_));
   table_->verticalHeader()->hide();
   // Fixed row heights and column widths: 10,000 rows cost no measuring.
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
