@@ -265,6 +265,9 @@ void Server::ReadRequests(double now) {
     for (const auto& request : framed) Handle(request, now);
     // After the requests read with them are handled and their replies queued.
     discarded_.store(framer_.DiscardedBytes());
+    // A short read took all there was; more wakes the next poll. This saves
+    // a read that would only say so, once per request.
+    if (static_cast<size_t>(n) < sizeof buffer) return;
   }
 }
 
