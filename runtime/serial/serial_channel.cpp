@@ -571,17 +571,24 @@ void SerialChannel::PullFromOs() {
 // sees only what PullFromOs took in.
 long SerialChannel::OsQueueLength() const {
   if (!serial_ || !readNotifier_) return 0;
-  return SerialOsInputQueued(*serial_);
+  return std::max(SerialOsInputQueued(*serial_), 0L);
 }
 
 int SerialChannel::InputQueueLength() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  PullFromOs();
-  if (!Usable()) return RS232_PORT_NOT_OPEN;
+  // On the assisted path the OS's count is read where the bytes lie: taking
+  // them in first costs a poll and a read and changes no count. A device the
+  // OS no longer answers for is taken the long way, which finds it gone.
+  long held = readNotifier_ ? SerialOsInputQueued(*serial_) : -1;
+  if (held < 0) {
+    PullFromOs();
+    if (!Usable()) return RS232_PORT_NOT_OPEN;
+    held = OsQueueLength();
+  }
   const long rounds = TheEngine().eventRounds;
   const bool eventsBetween = rounds != roundsAtLastLook_;
   roundsAtLastLook_ = rounds;
-  qint64 queued = serial_->bytesAvailable() + OsQueueLength();
+  qint64 queued = serial_->bytesAvailable() + held;
   if (queued == lastQueueLength_ && !eventsBetween) {
     // Nothing new since the last look, and no events processed in between:
     // a caller polling for a raw reply without the event loop would spin a
