@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 
 #include "runtime/ui/access/accessible_text.h"
 
@@ -29,9 +30,35 @@ void ReadoutWidget::setText(const QString& text) {
   if (text == text_) return;
   const QString before = text_;
   text_ = text;
-  shown_.setText(text_);
+  layOut();
   schedulePaint();
   AnnounceTextChange(this, before, text_);
+}
+
+void ReadoutWidget::layOut() {
+  glyphs_ = QGlyphRun();
+  glyphsWidth_ = 0;
+  const bool figures = std::all_of(text_.cbegin(), text_.cend(), [](QChar c) {
+    return c.isDigit() || c == u'.' || c == u'-' || c == u'+' || c == u' ';
+  });
+  if (figures && !text_.isEmpty()) {
+    if (!raw_.isValid()) raw_ = QRawFont::fromFont(font());
+    const QList<quint32> indexes = raw_.glyphIndexesForString(text_);
+    if (raw_.isValid() && indexes.size() == text_.size() && !indexes.contains(0u)) {
+      const QList<QPointF> advances = raw_.advancesForGlyphIndexes(indexes);
+      QList<QPointF> positions;
+      positions.reserve(indexes.size());
+      for (const QPointF& advance : advances) {
+        positions.append(QPointF(glyphsWidth_, raw_.ascent()));
+        glyphsWidth_ += advance.x();
+      }
+      glyphs_.setRawFont(raw_);
+      glyphs_.setGlyphIndexes(indexes);
+      glyphs_.setPositions(positions);
+      return;
+    }
+  }
+  shown_.setText(text_);
 }
 
 void ReadoutWidget::schedulePaint() {
@@ -56,7 +83,10 @@ QSize ReadoutWidget::minimumSizeHint() const {
 
 void ReadoutWidget::changeEvent(QEvent* event) {
   // A new font changes the layout of the text.
-  if (event->type() == QEvent::FontChange) shown_.setText(text_);
+  if (event->type() == QEvent::FontChange) {
+    raw_ = QRawFont();
+    layOut();
+  }
   QWidget::changeEvent(event);
 }
 
@@ -68,6 +98,12 @@ void ReadoutWidget::paintEvent(QPaintEvent*) {
   p.fillRect(r, palette().color(QPalette::Mid));
   p.fillRect(r.adjusted(1, 1, -1, -1), kDisplayBackground);
   p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+  if (!glyphs_.isEmpty()) {
+    const qreal height = raw_.ascent() + raw_.descent();
+    p.drawGlyphRun(QPointF(r.right() - kTextMargin - glyphsWidth_, (r.height() - height) / 2.0),
+                   glyphs_);
+    return;
+  }
   p.setFont(font());
   const QSizeF size = shown_.size();
   const QPointF at(r.right() - kTextMargin - size.width(), (r.height() - size.height()) / 2.0);

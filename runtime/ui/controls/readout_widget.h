@@ -1,7 +1,8 @@
 // A numeric read-out: the number right-aligned on a light display panel.
 // Read-outs are rewritten with every measurement, so this one paints itself in
 // a few plain fills, opaque (the group box behind it is not repainted with
-// it), with its text laid out once per change rather than once per paint, and
+// it), with its text laid out once per change rather than once per paint (a number
+// without the shaping a text needs), and
 // at most once a screen frame however fast the values come (the newest value
 // is on screen within a frame). What it shows is its accessible text at once,
 // and each change is announced.
@@ -9,6 +10,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QStaticText>
 #include <QString>
 #include <QTimer>
@@ -32,8 +35,15 @@ class ReadoutWidget : public QWidget {
 
  private:
   void schedulePaint();
+  void layOut();
 
   QString text_;
+  // A number is set glyph by glyph from the font's own advances: figures need
+  // no shaping, and shaping each new value was most of a read-out's cost.
+  // Other texts (or a font without some glyph) go through the text layout.
+  QRawFont raw_;
+  QGlyphRun glyphs_;  // empty: the text is shown through `shown_`
+  qreal glyphsWidth_ = 0;
   QStaticText shown_;
   QElapsedTimer sinceLastPaint_;
   QTimer paintTimer_;  // a paint due when the last one is a frame old
