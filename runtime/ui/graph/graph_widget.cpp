@@ -178,6 +178,20 @@ int GraphWidget::setCursor(int cursor, double x, double y) {
   return 0;
 }
 
+const QStaticText& GraphWidget::laid(const QString& text) const {
+  const QString fontKey = font().key();
+  if (fontKey != laidFont_ || laidTexts_.size() > 256) {
+    laidTexts_.clear();
+    laidFont_ = fontKey;
+  }
+  auto found = laidTexts_.constFind(text);
+  if (found != laidTexts_.cend()) return *found;
+  QStaticText laidText(text);
+  laidText.setTextFormat(Qt::PlainText);
+  laidText.prepare(QTransform(), font());
+  return *laidTexts_.insert(text, laidText);
+}
+
 // Laid out for the picture's own axes, so that zooming leaves it in place.
 QRectF GraphWidget::plotArea() const {
   const GraphAxisState& y = shown().y;
@@ -185,8 +199,8 @@ QRectF GraphWidget::plotArea() const {
   double left = 6.0;
   if (y.ticks) {
     const double step = NiceStep(y.max - y.min, 6);
-    const int wMin = fm.horizontalAdvance(TickText(y.min, step));
-    const int wMax = fm.horizontalAdvance(TickText(y.max, step));
+    const int wMin = static_cast<int>(std::ceil(laid(TickText(y.min, step)).size().width()));
+    const int wMax = static_cast<int>(std::ceil(laid(TickText(y.max, step)).size().width()));
     left = std::max(wMin, wMax) + 8.0;
   }
   if (!y.label.isEmpty()) left += fm.height() + 2.0;
@@ -361,7 +375,9 @@ void GraphWidget::paintEvent(QPaintEvent*) {
     p.setBrush(c.color);
     p.drawPath(diamond);
     if (!c.label.isEmpty()) {
-      const double w = fm.horizontalAdvance(c.label) + 6;
+      const QStaticText& label = laid(c.label);
+      const QSizeF labelSize = label.size();
+      const double w = std::ceil(labelSize.width()) + 6;
       const double lx = std::min(x + 3, area.right() - w - 1);
       QRectF box(lx, area.top() + 2, w, fm.height());
       for (bool moved = true; moved;) {
@@ -376,7 +392,9 @@ void GraphWidget::paintEvent(QPaintEvent*) {
       labelBoxes.push_back(box);
       p.fillRect(box.toAlignedRect(), QColor(0, 0, 0, 150));
       p.setPen(c.color);
-      p.drawText(box, Qt::AlignCenter, c.label);
+      p.drawStaticText(QPointF(box.left() + (box.width() - labelSize.width()) / 2.0,
+                               box.top() + (box.height() - labelSize.height()) / 2.0),
+                       label);
     }
   }
   p.restore();

@@ -14,7 +14,9 @@
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QPixmap>
+#include <QStaticText>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -121,6 +123,10 @@ class GraphWidget : public QWidget {
   void paintFrame(QPainter& p, const QRectF& area, const GraphAxisState& xAxis,
                   const GraphAxisState& yAxis) const;
   QRectF plotArea() const;
+  // `text` laid out in the widget's font, once: the tick labels that size the
+  // plot area and the cursors' labels are measured or drawn at every frame,
+  // and shaping them anew each time was a tenth of a paced Run's CPU.
+  const QStaticText& laid(const QString& text) const;
   // The picture on screen: the frozen one while frozen, else the program's.
   const Picture& shown() const { return frozen_ ? *frozen_ : live_; }
   // The shown picture's axis (0 = x, 1 = y) over the zoomed range, if any.
@@ -156,6 +162,8 @@ class GraphWidget : public QWidget {
   };
   BackgroundKey backgroundKey_;
   QPixmap background_;
+  mutable QHash<QString, QStaticText> laidTexts_;
+  mutable QString laidFont_;  // the font key the laid texts were made in
 
   // Viewing aids; all unset until a feature or the operator uses them.
   std::unique_ptr<Picture> frozen_;
