@@ -9,6 +9,7 @@
 
 #include "bench/figures.h"
 #include "bench/live_loop.h"
+#include "bench/sim_process.h"
 #include "display/controls.h"
 
 namespace {
@@ -25,6 +26,16 @@ int main(int argc, char** argv) {
   bench::AtLeast("run_paced_cycles", paced.rate, "cycles/s", 0.995 * kLineLimit, "%.2f");
   bench::AtLeast("run_paced_ratio", paced.rate / kLineLimit, "ratio", 0.995, "%.3f");
   bench::AtMost("run_paced_cpu", paced.cpu, "%core", 1.0, "%.1f");
+  // What this machine's pty and a paced sensor allow at all: the bare loop's
+  // exchanges with a paced sensor of the same kind, right after.
+  {
+    bench::SimProcess twin;
+    if (twin.Start({}))
+      bench::Reference(
+          "bare_paced_ratio",
+          bench::BareExchangeRate(twin.Path(), options.quick ? 3.0 : 10.0) / kLineLimit, "ratio",
+          "%.3f");
+  }
   // The same loop with a sensor that answers at once: what the tool itself
   // takes per cycle, against a bare loop doing the same exchange.
   if (!bench::DriveLoop(BTNRun, options.quick ? 2.0 : 10.0, {"--unpaced"}, &unpaced, true))
