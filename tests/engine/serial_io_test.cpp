@@ -1,8 +1,8 @@
 // Reading, writing, queue length and flushing, all without event processing.
 #include <cstring>
 
-#include "runtime/serial_tap.h"
 #include "runtime/serial/serial_os.h"
+#include "runtime/serial_tap.h"
 #include "tests/engine/serial_test_port.h"
 #include "tests/support/wait.h"
 
@@ -54,7 +54,10 @@ TEST_F(SerialIo, WrittenBytesReachTheDeviceWithoutEventProcessing) {
 
 TEST_F(SerialIo, FlushInputDiscardsTakenInAndOsHeldBytes) {
   ASSERT_TRUE(pty->Write(Counting(30)));
-  ASSERT_EQ(30, WaitInQLen(kPort, 30));  // now inside the port's own buffer
+  // Taken into the port's own buffer by the event loop: the count alone may
+  // leave them in the OS.
+  ASSERT_TRUE(
+      WaitUntil([&] { return GetInQLen(kPort) == 30 && pty->SlaveInputQueued() == 0; }, 2.0));
   ASSERT_TRUE(pty->Write(Counting(6, 100)));
   const double start = Timer();
   while (pty->SlaveInputQueued() < 6 && Timer() - start < 2.0) {
@@ -164,7 +167,8 @@ TEST_F(SerialIo, TapSeesEveryByteAndEventInOrder) {
 // While the tap listens, a reply's first byte is taken in when it comes (its
 // time is the sensor's response time); the rest of the frame is still held.
 TEST_F(SerialIo, WithTheTapOnAReplysFirstByteIsTakenInWhenItComes) {
-  if (!SerialOsCountsInput()) GTEST_SKIP() << "the portable path takes every chunk in";
+  if (!SerialOsCountsInput() || PathFromEnvironment() == ComPathForTests::Portable)
+    GTEST_SKIP() << "the portable path takes every chunk in";
   g_tapNotes.clear();
   SetSerialTap(NoteTap, nullptr);
   // At 1200 baud the rest of a frame is 0.3 s on the line: the hold outlasts

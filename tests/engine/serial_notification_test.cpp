@@ -247,7 +247,10 @@ TEST_F(SerialFrameHold, OnlyTheAssistedPathLeavesTheRestOfAFrameInTheOs) {
 
     const std::vector<uint8_t> frame = Counting(36);
     ASSERT_TRUE(pty->Write(std::vector<uint8_t>(frame.begin(), frame.begin() + 9)));
-    ASSERT_EQ(9, WaitInQLen(kPort, 9)) << rowId;  // taken in: the hold starts here
+    // Taken in by the event loop: the hold starts here.
+    ASSERT_TRUE(
+        WaitUntil([&] { return GetInQLen(kPort) == 9 && pty->SlaveInputQueued() == 0; }, 2.0))
+        << rowId;
     ASSERT_TRUE(pty->Write(std::vector<uint8_t>(frame.begin() + 9, frame.begin() + 18)));
     const double start = Timer();  // in the OS queue before any event is processed
     while (pty->SlaveInputQueued() < 9 && Timer() - start < 2.0) {
