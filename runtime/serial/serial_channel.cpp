@@ -571,24 +571,17 @@ void SerialChannel::PullFromOs() {
 // sees only what PullFromOs took in.
 long SerialChannel::OsQueueLength() const {
   if (!serial_ || !readNotifier_) return 0;
-  return std::max(SerialOsInputQueued(*serial_), 0L);
+  return SerialOsInputQueued(*serial_);
 }
 
 int SerialChannel::InputQueueLength() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  // On the assisted path the OS's count is read where the bytes lie: taking
-  // them in first costs a poll and a read and changes no count. A device the
-  // OS no longer answers for is taken the long way, which finds it gone.
-  long held = readNotifier_ ? SerialOsInputQueued(*serial_) : -1;
-  if (held < 0) {
-    PullFromOs();
-    if (!Usable()) return RS232_PORT_NOT_OPEN;
-    held = OsQueueLength();
-  }
+  PullFromOs();
+  if (!Usable()) return RS232_PORT_NOT_OPEN;
   const long rounds = TheEngine().eventRounds;
   const bool eventsBetween = rounds != roundsAtLastLook_;
   roundsAtLastLook_ = rounds;
-  qint64 queued = serial_->bytesAvailable() + held;
+  qint64 queued = serial_->bytesAvailable() + OsQueueLength();
   if (queued == lastQueueLength_ && !eventsBetween) {
     // Nothing new since the last look, and no events processed in between:
     // a caller polling for a raw reply without the event loop would spin a

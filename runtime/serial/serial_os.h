@@ -27,7 +27,7 @@ int CheckSerialDevice(const std::string& device, std::string* reason);
 bool SerialOsCountsInput();
 
 // Bytes the OS holds for the open `port` that the port has not taken in yet;
-// -1 when the OS refuses to tell (a device gone); 0 where this layer cannot.
+// 0 when it cannot tell.
 long SerialOsInputQueued(const QSerialPort& port);
 
 // The device's path with every symlink resolved (/dev/serial/by-id/... ->

@@ -44,7 +44,7 @@ bool SerialOsCountsInput() {
 
 long SerialOsInputQueued(const QSerialPort& port) {
   int queued = 0;
-  if (ioctl(static_cast<int>(port.handle()), FIONREAD, &queued) != 0) return -1;
+  if (ioctl(static_cast<int>(port.handle()), FIONREAD, &queued) != 0) return 0;
   return std::max(queued, 0);
 }
 
