@@ -1,10 +1,9 @@
 // A numeric read-out: the number right-aligned on a light display panel.
 // Read-outs are rewritten with every measurement, so this one paints itself in
 // a few plain fills, opaque (the group box behind it is not repainted with
-// it), with its text laid out once per change rather than once per paint (a number
-// without the shaping a text needs), and
-// at most once a screen frame however fast the values come (the newest value
-// is on screen within a frame). What it shows is its accessible text at once,
+// it), with its text laid out once per change rather than once per paint (a
+// number without the shaping a text needs), and at most once a screen frame
+// however fast the values come (the newest value is on screen within a frame). What it shows is its accessible text at once,
 // and each change is announced.
 // Private to the engine: only runtime/ (and the engine's own tests) include it.
 #pragma once
