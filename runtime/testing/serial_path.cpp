@@ -1,6 +1,9 @@
 #include <QSocketNotifier>
+#include <map>
+#include <string>
 
 #include "runtime/serial/serial_channel.h"
+#include "runtime/serial/serial_os.h"
 #include "runtime/testing/serial_inspect.h"
 
 namespace {
@@ -11,7 +14,32 @@ void AddSecondReadNotifier(QSerialPort& port) {
   extra->setEnabled(false);
 }
 
+std::map<std::string, std::string>& UsbSerials() {
+  static std::map<std::string, std::string> serials;
+  return serials;
+}
+
+std::string UsbSerialForTests(const std::string& realPath) {
+  const auto found = UsbSerials().find(realPath);
+  return found == UsbSerials().end() ? std::string() : found->second;
+}
+
 }  // namespace
+
+void SetComUsbSerialForTests(const std::string& device, const std::string& serial) {
+  const std::string realPath = SerialDeviceRealPath(device);
+  if (serial.empty()) {
+    UsbSerials().erase(realPath);
+  } else {
+    UsbSerials()[realPath] = serial;
+  }
+  g_serialChannelSeams.usbSerial = UsbSerialForTests;
+}
+
+void ClearComUsbSerialsForTests() {
+  UsbSerials().clear();
+  g_serialChannelSeams.usbSerial = nullptr;
+}
 
 void ChooseComPathForTests(ComPathForTests path) {
   g_serialChannelSeams.portable = path == ComPathForTests::Portable;
