@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 
 #include <sys/resource.h>
 
@@ -28,21 +27,16 @@
 namespace fs = std::filesystem;
 namespace {
 
-// Files may not grow beyond `bytes` while it lives; the write that would is
-// refused with "File too large" instead of the process being killed.
-class SizeLimit {
- public:
-  explicit SizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit small = old_;
-    small.rlim_cur = bytes;
+// Files may not grow beyond `bytes` while it lives.
+struct SizeLimit {
+  explicit SizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);  // as the engine has it
+    getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit small{bytes, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
   }
-  ~SizeLimit() { setrlimit(RLIMIT_FSIZE, &old_), std::signal(SIGXFSZ, handler_); }
-
- private:
-  rlimit old_{};
-  void (*handler_)(int);
+  ~SizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+  rlimit old{};
 };
 
 std::string ReadAll(const fs::path& path) {
@@ -56,6 +50,43 @@ QAbstractButton* Button(const char* window, const char* name) {
     for (QAbstractButton* b : top->findChildren<QAbstractButton*>())
       if (top->objectName() == window && b->accessibleName() == name) return b;
   return nullptr;
+}
+
+void ExportItem(int item) {
+  InspectPanelWindow(panelHandle)->findChild<QMenu*>("exportMenu")->actions().at(item)->trigger();
+}
+
+// Each writer's command as the operator gives it; its dialog is answered.
+struct Writer {
+  const char* file;
+  void (*command)();
+  const char* said;  // "$" stands for the path
+};
+void Sheet() {
+  Button("MainPanel", "Compare")->click();
+  Button("CompareWindow", "Parameter sheet")->click();
+}
+const Writer kWholeFiles[] = {
+    {"para.dat", [] { SimulateToggle(panelHandle, RBTFile), SimulateClick(panelHandle, BTNSend); },
+     "Cannot write parameter file para.dat: file too large"},
+    {"s.backup", sets::TakeBackupAsked, "Backup not saved: $: File too large"},
+    {"video.csv", [] { ExportItem(0); }, "Export failed: $: File too large"},
+    {"scope.png", [] { ExportItem(1); }, "Export failed: $: File too large"},
+    {"sheet.html", Sheet, "Parameter sheet not saved: Cannot write $: File too large"},
+    {"sheet.pdf", Sheet, "Parameter sheet not saved: Cannot write $: File too large"},
+    {"line.trace",
+     [] {
+       Button("MainPanel", "Line monitor")->click();
+       Button("LineMonitorWindow", "Save trace...")->click();
+     },
+     "Trace not saved: $: File too large"},
+};
+// What the operator reads: the line monitor's own message line once it is
+// open, else the status line.
+std::string Shown() {
+  QAbstractButton* save = Button("LineMonitorWindow", "Save trace...");
+  if (save == nullptr) return StatusLine();
+  return save->window()->findChild<QLabel*>("messages")->text().toStdString();
 }
 
 class FullDisk : public OperatedProgram {
@@ -72,97 +103,38 @@ class FullDisk : public OperatedProgram {
   }
   void TearDown() override {
     OperatedProgram::TearDown();
-    UninstallCompare();
-    UninstallWatchTools();
-    UninstallLineMonitor();
+    UninstallCompare(), UninstallWatchTools(), UninstallLineMonitor();
   }
-};
-
-// Each writer as the operator starts it, the dialog answered with `path`;
-// returns the text shown where its command is.
-std::string Export(int command, const std::string& path) {
-  QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, path);
-  InspectPanelWindow(panelHandle)
-      ->findChild<QMenu*>("exportMenu")
-      ->actions()
-      .at(command)
-      ->trigger();
-  return StatusLine();
-}
-std::string Sheet(const std::string& path) {
-  Button("MainPanel", "Compare")->click();
-  QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, path);
-  Button("CompareWindow", "Parameter sheet")->click();
-  return StatusLine();
-}
-
-struct Writer {
-  const char* name;
-  const char* file;
-  std::string (*write)(const std::string& path);
-  const char* said;  // "$" stands for the path
-};
-
-const Writer kWholeFiles[] = {
-    {"parameter file", "para.dat",
-     [](const std::string& path) {
-       SimulateToggle(panelHandle, RBTFile);
-       QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, path);
-       SimulateClick(panelHandle, BTNSend);
-       return StatusLine();
-     },
-     "Cannot write parameter file para.dat: file too large"},
-    {"backup", "s.backup",
-     [](const std::string& path) { return sets::TakeBackup(path), StatusLine(); },
-     "Backup not saved: $: File too large"},
-    {"video line CSV", "video.csv", [](const std::string& path) { return Export(0, path); },
-     "Export failed: $: File too large"},
-    {"scope PNG", "scope.png", [](const std::string& path) { return Export(1, path); },
-     "Export failed: $: File too large"},
-    {"HTML sheet", "sheet.html", Sheet,
-     "Parameter sheet not saved: Cannot write $: File too large"},
-    {"PDF sheet", "sheet.pdf", Sheet, "Parameter sheet not saved: Cannot write $: File too large"},
-    {"saved trace", "line.trace",
-     [](const std::string& path) {
-       Button("MainPanel", "Line monitor")->click();
-       QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, path);
-       Button("LineMonitorWindow", "Save trace...")->click();
-       for (QWidget* top : QApplication::topLevelWidgets())
-         if (top->objectName() == "LineMonitorWindow")
-           return top->findChild<QLabel*>("messages")->text().toStdString();
-       return std::string();
-     },
-     "Trace not saved: $: File too large"},
+  const fs::path dir_ = fs::temp_directory_path() / ("vantrel-full-" + std::to_string(getpid()));
 };
 
 }  // namespace
 
 TEST_F(FullDisk, EveryWholeFileKeepsTheOldOneAndSaysWhy) {
   for (const Writer& writer : kWholeFiles) {
-    SCOPED_TRACE(writer.name);
-    const fs::path dir = fs::temp_directory_path() / ("vantrel-full-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    const fs::path path = dir / writer.file;
+    SCOPED_TRACE(writer.file);
+    fs::create_directories(dir_);
+    const fs::path path = dir_ / writer.file;
     std::ofstream(path) << "the file as it was\n";
+    QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, path);
     std::string shown;
     {
       const SizeLimit full(16);
-      shown = writer.write(path.string());
+      writer.command();
+      shown = Shown();
     }
     std::string said = writer.said;
     if (const size_t at = said.find('$'); at != std::string::npos) said.replace(at, 1, path);
     EXPECT_EQ(shown, said);
     EXPECT_EQ(ReadAll(path), "the file as it was\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1)
-        << "something left beside it";
-    fs::remove_all(dir);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    fs::remove_all(dir_);
   }
 }
 
 TEST_F(FullDisk, AStreamedFileStopsAtOnceWithItsWholeLinesAndSaysWhy) {
-  const fs::path dir = fs::temp_directory_path() / ("vantrel-stream-" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  const std::string trace = (dir / "line.trace").string(), rows = (dir / "run.csv").string();
+  fs::create_directories(dir_);
+  const std::string trace = (dir_ / "line.trace").string(), rows = (dir_ / "run.csv").string();
   UninstallLineMonitor();
   ASSERT_TRUE(InstallLineMonitor(trace.c_str()));
   QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, rows);
@@ -199,5 +171,5 @@ TEST_F(FullDisk, AStreamedFileStopsAtOnceWithItsWholeLinesAndSaysWhy) {
   const std::string csv = ReadAll(rows);
   const std::string last = csv.substr(csv.rfind('\n', csv.size() - 2) + 1);
   EXPECT_EQ(std::count(last.begin(), last.end(), ','), 11) << last;
-  fs::remove_all(dir);
+  fs::remove_all(dir_);
 }
