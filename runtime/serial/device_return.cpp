@@ -23,7 +23,7 @@ bool DevicePresent(const std::string& device) {
 
 bool SameSerialDevice(const SerialDeviceIdentity& lost, const SerialDeviceIdentity& now) {
   if (!lost.usbSerial.empty() || !now.usbSerial.empty()) return lost.usbSerial == now.usbSerial;
-  return lost.number != 0 && lost.number == now.number;
+  return lost.number != 0 && lost.number == now.number && lost.instance == now.instance;
 }
 
 DeviceReturnWatch::DeviceReturnWatch(int port) : port_(port) {

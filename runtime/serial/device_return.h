@@ -31,7 +31,7 @@ constexpr int kDeviceWatchMs = 250;
 // Whether `now` is the device `lost` was: the same USB serial number when
 // either has one (an adapter keeps it wherever it is plugged in; another
 // adapter of the same make at the same name does not share it), else the same
-// known device number.
+// known device number (and, for a pseudo-terminal, the same terminal).
 bool SameSerialDevice(const SerialDeviceIdentity& lost, const SerialDeviceIdentity& now);
 
 class DeviceReturnWatch {

@@ -195,8 +195,8 @@ struct SerialChannelSeams {
   bool portable = false;  // ports opened from now on run the portable path
   // Called with each newly opened port before the channel looks at it.
   void (*opened)(QSerialPort& port) = nullptr;
-  // Stands for the system's USB serial number of the device at a real path
-  // (pseudo-terminals have none), so that a test can say which device is which.
-  std::string (*usbSerial)(const std::string& realPath) = nullptr;
+  // Stands for the system's USB serial number of a device (pseudo-terminals
+  // have none), so that a test can say which device is which.
+  std::string (*usbSerial)(const SerialDeviceIdentity& device) = nullptr;
 };
 extern SerialChannelSeams g_serialChannelSeams;

@@ -38,7 +38,10 @@ std::string SerialDeviceRealPath(const std::string& device);
 struct SerialDeviceIdentity {
   std::string realPath;       // symlinks resolved; "" when absent
   unsigned long long number;  // the device number (major and minor); 0 unknown
-  std::string usbSerial;      // the USB adapter's serial number; "" none or unknown
+  // A pseudo-terminal's number is handed to the next one made, in any
+  // process: its creation time (ns) tells them apart. 0 for other devices.
+  long long instance;
+  std::string usbSerial;  // the USB adapter's serial number; "" none or unknown
 };
 
 // The identity of the device `device` leads to now. The portable layer knows

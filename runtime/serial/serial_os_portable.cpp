@@ -30,7 +30,7 @@ std::string SerialDeviceRealPath(const std::string& device) {
 }
 
 SerialDeviceIdentity SerialDeviceIdentityOf(const std::string& device) {
-  return {SerialDeviceRealPath(device), 0, ""};
+  return {SerialDeviceRealPath(device), 0, 0, ""};
 }
 
 bool SerialOsClaimDevice(long long) {

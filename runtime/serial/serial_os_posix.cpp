@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 #if defined(__linux__)
@@ -85,12 +86,17 @@ std::string UsbSerialOf(const std::string& realPath) {
 }  // namespace
 
 SerialDeviceIdentity SerialDeviceIdentityOf(const std::string& device) {
-  SerialDeviceIdentity identity{SerialDeviceRealPath(device), 0, ""};
+  SerialDeviceIdentity identity{SerialDeviceRealPath(device), 0, 0, ""};
   struct stat st {};
   if (identity.realPath.empty() || stat(identity.realPath.c_str(), &st) != 0) return identity;
   identity.number = static_cast<unsigned long long>(st.st_rdev);
+  // Unix98 pseudo-terminal slaves (majors 136 to 143): the node is made with
+  // the terminal, so its change time is the terminal's own.
+  if (major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143)
+    identity.instance =
+        static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
   identity.usbSerial = g_serialChannelSeams.usbSerial != nullptr
-                           ? g_serialChannelSeams.usbSerial(identity.realPath)
+                           ? g_serialChannelSeams.usbSerial(identity)
                            : UsbSerialOf(identity.realPath);
   return identity;
 }

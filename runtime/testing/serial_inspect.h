@@ -20,8 +20,9 @@ void ChooseComPathForTests(ComPathForTests path);
 
 // Gives the device `device` leads to now (a pseudo-terminal, by its path or a
 // symlink) the USB serial number `serial`, as an adapter carries one, so that
-// the engine tells it from another device ("" takes it back). Until
-// ClearComUsbSerialsForTests, the system's own numbers are not looked at:
-// every device without one here has none.
+// the engine tells it from another device ("" takes it back); a later device
+// of the same name is another device. Until ClearComUsbSerialsForTests, the
+// system's own numbers are not looked at: every device without one here has
+// none.
 void SetComUsbSerialForTests(const std::string& device, const std::string& serial);
 void ClearComUsbSerialsForTests();

@@ -14,26 +14,29 @@ void AddSecondReadNotifier(QSerialPort& port) {
   extra->setEnabled(false);
 }
 
-std::map<std::string, std::string>& UsbSerials() {
-  static std::map<std::string, std::string> serials;
+// By the device itself, not its name: another process's new pseudo-terminal
+// may take the name of one that has gone.
+using DeviceKey = std::pair<unsigned long long, long long>;
+std::map<DeviceKey, std::string>& UsbSerials() {
+  static std::map<DeviceKey, std::string> serials;
   return serials;
 }
 
-std::string UsbSerialForTests(const std::string& realPath) {
-  const auto found = UsbSerials().find(realPath);
+std::string UsbSerialForTests(const SerialDeviceIdentity& device) {
+  const auto found = UsbSerials().find({device.number, device.instance});
   return found == UsbSerials().end() ? std::string() : found->second;
 }
 
 }  // namespace
 
 void SetComUsbSerialForTests(const std::string& device, const std::string& serial) {
-  const std::string realPath = SerialDeviceRealPath(device);
-  if (serial.empty()) {
-    UsbSerials().erase(realPath);
-  } else {
-    UsbSerials()[realPath] = serial;
-  }
   g_serialChannelSeams.usbSerial = UsbSerialForTests;
+  const SerialDeviceIdentity identity = SerialDeviceIdentityOf(device);
+  if (serial.empty()) {
+    UsbSerials().erase({identity.number, identity.instance});
+  } else {
+    UsbSerials()[{identity.number, identity.instance}] = serial;
+  }
 }
 
 void ClearComUsbSerialsForTests() {

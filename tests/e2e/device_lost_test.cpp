@@ -66,6 +66,13 @@ class DeviceLost : public OperatedProgram {
     fs::create_symlink(sensor_->SlavePath(), device_);
   }
 
+  // The adapter is pulled out: the sensor and its device node are gone (a
+  // link left behind could lead to another process's new pty of that name).
+  void Pull() {
+    sensor_->Stop();
+    fs::remove(device_);
+  }
+
   std::string LostText() const {
     // The status line holds 72 characters.
     return ("Sensor lost on COM1 (" + device_ + "): device removed").substr(0, 72);
@@ -96,7 +103,7 @@ class DeviceLost : public OperatedProgram {
   std::vector<int> LoseAndReturn(const std::string& last, sim::Config config,
                                  std::optional<ParamWords> ram = std::nullopt) {
     MarkTexts();
-    sensor_->Stop();
+    Pull();
     EXPECT_TRUE(IdleUntil([&] { return StatusLine() == LostText(); }, 2.0));
     PlugIn(config, ram);
     EXPECT_TRUE(IdleUntil([&] { return StatusLine() == last; }, 5.0));
@@ -128,7 +135,7 @@ TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
   // Nothing talks to the sensor: only the event loop can notice the loss.
   MarkTexts();
   const double pulledAt = Timer();
-  sensor_->Stop();
+  Pull();
   ASSERT_TRUE(WaitUntil([&] { return !TextsSinceMark().empty(); }, 2.0))
       << "the loss is shown without any operation";
   EXPECT_LT(Timer() - pulledAt, 1.0);
@@ -188,7 +195,7 @@ TEST_F(DeviceLost, WhenTheDeviceIsBackTheIdleProgramBringsTheLinkUpOnce) {
 
 TEST_F(DeviceLost, ADifferentDeviceAtThePathIsNamedAndSentNothing) {
   MarkTexts();
-  sensor_->Stop();
+  Pull();
   EXPECT_TRUE(IdleUntil([&] { return StatusLine() == LostText(); }, 2.0));
   PlugIn(Unpaced(), std::nullopt, "OTHER-2");
   EXPECT_TRUE(IdleUntil([&] { return StatusLine() == OtherText(); }, 3.0));
@@ -217,7 +224,7 @@ TEST_F(DeviceLost, DuringRunTheLoopEndsAtOnceWithOneMessage) {
   // Pull the plug after a few measurement cycles.
   WhenReady pull([&] { return sensor_->Requests().size() >= 8; },
                  [&] {
-                   sensor_->Stop();
+                   Pull();
                    lostAt = Timer();
                  });
   MarkTexts();
@@ -252,7 +259,7 @@ TEST_F(DeviceLost, DuringDataTheLoopEndsAtOnceWithOneMessage) {
   // bring-up's four requests too).
   WhenReady pull([&] { return sensor_->Requests().size() >= 7; },
                  [&] {
-                   sensor_->Stop();
+                   Pull();
                    lostAt = Timer();
                  });
   MarkTexts();
@@ -281,7 +288,7 @@ TEST_F(DeviceLost, DuringTheMeasurementWaitOfDataTheLossIsNoTimeout) {
   std::vector<int> ordersAtLoss;
   WhenReady pull([&] { return sensor_->Requests().size() >= 5; },
                  [&] {
-                   sensor_->Stop();
+                   Pull();
                    lostAt = Timer();
                    ordersAtLoss = sensor_->Orders();
                  });

@@ -187,8 +187,8 @@ TEST_F(SerialVanish, ReturnOfTheDeviceIsToldOnceAndOnlyFromTheOuterLoop) {
 }
 
 TEST(SameSerialDevice, TheUsbSerialNumberDecidesWhereThereIsOneElseTheDeviceNumber) {
-  EXPECT_TRUE(SameSerialDevice({"/dev/ttyUSB0", 10, "A1"}, {"/dev/ttyUSB1", 11, "A1"}));
-  EXPECT_FALSE(SameSerialDevice({"/dev/ttyUSB0", 10, "A1"}, {"/dev/ttyUSB0", 10, ""}));
-  EXPECT_TRUE(SameSerialDevice({"/dev/ttyS0", 10, ""}, {"/dev/ttyS0", 10, ""}));
-  EXPECT_FALSE(SameSerialDevice({"/dev/pts/3", 10, ""}, {"/dev/pts/4", 11, ""}));
+  EXPECT_TRUE(SameSerialDevice({"/dev/ttyUSB0", 10, 0, "A1"}, {"/dev/ttyUSB1", 11, 0, "A1"}));
+  EXPECT_FALSE(SameSerialDevice({"/dev/ttyUSB0", 10, 0, "A1"}, {"/dev/ttyUSB0", 10, 0, ""}));
+  EXPECT_TRUE(SameSerialDevice({"/dev/ttyS0", 10, 0, ""}, {"/dev/ttyS0", 10, 0, ""}));
+  EXPECT_FALSE(SameSerialDevice({"/dev/pts/3", 10, 1, ""}, {"/dev/pts/3", 10, 2, ""}));
 }
