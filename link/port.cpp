@@ -54,6 +54,7 @@ void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
   if ((events & COM_EVENT_ERROR) != 0 && PortLost() == 1) ReportPortLost();
   // Told only while the program is idle: no operation is cut short.
   if ((events & COM_EVENT_DEVICE_BACK) != 0) ReconnectReturnedPort();
+  if ((events & COM_EVENT_OTHER_DEVICE) != 0) ReportOtherDevice();
   if ((events & COM_EVENT_RECEIVE) == 0) return;
   ComRd(com, szReadBuf, FRAME_LEN);
   FlushInQ(com);

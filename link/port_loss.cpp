@@ -24,6 +24,7 @@ void FormatPortText(char (&text)[STATUS_LEN + 1], const char* format) {
 
 constexpr char kLostFormat[] = "Sensor lost on COM%d (%s): device removed";
 constexpr char kBackFormat[] = "Sensor back on COM%d (%s): reconnecting";
+constexpr char kOtherFormat[] = "Different device on COM%d (%s): not used";
 
 }  // namespace
 
@@ -68,4 +69,11 @@ void ReconnectReturnedPort() {
   CloseCom(com);
   ShowStatus("Init COM-Port ...");
   InitRS232(com);
+}
+
+void ReportOtherDevice() {
+  if (PortLost() == 0) return;
+  char text[STATUS_LEN + 1];
+  FormatPortText(text, kOtherFormat);
+  ShowStatus(text);
 }

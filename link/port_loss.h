@@ -33,3 +33,10 @@ void SetStatusTextUnlessLost(const char* text);
 // port does (close, "Init COM-Port ...", InitRS232). Does nothing unless the
 // port is lost. Runs nested callbacks (the bring-up processes events).
 void ReconnectReturnedPort();
+
+// The engine saw a device other than the lost one appear at the port's path
+// (another adapter, another line): shows "Different device on COM<n>
+// (<device>): not used" and sends it nothing; the link comes up only when the
+// lost device returns or the operator chooses the port. Does nothing unless
+// the port is lost.
+void ReportOtherDevice();

@@ -15,6 +15,7 @@ enum class Outcome {
   kBusy,          // another program holds the device (lock or exclusive open)
   kNoPermission,  // this user may not open the device
   kCannotOpen,    // any other failure to open; `reason` says which
+  kInterrupted,   // the search was closed before this port had its answer
 };
 
 struct PortResult {
@@ -25,13 +26,15 @@ struct PortResult {
 
 // "Sensor answers: <firmware text>" (or "Sensor answers (no firmware text)"),
 // "Answers with a wrong sync", "No answer", "Busy", "No permission",
-// "Cannot open: <reason>", "Probing ...".
+// "Cannot open: <reason>", "Interrupted", "Probing ...".
 std::string ResultText(const PortResult& result);
 
 // The status line after a search: "Find sensor: no sensor answers on the N
 // ports probed", "Find sensor: a sensor answers on 1 of N ports",
 // "Find sensor: sensors answer on K of N ports"; "Find sensor: no serial
-// port to probe" when there was none.
+// port to probe" when there was none. A search closed early says so and how
+// far it came: "Find sensor interrupted after D of N ports: no sensor
+// answered" (or ": a sensor answers on 1", ": sensors answer on K").
 std::string SearchSummary(const std::vector<PortResult>& results);
 
 // One port number's state, for choosing a number for a device that has none.

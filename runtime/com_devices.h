@@ -29,6 +29,12 @@ std::vector<ComDevice> DescribeComPorts();
 // system's order, then the mapped ports not among them by number.
 std::vector<ComDevice> ListComDevices();
 
+// Claims a serial device that a feature opened itself (`handle`: its
+// QSerialPort's handle()) as the engine's ports claim theirs: false when a port
+// of this program or of another program holds that device, by whatever name
+// it was opened. The claim ends when the handle is closed.
+bool ClaimComDevice(long long handle);
+
 // What the port selector shows for a device: its item text
 // ("COM5  /dev/ttyUSB0  FT232R USB UART  S/N A1B2C3", "COM6  /dev/ttyUSB1  (absent)")
 // and a tool tip ("" none) naming what grants access to a device this user

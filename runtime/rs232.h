@@ -16,8 +16,11 @@ constexpr int RS232_INVALID_PORT_NUMBER = -2;  // port outside 1..ComPortCount()
 constexpr int RS232_PORT_NOT_OPEN = -3;        // the port is closed (or vanished)
 constexpr int RS232_IO_ERROR = -4;             // the OS refused a read, write or setting
 constexpr int RS232_NO_SERIAL_PORT = -6;       // no such device
-constexpr int RS232_CANNOT_OPEN_PORT = -7;     // permission denied, busy or locked
-constexpr int RS232_INVALID_PARAMETER = -13;   // bad baud rate, parity, bits or queue size
+// Permission denied, or busy: the device is open in another port or another
+// program, by whatever name (a symlink and the device's own name are one
+// device); stderr says which.
+constexpr int RS232_CANNOT_OPEN_PORT = -7;
+constexpr int RS232_INVALID_PARAMETER = -13;  // bad baud rate, parity, bits or queue size
 constexpr int RS232_TIMEOUT = -99;
 
 // ---- Receive-notification events ---------------------------------------------
@@ -29,15 +32,23 @@ constexpr int COM_EVENT_RECEIVE = 0x8000;   // the input queue holds at least th
 // that moment, whatever its mask: unlike the others this event cannot be
 // missed by a program that only waits for data.
 constexpr int COM_EVENT_ERROR = 0x0080;
-// The device of a port closed on COM_EVENT_ERROR is there again (the adapter
-// plugged back in, a new line behind the same path); the port stays closed
-// until the program opens it. Reported once per return, whatever the mask, to
-// the notification installed when the device went away (or, if none was at
-// that moment, to the last one installed on the port), and only from
-// RunUserInterface between its rounds: never inside ProcessSystemEvents, so
-// never while an operation runs; a busy program hears of it when it is idle
-// again. Opening or closing the port before then cancels it.
+// The device of a port closed on COM_EVENT_ERROR is there again at the port's
+// path: the same device, not merely the same name (the same USB serial number
+// where the device has one, else the same device number: the adapter plugged
+// back in). The port stays closed until the program opens it. Reported once
+// per return, whatever the mask, to the notification installed when the
+// device went away (or, if none was at that moment, to the last one installed
+// on the port), and only from RunUserInterface between its rounds: never
+// inside ProcessSystemEvents, so never while an operation runs; a busy
+// program hears of it when it is idle again. Opening or closing the port
+// before then cancels it.
 constexpr int COM_EVENT_DEVICE_BACK = 0x0100;
+// A different device appeared at the path of a port closed on COM_EVENT_ERROR
+// (another adapter as ttyUSB0, another pseudo-terminal behind the link): it is
+// not opened and nothing is sent to it; stderr names it. Reported as
+// COM_EVENT_DEVICE_BACK is, once per appearance, and the watch goes on: once
+// that device has gone again, the lost one may still come back.
+constexpr int COM_EVENT_OTHER_DEVICE = 0x0200;
 
 // Notification function: called with the port, the events that occurred (a
 // subset of the installed mask) and the installed data pointer.
@@ -87,7 +98,8 @@ int SetCTSMode(int port, int mode);
 // arrived bytes bring the input queue to at least `notifyCount`, with COM_EVENT_CHAR
 // when `eventChar` arrived, with COM_EVENT_TX_EMPTY when the output queue has drained;
 // only events in `eventMask` are reported (COM_EVENT_ERROR always is, once, when
-// the device goes away, and COM_EVENT_DEVICE_BACK once when it is back).
+// the device goes away, COM_EVENT_DEVICE_BACK once when it is back, and
+// COM_EVENT_OTHER_DEVICE once for each different device that appears there).
 // eventMask 0 (or fn null) removes it.
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventChar, ComCallbackPtr fn,
                        void* callbackData);

@@ -51,9 +51,9 @@ constexpr int UI_FILE_BAD_FORM = -4;   // unsupported arguments
 
 // Writes `count` values, one per line, right-aligned in fields of fieldWidth
 // characters (wider values take the room they need), lines ended by "\n". The
-// file is replaced atomically: it holds either the old or the complete new
-// contents, never a part. A path that exists but is not a regular file (named
-// pipe, directory, device) is refused at once and left as it is. Returns 0 or
+// file is replaced in one step once the new contents are on the disk: it
+// holds either the old or the complete new contents, never a part. A path that exists but is not a
+// regular file (named pipe, directory, device) is refused at once and left as it is. Returns 0 or
 // an error code.
 int ArrayToFile(const char* fileName, const void* array, int dataType, int count, int groups,
                 int dataOrder, int layout, int columnSeparation, int fieldWidth, int fileType,

@@ -9,9 +9,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +20,7 @@
 #include "monitor/qt/link_light.h"
 #include "monitor/qt/monitor_window.h"
 #include "monitor/trace_file.h"
+#include "runtime/file_write.h"
 #include "runtime/serial_tap.h"
 #include "runtime/utility.h"
 
@@ -68,11 +67,21 @@ struct Monitor {
   monitor::LinkHealth health;
   double openedAt = 0.0;  // Timer() seconds of the last opening: the log's time zero
   bool opened = false;
-  std::FILE* trace = nullptr;
+  RecordFile trace;
+  std::string tracePath;
   MonitorUi* ui = nullptr;
 };
 
 Monitor* g_monitor = nullptr;
+void (*g_say)(const char* text) = nullptr;
+
+// The trace file refused an entry: it keeps every whole line before it and is
+// closed, and the operator hears of it at once, on stderr and in the status line.
+void TraceStopped(const std::string& reason) {
+  const std::string text = "Trace stopped: " + g_monitor->tracePath + ": " + reason;
+  std::fprintf(stderr, "%s\n", text.c_str());
+  if (g_say != nullptr) g_say(text.c_str());
+}
 
 struct Listener {
   LineEntryListener fn;
@@ -90,10 +99,10 @@ double NowMs() {
 
 void OnEntry(const monitor::LineEntry& entry) {
   g_monitor->health.Add(entry);
-  if (g_monitor->trace != nullptr) {
-    const std::string line = monitor::TraceLine(entry, monitor::DescribeEntry(entry));
-    std::fputs(line.c_str(), g_monitor->trace);
-    std::fflush(g_monitor->trace);
+  if (g_monitor->trace.IsOpen()) {
+    const std::string reason =
+        g_monitor->trace.Append(monitor::TraceLine(entry, monitor::DescribeEntry(entry)));
+    if (!reason.empty()) TraceStopped(reason);
   }
   if (g_monitor->ui != nullptr) g_monitor->ui->LogGrew();
   // A copy: a listener may remove itself (or another) while it is called.
@@ -220,14 +229,13 @@ bool InstallLineMonitor(const char* traceFile) {
   if (g_monitor != nullptr) return true;
   auto monitor = std::make_unique<Monitor>();
   if (traceFile != nullptr) {
-    monitor->trace = std::fopen(traceFile, "w");
-    if (monitor->trace == nullptr) {
-      std::fprintf(stderr, "%s: cannot create the trace file: %s\n", traceFile,
-                   std::strerror(errno));
+    monitor->tracePath = traceFile;
+    std::string reason = monitor->trace.Create(traceFile);
+    if (reason.empty()) reason = monitor->trace.Append(monitor::TraceHeader());
+    if (!reason.empty()) {
+      std::fprintf(stderr, "%s: cannot create the trace file: %s\n", traceFile, reason.c_str());
       return false;
     }
-    std::fputs(monitor::TraceHeader().c_str(), monitor->trace);
-    std::fflush(monitor->trace);
   }
   g_monitor = monitor.release();
   g_monitor->log.SetListener(OnEntry);
@@ -248,9 +256,13 @@ void UninstallLineMonitor() {
   if (g_monitor == nullptr) return;
   SetSerialTap(nullptr, nullptr);
   delete g_monitor->ui;
-  if (g_monitor->trace != nullptr) std::fclose(g_monitor->trace);
+  if (const std::string reason = g_monitor->trace.Close(); !reason.empty()) TraceStopped(reason);
   delete g_monitor;
   g_monitor = nullptr;
+}
+
+void SetLineMonitorSay(void (*say)(const char* text)) {
+  g_say = say;
 }
 
 void AddLineEntryListener(LineEntryListener listener, void* context) {

@@ -6,16 +6,23 @@
 
 // Called before the program starts the engine: creates the line log and
 // installs the serial tap. With `traceFile` (may be null), the file is created
-// at once and every entry is written to it as it is appended, each line
-// flushed, so that a crash or kill loses nothing; returns false with the
-// reason on stderr when it cannot be created. The button and the light are
-// added to the main panel ("MainPanel") when it is first shown; Ctrl+L there
-// opens the window too.
+// at once and every entry is written to it as it is appended, each line handed
+// to the system at once, so that a crash or kill loses nothing; returns false
+// with the reason on stderr when it cannot be created. A line the disk refuses
+// later (full, a size limit) ends the trace: the file keeps every whole line
+// before it and is closed, and "Trace stopped: <file>: <reason>" goes to
+// stderr and to the say function at once; the monitor goes on. The button and
+// the light are added to the main panel ("MainPanel") when it is first shown;
+// Ctrl+L there opens the window too.
 bool InstallLineMonitor(const char* traceFile);
 
 // Removes the tap, closes the trace file, deletes the monitor's widgets; the
 // line log is forgotten. For tests, which install it afresh each time.
 void UninstallLineMonitor();
+
+// Where the monitor's own reports go beside stderr: the program's status line
+// (null: nowhere). Kept across installations.
+void SetLineMonitorSay(void (*say)(const char* text));
 
 namespace monitor {
 struct LineEntry;

@@ -239,7 +239,7 @@ void MonitorWindow::saveTrace() {
   const QString file = QString::fromLocal8Bit(path);
   const QString error = SaveTraceFile(file, entries);
   if (!error.isEmpty()) {
-    say(QString("%1: %2").arg(file, error));
+    say(QString("Trace not saved: %1: %2").arg(file, error));
     return;
   }
   say(QString("Saved %1 entries to %2").arg(entries.size()).arg(file));

@@ -2,21 +2,17 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "monitor/frame_decode.h"
 #include "monitor/trace_file.h"
+#include "runtime/file_write.h"
 
 QString SaveTraceFile(const QString& path, const std::deque<monitor::LineEntry>& entries) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
   std::string text = monitor::TraceHeader();
   for (const monitor::LineEntry& entry : entries)
     text += monitor::TraceLine(entry, monitor::DescribeEntry(entry));
-  file.write(text.data(), static_cast<qint64>(text.size()));
-  // Until commit the file at `path` is untouched; a failed write leaves it so.
-  if (!file.commit()) return file.errorString();
-  return QString();
+  // The file at `path` keeps what it held unless the new one is whole on the disk.
+  return QString::fromLocal8Bit(WriteFileWhole(path.toLocal8Bit().toStdString(), text).c_str());
 }
 
 namespace {

@@ -171,7 +171,10 @@ void FindSensorWindow::reject() {
   // Closed while probing: the probes end here and their ports close.
   if (searching_) {
     for (size_t i = 0; i < results_.size(); ++i)
-      if (results_[i].outcome == Outcome::kProbing) results_[i].outcome = Outcome::kNoAnswer;
+      if (results_[i].outcome == Outcome::kProbing) {
+        results_[i].outcome = Outcome::kInterrupted;
+        ShowRow(static_cast<int>(i));
+      }
     EndSearch();
   }
   QDialog::reject();

@@ -1,6 +1,7 @@
 #include "ports/qt/port_probe.h"
 
 #include "ports/probe_frames.h"
+#include "runtime/com_devices.h"
 
 namespace ports {
 
@@ -27,6 +28,11 @@ void PortProbe::Start() {
       result_.reason = serial_->errorString().toStdString();
       Finish(Outcome::kCannotOpen);
     }
+    return;
+  }
+  // A device another port or program holds, under whatever name, is left to it.
+  if (!ClaimComDevice(static_cast<long long>(serial_->handle()))) {
+    Finish(Outcome::kBusy);
     return;
   }
   const bool configured = serial_->setBaudRate(19200) && serial_->setDataBits(QSerialPort::Data8) &&

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QStyleFactory>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -104,6 +105,11 @@ int InitRuntime(int argc, char** argv) {
   InstallPressFilter();
   InstallAccessibility();
   InstallTerminationHandler();
+#ifdef SIGXFSZ
+  // A file-size limit (ulimit -f) then fails the write that meets it, which
+  // every writer reports, instead of killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
 
   e.pollTimer = new QTimer(app);
   e.pollTimer->setTimerType(Qt::PreciseTimer);

@@ -1,14 +1,14 @@
 // Array files: unsigned 32-bit values as decimal text, one per line.
 //
-// Writing goes through QSaveFile, so the file on disk is replaced in one step:
-// a failed write (disk full, vanished directory) leaves the old contents. Reading
+// Writing goes through WriteFileWhole, so the file on disk is replaced in one
+// step, synced first: a failed write (disk full, vanished directory) leaves the
+// old contents and says why. Reading
 // checks the whole file before it touches the caller's array. Only regular
 // files are read or replaced: opening a named pipe waits for a writer, and
 // replacing a pipe or a device with a file would break what else uses it.
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -23,6 +23,7 @@
 #include <unistd.h>
 #endif
 
+#include "runtime/file_write.h"
 #include "runtime/utility.h"
 
 namespace {
@@ -37,25 +38,22 @@ int Fail(int code, const std::string& reason, int line = 0) {
   return code;
 }
 
-// The system's reason for a failed open, write or rename, in lower case
-// ("permission denied", "no space left on device"). Qt's own text names the
+// The operator's message reads the reason in lower case ("permission denied",
+// "no space left on device").
+std::string LowerFirst(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+// The system's reason for a failed open or read. Qt's own text names the
 // file too; the operator's message names it already.
 std::string SystemReason(int savedErrno, const QFileDevice& file) {
-  if (savedErrno != 0) {
-    std::string text = std::strerror(savedErrno);
-    if (!text.empty())
-      text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-    return text;
-  }
+  if (savedErrno != 0) return LowerFirst(std::strerror(savedErrno));
   switch (file.error()) {
     case QFileDevice::PermissionsError:
       return "permission denied";
-    case QFileDevice::ResourceError:
-      return "no space left on device";
     case QFileDevice::OpenError:
       return "cannot be opened";
-    case QFileDevice::WriteError:
-      return "write failed";
     case QFileDevice::ReadError:
       return "read failed";
     default:
@@ -99,13 +97,6 @@ bool OpenRegularForReading(const char* path, QFile* file, std::string* reason) {
   }
   return true;
 }
-
-// "" when the path does not exist yet or is a regular file.
-std::string RefusedForWriting(const char* path) {
-  struct stat info {};
-  if (::stat(path, &info) != 0) return "";
-  return NotARegularFile(info.st_mode);
-}
 #else
 bool OpenRegularForReading(const char* path, QFile* file, std::string* reason) {
   const QFileInfo info(QString::fromLocal8Bit(path));
@@ -120,12 +111,6 @@ bool OpenRegularForReading(const char* path, QFile* file, std::string* reason) {
     return false;
   }
   return true;
-}
-
-std::string RefusedForWriting(const char* path) {
-  const QFileInfo info(QString::fromLocal8Bit(path));
-  if (!info.exists() || info.isFile()) return "";
-  return info.isDir() ? "a directory, not a file" : "not a regular file";
 }
 #endif
 
@@ -221,23 +206,10 @@ int ArrayToFile(const char* fileName, const void* array, int dataType, int count
   std::memcpy(values.data(), array, values.size() * sizeof(uint32_t));
   const QByteArray text = FormatValues(values.data(), count, fieldWidth);
 
-  const std::string refused = RefusedForWriting(fileName);
-  if (!refused.empty()) return Fail(UI_FILE_IO_ERROR, refused);
-  QSaveFile file(QString::fromLocal8Bit(fileName));
-  errno = 0;
-  if (!file.open(QIODevice::WriteOnly)) return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
-  // Flush before committing and check it: commit() itself does not notice a
-  // buffered write that the disk refused only in part (a full disk, a size
-  // limit), and would put the cut file in place of the old one.
-  errno = 0;
-  if (file.write(text) != text.size() || !file.flush()) {
-    const std::string reason = SystemReason(errno, file);
-    file.cancelWriting();
-    return Fail(UI_FILE_IO_ERROR, reason);
-  }
-  errno = 0;
-  if (!file.commit()) return Fail(UI_FILE_IO_ERROR, SystemReason(errno, file));
-  return Fail(0, "");
+  std::string reason = WriteFileWhole(
+      fileName, std::string_view(text.constData(), static_cast<size_t>(text.size())));
+  if (reason.empty()) return Fail(0, "");
+  return Fail(UI_FILE_IO_ERROR, LowerFirst(std::move(reason)));
 }
 
 int FileToArray(const char* fileName, void* array, int dataType, int count, int groups,

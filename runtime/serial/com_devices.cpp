@@ -84,3 +84,7 @@ std::vector<ComDevice> ListComDevices() {
   }
   return devices;
 }
+
+bool ClaimComDevice(long long handle) {
+  return SerialOsClaimDevice(handle);
+}

@@ -1,16 +1,17 @@
 #include "runtime/serial/device_return.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 #include <vector>
-
-#include "runtime/serial/serial_os.h"
 
 namespace {
 
-// Watches whose device is back, in the order they saw it, not yet told.
-std::vector<DeviceReturnWatch*>& Returned() {
-  static std::vector<DeviceReturnWatch*> returned;
-  return returned;
+// Watches whose path shows a device again, with the event to tell, in the
+// order they saw it, not yet told.
+std::vector<std::pair<DeviceReturnWatch*, int>>& Appeared() {
+  static std::vector<std::pair<DeviceReturnWatch*, int>> appeared;
+  return appeared;
 }
 
 bool DevicePresent(const std::string& device) {
@@ -19,6 +20,11 @@ bool DevicePresent(const std::string& device) {
 }
 
 }  // namespace
+
+bool SameSerialDevice(const SerialDeviceIdentity& lost, const SerialDeviceIdentity& now) {
+  if (!lost.usbSerial.empty() || !now.usbSerial.empty()) return lost.usbSerial == now.usbSerial;
+  return lost.number != 0 && lost.number == now.number && lost.instance == now.instance;
+}
 
 DeviceReturnWatch::DeviceReturnWatch(int port) : port_(port) {
   timer_.setInterval(kDeviceWatchMs);
@@ -35,12 +41,14 @@ void DeviceReturnWatch::NoteNotification(ComCallbackPtr fn, void* data) {
   lastData_ = data;
 }
 
-void DeviceReturnWatch::Start(const std::string& device, ComCallbackPtr fn, void* data) {
+void DeviceReturnWatch::Start(const std::string& device, const SerialDeviceIdentity& lost,
+                              ComCallbackPtr fn, void* data) {
   Cancel();
   fn_ = fn != nullptr ? fn : lastFn_;
   data_ = fn != nullptr ? data : lastData_;
   if (fn_ == nullptr) return;  // nobody to tell
   device_ = device;
+  lost_ = lost;
   // A pty that hung up or an adapter pulled out is usually gone already.
   seenAbsent_ = !DevicePresent(device_);
   timer_.start();
@@ -48,8 +56,10 @@ void DeviceReturnWatch::Start(const std::string& device, ComCallbackPtr fn, void
 
 void DeviceReturnWatch::Cancel() {
   timer_.stop();
-  auto& returned = Returned();
-  returned.erase(std::remove(returned.begin(), returned.end(), this), returned.end());
+  auto& appeared = Appeared();
+  appeared.erase(std::remove_if(appeared.begin(), appeared.end(),
+                                [this](const auto& a) { return a.first == this; }),
+                 appeared.end());
   fn_ = nullptr;
   data_ = nullptr;
 }
@@ -61,27 +71,41 @@ void DeviceReturnWatch::Look() {
     return;
   }
   if (!present) return;
-  // Back: told at the outer loop's next turn, which this event wakes.
-  timer_.stop();
-  Returned().push_back(this);
+  const SerialDeviceIdentity now = SerialDeviceIdentityOf(device_);
+  if (SameSerialDevice(lost_, now)) {
+    // Back: told at the outer loop's next turn, which this event wakes.
+    timer_.stop();
+    Appeared().emplace_back(this, COM_EVENT_DEVICE_BACK);
+    return;
+  }
+  // Another device: never adopted. It has to go before anything at the path
+  // counts again.
+  seenAbsent_ = false;
+  std::fprintf(stderr, "COM%d %s: a different device appeared (%s%s%s), left alone\n", port_,
+               device_.c_str(), now.realPath.c_str(), now.usbSerial.empty() ? "" : ", S/N ",
+               now.usbSerial.c_str());
+  Appeared().emplace_back(this, COM_EVENT_OTHER_DEVICE);
 }
 
-void DeviceReturnWatch::Deliver() {
-  // Forget first: the notification opens the port again, which cancels.
+void DeviceReturnWatch::Deliver(int event) {
   const ComCallbackPtr fn = fn_;
   void* const data = data_;
-  fn_ = nullptr;
-  data_ = nullptr;
-  if (fn != nullptr) fn(port_, COM_EVENT_DEVICE_BACK, data);
+  // Forget first when the watch ends: the notification opens the port again,
+  // which cancels.
+  if (event == COM_EVENT_DEVICE_BACK) {
+    fn_ = nullptr;
+    data_ = nullptr;
+  }
+  if (fn != nullptr) fn(port_, event, data);
 }
 
 void DeliverDeviceReturns() {
   // A notification may cancel other watches (by closing their ports): take
   // one at a time from the list as it stands.
-  auto& returned = Returned();
-  while (!returned.empty()) {
-    DeviceReturnWatch* watch = returned.front();
-    returned.erase(returned.begin());
-    watch->Deliver();
+  auto& appeared = Appeared();
+  while (!appeared.empty()) {
+    const auto [watch, event] = appeared.front();
+    appeared.erase(appeared.begin());
+    watch->Deliver(event);
   }
 }

@@ -159,6 +159,11 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
     Report(device, "cannot open", serial->errorString().toStdString());
     return MapOpenError(serial->error());
   }
+  if (!SerialOsClaimDevice(static_cast<long long>(serial->handle()))) {
+    Report(device, "cannot open", "busy: the device is open in another port or program");
+    serial->close();
+    return RS232_CANNOT_OPEN_PORT;
+  }
   serial->clearError();
   const bool configured =
       !SettingFailed(serial->setBaudRate(static_cast<qint32>(settings.baudRate)), *serial) &&
@@ -198,6 +203,7 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   byteSeconds_ = settings.baudRate > 0 ? bits / static_cast<double>(settings.baudRate) : 0.0;
   ++openings_;
   device_ = device;
+  identity_ = SerialDeviceIdentityOf(device);
   settings_ = settings;
   timeoutSeconds_ = 10.0;
   hardwareHandshake_ = false;
@@ -290,7 +296,7 @@ void SerialChannel::CloseVanished() {
   const ComCallbackPtr fn = fn_;
   void* const data = data_;
   Shut(SerialTapKind::kLost);
-  returnWatch_.Start(device_, fn, data);
+  returnWatch_.Start(device_, identity_, fn, data);
   if (fn == nullptr) return;
   // Tell the program once, from the event loop: this may run inside an
   // operation, and operations never run the notification. A port closed or

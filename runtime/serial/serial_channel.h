@@ -45,6 +45,10 @@ class SerialChannel {
   // an RS232_ code; on failure one line naming the device and the reason goes
   // to stderr and the channel stays closed. DTR and RTS are raised where the
   // device supports it (a pseudo-terminal does not; that is not a failure).
+  // The device is claimed by what it is, not by its name: while one port
+  // holds it, opening it again (by another name, from another port or another
+  // program) gives RS232_CANNOT_OPEN_PORT, "busy" on stderr. Its identity
+  // (SerialDeviceIdentityOf) is kept for the watch after a loss.
   //
   // The opened port runs one of two paths. The assisted path, where the OS
   // layer counts the bytes the kernel holds and Qt's port reads through one
@@ -178,6 +182,7 @@ class SerialChannel {
   int requestBytes_ = 0;                // that request's length
   double byteSeconds_ = 0.0;            // one character's time on the line
 
+  SerialDeviceIdentity identity_{};  // of the device opened last
   bool vanished_ = false;
   std::string vanishReason_;
   long errorReports_ = 0;
@@ -190,5 +195,8 @@ struct SerialChannelSeams {
   bool portable = false;  // ports opened from now on run the portable path
   // Called with each newly opened port before the channel looks at it.
   void (*opened)(QSerialPort& port) = nullptr;
+  // Stands for the system's USB serial number of a device (pseudo-terminals
+  // have none), so that a test can say which device is which.
+  std::string (*usbSerial)(const SerialDeviceIdentity& device) = nullptr;
 };
 extern SerialChannelSeams g_serialChannelSeams;

@@ -34,6 +34,28 @@ long SerialOsInputQueued(const QSerialPort& port);
 // /dev/ttyUSB0); "" when it does not exist.
 std::string SerialDeviceRealPath(const std::string& device);
 
+// What tells one serial device from another, whatever path leads to it.
+struct SerialDeviceIdentity {
+  std::string realPath;       // symlinks resolved; "" when absent
+  unsigned long long number;  // the device number (major and minor); 0 unknown
+  // A pseudo-terminal's number is handed to the next one made, in any
+  // process: its creation time (ns) tells them apart. 0 for other devices.
+  long long instance;
+  std::string usbSerial;  // the USB adapter's serial number; "" none or unknown
+};
+
+// The identity of the device `device` leads to now. The portable layer knows
+// only the real path.
+SerialDeviceIdentity SerialDeviceIdentityOf(const std::string& device);
+
+// Claims the device open on `handle` (a QSerialPort's handle) for its holder
+// alone: an exclusive lock on the device itself, not on the name it was opened
+// by, which the system holds across processes and drops when the handle is
+// closed. False when another holder, in this program or another, has it; a
+// system that cannot lock the device does not refuse it (true). The portable
+// layer claims nothing (true): QSerialPort's lock by name is all there is.
+bool SerialOsClaimDevice(long long handle);
+
 // True when `device` exists but this user may not open it for reading and
 // writing (EACCES). The portable layer cannot tell: false.
 bool SerialDeviceAccessDenied(const std::string& device);

@@ -29,6 +29,14 @@ std::string SerialDeviceRealPath(const std::string& device) {
   return info.exists() ? info.canonicalFilePath().toLocal8Bit().toStdString() : std::string();
 }
 
+SerialDeviceIdentity SerialDeviceIdentityOf(const std::string& device) {
+  return {SerialDeviceRealPath(device), 0, 0, ""};
+}
+
+bool SerialOsClaimDevice(long long) {
+  return true;
+}
+
 bool SerialDeviceAccessDenied(const std::string&) {
   return false;
 }

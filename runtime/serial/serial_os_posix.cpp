@@ -1,8 +1,10 @@
 // The serial channel's OS layer on POSIX systems: stat() before open, FIONREAD
 // for the bytes the kernel holds, the terminal's minimum count for the frame
 // hold, and the Linux serial driver's low-latency flag.
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 #if defined(__linux__)
@@ -14,8 +16,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "runtime/rs232.h"
+#include "runtime/serial/serial_channel.h"
 #include "runtime/serial/serial_os.h"
 
 std::string SerialDevicePath(const std::string& name) {
@@ -52,6 +56,56 @@ std::string SerialDeviceRealPath(const std::string& device) {
   char resolved[PATH_MAX];
   if (device.empty() || realpath(SerialDevicePath(device).c_str(), resolved) == nullptr) return "";
   return resolved;
+}
+
+namespace {
+
+std::string ReadFirstLine(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+// The serial number of the USB device a tty belongs to: sysfs puts the tty
+// under its USB interface, and the USB device above that carries `serial`
+// beside `idVendor`. A tty on no USB device (a UART, a pseudo-terminal) has none.
+std::string UsbSerialOf(const std::string& realPath) {
+  const size_t slash = realPath.rfind('/');
+  const std::string name = realPath.substr(slash == std::string::npos ? 0 : slash + 1);
+  char resolved[PATH_MAX];
+  if (name.empty() || realpath(("/sys/class/tty/" + name + "/device").c_str(), resolved) == nullptr)
+    return "";
+  for (std::string dir = resolved; dir.size() > std::strlen("/sys/devices");
+       dir.erase(dir.rfind('/'))) {
+    if (access((dir + "/idVendor").c_str(), F_OK) == 0) return ReadFirstLine(dir + "/serial");
+  }
+  return "";
+}
+
+}  // namespace
+
+SerialDeviceIdentity SerialDeviceIdentityOf(const std::string& device) {
+  SerialDeviceIdentity identity{SerialDeviceRealPath(device), 0, 0, ""};
+  struct stat st {};
+  if (identity.realPath.empty() || stat(identity.realPath.c_str(), &st) != 0) return identity;
+  identity.number = static_cast<unsigned long long>(st.st_rdev);
+  // Unix98 pseudo-terminal slaves (majors 136 to 143): the node is made with
+  // the terminal, so its change time is the terminal's own.
+  if (major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143)
+    identity.instance =
+        static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+  identity.usbSerial = g_serialChannelSeams.usbSerial != nullptr
+                           ? g_serialChannelSeams.usbSerial(identity)
+                           : UsbSerialOf(identity.realPath);
+  return identity;
+}
+
+bool SerialOsClaimDevice(long long handle) {
+  // flock, not the lock file QSerialPort makes from the name: a symlink and the
+  // device's own name lead to one inode, and so to one lock.
+  if (flock(static_cast<int>(handle), LOCK_EX | LOCK_NB) == 0) return true;
+  return errno != EWOULDBLOCK;
 }
 
 bool SerialDeviceAccessDenied(const std::string& device) {

@@ -1,6 +1,8 @@
 // Inspection seam of the serial operations, for tests only.
 #pragma once
 
+#include <string>
+
 // How many error reports port `port`'s device has raised since it was last
 // opened: the harmless ones included, the time-outs of the engine's own polls
 // not (0 for a port never opened). A device that went away must not keep
@@ -15,3 +17,12 @@ long InspectComErrorReports(int port);
 //   looks at it, so the check at open must fall back to the portable path.
 enum class ComPathForTests { Default, Portable, UnexpectedNotifier };
 void ChooseComPathForTests(ComPathForTests path);
+
+// Gives the device `device` leads to now (a pseudo-terminal, by its path or a
+// symlink) the USB serial number `serial`, as an adapter carries one, so that
+// the engine tells it from another device ("" takes it back); a later device
+// of the same name is another device. Until ClearComUsbSerialsForTests, the
+// system's own numbers are not looked at: every device without one here has
+// none.
+void SetComUsbSerialForTests(const std::string& device, const std::string& serial);
+void ClearComUsbSerialsForTests();

@@ -1,37 +1,39 @@
 #include "sets/qt/sheet_files.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QString>
 #include <QTextDocument>
+
+#include "runtime/file_write.h"
 
 namespace sets {
 namespace {
 
-std::string Reason(const QSaveFile& file, const std::string& path) {
-  return "Cannot write " + path + ": " + file.errorString().toStdString();
-}
-
-// Replaces the file at `path` once everything is written; a failure before
-// that discards the temporary file.
-std::string Commit(QSaveFile& file, const std::string& path) {
-  if (!file.commit()) return Reason(file, path);
-  return {};
+// Puts `bytes` in place whole or not at all, through the engine's one writer.
+std::string Save(std::string_view bytes, const std::string& path) {
+  const std::string reason = WriteFileWhole(path, bytes);
+  if (reason.empty()) return {};
+  return "Cannot write " + path + ": " + reason;
 }
 
 }  // namespace
 
 std::string SaveParameterSheetPdf(const std::string& html, const std::string& path) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) return Reason(file, path);
+  // Drawn into memory first: the file is then written as every other file is,
+  // and a disk that refuses it says so rather than leaving the drawing blamed.
+  QByteArray pdf;
   {
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
     // The writer puts the PDF out when printing ends, so it is gone before
-    // the commit. QTextDocument::print adds margins of 2 cm and page numbers
-    // of its own; the page itself has none.
-    QPdfWriter writer(&file);
+    // the bytes are taken. QTextDocument::print adds margins of 2 cm and page
+    // numbers of its own; the page itself has none.
+    QPdfWriter writer(&buffer);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
     writer.setResolution(300);
@@ -41,23 +43,13 @@ std::string SaveParameterSheetPdf(const std::string& html, const std::string& pa
     document.setHtml(QString::fromStdString(html));
     document.print(&writer);
   }
-  // print() reports nothing: a painter that could not start leaves the file empty.
-  if (file.size() == 0) {
-    file.cancelWriting();
-    return "Cannot write " + path + ": the PDF could not be drawn";
-  }
-  return Commit(file, path);
+  // print() reports nothing: a painter that could not start leaves no bytes.
+  if (pdf.isEmpty()) return "Cannot write " + path + ": the PDF could not be drawn";
+  return Save(std::string_view(pdf.constData(), static_cast<size_t>(pdf.size())), path);
 }
 
 std::string SaveParameterSheetHtml(const std::string& html, const std::string& path) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) return Reason(file, path);
-  if (file.write(html.data(), static_cast<qint64>(html.size())) !=
-      static_cast<qint64>(html.size())) {
-    file.cancelWriting();
-    return Reason(file, path);
-  }
-  return Commit(file, path);
+  return Save(html, path);
 }
 
 }  // namespace sets

@@ -1,6 +1,7 @@
 // The parameter sheet's files: the HTML of sets/parameter_sheet.h as a PDF or
-// as the HTML file itself. Each file is written atomically (QSaveFile): it
-// appears whole under its name, or nothing is left behind.
+// as the HTML file itself. Each file is written whole or not at all
+// (WriteFileWhole): it appears whole under its name, or the file there before
+// stays and nothing else is left behind.
 #pragma once
 
 #include <string>

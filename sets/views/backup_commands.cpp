@@ -6,12 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 
 #include "display/controls.h"
 #include "link/port.h"
 #include "link/sensor_info.h"
 #include "param/transfer.h"
+#include "runtime/file_write.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -78,14 +78,11 @@ bool TakeBackup(const std::string& path) {
   backup.ccdType = ccdtype;
   backup.ccdPixels = ccdmaxpixel;
   backup.ccdResolution = ccdresolution;
-  const std::string text = BackupText(backup);
-  QSaveFile file(QString::fromLocal8Bit(path.c_str()));
-  const bool written = file.open(QIODevice::WriteOnly) &&
-                       file.write(text.data(), static_cast<qint64>(text.size())) ==
-                           static_cast<qint64>(text.size()) &&
-                       file.commit();
-  if (!written) {
-    Say(QString("Backup not saved: %1: %2").arg(Shown(path), file.errorString()));
+  // An existing backup stays as it was unless the new one is whole on the disk.
+  const std::string reason = WriteFileWhole(path, BackupText(backup));
+  if (!reason.empty()) {
+    Say(QString("Backup not saved: %1: %2")
+            .arg(Shown(path), QString::fromLocal8Bit(reason.c_str())));
     return false;
   }
   Say(QString("Backup of COM%1 saved to %2").arg(com).arg(Shown(path)));

@@ -6,10 +6,14 @@
 // brings the link up. An idle program brings it up by itself, once per return.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -18,11 +22,13 @@
 #include "app/parameter_callbacks.h"
 #include "app/run_loop.h"
 #include "link/port_loss.h"
+#include "monitor/qt/line_monitor.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/serial_inspect.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
+#include "watch/qt/recorder.h"
 
 namespace fs = std::filesystem;
 
@@ -44,14 +50,27 @@ class DeviceLost : public OperatedProgram {
   }
   void TearDown() override {
     OperatedProgram::TearDown();
+    UninstallRecorder();
+    UninstallLineMonitor();
+    ClearComUsbSerialsForTests();
     fs::remove_all(dir_);
   }
 
-  // A sensor appears at the device path (a fresh pty behind the same name).
-  void PlugIn(sim::Config config = Unpaced(), std::optional<ParamWords> ram = std::nullopt) {
+  // A sensor appears at the device path: a fresh pty behind the same name, made
+  // the sensor's own USB adapter (or another one) by its serial number.
+  void PlugIn(sim::Config config = Unpaced(), std::optional<ParamWords> ram = std::nullopt,
+              const std::string& serial = "SENSOR-1") {
     ASSERT_NO_FATAL_FAILURE(StartSensor(config, ram));
+    SetComUsbSerialForTests(sensor_->SlavePath(), serial);
     fs::remove(device_);
     fs::create_symlink(sensor_->SlavePath(), device_);
+  }
+
+  // The adapter is pulled out: the sensor and its device node are gone (a
+  // link left behind could lead to another process's new pty of that name).
+  void Pull() {
+    sensor_->Stop();
+    fs::remove(device_);
   }
 
   std::string LostText() const {
@@ -61,6 +80,10 @@ class DeviceLost : public OperatedProgram {
 
   std::string BackText() const {
     return ("Sensor back on COM1 (" + device_ + "): reconnecting").substr(0, 72);
+  }
+
+  std::string OtherText() const {
+    return ("Different device on COM1 (" + device_ + "): not used").substr(0, 72);
   }
 
   // Runs the outer event loop, as the idle program does, until `done()` or `seconds`.
@@ -80,7 +103,7 @@ class DeviceLost : public OperatedProgram {
   std::vector<int> LoseAndReturn(const std::string& last, sim::Config config,
                                  std::optional<ParamWords> ram = std::nullopt) {
     MarkTexts();
-    sensor_->Stop();
+    Pull();
     EXPECT_TRUE(IdleUntil([&] { return StatusLine() == LostText(); }, 2.0));
     PlugIn(config, ram);
     EXPECT_TRUE(IdleUntil([&] { return StatusLine() == last; }, 5.0));
@@ -112,7 +135,7 @@ TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
   // Nothing talks to the sensor: only the event loop can notice the loss.
   MarkTexts();
   const double pulledAt = Timer();
-  sensor_->Stop();
+  Pull();
   ASSERT_TRUE(WaitUntil([&] { return !TextsSinceMark().empty(); }, 2.0))
       << "the loss is shown without any operation";
   EXPECT_LT(Timer() - pulledAt, 1.0);
@@ -170,6 +193,18 @@ TEST_F(DeviceLost, WhenTheDeviceIsBackTheIdleProgramBringsTheLinkUpOnce) {
   EXPECT_EQ(words, (std::vector<ParamWords>{before, before, after, after}));
 }
 
+TEST_F(DeviceLost, ADifferentDeviceAtThePathIsNamedAndSentNothing) {
+  MarkTexts();
+  Pull();
+  EXPECT_TRUE(IdleUntil([&] { return StatusLine() == LostText(); }, 2.0));
+  PlugIn(Unpaced(), std::nullopt, "OTHER-2");
+  EXPECT_TRUE(IdleUntil([&] { return StatusLine() == OtherText(); }, 3.0));
+  IdleUntil([] { return false; }, 1.0);  // several looks of the watch: told once
+  EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{LostText(), OtherText()}));
+  EXPECT_TRUE(TakeOrders().empty()) << "a device nobody chose was sent something";
+  EXPECT_EQ(PortLost(), 1);
+}
+
 TEST_F(DeviceLost, ASilentReturningDeviceGetsOneBringUp) {
   sim::Config silent = Unpaced();
   silent.faults.silent = true;
@@ -177,11 +212,19 @@ TEST_F(DeviceLost, ASilentReturningDeviceGetsOneBringUp) {
 }
 
 TEST_F(DeviceLost, DuringRunTheLoopEndsAtOnceWithOneMessage) {
+  // The Run is recorded: the loss text stands, the recording's count follows it.
+  ASSERT_TRUE(InstallLineMonitor(nullptr));
+  InstallRecorder();
+  const std::string file = (dir_ / "run.csv").string();
+  QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, file);
+  for (QWidget* top : QApplication::topLevelWidgets())
+    for (auto* b : top->findChildren<QAbstractButton*>())
+      if (b->accessibleName() == "Record") b->click();
   double lostAt = 0;
   // Pull the plug after a few measurement cycles.
   WhenReady pull([&] { return sensor_->Requests().size() >= 8; },
                  [&] {
-                   sensor_->Stop();
+                   Pull();
                    lostAt = Timer();
                  });
   MarkTexts();
@@ -197,6 +240,14 @@ TEST_F(DeviceLost, DuringRunTheLoopEndsAtOnceWithOneMessage) {
   EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
   EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0);
   EXPECT_EQ(Dimmed(panelHandle, BTNData), 0);
+  EXPECT_TRUE(IdleUntil([&] { return StatusLine() != LostText(); }, 4.0));
+  EXPECT_GT(Timer() - endedAt, 1.5) << "the loss was not readable";
+  std::ifstream csv(file);
+  const std::string rows((std::istreambuf_iterator<char>(csv)), {});
+  const auto frames = std::count(rows.begin() + rows.find("time_ms"), rows.end(), '\n') - 1;
+  EXPECT_EQ(StatusLine(), "Recorded " + std::to_string(frames) + " frames to " + file +
+                              ", until the sensor was lost");
+  EXPECT_EQ(Count(TextsSinceMark(), LostText()), 1);
 
   PlugIn();
   ChooseThePortAgain();
@@ -208,7 +259,7 @@ TEST_F(DeviceLost, DuringDataTheLoopEndsAtOnceWithOneMessage) {
   // bring-up's four requests too).
   WhenReady pull([&] { return sensor_->Requests().size() >= 7; },
                  [&] {
-                   sensor_->Stop();
+                   Pull();
                    lostAt = Timer();
                  });
   MarkTexts();
@@ -237,7 +288,7 @@ TEST_F(DeviceLost, DuringTheMeasurementWaitOfDataTheLossIsNoTimeout) {
   std::vector<int> ordersAtLoss;
   WhenReady pull([&] { return sensor_->Requests().size() >= 5; },
                  [&] {
-                   sensor_->Stop();
+                   Pull();
                    lostAt = Timer();
                    ordersAtLoss = sensor_->Orders();
                  });

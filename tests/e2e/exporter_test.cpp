@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "monitor/qt/line_monitor.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
@@ -17,9 +18,12 @@ enum Command { kVideoCsv, kScopePng, kDataPng };  // the menu's order
 
 class Exporter : public OperatedProgram {
  protected:
-  void SetUp() override { InstallExporter(), fs::create_directories(dir_); }
+  void SetUp() override {
+    ASSERT_TRUE(InstallLineMonitor(nullptr));  // it shows the exporter the video blocks read
+    InstallExporter(), fs::create_directories(dir_);
+  }
   void TearDown() override {
-    OperatedProgram::TearDown(), UninstallExporter(), fs::remove_all(dir_);
+    OperatedProgram::TearDown(), UninstallExporter(), UninstallLineMonitor(), fs::remove_all(dir_);
   }
   static QMenu* Menu() { return InspectPanelWindow(panelHandle)->findChild<QMenu*>("exportMenu"); }
   // The command chosen as a mouse would; the dialog answers `path` (0: cancelled).
@@ -62,9 +66,15 @@ TEST_F(Exporter, VideoCsvHoldsThePositionsTheDataGraphDrawsInCcdModesZeroAndOne)
 
 TEST_F(Exporter, FailedOrCancelledExportLeavesNoFileAndSaysWhyOrNothing) {
   Start();
+  // No video line has been read: there is none to export, and no file is asked for.
+  const size_t asked = FileSelectRequests().size();
+  Menu()->actions().at(kVideoCsv)->trigger();
+  EXPECT_EQ(TextsSinceMark(),
+            std::vector<std::string>{"Export: no video line read yet; Video data reads one"});
+  EXPECT_EQ(FileSelectRequests().size(), asked);
   for (const auto& [command, path, result, why] :
-       {std::tuple{kVideoCsv, dir_ / "missing" / "x.csv", 2, "No such file or directory"},
-        {kScopePng, dir_, 2, "Filename refers to a directory"},
+       {std::tuple{kDataPng, dir_ / "missing" / "x.png", 2, "No such file or directory"},
+        {kScopePng, dir_, 2, "a directory, not a file"},
         {kDataPng, dir_ / "x.png", 0, ""}}) {
     MarkTexts();
     Choose(command, path, result);

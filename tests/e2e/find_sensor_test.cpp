@@ -12,6 +12,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <unistd.h>
+
 #include "ports/qt/find_sensor.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/inspect_widgets.h"
@@ -132,10 +134,19 @@ TEST_F(FindSensor, ProbesEveryPortAtOnceAndTheChoiceBringsThatPortUp) {
 
 TEST_F(FindSensor, NothingChosenGivesTheProgramItsPortBackAndNotWhileALoopRuns) {
   Start();
-  QTableWidget* table = Search();
-  ASSERT_NE(table, nullptr);
-  EXPECT_EQ(TakeOrders(), (std::vector<int>{5, 7}));
+  // Closed while the silent port still waits: it says so, and how far it came.
+  Button("Find sensor")->click();
+  QTableWidget* table = Window()->findChild<QTableWidget*>();
+  const auto answered = [&](const sim::SimThread& s) {
+    return Spoken(table, s.SlavePath()).back().rfind("Sensor answers", 0) == 0;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return answered(*sensor_) && answered(*second_); }, 5.0));
   QTest::keyClick(table, Qt::Key_Escape);
+  EXPECT_EQ(Spoken(table, silent_->SlavePath()).back(), "Interrupted");
+  const std::string said = TextsSinceMark().back();
+  EXPECT_EQ(said.rfind("Find sensor interrupted after ", 0), 0u) << said;
+  EXPECT_TRUE(said.ends_with(" ports: sensors answer on 2")) << said;
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{5, 7}));
   EXPECT_EQ(com, 1);
   EXPECT_EQ(second_->Orders(), (std::vector<int>{5, 7})) << "probed, not brought up";
   MarkTexts();
@@ -155,6 +166,16 @@ TEST_F(FindSensor, NothingChosenGivesTheProgramItsPortBackAndNotWhileALoopRuns) 
     EXPECT_EQ(Spoken(table, second_->SlavePath()).back(), "Busy");
     QTest::keyClick(table, Qt::Key_Escape);
   }
+  // ... and so is one a port holds by another name, as another Vantrel would.
+  const std::string link = testing::TempDir() + "held-" + std::to_string(getpid());
+  ASSERT_EQ(symlink(second_->SlavePath().c_str(), link.c_str()), 0);
+  ASSERT_EQ(OpenComConfig(9, link.c_str(), 19200, 0, 8, 1, 4096, 4096), 0);
+  MarkTexts();
+  table = Search();
+  EXPECT_EQ(Spoken(table, second_->SlavePath()).back(), "Busy");
+  QTest::keyClick(table, Qt::Key_Escape);
+  CloseCom(9);
+  unlink(link.c_str());
   EXPECT_EQ(second_->Orders(), std::vector<int>{});
 
   // During a Run the command is dimmed with the port selector, its shortcut idle.

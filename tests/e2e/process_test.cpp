@@ -151,9 +151,9 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& device, con
 
 }  // namespace
 
-// The trace records the start-up from the first byte; the end of a desktop
-// session (SIGTERM) ends the program as its own quit does: the port closed,
-// exit code 0.
+// The trace records the start-up from the first byte; a second program on the
+// same device is refused; the end of a desktop session (SIGTERM) ends the
+// program as its own quit does: the port closed, exit code 0.
 TEST(Process, TraceRecordsTheStartUpAndSigtermEndsTheProgramCleanly) {
   ASSERT_NE(std::getenv("VANTREL_BIN"), nullptr);
   sim::Config config;
@@ -175,6 +175,22 @@ TEST(Process, TraceRecordsTheStartUpAndSigtermEndsTheProgramCleanly) {
                });
       },
       15.0);
+  // A second program on the same device, by another name: busy at once, and
+  // nothing of it reaches the sensor.
+  const fs::path link = dir / "sensor-link";
+  fs::create_symlink(sensor.SlavePath(), link);
+  const pid_t second = Spawn({}, link.string(), dir / "second");
+  const bool refused = WaitUntil(
+      [&] {
+        return ReadAll(dir / "second" / "stderr.txt").find("cannot open: busy") !=
+               std::string::npos;
+      },
+      15.0);
+  kill(second, SIGTERM);
+  waitpid(second, nullptr, 0);
+  EXPECT_TRUE(refused) << ReadAll(dir / "second" / "stderr.txt");
+  EXPECT_EQ(sensor.Orders(), (std::vector<int>{5, 2, 7, 10}));
+
   kill(pid, SIGTERM);
   int status = 0;
   const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10.0);

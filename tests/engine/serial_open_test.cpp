@@ -65,6 +65,11 @@ TEST_F(SerialOpen, PseudoTerminalBehindASymlinkOpensAndWorks) {
   EXPECT_EQ(0, Open(2));
   EXPECT_EQ(2, ComWrt(2, "ok", 2));
   EXPECT_EQ(2u, pty.Read(2, 2.0).size());
+  // The link and the device's own name are one device: busy while port 2 has it.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RS232_CANNOT_OPEN_PORT, Open(6, pty.slavePath().c_str()));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find(": cannot open: busy"), std::string::npos);
+  CloseCom(2);
   // An explicit device name wins over the mapping; a bare name lies in /dev.
   EXPECT_EQ(0, Open(6, pty.slavePath().c_str()));
   CloseCom(6);

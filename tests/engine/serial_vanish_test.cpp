@@ -41,8 +41,10 @@ void NoteWhereNotified(int, int, void*) {
 }
 
 int g_returns = 0;  // COM_EVENT_DEVICE_BACK notifications
+int g_others = 0;   // COM_EVENT_OTHER_DEVICE notifications
 void NoteReturn(int, int events, void*) {
   if ((events & COM_EVENT_DEVICE_BACK) != 0) ++g_returns;
+  if ((events & COM_EVENT_OTHER_DEVICE) != 0) ++g_others;
 }
 
 // Runs the outer event loop for `seconds`.
@@ -134,27 +136,59 @@ TEST_F(SerialVanish, WriteToALostDeviceReportsAClosedPort) {
 TEST_F(SerialVanish, ReturnOfTheDeviceIsToldOnceAndOnlyFromTheOuterLoop) {
   const std::string link = testing::TempDir() + "vantrel-return-" + std::to_string(getpid());
   const double watches = 3 * kDeviceWatchMs / 1000.0;
-  // The port is opened and its device vanishes; a new one appears behind the same path.
-  const auto openLoseAndReturn = [&] {
+  // The port is opened on the adapter "A1", which vanishes; then the adapter
+  // `serial` appears behind the same path (a pty each time, so only the serial
+  // number can make it the same device).
+  const auto plugIn = [&](const std::string& serial) {
+    pty = std::make_unique<PtyPair>(link);
+    SetComUsbSerialForTests(link, serial);
+  };
+  const auto openLoseAndReturn = [&](const std::string& serial) {
     ASSERT_EQ(0, OpenComConfig(kPort, "", 19200, 0, 8, 1, 4096, 4096));
     ASSERT_EQ(0, InstallComCallback(kPort, COM_EVENT_RECEIVE, 36, 0x55, NoteReturn, nullptr));
     pty->CloseMaster();
     ASSERT_TRUE(WaitUntil([] { return GetInQLen(kPort) == RS232_PORT_NOT_OPEN; }, 2.0));
     pty.reset();  // its symlink goes with it
-    pty = std::make_unique<PtyPair>(link);
+    plugIn(serial);
   };
-  pty = std::make_unique<PtyPair>(link);
+  plugIn("A1");
   MapPort(kPort, link);
-  g_returns = 0;
-  openLoseAndReturn();
+  g_returns = g_others = 0;
+  openLoseAndReturn("A1");
   ProcessEventsFor(watches);  // as an operation polls
   EXPECT_EQ(0, g_returns) << "told inside ProcessSystemEvents";
   IdleFor(watches);
   EXPECT_EQ(1, g_returns) << "told once, from the outer loop";
   EXPECT_EQ(RS232_PORT_NOT_OPEN, GetInQLen(kPort)) << "the program opens it, not the engine";
 
-  openLoseAndReturn();
+  // Another adapter at the path is named and left alone; once it has gone, the
+  // lost one may still come back.
+  testing::internal::CaptureStderr();
+  openLoseAndReturn("B2");
+  IdleFor(watches);
+  EXPECT_EQ(1, g_returns) << "a different device is no return";
+  EXPECT_EQ(1, g_others);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("a different device appeared (" +
+                                                        pty->slavePath() + ", S/N B2), left alone"),
+            std::string::npos);
+  EXPECT_EQ(RS232_PORT_NOT_OPEN, GetInQLen(kPort));
+  pty.reset();
+  IdleFor(watches);
+  plugIn("A1");
+  IdleFor(watches);
+  EXPECT_EQ(2, g_returns) << "the lost adapter back after the other";
+  EXPECT_EQ(1, g_others) << "told once per appearance";
+
+  openLoseAndReturn("A1");
   CloseCom(kPort);
   IdleFor(watches);
-  EXPECT_EQ(1, g_returns) << "told after the program closed the port";
+  EXPECT_EQ(2, g_returns) << "told after the program closed the port";
+  ClearComUsbSerialsForTests();
+}
+
+TEST(SameSerialDevice, TheUsbSerialNumberDecidesWhereThereIsOneElseTheDeviceNumber) {
+  EXPECT_TRUE(SameSerialDevice({"/dev/ttyUSB0", 10, 0, "A1"}, {"/dev/ttyUSB1", 11, 0, "A1"}));
+  EXPECT_FALSE(SameSerialDevice({"/dev/ttyUSB0", 10, 0, "A1"}, {"/dev/ttyUSB0", 10, 0, ""}));
+  EXPECT_TRUE(SameSerialDevice({"/dev/ttyS0", 10, 0, ""}, {"/dev/ttyS0", 10, 0, ""}));
+  EXPECT_FALSE(SameSerialDevice({"/dev/pts/3", 10, 1, ""}, {"/dev/pts/3", 10, 2, ""}));
 }

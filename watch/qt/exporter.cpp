@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <algorithm>
 #include <functional>
@@ -19,6 +18,10 @@
 #include "display/controls.h"
 #include "display/data_curve.h"
 #include "link/data_block.h"
+#include "link/frame.h"
+#include "monitor/line_entry.h"
+#include "monitor/qt/line_monitor.h"
+#include "runtime/file_write.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "watch/qt/graph_picture.h"
@@ -58,18 +61,26 @@ void Say(const QString& text) {
   watch::SayInStatusLine(text);
 }
 
-// Writes `bytes` to `path` whole or not at all: until commit the file at
-// `path` is untouched. Returns the reason of a failure, or an empty string.
+// Writes `bytes` to `path` whole or not at all: the file at `path` keeps what
+// it held unless the new one is whole on the disk. Returns the reason of a
+// failure, or an empty string.
 QString SaveWhole(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  if (file.write(bytes) != bytes.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return reason;
-  }
-  if (!file.commit()) return file.errorString();
-  return QString();
+  const std::string reason =
+      WriteFileWhole(path.toLocal8Bit().toStdString(),
+                     std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  return QString::fromLocal8Bit(reason.c_str());
+}
+
+// Whether the program has taken a video block from the sensor: a whole reply
+// to a block request that is 64 levels, as the program takes it. Before one,
+// the video line is the zeros it started with, nothing the sensor said.
+bool g_videoRead = false;
+
+void NoteVideoBlock(const monitor::LineEntry& entry, void*) {
+  if (entry.kind == monitor::EntryKind::kReply && entry.order == ORD_DATA64 &&
+      entry.bytes.size() == static_cast<size_t>(DATA_REPLY_LEN) &&
+      IsVideoBlock(reinterpret_cast<const char*>(entry.bytes.data())) == 1)
+    g_videoRead = true;
 }
 
 // The file the operator chooses; empty when the dialog was cancelled. A dialog
@@ -131,11 +142,14 @@ QByteArray GraphPng(QWidget* graph) {
 class Exporter : public QObject {
  public:
   Exporter() {
+    g_videoRead = false;
+    AddLineEntryListener(NoteVideoBlock, nullptr);
     // Made last: it attaches at once when the panel is already shown.
     watcher_ = std::make_unique<watch::MainPanelWatcher>(
         [this](QWidget* panel, QWidget* canvas) { attach(panel, canvas); });
   }
   ~Exporter() override {
+    RemoveLineEntryListener(NoteVideoBlock, nullptr);
     watcher_.reset();
     delete button_;
     delete menu_;
@@ -148,6 +162,10 @@ class Exporter : public QObject {
     menu_->setObjectName("exportMenu");
     menu_->setAccessibleName("Export");
     menu_->addAction("Video line as CSV...", [] {
+      if (!g_videoRead) {
+        Say("Export: no video line read yet; Video data reads one");
+        return;
+      }
       Export("video line", "video.csv", "*.csv", "Export video line", VideoLineCsv);
     });
     menu_->addAction("Scope as PNG...", [this] { exportGraph("scope", kScopeName, "scope.png"); });

@@ -7,9 +7,12 @@
 // "video.csv", "scope.png", "data.png"), writes it whole or not at all, and
 // says the outcome in the status line: "Exported video line to <path>" (scope,
 // data graph), or "Export failed: <path>: <reason>" with no file left behind.
-// A cancelled dialog changes nothing and says nothing. Exporting reads what the
-// program shows and changes none of its variables, so it may run during an
-// acquisition loop (from the loop's event processing).
+// A cancelled dialog changes nothing and says nothing. Before the program has
+// read a video block from the sensor (as the line monitor sees it, which must be
+// installed) the video line is no line at all: its export says so and asks for
+// no file. Exporting reads what the program shows and changes none of its
+// variables, so it may run during an acquisition loop (from the loop's event
+// processing).
 #pragma once
 
 // Called with the application already there: the command appears on the main

@@ -8,18 +8,19 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "display/controls.h"
 #include "fields/micrometres.h"
 #include "link/port.h"
+#include "link/port_loss.h"
 #include "link/sensor_info.h"
 #include "param/params.h"
+#include "runtime/file_write.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -34,6 +35,8 @@ constexpr int kLeft = 498, kTop = 596, kWidth = 96, kHeight = 34;
 constexpr char kTeachButton[] = "Teach set-point";
 constexpr char kFilter[] = "*.csv";
 constexpr char kDefaultName[] = "recording.csv";
+// How long a text that ended a Run stands before the recording's count follows it.
+constexpr int kReadableMs = 2000;
 
 class Recorder : public watch::RunObserver {
  public:
@@ -53,7 +56,8 @@ class Recorder : public watch::RunObserver {
   void Fail(const char* reason) {
     Finish(QString("Recording stopped: %1: %2").arg(Path(), reason));
   }
-  void Close();
+  void FinishAfterLoss();
+  QString Close();
   QString Path() const { return QString::fromLocal8Bit(path_); }
   QString Recorded() const {
     return QString("Recorded %1 frame%2 to %3")
@@ -64,9 +68,9 @@ class Recorder : public watch::RunObserver {
 
   QPointer<QPushButton> button_;
   QPointer<QShortcut> shortcut_;
-  QByteArray path_;            // the chosen file (local 8-bit); empty while not armed
-  std::FILE* file_ = nullptr;  // open while recording
-  double originMs_ = 0.0;      // the Run time that is the recording's time zero
+  QByteArray path_;        // the chosen file (local 8-bit); empty while not armed
+  RecordFile file_;        // open while recording
+  double originMs_ = 0.0;  // the Run time that is the recording's time zero
   int32_t pitchNm_ = 0;
   long frames_ = 0;
   // The Run's clock against the program's, taken at the Run's first frame
@@ -74,6 +78,9 @@ class Recorder : public watch::RunObserver {
   // time at that moment.
   bool anchored_ = false;
   double anchorRunMs_ = 0.0, anchorSeconds_ = 0.0;
+  // The count of a recording whose Run ended on a lost sensor, shown once the
+  // loss has stood for a readable moment.
+  QTimer countLater_;
   watch::MainPanelWatcher watcher_;  // last: it may attach at once
 };
 
@@ -85,6 +92,8 @@ void Say(const QString& text) {
 
 Recorder::Recorder()
     : watcher_([this](QWidget* panel, QWidget* canvas) { Attach(panel, canvas); }) {
+  countLater_.setSingleShot(true);
+  countLater_.setInterval(kReadableMs);
   // Observed from the start, so that a Run already going when the operator
   // checks Record is known as one.
   watch::AddRunObserver(this);
@@ -92,6 +101,7 @@ Recorder::Recorder()
 
 Recorder::~Recorder() {
   watch::RemoveRunObserver(this);
+  countLater_.stop();
   Close();
   delete shortcut_;
   delete button_;
@@ -99,6 +109,7 @@ Recorder::~Recorder() {
 
 void Recorder::Attach(QWidget* panel, QWidget* canvas) {
   // A new main panel starts without a recording (tests start the program afresh).
+  countLater_.stop();
   Close();
   path_.clear();
   button_ = new QPushButton("Record", canvas);
@@ -122,7 +133,7 @@ void Recorder::Attach(QWidget* panel, QWidget* canvas) {
 
 void Recorder::Toggled(bool checked) {
   if (!checked) {
-    if (file_ != nullptr) {
+    if (file_.IsOpen()) {
       Finish(Recorded());
     } else if (!path_.isEmpty()) {
       path_.clear();
@@ -148,7 +159,7 @@ void Recorder::Toggled(bool checked) {
 
 void Recorder::RunStarted() {
   anchored_ = false;
-  if (!path_.isEmpty() && file_ == nullptr) Begin(0.0);
+  if (!path_.isEmpty() && !file_.IsOpen()) Begin(0.0);
 }
 
 void Recorder::Begin(double originMs) {
@@ -158,9 +169,8 @@ void Recorder::Begin(double originMs) {
     Fail("not a file");
     return;
   }
-  file_ = std::fopen(path_.constData(), "wb");
-  if (file_ == nullptr) {
-    Fail(std::strerror(errno));
+  if (const std::string reason = file_.Create(path_.toStdString()); !reason.empty()) {
+    Fail(reason.c_str());
     return;
   }
   originMs_ = originMs;
@@ -179,7 +189,7 @@ void Recorder::Begin(double originMs) {
 }
 
 void Recorder::FrameReceived(const watch::RunFrame& frame) {
-  if (file_ == nullptr) {
+  if (!file_.IsOpen()) {
     if (!anchored_) {
       anchored_ = true;
       anchorRunMs_ = frame.runMs;
@@ -193,34 +203,62 @@ void Recorder::FrameReceived(const watch::RunFrame& frame) {
 
 void Recorder::RunEnded() {
   anchored_ = false;
-  if (file_ != nullptr) Finish(Recorded());
+  if (!file_.IsOpen()) return;
+  if (PortLost() == 1) {
+    FinishAfterLoss();
+  } else {
+    Finish(Recorded());
+  }
 }
 
-// Each record goes to the file as it comes and is flushed at once: a crash or
-// a kill keeps every frame recorded so far.
+// Each record goes to the file as it comes and is handed to the system at
+// once: a crash or a kill keeps every frame recorded so far. A record the disk
+// refuses ends the recording at once, the file ending with the last whole row,
+// and says so on stderr too.
 bool Recorder::Write(const std::string& text) {
-  errno = 0;
-  if (std::fwrite(text.data(), 1, text.size(), file_) == text.size() && std::fflush(file_) == 0)
-    return true;
-  Fail(std::strerror(errno != 0 ? errno : EIO));
+  const std::string reason = file_.Append(text);
+  if (reason.empty()) return true;
+  std::fprintf(stderr, "Recording stopped: %s: %s\n", path_.constData(), reason.c_str());
+  Fail(reason.c_str());
   return false;
 }
 
 // Ends the recording (or the wait for a Run): the file closed, the button
-// unchecked, `status` shown unless empty.
+// unchecked, `status` shown unless empty; a disk that refused the last of it
+// when closing is said instead.
 void Recorder::Finish(const QString& status) {
-  Close();
+  const QString refused = Close();
+  const QString shown = refused.isEmpty() ? status : refused;
   path_.clear();
   if (button_) {
     const QSignalBlocker quiet(button_.data());
     button_->setChecked(false);
   }
-  if (!status.isEmpty()) Say(status);
+  if (!shown.isEmpty()) Say(shown);
 }
 
-void Recorder::Close() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
+// The Run ended because the sensor's device went away: the status line says
+// so, and that stands. The recording's count comes as the next text once the
+// loss has stood a readable moment, unless another text has come meanwhile.
+void Recorder::FinishAfterLoss() {
+  const QString count = Recorded() + ", until the sensor was lost";
+  char shown[256] = "";
+  GetCtrlVal(panelHandle, TEXT_Status, shown, sizeof shown);
+  const QString loss = QString::fromLatin1(shown);
+  Finish(QString());
+  countLater_.disconnect();
+  QObject::connect(&countLater_, &QTimer::timeout, [count, loss] {
+    char now[256] = "";
+    GetCtrlVal(panelHandle, TEXT_Status, now, sizeof now);
+    if (QString::fromLatin1(now) == loss) Say(count);
+  });
+  countLater_.start();
+}
+
+QString Recorder::Close() {
+  const std::string reason = file_.Close();
+  if (reason.empty()) return QString();
+  return QString("Recording stopped: %1: %2").arg(Path(), QString::fromLocal8Bit(reason.c_str()));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "watch/qt/watch_tools.h"
 
+#include "monitor/qt/line_monitor.h"
 #include "watch/qt/exporter.h"
 #include "watch/qt/graph_readouts.h"
 #include "watch/qt/main_panel.h"
@@ -11,8 +12,14 @@ namespace {
 bool g_installed = false;
 watch::MainPanelWatcher* g_readouts = nullptr;
 
+void SayLocal8(const char* text) {
+  watch::SayInStatusLine(QString::fromLocal8Bit(text));
+}
+
 void InstallNow() {
   if (!g_installed || g_readouts != nullptr) return;
+  // A trace file that stopped is said where the recording's own failures are.
+  SetLineMonitorSay(SayLocal8);
   g_readouts =
       new watch::MainPanelWatcher([](QWidget*, QWidget*) { watch::InstallGraphReadouts(); });
   InstallTrend();
@@ -34,6 +41,7 @@ void UninstallWatchTools() {
   if (g_readouts != nullptr && g_readouts->Panel() != nullptr) watch::RemoveGraphReadouts();
   delete g_readouts;
   g_readouts = nullptr;
+  SetLineMonitorSay(nullptr);
   UninstallExporter();
   UninstallRecorder();
   UninstallTrend();
