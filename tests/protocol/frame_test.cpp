@@ -1,8 +1,9 @@
-// The sensor's frames and rules: words on the line, which reply answers which
-// request, and what the raw replies must be.
+// The sensor's frames and rules: the request's bytes, words on the line, which
+// reply answers which request, and what the raw replies must be.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "protocol/frame.h"
 #include "protocol/orders.h"
@@ -10,6 +11,18 @@
 
 namespace protocol {
 namespace {
+
+TEST(Frame, RequestCarriesSyncOrderAndWordsHighByteFirst) {
+  Words words{};
+  words[0] = 0x01F4;
+  words[15] = 0xABCD;
+  const std::vector<uint8_t> frame = EncodeRequest(kEchoCheck, words);
+  ASSERT_EQ(frame.size(), 36u);
+  EXPECT_EQ((std::vector<uint8_t>(frame.begin(), frame.begin() + 6)),
+            (std::vector<uint8_t>{0x00, 0x55, 0x00, 0x05, 0x01, 0xF4}));
+  EXPECT_EQ(frame[34], 0xAB);
+  EXPECT_EQ(frame[35], 0xCD);
+}
 
 TEST(Frame, WordAtTakesBytesUnsigned) {
   const uint8_t bytes[] = {0x80, 0xFF};
