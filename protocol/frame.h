@@ -14,9 +14,10 @@
 
 namespace protocol {
 
-constexpr uint16_t kRequestSync =
-    0x0055;  // opens every request; also the notification's event character
-constexpr uint16_t kReplySync = 0x00AA;  // opens every reply frame
+// The sync words: the request's (also the receive notification's event
+// character) and the reply frame's.
+constexpr uint16_t kRequestSync = 0x0055;
+constexpr uint16_t kReplySync = 0x00AA;
 
 constexpr int kFrameWords = 16;                                // the parameter package's size
 constexpr int kHeaderLength = 4;                               // sync word, then order code or echo
