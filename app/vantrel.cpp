@@ -48,8 +48,8 @@ void ShowInfoText(const char* text, int left, int top, int pointSize) {
 void InitVars() {
   SetParameterDefaults();
   com = 1;
-  com232::sync = 0x55;
-  order = 1;
+  com232::sync = TXSYNC;
+  order = ORD_WRITE_RAM;
   target = RAM;
   rx_flag = 0;
   stop_flag = 1;

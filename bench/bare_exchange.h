@@ -10,8 +10,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "bench/figures.h"
+#include "protocol/frame.h"
+#include "protocol/orders.h"
 
 namespace bench {
 
@@ -26,17 +29,19 @@ inline double BareExchangeRate(const std::string& path, double seconds) {
   cfsetspeed(&tio, B19200);
   tcsetattr(fd, TCSANOW, &tio);
   tcflush(fd, TCIOFLUSH);
-  uint8_t request[36] = {0x00, 0x55, 0x00, 0x08};
+  const std::vector<uint8_t> request = protocol::EncodeRequest(protocol::kMeasure, {});
+  const size_t frame = request.size();
+  const int limitMs = static_cast<int>(protocol::ReplyLimit(protocol::kMeasure) * 1000.0);
   const double start = MonotonicSeconds();
   long cycles = 0;
   double now = start;
   while (now - start < seconds) {
-    if (write(fd, request, sizeof request) != static_cast<ssize_t>(sizeof request)) break;
+    if (write(fd, request.data(), frame) != static_cast<ssize_t>(frame)) break;
     uint8_t reply[64];
     size_t got = 0;
-    while (got < 36) {
+    while (got < frame) {
       pollfd pfd{fd, POLLIN, 0};
-      if (poll(&pfd, 1, 1500) <= 0) {
+      if (poll(&pfd, 1, limitMs) <= 0) {
         close(fd);
         return -1;
       }

@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "bench/figures.h"
+#include "protocol/frame.h"
+#include "protocol/orders.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -25,7 +27,7 @@
 namespace {
 
 constexpr int kPort = 1;
-constexpr int kFrame = 36;
+constexpr int kFrame = protocol::kFrameLength;
 constexpr int kRounds = 2000;
 
 // The far side: echoes every byte back until told to stop.
@@ -125,8 +127,8 @@ int main(int argc, char** argv) {
   }
   PrintFigures("roundtrip_direct_read", times);
 
-  InstallComCallback(kPort, COM_EVENT_RECEIVE | COM_EVENT_CHAR | COM_EVENT_TX_EMPTY, kFrame, 0x55,
-                     TakeReply, nullptr);
+  InstallComCallback(kPort, COM_EVENT_RECEIVE | COM_EVENT_CHAR | COM_EVENT_TX_EMPTY, kFrame,
+                     protocol::kRequestSync, TakeReply, nullptr);
   times.clear();
   for (int i = 0; i < kRounds; ++i) {
     FlushInQ(kPort);
@@ -134,7 +136,7 @@ int main(int argc, char** argv) {
     g_replyFlag = 0;
     const double start = Timer();
     ComWrt(kPort, request, kFrame);
-    while (!g_replyFlag && Timer() - start <= 1.5) ProcessSystemEvents();
+    while (!g_replyFlag && Timer() - start <= protocol::kReplyLimit) ProcessSystemEvents();
     if (!g_replyFlag) {
       std::fprintf(stderr, "notification: no reply in round %d\n", i);
       return 1;

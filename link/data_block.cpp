@@ -1,7 +1,6 @@
 #include "link/data_block.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "display/status.h"
 #include "link/frame.h"
@@ -16,15 +15,11 @@ uint16_t adcbuf[VIDEO_SAMPLES] = {};
 int32_t ref_flag = 0;
 
 namespace {
-// The block request: sync, order, block start, last-block flag, then zeros.
+// The block request has a layout of its own and never carries the package.
 void BuildBlockRequest(int start, int last) {
-  std::memset(szWriteBuf, 0, FRAME_LEN);
-  const uint16_t words[4] = {static_cast<uint16_t>(com232::sync), ORD_DATA64,
-                             static_cast<uint16_t>(start), static_cast<uint16_t>(last)};
-  for (int i = 0; i < 4; ++i) {
-    szWriteBuf[2 * i] = static_cast<char>(words[i] >> 8);
-    szWriteBuf[2 * i + 1] = static_cast<char>(words[i] & 0xFF);
-  }
+  const protocol::Words words = protocol::BlockRequestWords(start, last);
+  protocol::WriteFrame(AsBytes(szWriteBuf), static_cast<uint16_t>(com232::sync), ORD_DATA64,
+                       words.data());
 }
 }  // namespace
 
@@ -73,10 +68,5 @@ int ReadData64(int start, int last) {
 }
 
 int IsVideoBlock(const char* bytes) {
-  for (int i = 0; i < DATA_BLOCK_WORDS; ++i) {
-    if (WordAt(bytes, 2 * i) > VIDEO_LEVEL_MAX) return 0;
-  }
-  return 1;
-  ShowStatusText();
-  return 1;
+  return protocol::IsVideoBlock(AsBytes(bytes)) ? 1 : 0;
 }

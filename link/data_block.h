@@ -3,14 +3,17 @@
 
 #include <cstdint>
 
-constexpr int32_t DATA_BLOCK_WORDS = 64;
+#include "protocol/orders.h"
+#include "protocol/raw_replies.h"
+
+constexpr int32_t DATA_BLOCK_WORDS = protocol::kVideoBlockWords;
 constexpr int VIDEO_SAMPLES = 4 * DATA_BLOCK_WORDS;  // the video line as read: four blocks
 
 extern uint16_t adcbuf[VIDEO_SAMPLES];  // video samples; block k fills words 64k..64k+63
 extern int32_t ref_flag;                // last-block flag of the latest block read
 
-constexpr int32_t DATA_REPLY_LEN = 2 * DATA_BLOCK_WORDS;  // 128 raw bytes, no header
-constexpr uint16_t VIDEO_LEVEL_MAX = 1023;                // video levels are 0..1023 counts
+constexpr int32_t DATA_REPLY_LEN = protocol::kVideoBlockLength;  // 128 raw bytes, no header
+constexpr uint16_t VIDEO_LEVEL_MAX = protocol::kVideoLevelMax;   // video levels are 0..1023 counts
 
 // Asks for the 64 video words from `start` (0, 64, 128 or 192) with the
 // last-block flag `last` and stores the raw reply into adcbuf from `start` on.
@@ -21,5 +24,6 @@ constexpr uint16_t VIDEO_LEVEL_MAX = 1023;                // video levels are 0.
 // it already says so. Returns 1.
 int ReadData64(int start, int last);
 
-// 1 when the first 128 bytes of `bytes` are 64 video levels (each word 0..1023).
+// 1 when the first 128 bytes of `bytes` are 64 video levels (each word 0..1023;
+// protocol::IsVideoBlock).
 int IsVideoBlock(const char* bytes);

@@ -1,32 +1,34 @@
-// Request and reply frames of the sensor link and the order codes.
-//
-// Every request is 36 bytes: the sync word, the order code and 16 words, all
-// big-endian. Most replies are 36-byte frames of the same layout (reply sync
-// 0x00AA, order echo, 16 words); the firmware text (72 bytes) and a video block
-// (128 bytes) come as raw replies without a header.
+// Request and reply frames of the sensor link and the order codes, under the
+// names the program's procedures use; the layout and the rules themselves are
+// protocol/'s. The program's own buffers and variables live here.
 #pragma once
 
 #include <cstdint>
 
 #include "param/params.h"
+#include "protocol/frame.h"
+#include "protocol/orders.h"
 
-constexpr int32_t FRAME_LEN = 2 * PNUM + 4;  // 36 bytes, every request
-constexpr int32_t RXSYNC = 0x00AA;           // reply sync word the line check requires
+static_assert(PNUM == protocol::kFrameWords, "a frame carries the whole package");
+
+constexpr int32_t FRAME_LEN = protocol::kFrameLength;  // 36 bytes, every request
+constexpr int32_t TXSYNC = protocol::kRequestSync;     // the transmit sync word
+constexpr int32_t RXSYNC = protocol::kReplySync;       // reply sync word the line check requires
 constexpr int32_t BUF_LEN = 1024;
 
 // Order codes.
-constexpr uint16_t ORD_WRITE_RAM = 1;      // package to RAM, no reply
-constexpr uint16_t ORD_READ_RAM = 2;       // RAM parameter set back
-constexpr uint16_t ORD_WRITE_EEPROM = 3;   // package to EEPROM, no reply
-constexpr uint16_t ORD_READ_EEPROM = 4;    // EEPROM parameter set back
-constexpr uint16_t ORD_ECHO_CHECK = 5;     // line check; reply sync must be RXSYNC
-constexpr uint16_t ORD_TEACH = 6;          // set-point or background teach
-constexpr uint16_t ORD_FIRMWARE_INFO = 7;  // 72 raw bytes of firmware text
-constexpr uint16_t ORD_MEASURE = 8;        // measurement words
-constexpr uint16_t ORD_DATA64 = 9;         // 128 raw bytes: 64 video words
-constexpr uint16_t ORD_CCD_INFO = 10;      // CCD type, pixel count, resolution
+constexpr uint16_t ORD_WRITE_RAM = protocol::kWriteRam;
+constexpr uint16_t ORD_READ_RAM = protocol::kReadRam;
+constexpr uint16_t ORD_WRITE_EEPROM = protocol::kWriteEeprom;
+constexpr uint16_t ORD_READ_EEPROM = protocol::kReadEeprom;
+constexpr uint16_t ORD_ECHO_CHECK = protocol::kEchoCheck;  // reply sync must be RXSYNC
+constexpr uint16_t ORD_TEACH = protocol::kTeach;
+constexpr uint16_t ORD_FIRMWARE_INFO = protocol::kFirmwareInfo;  // raw firmware text
+constexpr uint16_t ORD_MEASURE = protocol::kMeasure;
+constexpr uint16_t ORD_DATA64 = protocol::kData64;  // raw: 64 video words
+constexpr uint16_t ORD_CCD_INFO = protocol::kCcdInfo;
 
-// The transmit sync word 0x55, also the notification's event character. It lives
+// The transmit sync word (TXSYNC), also the notification's event character. It lives
 // in the link's namespace because POSIX declares a global function sync().
 namespace com232 {
 extern int32_t sync;
@@ -43,11 +45,14 @@ void FillTxBuf(uint16_t orderCode, const uint16_t* words);
 void GetRxBuf(int count);
 // The big-endian word at `offset` of a byte buffer (bytes taken as unsigned).
 uint16_t WordAt(const char* buffer, int offset);
+// The program's character buffers as the bytes protocol/ reads and writes.
+inline const uint8_t* AsBytes(const char* buffer) {
+  return reinterpret_cast<const uint8_t*>(buffer);
+}
+inline uint8_t* AsBytes(char* buffer) {
+  return reinterpret_cast<uint8_t*>(buffer);
+}
 
-// 1 when the 36-byte frame `reply` answers the request with `orderCode`: it
-// starts with the reply sync 0x00AA followed by that order code. The line check
-// judges the sync itself (it has a text of its own for a wrong one), so its
-// reply needs only the echo. Anything else (a frame out of step after stray
-// bytes, a late reply to an earlier request, another order's answer) is no
-// answer and must not reach the package.
+// 1 when the 36-byte frame `reply` answers the request with `orderCode`
+// (protocol::ReplyAnswers); a frame that does not must not reach the package.
 int ReplyAnswers(const char* reply, int orderCode);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "protocol/frame.h"
+
 extern int32_t com;              // number of the port in use (1 = COM1)
 extern int32_t ret;              // result of the last bring-up step
 extern int32_t rx_flag;          // 1 once a 36-byte reply has been taken into pp
@@ -14,7 +16,7 @@ extern int32_t awaitedOrder;     // order code whose 36-byte reply the notificat
 extern int32_t rejectedReplies;  // 36-byte frames discarded because they answered nothing awaited
 
 constexpr int32_t eventMask = 0x8006;  // notify count reached | event character | output empty
-constexpr int32_t NOTIFY_COUNT = 36;
+constexpr int32_t NOTIFY_COUNT = protocol::kFrameLength;  // one reply frame
 constexpr int32_t QUEUE_SIZE = 4096;
 constexpr long BAUD_RATE = 19200;
 constexpr double PORT_TIMEOUT = 2.0;  // seconds, read/write time-out of the port

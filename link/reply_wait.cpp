@@ -14,8 +14,8 @@ double tdiff = 0.0;
 void WriteFrame(int port) {
   // The write orders are not answered: a reply awaited before one of them is
   // still the one to take.
-  const uint16_t code = WordAt(szWriteBuf, 2);
-  if (code != ORD_WRITE_RAM && code != ORD_WRITE_EEPROM) awaitedOrder = code;
+  const uint16_t code = protocol::OrderOf(AsBytes(szWriteBuf));
+  if (protocol::ReplyKindOf(code) != protocol::ReplyKind::kNone) awaitedOrder = code;
   nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
   // The request went nowhere because the device went away: say so once.
   if (nBytesW < 0 && PortLost() == 1) ReportPortLost();
@@ -50,7 +50,7 @@ int CheckComLine(int port) {
   FillTxBuf(ORD_ECHO_CHECK, pp);
   if (ExchangeFrame(port) == 0) SetStatusTextUnlessLost("Timeout-RS-232...");
   if (rx_flag == 1) {
-    pp[0] = WordAt(szReadBuf, 0);
+    pp[0] = protocol::SyncOf(AsBytes(szReadBuf));
     if (pp[0] == RXSYNC) {
       SetStatusText("Echo Check - Line Ok!");
       result = 1;

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 
-constexpr double TIMEOUT = 1.5;  // seconds a sender waits for a 36-byte reply
+#include "protocol/orders.h"
+
+constexpr double TIMEOUT = protocol::kReplyLimit;  // seconds a sender waits for a 36-byte reply
 
 extern double tstart;  // Timer() when the running wait began
 extern double tdiff;   // time elapsed at the wait's last poll
@@ -24,6 +26,6 @@ int WaitForRxFlag(double limit);
 // starts the clock and waits up to TIMEOUT. Returns what WaitForRxFlag returns.
 int ExchangeFrame(int port);
 
-// Line check: sends the echo order and requires the reply sync 0x00AA. Returns
+// Line check: sends the echo order and requires the reply sync RXSYNC. Returns
 // 1 on success, 0 otherwise; the outcome is shown in the status line.
 int CheckComLine(int port);

@@ -39,10 +39,11 @@ int GetCCDInfo() {
   FillTxBuf(ORD_CCD_INFO, pp);
   ExchangeFrame(com);  // a time-out by itself changes nothing here
   if (rx_flag == 1) {
-    const uint16_t echo = WordAt(szReadBuf, 2);
-    ccdtype = WordAt(szReadBuf, 4);
-    ccdmaxpixel = WordAt(szReadBuf, 6);
-    ccdresolution = WordAt(szReadBuf, 8);
+    const uint8_t* reply = AsBytes(szReadBuf);
+    const uint16_t echo = protocol::OrderOf(reply);
+    ccdtype = protocol::FrameWord(reply, 0);
+    ccdmaxpixel = protocol::FrameWord(reply, 1);
+    ccdresolution = protocol::FrameWord(reply, 2);
     if (echo == ORD_CCD_INFO) {
       result = 1;
       eBeg = 1;
@@ -57,15 +58,7 @@ int GetCCDInfo() {
 }
 
 int IsFirmwareText(const char* bytes, int count) {
-  int i = 0;
-  for (; i < count && bytes[i] != '\0'; ++i) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c < 0x20 || c == 0x7F) return 0;
-  }
-  for (; i < count; ++i) {
-    if (bytes[i] != '\0') return 0;  // text again after the padding
-  }
-  return 1;
+  return protocol::IsFirmwareText(AsBytes(bytes), count) ? 1 : 0;
 }
 
 int GetVERSIONInfo() {

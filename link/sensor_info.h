@@ -4,9 +4,12 @@
 
 #include <cstdint>
 
-constexpr int32_t FIRMWARE_REPLY_LEN = 72;  // raw bytes: 36 words, two characters each
-constexpr double FIRMWARE_TIMEOUT = 2.0;    // seconds
-constexpr int VERSION_LEN = 72;             // characters, without the terminator
+#include "protocol/orders.h"
+#include "protocol/raw_replies.h"
+
+constexpr int32_t FIRMWARE_REPLY_LEN = protocol::kFirmwareReplyLength;  // raw bytes: 36 words
+constexpr double FIRMWARE_TIMEOUT = protocol::kFirmwareReplyLimit;      // seconds
+constexpr int VERSION_LEN = 72;  // characters, without the terminator
 // Seconds the line must stay quiet once a raw reply's byte count is there
 // (about four character times at 19200 baud): a reply still growing then was
 // not the reply alone.
@@ -39,7 +42,7 @@ int GetCCDInfo();
 int GetVERSIONInfo();
 
 // 1 when `count` raw bytes are a firmware text: printable characters (no
-// control codes), then nothing but zero bytes.
+// control codes), then nothing but zero bytes (protocol::IsFirmwareText).
 int IsFirmwareText(const char* bytes, int count);
 
 // The CCD description for the settings panel (Latin-1 text, micro sign 0xB5).

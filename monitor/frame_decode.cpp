@@ -4,18 +4,22 @@
 #include <cstdio>
 
 #include "fields/words.h"
+#include "protocol/frame.h"
+#include "protocol/orders.h"
 
 namespace monitor {
 
 namespace {
 
-constexpr int kFrameLength = 36;
-constexpr int kFrameWords = 16;
-constexpr int kFirmwareOrder = 7;
-constexpr int kDataBlockOrder = 9;
+using protocol::OrderName;
 
 int WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
-  return bytes[offset] * 256 + bytes[offset + 1];
+  return protocol::WordAt(bytes.data() + offset);
+}
+
+// Word i (0..15) of a whole frame.
+int FrameWord(const std::vector<uint8_t>& bytes, int i) {
+  return protocol::FrameWord(bytes.data(), i);
 }
 
 std::string Hex4(int value) {
@@ -36,28 +40,29 @@ std::string NamedWords(const std::vector<uint8_t>& bytes) {
     if (i > 0) text += ", ";
     text += fields::kParameters[i].name;
     text += ' ';
-    text += std::to_string(WordAt(bytes, 4 + 2 * i));
+    text += std::to_string(FrameWord(bytes, i));
   }
   return text;
 }
 
 std::string WordList(const std::vector<uint8_t>& bytes) {
   std::string text = "words";
-  for (int i = 0; i < kFrameWords; ++i) text += " " + std::to_string(WordAt(bytes, 4 + 2 * i));
+  for (int i = 0; i < protocol::kFrameWords; ++i) text += " " + std::to_string(FrameWord(bytes, i));
   return text;
 }
 
 std::string DescribeRequest(const LineEntry& entry) {
   const std::vector<uint8_t>& bytes = entry.bytes;
   std::string text = OrderName(entry.order);
-  if (bytes.size() < static_cast<size_t>(kFrameLength)) {
-    return text + ": incomplete request: " + std::to_string(bytes.size()) + " of 36 bytes";
+  if (bytes.size() < static_cast<size_t>(protocol::kFrameLength)) {
+    return text + ": incomplete request: " + std::to_string(bytes.size()) + " of " +
+           std::to_string(protocol::kFrameLength) + " bytes";
   }
-  const int sync = WordAt(bytes, 0);
-  if (sync != kRequestSync) text += " (sync " + Hex4(sync) + ")";
-  if (entry.order == kDataBlockOrder) {
-    return text + ": start " + std::to_string(WordAt(bytes, 4)) + ", last " +
-           std::to_string(WordAt(bytes, 6));
+  const int sync = protocol::SyncOf(bytes.data());
+  if (sync != protocol::kRequestSync) text += " (sync " + Hex4(sync) + ")";
+  if (entry.order == protocol::kData64) {
+    return text + ": start " + std::to_string(FrameWord(bytes, 0)) + ", last " +
+           std::to_string(FrameWord(bytes, 1));
   }
   return text + ": " + NamedWords(bytes);
 }
@@ -104,27 +109,28 @@ std::string MeasurementWords(const std::vector<uint8_t>& bytes) {
   for (int i = 0; i < kLabelledWords; ++i) {
     text += InlineLabel(fields::kMeasurement[i].label);
     text += ' ';
-    text += std::to_string(WordAt(bytes, 4 + 2 * i));
+    text += std::to_string(FrameWord(bytes, i));
     text += ", ";
   }
-  return text + "end levels " + std::to_string(WordAt(bytes, 4 + 14)) + "/" +
-         std::to_string(WordAt(bytes, 4 + 16));
+  return text + "end levels " + std::to_string(FrameWord(bytes, 7)) + "/" +
+         std::to_string(FrameWord(bytes, 8));
 }
 
 // The words of a whole 36-byte reply that answers its request.
 std::string FrameReplyWords(int order, const std::vector<uint8_t>& bytes) {
   switch (order) {
-    case 2:
-    case 4:
-    case 6:
+    case protocol::kReadRam:
+    case protocol::kReadEeprom:
+    case protocol::kTeach:
       return NamedWords(bytes);
-    case 5:
-      return "sync " + Hex4(WordAt(bytes, 0)) + ", " + NamedWords(bytes);
-    case 8:
+    case protocol::kEchoCheck:
+      return "sync " + Hex4(protocol::SyncOf(bytes.data())) + ", " + NamedWords(bytes);
+    case protocol::kMeasure:
       return MeasurementWords(bytes);
-    case 10:
-      return "CCD type " + std::to_string(WordAt(bytes, 4)) + ", pixel count " +
-             std::to_string(WordAt(bytes, 6)) + ", resolution " + std::to_string(WordAt(bytes, 8));
+    case protocol::kCcdInfo:
+      return "CCD type " + std::to_string(FrameWord(bytes, 0)) + ", pixel count " +
+             std::to_string(FrameWord(bytes, 1)) + ", resolution " +
+             std::to_string(FrameWord(bytes, 2));
     default:
       return WordList(bytes);
   }
@@ -132,7 +138,7 @@ std::string FrameReplyWords(int order, const std::vector<uint8_t>& bytes) {
 
 std::string DescribeReply(const LineEntry& entry) {
   const std::vector<uint8_t>& bytes = entry.bytes;
-  const size_t expected = static_cast<size_t>(ExpectedReplyLength(entry.order));
+  const size_t expected = static_cast<size_t>(protocol::ReplyLength(entry.order));
   // Bytes that answer nothing: no request before them, an order that awaits
   // no reply, or bytes after the reply was whole (the log gives them no
   // response time).
@@ -146,16 +152,17 @@ std::string DescribeReply(const LineEntry& entry) {
     return text + "incomplete: " + std::to_string(bytes.size()) + " of " +
            std::to_string(expected) + " bytes";
   }
-  if (entry.order == kFirmwareOrder) {
+  const protocol::ReplyKind kind = protocol::ReplyKindOf(entry.order);
+  if (kind == protocol::ReplyKind::kFirmwareText) {
     text += FirmwareText(bytes, expected);
-  } else if (entry.order == kDataBlockOrder) {
+  } else if (kind == protocol::ReplyKind::kVideoBlock) {
     text += "start " + std::to_string(entry.value) + ", first " + std::to_string(WordAt(bytes, 0)) +
             ", last " + std::to_string(WordAt(bytes, expected - 2));
   } else if (IsAnswer(entry)) {
     text += FrameReplyWords(entry.order, bytes);
   } else {
-    text += "not an answer: sync " + Hex4(WordAt(bytes, 0)) + ", echo " +
-            std::to_string(WordAt(bytes, 2));
+    text += "not an answer: sync " + Hex4(protocol::SyncOf(bytes.data())) + ", echo " +
+            std::to_string(protocol::OrderOf(bytes.data()));
   }
   if (bytes.size() > expected) {
     text += "; then stray bytes: " + Count(bytes.size() - expected, "byte", "bytes");
@@ -170,33 +177,6 @@ std::string Discarded(const char* what, size_t count) {
 
 }  // namespace
 
-std::string OrderName(int order) {
-  static const char* const kNames[10] = {"Write RAM",  "Read RAM", "Write EEPROM",  "Read EEPROM",
-                                         "Echo check", "Teach",    "Firmware info", "Measure",
-                                         "Data block", "CCD info"};
-  if (order >= 1 && order <= 10) return kNames[order - 1];
-  return "Order " + std::to_string(order);
-}
-
-int ExpectedReplyLength(int order) {
-  switch (order) {
-    case 1:
-    case 3:
-      return 0;
-    case kFirmwareOrder:
-      return 72;
-    case kDataBlockOrder:
-      return 128;
-    default:
-      return kFrameLength;
-  }
-}
-
-double ReplyLimitMs(int order) {
-  if (ExpectedReplyLength(order) == 0) return 0.0;
-  return order == kFirmwareOrder ? 2000.0 : 1500.0;
-}
-
 std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped) {
   static const char kDigits[] = "0123456789abcdef";
   std::string text;
@@ -210,14 +190,12 @@ std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped) {
 }
 
 bool IsAnswer(const LineEntry& reply) {
-  const size_t expected = static_cast<size_t>(ExpectedReplyLength(reply.order));
+  const size_t expected = static_cast<size_t>(protocol::ReplyLength(reply.order));
   if (reply.kind != EntryKind::kReply || reply.order == 0 || expected == 0) return false;
   if (reply.responseMs < 0 || reply.bytes.size() < expected) return false;
-  if (expected != static_cast<size_t>(kFrameLength)) return true;  // raw replies carry no header
-  // The line check judges the sync itself (and its reply shows it); every
-  // other reply must carry the reply sync, and all must echo the order.
-  const bool syncOk = reply.order == 5 || WordAt(reply.bytes, 0) == kReplySync;
-  return syncOk && WordAt(reply.bytes, 2) == reply.order;
+  // Raw replies carry no header to judge.
+  if (protocol::ReplyKindOf(reply.order) != protocol::ReplyKind::kFrame) return true;
+  return protocol::ReplyAnswers(reply.bytes.data(), reply.order);
 }
 
 std::string DescribeEntry(const LineEntry& entry) {

@@ -11,27 +11,12 @@
 
 namespace monitor {
 
-// The sync words that open a request frame and a 36-byte reply frame.
-constexpr int kRequestSync = 0x0055;
-constexpr int kReplySync = 0x00AA;
-
-// "Write RAM", "Read RAM", "Write EEPROM", "Read EEPROM", "Echo check",
-// "Teach", "Firmware info", "Measure", "Data block", "CCD info"; "Order <n>"
-// for any other code.
-std::string OrderName(int order);
-// Bytes of the reply the order awaits: 0 (orders 1 and 3), 36, 72 (order 7)
-// or 128 (order 9); 36 for an unknown code.
-int ExpectedReplyLength(int order);
-// The sender's limit for that reply, in milliseconds (2000 for order 7, 1500
-// otherwise; 0 for the orders awaiting none).
-double ReplyLimitMs(int order);
-
 // Hex, two lower-case digits a byte, `grouped`: a space every two bytes.
 std::string HexBytes(const std::vector<uint8_t>& bytes, bool grouped);
 
 // Whether a reply entry answers its request: the whole reply the order awaits,
-// with a response time, and for a 36-byte frame the reply sync (not needed for
-// the line check) and the order's echo. Bytes beyond the reply do not matter.
+// with a response time, and for a 36-byte frame protocol::ReplyAnswers. Bytes
+// beyond the reply do not matter.
 bool IsAnswer(const LineEntry& reply);
 
 // The decoded text of an entry, without its time: for a request the order and

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "monitor/frame_decode.h"
+#include "protocol/frame.h"
+#include "protocol/orders.h"
 
 namespace monitor {
 
@@ -12,11 +13,6 @@ namespace {
 // Bytes that answer nothing are cut into entries of at most this many, so a
 // line full of noise cannot grow one entry without end.
 constexpr size_t kStrayChunk = 256;
-constexpr int kDataBlockOrder = 9;
-
-int WordAt(const uint8_t* bytes, int offset) {
-  return bytes[offset] * 256 + bytes[offset + 1];
-}
 
 }  // namespace
 
@@ -77,7 +73,7 @@ void LineLog::FlushPending() {
   pending_.clear();
   if (pendingIsReply_) {
     entry.responseMs = entry.timeMs - exchange_.sentMs;
-    if (exchange_.order == kDataBlockOrder) entry.value = exchange_.blockStart;
+    if (exchange_.order == protocol::kData64) entry.value = exchange_.blockStart;
     exchange_.awaiting = false;
   }
   Append(std::move(entry));
@@ -114,7 +110,7 @@ void LineLog::Sent(double seconds, const uint8_t* bytes, int count) {
   LineEntry entry;
   entry.timeMs = Ms(seconds);
   entry.kind = EntryKind::kRequest;
-  entry.order = count >= 4 ? WordAt(bytes, 2) : 0;
+  entry.order = count >= protocol::kHeaderLength ? protocol::OrderOf(bytes) : 0;
   entry.bytes.assign(bytes, bytes + std::max(count, 0));
 
   Exchange& x = exchange_;
@@ -122,9 +118,9 @@ void LineLog::Sent(double seconds, const uint8_t* bytes, int count) {
   x.order = entry.order;
   x.sentSeconds = seconds;
   x.sentMs = entry.timeMs;
-  x.expected = static_cast<size_t>(ExpectedReplyLength(x.order));
-  x.limitMs = ReplyLimitMs(x.order);
-  x.blockStart = count >= 6 ? WordAt(bytes, 4) : 0;
+  x.expected = static_cast<size_t>(protocol::ReplyLength(x.order));
+  x.limitMs = protocol::ReplyLimit(x.order) * 1000.0;
+  x.blockStart = count >= protocol::kHeaderLength + 2 ? protocol::FrameWord(bytes, 0) : 0;
   x.awaiting = x.expected > 0;
   Append(std::move(entry));
 }

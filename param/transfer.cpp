@@ -78,7 +78,7 @@ int CC_BTNSend(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
     }
     return 0;
   }
-  com232::sync = 0x55;
+  com232::sync = TXSYNC;
   order = (target == EEPROM) ? ORD_WRITE_EEPROM : ORD_WRITE_RAM;
   GetPanelValues();
   CopyVarsToPP();

@@ -1,27 +1,15 @@
-// The two requests of the sensor search and what their replies mean: the line
-// check (order 5), whose 36-byte reply with the reply sync 0x00AA means a
-// sensor, and the firmware query (order 7), 72 raw bytes of text. Pure.
+// What the replies to the sensor search's two requests mean: the line check,
+// whose 36-byte reply with the reply sync means a sensor, and the firmware
+// query, 72 raw bytes of text. The requests themselves, their reply lengths
+// and limits are protocol/'s. Pure.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace ports {
-
-constexpr int kLineCheckOrder = 5;
-constexpr int kFirmwareOrder = 7;
-
-// The request frame as the program builds it: sync 0x0055, the order code,
-// then the 16 words, every word high byte first.
-std::vector<uint8_t> RequestFrame(int order, const std::array<uint16_t, 16>& words);
-
-// Bytes of the reply `order` awaits and the sender's limit for it in
-// milliseconds, as the program and the line monitor count them.
-int ReplyLength(int order);
-double ReplyLimitMs(int order);
 
 enum class LineCheck {
   kIncomplete,  // fewer bytes than a frame

@@ -30,15 +30,12 @@ void ReplyShaper::Shape(const std::vector<uint8_t>& reply, double request_done, 
       }
       const size_t body = bytes.size();
       bytes.insert(bytes.end(), reply.begin(), reply.end());
-      if (reply.size() == kFrameBytes) {
-        if (faults_.wrong_sync) {
-          bytes[body] = static_cast<uint8_t>(kRequestSync >> 8);
-          bytes[body + 1] = static_cast<uint8_t>(kRequestSync & 0xFF);
-        }
+      if (reply.size() == static_cast<size_t>(protocol::kFrameLength)) {
+        // A wrong sync is the request's sync; a wrong echo is one order off.
+        if (faults_.wrong_sync) protocol::PutWord(&bytes[body], protocol::kRequestSync);
         if (faults_.wrong_echo) {
-          const uint16_t echo = static_cast<uint16_t>(WordAt(&bytes[body + 2]) - 1);
-          bytes[body + 2] = static_cast<uint8_t>(echo >> 8);
-          bytes[body + 3] = static_cast<uint8_t>(echo & 0xFF);
+          const uint16_t echo = protocol::OrderOf(&bytes[body]);
+          protocol::PutWord(&bytes[body + 2], static_cast<uint16_t>(echo - 1));
         }
       }
       bytes.insert(bytes.end(), static_cast<size_t>(std::max(faults_.trailing, 0)), kTrailingByte);

@@ -2,6 +2,12 @@
 
 namespace sim {
 
+namespace {
+// The request sync's two bytes, as they come on the line.
+constexpr uint8_t kSyncHigh = protocol::kRequestSync >> 8;
+constexpr uint8_t kSyncLow = protocol::kRequestSync & 0xFF;
+}  // namespace
+
 void RequestFramer::Feed(const uint8_t* data, const double* times, size_t count,
                          std::vector<FramedRequest>* out) {
   bytes_.insert(bytes_.end(), data, data + count);
@@ -22,10 +28,10 @@ void RequestFramer::Extract(std::vector<FramedRequest>* out) {
     // Judge as much of the header as has arrived; an incomplete header that
     // still matches waits for more bytes.
     const uint8_t* p = bytes_.data() + pos;
-    bool plausible = p[0] == 0x00;
-    if (plausible && left >= 2) plausible = p[1] == 0x55;
-    if (plausible && left >= 3) plausible = p[2] == 0x00;
-    if (plausible && left >= 4) plausible = IsOrder(p[3]);
+    bool plausible = p[0] == kSyncHigh;
+    if (plausible && left >= 2) plausible = p[1] == kSyncLow;
+    if (plausible && left >= 3) plausible = p[2] == 0x00;  // every order code is below 256
+    if (plausible && left >= 4) plausible = protocol::IsOrder(p[3]);
     if (!plausible) {
       ++pos;
       ++discarded_;
@@ -34,8 +40,8 @@ void RequestFramer::Extract(std::vector<FramedRequest>* out) {
     }
     if (left < kFrameBytes) break;
     FramedRequest request;
-    request.order = p[3];
-    for (size_t i = 0; i < request.words.size(); ++i) request.words[i] = WordAt(p + 4 + 2 * i);
+    request.order = protocol::OrderOf(p);
+    request.words = protocol::DecodeWords(p);
     request.first_byte = times_[pos];
     request.last_byte = times_[pos + kFrameBytes - 1];
     request.skipped = skipped_;

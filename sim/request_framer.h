@@ -1,6 +1,7 @@
 // Cuts the incoming byte stream into 36-byte requests.
 //
-// A request starts with 00 55 followed by an order code 1..10 (big-endian).
+// A request starts with the request sync followed by an order code 1..10
+// (big-endian).
 // Bytes that cannot start a request are dropped one at a time until such a
 // header appears, so garbage on the line costs nothing but itself. A request
 // whose bytes arrive in pieces is completed by later bytes, however they are

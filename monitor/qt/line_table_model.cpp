@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "monitor/frame_decode.h"
+#include "protocol/orders.h"
 
 using monitor::EntryKind;
 using monitor::LineEntry;
@@ -110,8 +111,9 @@ QString LineTableModel::text(int row, int column) const {
       if (e.kind == EntryKind::kOutputFlushed && e.value > 0) return QString::number(e.value);
       return e.bytes.empty() ? QString() : QString::number(e.bytes.size());
     case kOrder:
-      return OfAnOrder(e.kind) && e.order != 0 ? QString::fromStdString(monitor::OrderName(e.order))
-                                               : QString();
+      return OfAnOrder(e.kind) && e.order != 0
+                 ? QString::fromStdString(protocol::OrderName(e.order))
+                 : QString();
     case kResponse:
       return e.responseMs >= 0.0 ? QString::number(e.responseMs, 'f', 1) : QString();
     case kDecoded:

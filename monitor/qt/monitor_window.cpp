@@ -15,10 +15,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "monitor/frame_decode.h"
 #include "monitor/qt/cached_text_delegate.h"
 #include "monitor/qt/line_table_model.h"
 #include "monitor/qt/trace_files.h"
+#include "protocol/orders.h"
 #include "runtime/utility.h"
 
 namespace {
@@ -59,8 +59,8 @@ MonitorWindow::MonitorWindow(const monitor::LineLog& log)
   orders_->setAccessibleName("Filter");
   filterLabel->setBuddy(orders_);
   orders_->addItem("All orders", 0);
-  for (int order = 1; order <= 10; ++order)
-    orders_->addItem(QString::fromStdString(monitor::OrderName(order)), order);
+  for (int order = protocol::kFirstOrder; order <= protocol::kLastOrder; ++order)
+    orders_->addItem(QString::fromStdString(protocol::OrderName(order)), order);
   rawHex_ = new QCheckBox("Raw &hex", this);
   rawHex_->setAccessibleName("Raw hex");
   auto* copy = Command("&Copy", "Copy", this);

@@ -1,6 +1,8 @@
 #include "ports/qt/port_probe.h"
 
 #include "ports/probe_frames.h"
+#include "protocol/frame.h"
+#include "protocol/orders.h"
 #include "runtime/com_devices.h"
 
 namespace ports {
@@ -46,31 +48,31 @@ void PortProbe::Start() {
   }
   serial_->clear(QSerialPort::AllDirections);
   connect(serial_.get(), &QSerialPort::readyRead, this, [this] { OnBytes(); });
-  Send(kLineCheckOrder);
+  Send(protocol::kEchoCheck);
 }
 
 void PortProbe::Send(int order) {
   order_ = order;
   reply_.clear();
-  const std::vector<uint8_t> frame = RequestFrame(order, words_);
+  const std::vector<uint8_t> frame = protocol::EncodeRequest(order, words_);
   serial_->write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size()));
-  limit_.start(static_cast<int>(ReplyLimitMs(order)));
+  limit_.start(static_cast<int>(protocol::ReplyLimit(order) * 1000.0));
 }
 
 void PortProbe::OnBytes() {
   if (Done()) return;
   const QByteArray bytes = serial_->readAll();
   reply_.insert(reply_.end(), bytes.begin(), bytes.end());
-  if (reply_.size() < static_cast<size_t>(ReplyLength(order_))) return;
+  if (reply_.size() < static_cast<size_t>(protocol::ReplyLength(order_))) return;
   limit_.stop();
-  if (order_ == kLineCheckOrder) {
+  if (order_ == protocol::kEchoCheck) {
     if (JudgeLineCheck(reply_) == LineCheck::kWrongSync) {
       Finish(Outcome::kWrongSync);
       return;
     }
     // A sensor: its firmware text names it in the list.
     sensorFound_ = true;
-    Send(kFirmwareOrder);
+    Send(protocol::kFirmwareInfo);
     return;
   }
   if (const auto text = FirmwareText(reply_)) result_.firmware = *text;

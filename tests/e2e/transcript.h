@@ -21,9 +21,9 @@
 #include "link/frame.h"
 #include "link/port.h"
 #include "link/sensor_info.h"
-#include "monitor/frame_decode.h"
 #include "param/params.h"
 #include "param/transfer.h"
+#include "protocol/orders.h"
 #include "runtime/testing/inspect.h"
 #include "runtime/userint.h"
 
@@ -172,7 +172,7 @@ inline std::string Describe(const State& state, const State* before) {
 
 // One request as the sensor received it: order, name, the 16 words.
 inline std::string DescribeRequest(int order, const uint16_t* words) {
-  return "  " + std::to_string(order) + " " + monitor::OrderName(order) + ": " +
+  return "  " + std::to_string(order) + " " + protocol::OrderName(order) + ": " +
          Words(words, PNUM) + "\n";
 }
 

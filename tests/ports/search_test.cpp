@@ -11,18 +11,6 @@ std::vector<uint8_t> Bytes(size_t count, uint8_t fill = 0) {
   return std::vector<uint8_t>(count, fill);
 }
 
-TEST(SensorSearch, RequestsAreBuiltAsTheProgramBuildsThem) {
-  std::array<uint16_t, 16> words{};
-  words[0] = 0x01F4;
-  words[15] = 0xABCD;
-  const std::vector<uint8_t> frame = RequestFrame(kLineCheckOrder, words);
-  ASSERT_EQ(frame.size(), 36u);
-  EXPECT_EQ((std::vector<uint8_t>(frame.begin(), frame.begin() + 6)),
-            (std::vector<uint8_t>{0x00, 0x55, 0x00, 0x05, 0x01, 0xF4}));
-  EXPECT_EQ(frame[34], 0xAB);
-  EXPECT_EQ(frame[35], 0xCD);
-}
-
 TEST(SensorSearch, RepliesAreJudged) {
   std::vector<uint8_t> frame = Bytes(36);
   frame[1] = 0xAA;

@@ -3,9 +3,7 @@
 
 #include <cstring>
 
-#include "link/data_block.h"
 #include "link/frame.h"
-#include "link/sensor_info.h"
 #include "param/params.h"
 
 namespace {
@@ -67,55 +65,4 @@ TEST(Frame, DecodingMoreWordsThanThePackageHoldsStopsAtThePackage) {
   GetRxBuf(PNUM + 100);
   EXPECT_EQ(pp[PNUM - 1], WordAt(szReadBuf, 4 + 2 * (PNUM - 1)));
   EXPECT_EQ(scaleF, scaleBefore);
-}
-
-TEST(Frame, WordAtTakesBytesUnsigned) {
-  const char bytes[] = {static_cast<char>(0x80), static_cast<char>(0xFF)};
-  EXPECT_EQ(WordAt(bytes, 0), 0x80FF);
-}
-
-TEST(Frame, AReplyAnswersOnlyItsOwnRequest) {
-  struct Row {
-    uint16_t sync, echo;
-    int awaited;
-    int answers;
-  };
-  const Row rows[] = {
-      {0x00AA, 2, 2, 1},      {0x00AA, 8, 8, 1},
-      {0x00AA, 10, 10, 1},    {0x0055, 2, 2, 0},  // wrong sync
-      {0x00AA, 1, 2, 0},                          // wrong echo
-      {0x00AA, 8, 6, 0},                          // a measurement while a teach is awaited
-      {0x00AA, 10, 8, 0},                         // the CCD reply of a nested bring-up in a Run
-      {0xEEEE, 0x00AA, 2, 0},                     // out of step after stray bytes
-      {0x0055, 5, 5, 1},                          // the line check judges its sync itself
-      {0x00AA, 4, 5, 0},
-  };
-  for (const Row& r : rows) {
-    char reply[FRAME_LEN] = {};
-    reply[0] = static_cast<char>(r.sync >> 8);
-    reply[1] = static_cast<char>(r.sync & 0xFF);
-    reply[2] = static_cast<char>(r.echo >> 8);
-    reply[3] = static_cast<char>(r.echo & 0xFF);
-    EXPECT_EQ(ReplyAnswers(reply, r.awaited), r.answers)
-        << r.sync << " " << r.echo << " " << r.awaited;
-  }
-}
-
-TEST(Frame, RawRepliesAreTakenOnlyAsWhatTheyMustBe) {
-  char text[FIRMWARE_REPLY_LEN] = {};
-  std::memcpy(text, "FW 2.07", 7);
-  EXPECT_EQ(IsFirmwareText(text, FIRMWARE_REPLY_LEN), 1);
-  text[40] = 'x';  // text again after the padding
-  EXPECT_EQ(IsFirmwareText(text, FIRMWARE_REPLY_LEN), 0);
-  text[40] = 0;
-  text[0] = 0x02;  // a control code: a frame's header, not text
-  EXPECT_EQ(IsFirmwareText(text, FIRMWARE_REPLY_LEN), 0);
-
-  char block[DATA_REPLY_LEN] = {};
-  block[126] = 0x03;
-  block[127] = static_cast<char>(0xFF);  // 1023, the highest level
-  EXPECT_EQ(IsVideoBlock(block), 1);
-  block[126] = 0x04;
-  block[127] = 0x00;  // 1024
-  EXPECT_EQ(IsVideoBlock(block), 0);
 }
