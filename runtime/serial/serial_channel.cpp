@@ -1,6 +1,6 @@
 #include "runtime/serial/serial_channel.h"
 
-#include "runtime/engine/engine.h"
+#include "runtime/engine/wait_core.h"
 #include "runtime/serial/serial_os.h"
 #include "runtime/serial/tap_records.h"
 
@@ -584,7 +584,7 @@ int SerialChannel::InputQueueLength() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   PullFromOs();
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  const long rounds = TheEngine().eventRounds;
+  const long rounds = TheWaitCore().eventRounds;
   const bool eventsBetween = rounds != roundsAtLastLook_;
   roundsAtLastLook_ = rounds;
   qint64 queued = serial_->bytesAvailable() + OsQueueLength();
