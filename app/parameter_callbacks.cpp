@@ -1,5 +1,7 @@
 #include "app/parameter_callbacks.h"
 
+#include "app/vantrel.h"
+
 #include "app/popup.h"
 #include "display/controls.h"
 #include "display/data_curve.h"
@@ -36,6 +38,7 @@ int CC_DropDCom(int /*panel*/, int /*control*/, int event, void* /*callbackData*
   if (event != UI_EVENT_COMMIT && event != UI_EVENT_VALUE_CHANGED) return 0;
   CloseCom(com);  // a port that was never opened cannot be closed; nothing to do then
   GetCtrlVal(panelHandle, DropDCom, &com);
+  ShowPortInTitle();
   ShowStatus("Init COM-Port ...");
   InitRS232(com);
   return 0;

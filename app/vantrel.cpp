@@ -1,5 +1,7 @@
 #include "app/vantrel.h"
 
+#include <cstdio>
+
 #include "app/data_loop.h"
 #include "app/loop_control.h"
 #include "app/parameter_callbacks.h"
@@ -18,6 +20,7 @@
 #include "runtime/userint.h"
 
 int32_t stop_flag = 1;
+int32_t startCom = 1;
 const char* const PANEL_RESOURCE = "Vantrel.uir";
 
 namespace {
@@ -45,9 +48,16 @@ void ShowInfoText(const char* text, int left, int top, int pointSize) {
   SetCtrlVal(panelHandle, id, text);
 }
 
+void ShowPortInTitle() {
+  char title[300];
+  std::snprintf(title, sizeof title, "Vantrel - COM%d (%s)", static_cast<int>(com),
+                ComPortDevice(com));
+  SetPanelAttribute(panelHandle, UI_ATTR_TITLE, title);
+}
+
 void InitVars() {
   SetParameterDefaults();
-  com = 1;
+  com = startCom;
   com232::sync = TXSYNC;
   order = ORD_WRITE_RAM;
   target = RAM;
@@ -140,6 +150,8 @@ int StartUp(int argc, char** argv, const char* resourceFile) {
   // The window is up while the link comes up (3 s with a silent sensor); the
   // bring-up's waits process events, so it paints and shows each step.
   ShowStatus("Init COM-Port ...");
+  SetCtrlVal(panelHandle, DropDCom, static_cast<int>(com));
+  ShowPortInTitle();
   DisplayPanel(panelHandle);
   InitRS232(com);
   return 0;
