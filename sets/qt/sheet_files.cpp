@@ -1,5 +1,6 @@
 #include "sets/qt/sheet_files.h"
 
+#include <QFont>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -22,6 +23,14 @@ std::string Commit(QSaveFile& file, const std::string& path) {
   return {};
 }
 
+// The sheet's body font in points (the size of its style's body); the title
+// and the headings are sized from it.
+QFont SheetFont() {
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPointSizeF(10);
+  return font;
+}
+
 }  // namespace
 
 std::string SaveParameterSheetPdf(const std::string& html, const std::string& path) {
@@ -38,6 +47,11 @@ std::string SaveParameterSheetPdf(const std::string& html, const std::string& pa
     writer.setTitle(QStringLiteral("Vantrel parameter sheet"));
     writer.setCreator(QStringLiteral("Vantrel"));
     QTextDocument document;
+    // The sheet's own font in points, not the application's: the program's
+    // is set in screen pixels, which on a 300 dpi page make the title and
+    // the headings (sized from this font) smaller than the body and the page
+    // number a dot. So the program and the documentation tool print alike.
+    document.setDefaultFont(SheetFont());
     document.setHtml(QString::fromStdString(html));
     document.print(&writer);
   }
