@@ -1,10 +1,13 @@
 // The "Record" command on the main panel: every measurement frame of a Run
 // written to a CSV file (docs/recording-format.md) as it arrives.
 //
-// The checkable button asks for a file; the recording then waits for a Run
-// (or begins at once during one), creates the file at the Run's start, writes
-// each frame's record and flushes it, so a crash keeps what was recorded.
-// The Run's end, unchecking, or a failed create or write closes the file.
+// The checkable button asks for a file and refuses at once one that cannot be
+// made (a missing or unwritable folder, a path that is no file); the
+// recording then waits for a Run (or begins at once during one), creates the
+// file at the Run's start, writes each frame's record with its time since the
+// Run's start and flushes it, so a crash keeps what was recorded. The Run's
+// end (said when it brought no frame), unchecking, or a failed create or
+// write closes the file.
 // Outcomes go to the main status line. Needs the line monitor installed (the
 // frames come from its entries, watch/qt/run_feed.h).
 #pragma once
