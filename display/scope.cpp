@@ -1,7 +1,7 @@
 #include "display/scope.h"
 
 #include "display/controls.h"
-#include "display/units.h"
+#include "display/display_unit.h"
 #include "link/sensor_info.h"
 #include "param/params.h"
 #include "runtime/userint.h"
@@ -13,9 +13,9 @@ uint16_t mvend = 0;
 
 namespace {
 constexpr double CURSOR_HEIGHT = 0.75;
-constexpr double BAND_TOP = 0.25;  // bands below, bars above
+constexpr double SET_CURSOR_HEIGHT = 1.0;  // cursors of a set, as at start-up
+constexpr double BAND_TOP = 0.25;          // bands below, bars above
 constexpr double BAR_TOP = 1.0;
-constexpr int UNIT_PIXELS = 1;
 
 // Position the evaluation reports: an edge, or the middle of both edges.
 uint16_t EvaluatedPosition(uint16_t first, uint16_t second) {
@@ -26,14 +26,11 @@ uint16_t EvaluatedPosition(uint16_t first, uint16_t second) {
 }
 
 void ShowReadOuts() {
-  int unit = UNIT_PIXELS;
-  GetCtrlVal(panelHandle, BINSWITCH_UM, &unit);
-  const bool pixels = (unit == UNIT_PIXELS);
-  SetCtrlVal(panelHandle, NUM_FirstEdge, pixels ? pp[0] : MicrometresInt(pp[0]));
-  SetCtrlVal(panelHandle, NUM_SecondEdge, pixels ? pp[1] : MicrometresInt(pp[1]));
-  SetCtrlVal(panelHandle, NUM_MeasuredValue, pixels ? pp[2] : MicrometresScaled(pp[2]));
-  SetCtrlVal(panelHandle, NUM_TeachValue, pixels ? pp[3] : MicrometresScaled(pp[3]));
-  SetCtrlVal(panelHandle, NUM_Tolerance, pixels ? pp[4] : MicrometresInt(pp[4]));
+  ShowReadout(NUM_FirstEdge, pp[0], ReadoutForm::kInteger);
+  ShowReadout(NUM_SecondEdge, pp[1], ReadoutForm::kInteger);
+  ShowReadout(NUM_MeasuredValue, pp[2], ReadoutForm::kScaled);
+  ShowReadout(NUM_TeachValue, pp[3], ReadoutForm::kScaled);
+  ShowReadout(NUM_Tolerance, pp[4], ReadoutForm::kInteger);
 }
 
 // A window of 256 pixels must lie on the line: it starts at 768 at most on a
@@ -122,4 +119,22 @@ void PlotRAWValues() {
     const int width = tTol;
     DrawBand(LimitBandLeft(setPoint - width), LimitBandRight(setPoint + width));
   }
+}
+
+void PlotSetOnScope(uint16_t teach, uint16_t tolerance, uint16_t from, uint16_t to) {
+  DeleteGraphPlot(panelHandle, GRAPH_Scope, UI_ALL_PLOTS, UI_REDRAW_NONE);
+  if (ccdMode == 0) {
+    PlotRectangle(panelHandle, GRAPH_Scope, 0.0, 0.0, 1023.0, 1.0, COLOR_FRAME, COLOR_FRAME);
+  } else {
+    PlotRectangle(panelHandle, GRAPH_Scope, pStart, 0.0, pStart + 255.0, 1.0, COLOR_FRAME,
+                  COLOR_FRAME);
+  }
+  // The band over the frame, which covers the whole picture; signed, as at
+  // start-up: a tolerance wider than the teach value starts left of 0.
+  const int setPoint = teach;
+  const int width = tolerance;
+  DrawBand(setPoint - width, setPoint + width);
+  SetGraphCursor(panelHandle, GRAPH_Scope, 1, teach, SET_CURSOR_HEIGHT);
+  SetGraphCursor(panelHandle, GRAPH_Scope, 2, from, SET_CURSOR_HEIGHT);
+  SetGraphCursor(panelHandle, GRAPH_Scope, 3, to, SET_CURSOR_HEIGHT);
 }

@@ -134,6 +134,17 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value);
 int SetCtrlAttribute(int panel, int control, int attribute, const char* text);
 int GetCtrlAttribute(int panel, int control, int attribute, int* value);
 
+// A numeric control holds its value in its own unit: GetCtrlVal, SetCtrlVal,
+// its range and its events all use that unit. It may show the value in
+// another one: trunc(value x factor / divisor), with `unit` (Latin-1, "" for
+// none) after the number. A number the operator types is read in the shown
+// unit and taken as the nearest whole value of the control's own unit; with
+// factor / divisor at 1 or more every number shown stands for exactly one
+// value held, so showing another unit and back changes no value. A
+// whole-number edit takes any factor; a real-number edit and a read-out show
+// their value itself (factor equal to divisor) and take the unit alone.
+int SetCtrlShownUnit(int panel, int control, double factor, double divisor, const char* unit);
+
 // Creates a control of `kind` (UI_CTRL_TEXT_MSG) at (top, left) panel pixels;
 // label may be "" for none. Returns the new control id (> 0) or a UIE_ code.
 int NewCtrl(int panel, int kind, const char* label, int top, int left);

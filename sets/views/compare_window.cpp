@@ -6,6 +6,7 @@
 #include <QBrush>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -38,10 +39,12 @@ float ScaleOf(const ParameterSet& set) {
   return set[5] == 2 ? static_cast<float>(set[15]) / 1000.0f : 1.0f;
 }
 
+// The value with its meaning or its micrometres: "1 (second edge)",
+// "512 (3993 µm)".
 QString ValueText(int index, const ParameterSet& set) {
   const fields::Word& word = fields::kParameters[index];
   const uint16_t value = set[static_cast<size_t>(index)];
-  QString text = QString::number(value);
+  QString text = QString::fromStdString(fields::ValueWithMeaning(index, value));
   if (word.micrometres != fields::MicrometreRule::kNone) {
     const int64_t um =
         fields::Micrometres(word, value, fields::PixelPitchNm(ccdtype), ScaleOf(set));
@@ -161,7 +164,11 @@ void CompareWindow::ChooseFile() {
                       UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path) <= 0)
     return;
   fileChosen_ = true;
-  file_.title = QString("File %1").arg(QDir::toNativeSeparators(QString::fromLocal8Bit(path)));
+  // The name as the column's title, so the values stay in view; the whole
+  // path in its tooltip.
+  const QString chosen = QDir::toNativeSeparators(QString::fromLocal8Bit(path));
+  file_.title = QString("File %1").arg(QFileInfo(chosen).fileName());
+  file_.tip = chosen;
   ParameterSet set{};
   std::string reason;
   if (ReadParameterFile(path, &set, &reason)) {
@@ -187,7 +194,7 @@ void CompareWindow::SaveSheet() {
                       UI_FILE_BUTTON_OK, 0, 1, 1, 1, path) <= 0)
     return;
   SheetInfo info;
-  info.source = column->title.toStdString();
+  info.source = (column->tip.isEmpty() ? column->title : "File " + column->tip).toStdString();
   info.ccd = CcdDescription(ccdtype);
   info.firmware = szVersion;
   info.port = "COM" + std::to_string(com) + " " + ComPortDevice(com);
@@ -222,6 +229,8 @@ void CompareWindow::Show() {
   QStringList titles = {"Parameter", "Name", "Unit"};
   for (const Column* c : columns) titles << c->title;
   table_->setHorizontalHeaderLabels(titles);
+  for (size_t i = 0; i < columns.size(); ++i)
+    table_->horizontalHeaderItem(kFixedColumns + static_cast<int>(i))->setToolTip(columns[i]->tip);
 
   QStringList differing;
   for (int row = 0; row < fields::kParameterWords; ++row) {

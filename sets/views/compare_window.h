@@ -33,6 +33,7 @@ class CompareWindow : public QWidget {
  private:
   struct Column {
     QString title;
+    QString tip;                      // the header's tooltip: a file's whole path
     std::optional<ParameterSet> set;  // none: the store did not answer
     QString missing;                  // what to show without a set
   };

@@ -131,8 +131,8 @@ TEST_F(ScopePlot, MicrometreReadOutsScaleOnlyMeasuredAndTeachValueInMode2) {
   EXPECT_EQ(Shown(NUM_MeasuredValue), 818);
   EXPECT_EQ(Shown(NUM_TeachValue), 818);
   EXPECT_EQ(InspectAccessibleName(panelHandle, NUM_MeasuredValue), "Measured value");
-  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_MeasuredValue), "818")
-      << "a screen reader reads the number shown";
+  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_MeasuredValue), "818 \u00b5m")
+      << "a screen reader reads the number shown and its unit";
   EXPECT_EQ(Shown(NUM_FirstEdge), 7) << "edges are never scaled";
   EXPECT_EQ(Shown(NUM_Tolerance), 78) << "nor the tolerance";
   scaleF = 0.9f;

@@ -124,6 +124,9 @@ int Control::setMaximum(double) {
 int Control::getMaximum(double*) const {
   return UIE_BAD_VALUE;
 }
+int Control::setShownUnit(double, double, const QString&) {
+  return UIE_BAD_VALUE;
+}
 
 void Control::setDimmed(bool dimmed) {
   dimmed_ = dimmed;

@@ -65,6 +65,8 @@ class Control : public QObject {
   // ---- Attributes
   virtual int setMaximum(double max);
   virtual int getMaximum(double* max) const;
+  // The unit a numeric control shows its value in (SetCtrlShownUnit).
+  virtual int setShownUnit(double factor, double divisor, const QString& unit);
   void setDimmed(bool dimmed);
   bool dimmed() const { return dimmed_; }
   void setShown(bool shown);

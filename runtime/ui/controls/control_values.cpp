@@ -194,6 +194,16 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value) {
   }
 }
 
+int SetCtrlShownUnit(int panel, int control, double factor, double divisor, const char* unit) {
+  int error = 0;
+  Control* c = Find(panel, control, &error);
+  if (c == nullptr) return error;
+  if (unit == nullptr || !(factor > 0.0) || !(divisor > 0.0) || !std::isfinite(factor) ||
+      !std::isfinite(divisor))
+    return UIE_BAD_VALUE;
+  return c->setShownUnit(factor, divisor, QString::fromLatin1(unit));
+}
+
 int NewCtrl(int panel, int kind, const char* label, int top, int left) {
   PanelWindow* window = FindPanel(panel);
   if (window == nullptr) return UIE_NO_SUCH_PANEL;
