@@ -6,6 +6,8 @@
 #include "param/params.h"
 #include "runtime/userint.h"
 
+#include <cstdio>
+
 uint16_t pix1 = 0;
 uint16_t edcnt = 0;
 uint16_t mvstart = 0;
@@ -57,6 +59,22 @@ int LimitBandLeft(int left) {
 }
 int LimitBandRight(int right) {
   return right > 1023 ? 1024 : right;
+}
+
+// The picture in words for a screen reader: edges, measured value, the bands
+// as drawn (left and right ends, one or two bands) and the evaluation window.
+void DescribeScope(uint16_t first, uint16_t second, const int* bands, int bandCount) {
+  char words[200];
+  int n = edcnt == 0 ? std::snprintf(words, sizeof words, "No edge")
+          : edcnt == 1
+              ? std::snprintf(words, sizeof words, "Edge at pixel %u", first)
+              : std::snprintf(words, sizeof words, "Edges at pixel %u and %u", first, second);
+  n += std::snprintf(words + n, sizeof words - n, "; measured value %u; tolerance band %d to %d",
+                     pp[2], bands[0], bands[1]);
+  if (bandCount == 2)
+    n += std::snprintf(words + n, sizeof words - n, " and %d to %d", bands[2], bands[3]);
+  std::snprintf(words + n, sizeof words - n, "; evaluation window %u to %u", eBeg, eEnd);
+  SetCtrlAttribute(panelHandle, GRAPH_Scope, UI_ATTR_GRAPH_SUMMARY, words);
 }
 }  // namespace
 
@@ -112,14 +130,22 @@ void PlotRAWValues() {
 
   const int half = tVal / 2;
   const int tolerance = tTol / 2;
+  int bands[4] = {};
+  int bandCount = 1;
   if (eMode == 2) {
     // Two bands, tVal/2 either side of the evaluated position.
     const int centre = position;
-    DrawBand(LimitBandLeft(centre - half - tolerance), LimitBandRight(centre - half + tolerance));
-    DrawBand(centre + half - tolerance, centre + half + tolerance);
+    bands[0] = LimitBandLeft(centre - half - tolerance);
+    bands[1] = LimitBandRight(centre - half + tolerance);
+    bands[2] = centre + half - tolerance;
+    bands[3] = centre + half + tolerance;
+    bandCount = 2;
   } else {
     const int setPoint = tVal;
     const int width = tTol;
-    DrawBand(LimitBandLeft(setPoint - width), LimitBandRight(setPoint + width));
+    bands[0] = LimitBandLeft(setPoint - width);
+    bands[1] = LimitBandRight(setPoint + width);
   }
+  for (int i = 0; i < bandCount; ++i) DrawBand(bands[2 * i], bands[2 * i + 1]);
+  DescribeScope(first, second, bands, bandCount);
 }

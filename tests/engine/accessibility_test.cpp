@@ -25,13 +25,15 @@ TEST(Accessibility, EveryControlOfBothPanelsIsNamedByItsLabel) {
     ASSERT_FALSE(controls.empty());
     for (const ControlInfo& c : controls) {
       ASSERT_FALSE(c.label.empty()) << c.name;
-      EXPECT_EQ(InspectAccessibleName(panel, c.id), c.label) << c.name;
+      // An indicator lamp carries its state in its name.
+      const std::string name = c.kind == "led" ? c.label + ": off" : c.label;
+      EXPECT_EQ(InspectAccessibleName(panel, c.id), name) << c.name;
       // The widget's own name is the label too, drop-downs included (Qt
       // would name them by their current item).
       QAccessibleInterface* own =
           QAccessible::queryAccessibleInterface(InspectControlWidget(panel, c.id));
       ASSERT_NE(own, nullptr);
-      EXPECT_EQ(own->text(QAccessible::Name).toStdString(), c.label) << c.name;
+      EXPECT_EQ(own->text(QAccessible::Name).toStdString(), name) << c.name;
     }
   }
   DiscardPanel(settings);
@@ -240,6 +242,10 @@ TEST(Accessibility, SwitchesLampWindowsFramesAndDropDownsAreReadAsTheyAre) {
       SetCtrlVal(c.panel, c.id, value);
       EXPECT_EQ(sw->state().checked, value == 1) << c.id;
       EXPECT_EQ(sw->text(QAccessible::Value).toStdString(), value == 1 ? c.on : c.off);
+      if (c.role == QAccessible::Indicator) {
+        EXPECT_EQ(sw->text(QAccessible::Name).toStdString(),
+                  std::string("teaching: ") + (value == 1 ? c.on : c.off));
+      }
     }
   }
   // Windows by title: the main panel a frame, the settings panel a dialog.
