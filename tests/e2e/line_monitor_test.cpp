@@ -124,9 +124,11 @@ TEST_F(LineMonitor, LinkLightGoesGreenDuringARunAndRedWhenTheSensorFallsSilent) 
   Start();
   auto* light = Named<QWidget>(TopLevel("MainPanel"), "Link");
   ASSERT_NE(light, nullptr);
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(light)->text(QAccessible::Name), "Link");
-  // A second after the bring-up's last reply the line is idle.
+  QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(light);
+  EXPECT_EQ(spoken->role(), QAccessible::Indicator);
+  // A second after the bring-up's last reply the line is idle; the name says so.
   ASSERT_TRUE(WaitUntil([] { return Starts(LinkValue(), "grey"); }, 3.0)) << LinkValue();
+  EXPECT_EQ(spoken->text(QAccessible::Name), "Link: grey, idle");
   std::string during;
   WhenReady silence([] { return Starts(LinkValue(), "green"); },
                     [&] {
@@ -137,6 +139,7 @@ TEST_F(LineMonitor, LinkLightGoesGreenDuringARunAndRedWhenTheSensorFallsSilent) 
   EXPECT_TRUE(silence.fired());
   EXPECT_NE(during.find("replies arriving"), std::string::npos) << during;
   EXPECT_TRUE(WaitUntil([] { return Starts(LinkValue(), "red"); }, 2.0)) << LinkValue();
+  EXPECT_EQ(spoken->text(QAccessible::Name), "Link: red, time-outs");
   EXPECT_NE(light->accessibleDescription().toStdString().find("1 time-out"), std::string::npos)
       << light->accessibleDescription().toStdString();
 }
