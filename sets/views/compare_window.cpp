@@ -73,6 +73,7 @@ CompareWindow::CompareWindow() {
   summary_->setObjectName("differences");
   summary_->setWordWrap(true);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  summary_->setFocusPolicy(Qt::StrongFocus);  // a stop of Tab: a screen reader reads it there
 
   // The commands in the order they stand, left to right; each with a mnemonic.
   auto* refresh = new QPushButton("&Read again", this);

@@ -21,6 +21,7 @@
 
 #include "monitor/frame_decode.h"
 #include "monitor/qt/line_monitor.h"
+#include "monitor/qt/link_light.h"
 #include "monitor/trace_file.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
@@ -287,4 +288,26 @@ TEST_F(LineMonitor, ARecordedTraceReplayedBySimulatorGivesTheProgramTheSameRepli
   EXPECT_EQ(recorded.texts.back(), "Timeout RS232-Line!");
   EXPECT_NE(recorded.readOuts[0], 0) << "frames were drawn";
   fs::remove_all(dir);
+}
+
+TEST(LinkLightAlone, TheNameCarriesTheStateAtOnceTheFiguresComeAtMostTwiceASecond) {
+  LinkLight light(nullptr);
+  QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&light);
+  monitor::LinkHealthView view;
+  view.colour = monitor::LinkColour::kGreen;
+  view.state = "replies arriving";
+  view.text = "replies arriving, 26.0 replies/s";
+  light.Show(view, 1000.0);
+  EXPECT_EQ(spoken->text(QAccessible::Name), "Link: green, replies arriving");
+  EXPECT_EQ(spoken->text(QAccessible::Description), "green: replies arriving, 26.0 replies/s");
+  view.text = "replies arriving, 25.0 replies/s";
+  light.Show(view, 1400.0);
+  view.colour = monitor::LinkColour::kRed;
+  view.state = view.text = "time-outs";
+  light.Show(view, 1450.0);
+  EXPECT_EQ(spoken->text(QAccessible::Name), "Link: red, time-outs") << "a new state at once";
+  EXPECT_EQ(spoken->text(QAccessible::Description), "green: replies arriving, 26.0 replies/s");
+  light.Show(view, 1500.0);
+  EXPECT_EQ(spoken->text(QAccessible::Description), "red: time-outs");
+  EXPECT_EQ(spoken->text(QAccessible::Value), "red: time-outs");
 }

@@ -22,6 +22,7 @@
 #include "tests/e2e/operated_program.h"
 #include "watch/qt/trend.h"
 #include "watch/qt/trend_plot.h"
+#include "watch/qt/trend_window.h"
 #include "watch/trend_series.h"
 
 namespace {
@@ -211,4 +212,27 @@ TEST(TrendPlot, PaintsEachNewStretchAsThePlotPaintedWholeWould) {
   QTest::keyClick(plot, Qt::Key_0);
   EXPECT_EQ(Spoken(plot, QAccessible::Description), "");
   EXPECT_EQ(plot->grab().toImage(), whole);
+}
+
+TEST(TrendStatistics, FollowTheFramesAtMostTwiceASecondOfTheLineAndWholeAtTheRunsEnd) {
+  watch::Freeze freeze;
+  watch::TrendWindow window(freeze);
+  auto* label = window.findChild<QLabel*>("runStatistics");
+  std::vector<long> told;  // the frames counted in each line a screen reader was given
+  const auto note = [&] {
+    const long frames = std::stol(Spoken(label, QAccessible::Value));
+    if (told.empty() || told.back() != frames) told.push_back(frames);
+  };
+  window.RunStarted();
+  note();
+  for (int k = 0; k <= 25; ++k) {  // a frame every 40 ms of the line's clock
+    watch::RunFrame frame;
+    frame.runMs = 40.0 * k;
+    window.FrameReceived(frame);
+    note();
+  }
+  EXPECT_EQ(told, (std::vector<long>{0, 1, 14})) << "at 0 and 520 ms";
+  window.RunEnded();
+  note();
+  EXPECT_EQ(told.back(), 26);
 }

@@ -301,3 +301,36 @@ TEST(Accessibility, GraphsSayWhatTheyShowFromTheirPlotsAndCursors) {
             "y axis 0 to 1");
   DiscardPanel(main);
 }
+
+TEST(Accessibility, AGraphSumsItselfUpFromTheStartAndFollowsAtMostTwiceASecondOfTheEngineClock) {
+  RegisterRecorders();
+  const int main = LoadPanel(0, RealResource().c_str(), 1);
+  SetTestTimer(100.0);
+  const auto said = [main](int graph) {
+    return Of(main, graph)->text(QAccessible::Description).toStdString();
+  };
+  // Before anything is drawn: the cursors in the resource's words.
+  const std::string cursors =
+      "measured position (M) at 0; evaluation from (L) at 0; evaluation to (R) at 0";
+  EXPECT_EQ(said(36), cursors);
+  EXPECT_EQ(said(34), "nothing drawn");
+  ASSERT_EQ(SetCtrlAttribute(main, 36, UI_ATTR_GRAPH_SUMMARY, "Edges at pixel 300 and 700"), 0);
+  AdvanceTestTimer(0.49);
+  EXPECT_EQ(said(36), cursors) << "too soon";
+  AdvanceTestTimer(0.01);
+  EXPECT_EQ(said(36), "Edges at pixel 300 and 700");
+  for (const char* words : {"Edges at pixel 310 and 710", "Edges at pixel 320 and 720"})
+    SetCtrlAttribute(main, 36, UI_ATTR_GRAPH_SUMMARY, words);
+  EXPECT_EQ(said(36), "Edges at pixel 300 and 700");
+  AdvanceTestTimer(0.5);
+  EXPECT_EQ(said(36), "Edges at pixel 320 and 720") << "the newest";
+  // The words go with the plots they told of; then the legend and cursors tell.
+  PlotRectangle(main, 36, 400, 0, 600, 0.25, 0x00FF00, 0x00FF00);
+  DeleteGraphPlot(main, 36, UI_ALL_PLOTS, UI_REDRAW_NONE);
+  PlotRectangle(main, 36, 410, 0, 610, 0.25, 0x00FF00, 0x00FF00);
+  AdvanceTestTimer(0.5);
+  EXPECT_EQ(said(36), "tolerance band 410 to 610; " + cursors);
+  EXPECT_EQ(SetCtrlAttribute(main, 33, UI_ATTR_GRAPH_SUMMARY, "no graph"), UIE_BAD_VALUE);
+  ReleaseTestTimer();
+  DiscardPanel(main);
+}

@@ -25,6 +25,7 @@
 #include "runtime/testing/inspect.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
+#include "runtime/window_place.h"
 #include "tests/engine/ui_recorder.h"
 #include "tests/support/wait.h"
 
@@ -441,4 +442,23 @@ TEST(RealPanels, KeyboardFocusIsRingedInTheHighlightColourOnEveryKind) {
       EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 1 - in), highlight) << id;
     }
   }
+}
+
+TEST(WindowPlace, BesideTheOtherWindowElseNarrowedOnTheWiderSideElseOverItsLeftPart) {
+  const QRect screen(0, 0, 1920, 1200), scaled150(0, 0, 1280, 800);
+  const struct {
+    QRect other;
+    QSize outer;
+    int least;
+    QRect screen, placed;
+  } rows[] = {
+      {{0, 0, 1056, 680}, {776, 500}, 300, screen, {1064, 0, 776, 500}},      // right
+      {{800, 100, 1056, 680}, {776, 500}, 300, screen, {16, 100, 776, 500}},  // left
+      {{400, 0, 1056, 680}, {776, 500}, 300, screen, {1464, 0, 456, 500}},    // narrowed
+      {{0, 0, 1056, 680}, {556, 560}, 556, scaled150, {0, 0, 556, 560}},      // over the graphs
+      {{0, 700, 400, 400}, {776, 600}, 300, screen, {408, 600, 776, 600}},    // kept on screen
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(PlaceBeside(row.outer, row.least, row.other, row.screen), row.placed)
+        << row.other.x();
 }

@@ -184,6 +184,10 @@ class Exporter : public QObject {
     button_->setToolTip("Export the video line as CSV or a graph as PNG (Ctrl+E)");
     button_->setAutoDefault(false);
     button_->setGeometry(kLeft, kTop, kWidth, kHeight);
+    // The interface made while it was being built is a plain button's.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(button_.data());
+        made != nullptr && dynamic_cast<ExportButtonAccessible*>(made) == nullptr)
+      QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
     connect(button_, &QPushButton::clicked, this, [this] { openMenu(); });
     QPushButton* before = nullptr;
     for (QPushButton* b : canvas->findChildren<QPushButton*>()) {

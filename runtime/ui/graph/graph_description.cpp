@@ -72,7 +72,10 @@ QString GraphWidget::describe() const {
 QString GraphWidget::composeSummary() const {
   const Picture& picture = shown();
   if (!picture.words.isEmpty()) return picture.words;
-  return (legendParts(picture, nullptr) + CursorParts(picture.cursors)).join("; ");
+  const QStringList parts = legendParts(picture, nullptr) + CursorParts(picture.cursors);
+  // A graph whose plots have words, with none drawn yet, says so.
+  if (parts.isEmpty() && picture.plots.empty() && !legend_.empty()) return "nothing drawn";
+  return parts.join("; ");
 }
 
 void GraphWidget::setSummaryWords(const QString& words) {

@@ -87,6 +87,7 @@ class GraphWidget : public QWidget {
   // deleting every plot drops them. Without them the summary is made of the
   // legend's plots and the cursors, as describe() tells them.
   void setSummaryWords(const QString& words);
+  const QString& summaryWords() const { return live_.words; }
   // The summary as assistive technology reads it: it follows the picture at
   // most once every kSummaryGapSeconds of the engine's clock (Timer()), the
   // newest each time; from the start it says what the graph shows.

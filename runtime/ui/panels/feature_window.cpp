@@ -82,6 +82,11 @@ void PrepareFeatureWindow(QWidget* window, QWidget* firstCommand) {
   static const bool installed = (QAccessible::installFactory(WindowFactory), true);
   (void)installed;
   window->setProperty(kFirstCommand, QVariant::fromValue(QPointer<QWidget>(firstCommand)));
+  // An interface made before (setting a name makes one) would keep the role of
+  // a plain widget: it is dropped, and the next made here.
+  QAccessibleInterface* made = QAccessible::queryAccessibleInterface(window);
+  if (made != nullptr && dynamic_cast<FeatureWindowAccessible*>(made) == nullptr)
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
   QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
