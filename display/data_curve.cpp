@@ -28,8 +28,8 @@ void PlotDATACurve(const uint16_t* samples) {
   // In words for a screen reader: the video line's range and the threshold.
   const auto [lowest, highest] = std::minmax_element(samples, samples + VIDEO_SAMPLES);
   char words[96];
-  std::snprintf(words, sizeof words, "Video line from %u to %u; threshold %u", *lowest, *highest,
-                thdArray[0]);
+  std::snprintf(words, sizeof words, "Video line from %u to %u; threshold %u", unsigned{*lowest},
+                unsigned{*highest}, unsigned{thdArray[0]});
   SetCtrlAttribute(panelHandle, GRAPH_Data, UI_ATTR_GRAPH_SUMMARY, words);
 }
 

@@ -49,8 +49,16 @@ void DrawBar(double left, double right) {
   PlotRectangle(panelHandle, GRAPH_Scope, left, BAND_TOP, right, BAR_TOP, COLOR_BAR, COLOR_BAR);
 }
 
+// The ends of the bands drawn for the current picture, for its words.
+int bandEnds[4] = {};
+int bandCount = 0;
+
 void DrawBand(int left, int right) {
   PlotRectangle(panelHandle, GRAPH_Scope, left, 0.0, right, BAND_TOP, COLOR_BAND, COLOR_BAND);
+  if (bandCount == 2) return;
+  bandEnds[2 * bandCount] = left;
+  bandEnds[2 * bandCount + 1] = right;
+  ++bandCount;
 }
 
 // Ends of a band kept on the line: left at 1 at least, right at 1024 at most.
@@ -62,18 +70,19 @@ int LimitBandRight(int right) {
 }
 
 // The picture in words for a screen reader: edges, measured value, the bands
-// as drawn (left and right ends, one or two bands) and the evaluation window.
-void DescribeScope(uint16_t first, uint16_t second, const int* bands, int bandCount) {
+// as drawn and the evaluation window.
+void DescribeScope(unsigned first, unsigned second) {
   char words[200];
   int n = edcnt == 0 ? std::snprintf(words, sizeof words, "No edge")
           : edcnt == 1
               ? std::snprintf(words, sizeof words, "Edge at pixel %u", first)
               : std::snprintf(words, sizeof words, "Edges at pixel %u and %u", first, second);
   n += std::snprintf(words + n, sizeof words - n, "; measured value %u; tolerance band %d to %d",
-                     pp[2], bands[0], bands[1]);
+                     unsigned{pp[2]}, bandEnds[0], bandEnds[1]);
   if (bandCount == 2)
-    n += std::snprintf(words + n, sizeof words - n, " and %d to %d", bands[2], bands[3]);
-  std::snprintf(words + n, sizeof words - n, "; evaluation window %u to %u", eBeg, eEnd);
+    n += std::snprintf(words + n, sizeof words - n, " and %d to %d", bandEnds[2], bandEnds[3]);
+  std::snprintf(words + n, sizeof words - n, "; evaluation window %u to %u", unsigned{eBeg},
+                unsigned{eEnd});
   SetCtrlAttribute(panelHandle, GRAPH_Scope, UI_ATTR_GRAPH_SUMMARY, words);
 }
 }  // namespace
@@ -130,22 +139,16 @@ void PlotRAWValues() {
 
   const int half = tVal / 2;
   const int tolerance = tTol / 2;
-  int bands[4] = {};
-  int bandCount = 1;
+  bandCount = 0;
   if (eMode == 2) {
     // Two bands, tVal/2 either side of the evaluated position.
     const int centre = position;
-    bands[0] = LimitBandLeft(centre - half - tolerance);
-    bands[1] = LimitBandRight(centre - half + tolerance);
-    bands[2] = centre + half - tolerance;
-    bands[3] = centre + half + tolerance;
-    bandCount = 2;
+    DrawBand(LimitBandLeft(centre - half - tolerance), LimitBandRight(centre - half + tolerance));
+    DrawBand(centre + half - tolerance, centre + half + tolerance);
   } else {
     const int setPoint = tVal;
     const int width = tTol;
-    bands[0] = LimitBandLeft(setPoint - width);
-    bands[1] = LimitBandRight(setPoint + width);
+    DrawBand(LimitBandLeft(setPoint - width), LimitBandRight(setPoint + width));
   }
-  for (int i = 0; i < bandCount; ++i) DrawBand(bands[2 * i], bands[2 * i + 1]);
-  DescribeScope(first, second, bands, bandCount);
+  DescribeScope(first, second);
 }
