@@ -183,13 +183,13 @@ class GraphWidget : public QWidget {
   BackgroundKey backgroundKey_;
   QPixmap background_;
   mutable QHash<QString, QStaticText> laidTexts_;
+  mutable QString laidFont_;  // the font key the laid texts were made in
   // The summary as last told, when, and whether the picture changed since.
   mutable QString summary_;
   mutable double summaryAt_ = 0.0;
   mutable bool summaryTold_ = false;
   mutable bool summaryStale_ = true;
-  QTimer summaryTimer_;       // tells a change that came too soon once its gap is over
-  mutable QString laidFont_;  // the font key the laid texts were made in
+  QTimer summaryTimer_;  // tells a change that came too soon once its gap is over
 
   // Viewing aids; all unset until a feature or the operator uses them.
   std::unique_ptr<Picture> frozen_;
