@@ -53,6 +53,8 @@ QAccessibleInterface* LinkLightFactory(const QString&, QObject* object) {
 }  // namespace
 
 LinkLight::LinkLight(QWidget* parent) : QWidget(parent) {
+  // Before the name is set: setting it makes the interface a screen reader gets.
+  InstallLinkLightAccessibility();
   setAccessibleName("Link");
   setFocusPolicy(Qt::NoFocus);
   colour_ = monitor::LinkColour::kRed;  // differs from the first view: it is shown
