@@ -29,10 +29,6 @@ QWidget* TopLevel(const char* objectName) {
   return nullptr;
 }
 
-QRect Available(QWidget* w) {
-  return w->screen()->availableGeometry();
-}
-
 // As a screen reader names it: by the label it is labelled by, else its own name.
 std::string Name(QWidget* w) {
   if (w == nullptr) return "(none)";
@@ -83,23 +79,22 @@ TEST_F(FeatureWindows, EachOpensOnItsFirstCommandBesideTheMainPanelAndEscapeClos
   Start();
   QWidget* main = ActiveMainPanel();
   main->setGeometry(0, 0, 160, 500);  // room beside it on the test screen
+  const QRect screen = main->screen()->availableGeometry();
   const struct {
     Qt::KeyboardModifiers modifiers;
     Qt::Key key;
-    const char* window;
+    const char *window, *title, *first;
     QAccessible::Role role;
-    const char* title;
-    const char* first;
     bool beside;  // else too wide for the room: over the main panel's left part
   } rows[] = {
-      {Qt::ControlModifier, Qt::Key_L, "LineMonitorWindow", QAccessible::Window, "Line monitor",
-       "Pause", false},
-      {Qt::ControlModifier, Qt::Key_T, "TrendWindow", QAccessible::Window, "Trend", "Freeze", true},
-      {Qt::ControlModifier, Qt::Key_D, "CompareWindow", QAccessible::Window, "Compare",
-       "Read again", true},
+      {Qt::ControlModifier, Qt::Key_L, "LineMonitorWindow", "Line monitor", "Pause",
+       QAccessible::Window, false},
+      {Qt::ControlModifier, Qt::Key_T, "TrendWindow", "Trend", "Freeze", QAccessible::Window, true},
+      {Qt::ControlModifier, Qt::Key_D, "CompareWindow", "Compare", "Read again",
+       QAccessible::Window, true},
       // Its first command waits for a sensor that answered: Close while it probes.
-      {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_F, "FindSensorWindow", QAccessible::Dialog,
-       "Find sensor", "Close", true},
+      {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_F, "FindSensorWindow", "Find sensor",
+       "Close", QAccessible::Dialog, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.window);
@@ -107,25 +102,18 @@ TEST_F(FeatureWindows, EachOpensOnItsFirstCommandBesideTheMainPanelAndEscapeClos
     QWidget* window = TopLevel(row.window);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(window);
-    EXPECT_EQ(spoken->role(), row.role);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window)->role(), row.role);
     EXPECT_EQ(Name(window), row.title);
     EXPECT_EQ(Name(QApplication::focusWidget()), row.first);
-    if (row.beside)
-      EXPECT_EQ(window->frameGeometry().left(), main->frameGeometry().right() + 1 + 8);
-    else
-      EXPECT_EQ(window->frameGeometry().left(),
-                std::max(main->frameGeometry().left(), Available(main).left()));
-    EXPECT_TRUE(Available(main).contains(window->frameGeometry()));
-    // Every button with a mnemonic of its own.
+    EXPECT_EQ(window->frameGeometry().left(),
+              row.beside ? main->frameGeometry().right() + 9 : std::max(main->x(), screen.left()));
+    EXPECT_TRUE(screen.contains(window->frameGeometry()));
+    // Every button (not a table's corner) with a mnemonic of its own.
     QSet<QKeySequence> mnemonics;
     int buttons = 0;
-    for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
-      if (b->text().isEmpty()) continue;  // a table's corner
-      EXPECT_FALSE(b->shortcut().isEmpty()) << b->text().toStdString();
-      mnemonics.insert(b->shortcut());
-      ++buttons;
-    }
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+      if (!b->text().isEmpty() && ++buttons > 0) mnemonics.insert(b->shortcut());
+    EXPECT_FALSE(mnemonics.contains(QKeySequence()));
     EXPECT_EQ(mnemonics.size(), buttons);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
