@@ -6,6 +6,8 @@
 #include "param/params.h"
 #include "runtime/userint.h"
 
+#include <cstdio>
+
 uint16_t pix1 = 0;
 uint16_t edcnt = 0;
 uint16_t mvstart = 0;
@@ -44,8 +46,16 @@ void DrawBar(double left, double right) {
   PlotRectangle(panelHandle, GRAPH_Scope, left, BAND_TOP, right, BAR_TOP, COLOR_BAR, COLOR_BAR);
 }
 
+// The ends of the bands drawn for the current picture, for its words.
+int bandEnds[4] = {};
+int bandCount = 0;
+
 void DrawBand(int left, int right) {
   PlotRectangle(panelHandle, GRAPH_Scope, left, 0.0, right, BAND_TOP, COLOR_BAND, COLOR_BAND);
+  if (bandCount == 2) return;
+  bandEnds[2 * bandCount] = left;
+  bandEnds[2 * bandCount + 1] = right;
+  ++bandCount;
 }
 
 // Ends of a band kept on the line: left at 1 at least, right at 1024 at most.
@@ -54,6 +64,23 @@ int LimitBandLeft(int left) {
 }
 int LimitBandRight(int right) {
   return right > 1023 ? 1024 : right;
+}
+
+// The picture in words for a screen reader: edges, measured value, the bands
+// as drawn and the evaluation window.
+void DescribeScope(unsigned first, unsigned second) {
+  char words[200];
+  int n = edcnt == 0 ? std::snprintf(words, sizeof words, "No edge")
+          : edcnt == 1
+              ? std::snprintf(words, sizeof words, "Edge at pixel %u", first)
+              : std::snprintf(words, sizeof words, "Edges at pixel %u and %u", first, second);
+  n += std::snprintf(words + n, sizeof words - n, "; measured value %u; tolerance band %d to %d",
+                     unsigned{pp[2]}, bandEnds[0], bandEnds[1]);
+  if (bandCount == 2)
+    n += std::snprintf(words + n, sizeof words - n, " and %d to %d", bandEnds[2], bandEnds[3]);
+  std::snprintf(words + n, sizeof words - n, "; evaluation window %u to %u", unsigned{eBeg},
+                unsigned{eEnd});
+  SetCtrlAttribute(panelHandle, GRAPH_Scope, UI_ATTR_GRAPH_SUMMARY, words);
 }
 }  // namespace
 
@@ -109,6 +136,7 @@ void PlotRAWValues() {
 
   const int half = tVal / 2;
   const int tolerance = tTol / 2;
+  bandCount = 0;
   if (eMode == 2) {
     // Two bands, tVal/2 either side of the evaluated position.
     const int centre = position;
@@ -119,6 +147,7 @@ void PlotRAWValues() {
     const int width = tTol;
     DrawBand(LimitBandLeft(setPoint - width), LimitBandRight(setPoint + width));
   }
+  DescribeScope(first, second);
 }
 
 void PlotSetOnScope(uint16_t teach, uint16_t tolerance, uint16_t from, uint16_t to) {

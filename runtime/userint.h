@@ -29,6 +29,12 @@ constexpr int UI_ATTR_MAX_VALUE = 730;        // maximum of a numeric control or
 // description; "" removes the mark, and so does the operator's next change of
 // the value. GetCtrlAttribute reads 1 while the control is marked.
 constexpr int UI_ATTR_CORRECTION_NOTE = 2000;
+// What a graph shows, in the program's words (text overload), for assistive
+// technology: the graph's summary until its plots are next all deleted.
+// Without such words a graph sums itself up from its legend and its cursors.
+// Screen readers get the summary as the graph's description, which follows
+// the graph at most twice a second. Other controls refuse it (UIE_BAD_VALUE).
+constexpr int UI_ATTR_GRAPH_SUMMARY = 2001;
 
 // ---- Control kinds (NewCtrl and the panel resource) --------------------------
 constexpr int UI_CTRL_TEXT_MSG = 160;  // a text message (static text) created at run time

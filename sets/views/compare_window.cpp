@@ -21,6 +21,7 @@
 #include "link/sensor_info.h"
 #include "param/parafile.h"
 #include "param/transfer.h"
+#include "runtime/feature_window.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -69,18 +70,24 @@ CompareWindow::CompareWindow() {
   table_->setAccessibleName("Parameter sets");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
+  LetTabLeaveTable(table_);
+  // Read by its text ("3 parameters differ: ..."), which is what it says.
   summary_ = new QLabel(this);
-  summary_->setAccessibleName("Differences");
+  summary_->setObjectName("differences");
   summary_->setWordWrap(true);
-  auto* refresh = new QPushButton("Read again", this);
+  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  summary_->setFocusPolicy(Qt::StrongFocus);  // a stop of Tab: a screen reader reads it there
+
+  // The commands in the order they stand, left to right; each with a mnemonic.
+  auto* refresh = new QPushButton("&Read again", this);
   refresh->setAccessibleName("Read again");
   refresh->setToolTip("Read the sensor's RAM and EEPROM and the panels again");
-  auto* file = new QPushButton("Add file...", this);
+  auto* file = new QPushButton("&Add file...", this);
   file->setAccessibleName("Add file");
   file->setToolTip("Show a parameter file beside the other sets");
   connect(refresh, &QPushButton::clicked, this, [this] { Refresh(); });
   connect(file, &QPushButton::clicked, this, [this] { ChooseFile(); });
-  auto* verify = new QPushButton("Send and verify", this);
+  auto* verify = new QPushButton("Send and &verify", this);
   verify->setAccessibleName("Send and verify");
   verify->setToolTip(
       "Send the panels' values to the selected store, read it back and say whether the sensor "
@@ -90,11 +97,11 @@ CompareWindow::CompareWindow() {
     Refresh();
   });
 
-  auto* backup = new QPushButton("Back up sensor...", this);
+  auto* backup = new QPushButton("&Back up sensor...", this);
   backup->setAccessibleName("Back up sensor");
   backup->setToolTip("Save the sensor's RAM and EEPROM, CCD and firmware to a backup file");
   connect(backup, &QPushButton::clicked, this, [] { TakeBackupAsked(); });
-  auto* restore = new QPushButton("Restore...", this);
+  auto* restore = new QPushButton("Res&tore...", this);
   restore->setAccessibleName("Restore sensor backup");
   restore->setToolTip("Write a backup file's EEPROM and RAM sets to the sensor and verify both");
   connect(restore, &QPushButton::clicked, this, [this] {
@@ -108,12 +115,12 @@ CompareWindow::CompareWindow() {
   comment_ = new QLineEdit(this);
   comment_->setAccessibleName("Sheet comment");
   comment_->setPlaceholderText("Comment on the sheet (optional)");
-  auto* sheet = new QPushButton("Parameter sheet...", this);
+  auto* sheet = new QPushButton("&Parameter sheet...", this);
   sheet->setAccessibleName("Parameter sheet");
   sheet->setToolTip("Save the chosen set as a printable sheet: PDF, or HTML for a .html name");
   connect(sheet, &QPushButton::clicked, this, [this] { SaveSheet(); });
   auto* sheetRow = new QHBoxLayout;
-  auto* sheetLabel = new QLabel("Sheet of", this);
+  auto* sheetLabel = new QLabel("&Sheet of", this);
   sheetLabel->setBuddy(sheetOf_);
   sheetRow->addWidget(sheetLabel);
   sheetRow->addWidget(sheetOf_);
@@ -121,16 +128,18 @@ CompareWindow::CompareWindow() {
   sheetRow->addWidget(sheet);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(summary_, 1);
-  buttons->addWidget(backup);
-  buttons->addWidget(restore);
-  buttons->addWidget(verify);
-  buttons->addWidget(file);
-  buttons->addWidget(refresh);
+  for (QPushButton* b : {refresh, file, verify, backup, restore}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  sheet->setAutoDefault(false);
+  buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table_, 1);
+  layout->addWidget(summary_);
   layout->addLayout(buttons);
   layout->addLayout(sheetRow);
+  PrepareFeatureWindow(this, refresh);
   resize(820, 660);
 }
 

@@ -31,8 +31,9 @@
 
 namespace {
 
-// Beside "Teach set-point" in the row of loop commands (panel pixels).
-constexpr int kLeft = 498, kTop = 596, kWidth = 96, kHeight = 34;
+// Beside "Teach set-point" in the row of loop commands (panel pixels), and
+// after it in the keyboard's order, before Export when that is there.
+constexpr int kLeft = 524, kTop = 596, kWidth = 84, kHeight = 34;
 constexpr char kTeachButton[] = "Teach set-point";
 constexpr char kFilter[] = "*.csv";
 constexpr char kDefaultName[] = "recording.csv";

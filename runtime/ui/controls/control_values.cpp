@@ -7,6 +7,7 @@
 
 #include "runtime/engine/engine.h"
 #include "runtime/ui/controls/control.h"
+#include "runtime/ui/graph/graph_widget.h"
 #include "runtime/ui/panels/panel_window.h"
 
 namespace {
@@ -151,6 +152,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* text) {
   if (text == nullptr) return UIE_BAD_VALUE;
   if (attribute == UI_ATTR_CORRECTION_NOTE) {
     c->setCorrectionNote(QString::fromLatin1(text));
+    return 0;
+  }
+  if (attribute == UI_ATTR_GRAPH_SUMMARY) {
+    auto* graph = qobject_cast<GraphWidget*>(c->body());
+    if (graph == nullptr) return UIE_BAD_VALUE;
+    graph->setSummaryWords(QString::fromLatin1(text));
     return 0;
   }
   if (attribute != UI_ATTR_TEXT_FONT) return UIE_BAD_VALUE;
