@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "app/sensor_operation.h"
 #include "display/controls.h"
 #include "fields/micrometres.h"
 #include "fields/words.h"
@@ -129,11 +130,24 @@ CompareWindow::CompareWindow() {
   layout->addLayout(buttons);
   layout->addLayout(sheetRow);
   resize(820, 660);
+
+  sensorCommands_ = {refresh, verify, backup, restore};
+  AddSensorOperationListener(&CompareWindow::OperationChanged, this);
+  OperationChanged(this, sensorOperation);
 }
 
-void CompareWindow::ReadStore(Column* column, int32_t store) {
+CompareWindow::~CompareWindow() {
+  RemoveSensorOperationListener(&CompareWindow::OperationChanged, this);
+}
+
+void CompareWindow::OperationChanged(void* window, int32_t running) {
+  for (QPushButton* command : static_cast<CompareWindow*>(window)->sensorCommands_)
+    command->setEnabled(running == OPERATION_NONE);
+}
+
+void CompareWindow::ReadStore(Column* column, int32_t store, bool held) {
   ParameterSet set{};
-  switch (ReadSensorStore(store, &set)) {
+  switch (held ? ReadSensorStore(store, &set) : StoreReadResult::kOtherOperation) {
     case StoreReadResult::kRead:
       column->set = set;
       return;
@@ -141,16 +155,20 @@ void CompareWindow::ReadStore(Column* column, int32_t store) {
       column->set.reset();
       column->missing = "no answer";
       return;
-    case StoreReadResult::kLoopRuns:
+    case StoreReadResult::kOtherOperation:
       column->set.reset();
-      column->missing = "not read: a loop runs";
+      column->missing = QString("not read: %1").arg(QString::fromStdString(SensorHold::BusyText()));
       return;
   }
 }
 
 void CompareWindow::Refresh() {
-  ReadStore(&ram_, RAM);
-  ReadStore(&eeprom_, EEPROM);
+  {
+    // Both stores in one operation; nothing read while another one runs.
+    const SensorHold hold;
+    ReadStore(&ram_, RAM, hold.held());
+    ReadStore(&eeprom_, EEPROM, hold.held());
+  }
   panels_.set = PanelParameterSet();
   Show();
 }
