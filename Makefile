@@ -7,9 +7,10 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-# Debian 12 packages the build, the tests and the demo need.
+# Debian 12 packages the build, the tests and the demo need (ser2net: the
+# network ports' tests and benchmark put it in front of the simulated sensor).
 PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
-            libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick
+            libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick ser2net
 # What `make fuzz` needs besides: clang and its libFuzzer and sanitizer runtimes.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # What `make package` and `make package-check` need besides: the Debian package
