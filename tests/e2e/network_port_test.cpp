@@ -276,8 +276,11 @@ TEST_F(NetworkPort, AFailedOpenSaysWhyAtOnceWithoutFreezingTheWindow) {
     StartOn(r.device);
     const double took = Timer() - begin;
     tick.stop();
-    EXPECT_LT(took, 3.5);
-    EXPECT_GE(ticks, static_cast<int>(took / 0.05) / 2) << took;
+    // Only the silent server is waited for, up to the limit; the window's
+    // timers ran all along (the start-up's own work aside).
+    const bool waited = r.clientSent == hello;
+    EXPECT_LT(took, waited ? 4.0 : 2.5);
+    if (waited) EXPECT_GE(ticks, 20) << took;
     EXPECT_EQ(StatusLine(), r.status);
     ASSERT_EQ(g_reports.size(), 1u);
     EXPECT_NE(g_reports[0].find(r.report), std::string::npos) << g_reports[0];
