@@ -53,11 +53,12 @@ golden: deps
 # ASAN_TESTS names test groups to build and run instead of all of them.
 ASAN_TESTS ?=
 # CI's choice: the groups over the code that takes bytes and files from outside
-# (frames, replies, traces, backups, parameter files, the command line), which
+# (frames, replies, a network port's Telnet, traces, backups, parameter files, the
+# command line), which
 # builds without the widget engine. The widget groups (e2e_tests, engine_tests,
 # unit_tests, sets_ui_tests) under the sanitizers double the build: run them
 # with `make test-asan` before a release.
-ASAN_CI_TESTS := protocol_tests sim_tests monitor_tests fields_tests ports_tests watch_tests \
+ASAN_CI_TESTS := protocol_tests netport_tests sim_tests monitor_tests fields_tests ports_tests watch_tests \
                  sets_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
