@@ -1,5 +1,6 @@
 #include "runtime/serial/net_link.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
 #include <QTcpSocket>
@@ -49,6 +50,12 @@ class MsLeft {
 }  // namespace
 
 void ParkReturnedConnection(const netport::PortUrl& url, std::unique_ptr<QTcpSocket> socket) {
+  // Sockets must go while the application object still exists.
+  static bool cleanupRegistered = false;
+  if (!cleanupRegistered && QCoreApplication::instance() != nullptr) {
+    qAddPostRoutine([] { Parked().clear(); });
+    cleanupRegistered = true;
+  }
   const std::string key = netport::PortUrlLockName(url);
   QTcpSocket* const raw = socket.get();
   Parked()[key] = std::move(socket);
@@ -250,7 +257,14 @@ int NetLink::Send(const char* data, int count, int ms) {
   }
   socket_->flush();
   while (socket_ && !lost_ && socket_->bytesToWrite() > 0) {
-    if (left() == 0) return RS232_TIMEOUT;
+    if (left() == 0) {
+      // The rest cannot be taken back from the socket; rather than let half a
+      // frame reach the sensor later, the connection ends here.
+      OnEnded(netport::HostAndPort(url_) + " took no data within the port's time limit",
+              RS232_TIMEOUT);
+      socket_->abort();
+      return RS232_TIMEOUT;
+    }
     socket_->waitForBytesWritten(left());
   }
   if (!socket_ || lost_) return RS232_PORT_NOT_OPEN;

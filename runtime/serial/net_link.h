@@ -56,7 +56,9 @@ class NetLink {
   bool WaitForMore(int ms);
   // Sends the sensor's bytes and hands them to the OS, waiting at most `ms`
   // (also while the server holds the client's data back). Returns `count`,
-  // RS232_TIMEOUT, or RS232_PORT_NOT_OPEN when the connection ended.
+  // RS232_TIMEOUT, or RS232_PORT_NOT_OPEN when the connection ended. Bytes
+  // the OS has not taken by then cannot be taken back: the connection is
+  // ended (and lost) rather than let the rest of a frame go out later.
   int Send(const char* data, int count, int ms);
   // Asks an RFC 2217 server to discard its buffered bytes (kPurgeReceive,
   // kPurgeTransmit); the request leaves with the next data or event round,
