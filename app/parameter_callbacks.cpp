@@ -3,8 +3,8 @@
 #include "app/popup.h"
 #include "display/controls.h"
 #include "display/data_curve.h"
+#include "display/display_unit.h"
 #include "display/status.h"
-#include "display/units.h"
 #include "link/data_block.h"
 #include "link/port.h"
 #include "link/sensor_info.h"
@@ -67,15 +67,10 @@ int CC_NEDITEdgeRight(int /*panel*/, int /*control*/, int event, void* /*callbac
 int CC_BINSWITCH_UM(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
                     int /*eventData1*/, int /*eventData2*/) {
   if (event != UI_EVENT_VALUE_CHANGED) return 0;
-  uint16_t pixels = 1;
-  GetCtrlVal(panelHandle, BINSWITCH_UM, &pixels);
-  if (pixels == 0) {
-    SetCtrlVal(panelHandle, NUM_TeachValue, MicrometresScaled(tVal));
-    SetCtrlVal(panelHandle, NUM_Tolerance, MicrometresInt(tTol));
-  } else {
-    SetCtrlVal(panelHandle, NUM_TeachValue, tVal);
-    SetCtrlVal(panelHandle, NUM_Tolerance, tTol);
-  }
+  // What the read-outs show now (edits on the settings panel included) in the
+  // other unit; the entries keep their pixels, so nothing the sensor gets
+  // changes.
+  ShowInChosenUnit();
   return 0;
 }
 

@@ -24,8 +24,8 @@ int CC_NEDITEdgeLeft(int panel, int control, int event, void* callbackData, int 
 // eEnd too); scope cursor 3 follows.
 int CC_NEDITEdgeRight(int panel, int control, int event, void* callbackData, int eventData1,
                       int eventData2);
-// Value change: teach value (scaled) and tolerance (unscaled) displays in the
-// chosen unit, from tVal and tTol.
+// Value change: every read-out and pixel entry in the chosen unit, from what
+// it shows now (display_unit.h); no value changes.
 int CC_BINSWITCH_UM(int panel, int control, int event, void* callbackData, int eventData1,
                     int eventData2);
 // Commit: shows the settings panel when hidden, hides it when shown.

@@ -35,11 +35,13 @@ int CC_RING_CCDBGMode(int panel, int control, int event, void* callbackData, int
 int CC_BIN_Sw_EnableTol(int panel, int control, int event, void* callbackData, int eventData1,
                         int eventData2);
 // Value change: the main panel's tolerance display follows the edit, in the
-// chosen unit. tTol keeps its value.
+// chosen unit, and so does the scope's band while no loop runs. tTol keeps its
+// value.
 int CC_NEDITTolerance(int panel, int control, int event, void* callbackData, int eventData1,
                       int eventData2);
 // Commit: the main panel's teach-value display follows the edit, in the chosen
-// unit without the scale factor. tVal keeps its value.
+// unit without the scale factor, and so do the scope's cursor 1 and band while
+// no loop runs. tVal keeps its value.
 int CC_NEDITTeach(int panel, int control, int event, void* callbackData, int eventData1,
                   int eventData2);
 // Value change: scaleF and para15 (thousandths) from the control; no limit here.

@@ -8,6 +8,7 @@
 #include "app/teach.h"
 #include "display/controls.h"
 #include "display/data_curve.h"
+#include "display/display_unit.h"
 #include "display/panel_values.h"
 #include "display/status.h"
 #include "link/frame.h"
@@ -56,6 +57,7 @@ void InitVars() {
   SetStatusText("InitVars");
   ShowStatusText();
   SetCtrlVal(panelHandle, BINSWITCH_UM, 1);
+  StartDisplayUnit();
   SetCtrlVal(panelPopUp, BIN_Sw_EnableTol, 1);
 
   ShowInfoText("PC-SOFTWARE: Q-VOR Series", 15, 8, 11);

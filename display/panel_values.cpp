@@ -4,6 +4,8 @@
 
 #include "display/controls.h"
 #include "display/data_curve.h"
+#include "display/display_unit.h"
+#include "display/scope.h"
 #include "link/data_block.h"
 #include "link/sensor_info.h"
 #include "param/params.h"
@@ -104,8 +106,9 @@ void SetPanelValues() {
   SetCtrlVal(panelHandle, DropDEvalmode, eMode);
   SetCtrlVal(panelHandle, NEDITEdgeLeft, eBeg);
   SetCtrlVal(panelHandle, NEDITEdgeRight, eEnd);
-  SetCtrlVal(panelHandle, NUM_Tolerance, tTol);
-  SetCtrlVal(panelHandle, NUM_TeachValue, tVal);
+  // In pixels: every caller has set the unit switch to pixels.
+  ShowReadout(NUM_Tolerance, tTol, ReadoutForm::kInteger);
+  ShowReadout(NUM_TeachValue, tVal, ReadoutForm::kScaled);
 
   SetCtrlVal(panelPopUp, NEDITTeach, tVal);
   SetCtrlVal(panelPopUp, NEDITTolerance, tTol);
@@ -123,13 +126,10 @@ void SetPanelValues() {
   SetThresholdArray(vThd);
   PlotDATACurve(adcbuf);
 
-  // The window frame is added to whatever the scope shows; the next scope
-  // picture deletes it.
-  if (ccdMode == 0) {
-    PlotRectangle(panelHandle, GRAPH_Scope, 0.0, 0.0, 1023.0, 1.0, COLOR_FRAME, COLOR_FRAME);
-  } else {
-    PlotRectangle(panelHandle, GRAPH_Scope, pStart, 0.0, pStart + 255.0, 1.0, COLOR_FRAME,
-                  COLOR_FRAME);
+  // The scope shows the set: its window frame, band and cursors; the next
+  // measurement's picture replaces it.
+  PlotSetOnScope(tVal, tTol, eBeg, eEnd);
+  if (ccdMode != 0) {
     SetCtrlAttribute(panelPopUp, NSLIDE_PixelStart, UI_ATTR_DIMMED, 0);
     SetCtrlAttribute(panelPopUp, NUM_PixelEnd, UI_ATTR_DIMMED, 0);
   }

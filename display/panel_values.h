@@ -6,8 +6,9 @@
 void GetPanelValues();
 
 // Replaces every out-of-range parameter by its replacement value, writes all
-// parameters to both panels (the teach value and tolerance displays in pixels),
-// redraws the threshold line, adds the grey window frame to the scope and
+// parameters to both panels (the read-outs and pixel entries in the unit the
+// switch chooses, pixels for every caller), redraws the threshold line, shows
+// the set on the scope (PlotSetOnScope: window frame, band, cursors) and
 // undims the controls the values call for. Each replaced value's control is
 // marked with a note of what valueSource held (marks of an earlier call are
 // removed first), and rangeReplaced counts them. Processes no events.

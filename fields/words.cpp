@@ -1,5 +1,7 @@
 #include "fields/words.h"
 
+#include <cstdio>
+
 namespace fields {
 
 // Labels are those of the panel controls that show the word; a word no
@@ -35,5 +37,44 @@ const Word kMeasurement[kMeasurementWords] = {
     {"mvstart", "Level at window start", "counts", MicrometreRule::kNone},
     {"mvend", "Level at window end", "counts", MicrometreRule::kNone},
 };
+
+namespace {
+
+// The codes of the switches and modes, by parameter index: the words of their
+// controls on the panels (switch states, ring and drop-down items).
+struct Codes {
+  int index;
+  const char* words[4];  // by value; nullptr past the last
+};
+constexpr Codes kCodes[] = {
+    {1, {"fixed", "auto"}},
+    {4, {"negative", "positive"}},
+    {5, {"first edge", "second edge", "width x scale factor", "centre of both edges"}},
+    {10, {"low", "high"}},
+    {11, {"panel", "sensor"}},
+    {12, {"whole line", "window from pixel start", "window chosen by sensor"}},
+    {14, {"off", "fixed value", "taught background"}},
+};
+constexpr int kScaleFactor = 15;
+
+}  // namespace
+
+std::string Meaning(int index, uint16_t value) {
+  if (index == kScaleFactor) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%03u", value / 1000u, value % 1000u);
+    return text;
+  }
+  for (const Codes& codes : kCodes) {
+    if (codes.index != index) continue;
+    if (value < 4 && codes.words[value] != nullptr) return codes.words[value];
+  }
+  return {};
+}
+
+std::string ValueWithMeaning(int index, uint16_t value) {
+  const std::string meaning = Meaning(index, value);
+  return meaning.empty() ? std::to_string(value) : std::to_string(value) + " (" + meaning + ")";
+}
 
 }  // namespace fields

@@ -11,10 +11,13 @@
 // starts, as installed programs do.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "app/vantrel.h"
 #include "monitor/qt/line_monitor.h"
 #include "ports/qt/find_sensor.h"
+#include "runtime/utility.h"
 #include "sets/views/compare.h"
 #include "watch/qt/watch_tools.h"
 
@@ -36,9 +39,31 @@ constexpr char kHelp[] =
     "                 e.g. VANTREL_COM1=/dev/ttyUSB0; unset, COM1-COM4 are\n"
     "                 /dev/ttyS0-3, COM5-COM8 /dev/ttyUSB0-3, COM9-COM10 /dev/ttyACM0-1\n"
     "\n"
-    "The program opens COM1 at start-up. Documentation: " VANTREL_DOC_DIR
-    "/README.md\n"
-    "and " VANTREL_DOC_DIR "/docs/, the man pages vantrel(1) and vantrel-sim(1).\n";
+    "The program opens COM1 at start-up.";
+
+// Where this program's documentation lies: the source tree of a program run
+// from its build folder, otherwise where the package installs it.
+std::string DocumentationDir() {
+  char dir[UI_PATH_MAX] = "";
+  if (GetProjectDir(dir, sizeof dir) == 0) {
+    std::error_code error;
+    const std::filesystem::path source = std::filesystem::weakly_canonical(
+        std::filesystem::path(dir) / VANTREL_SOURCE_FROM_PROGRAM, error);
+    if (!error && std::filesystem::is_regular_file(source / "README.md", error))
+      return source.string();
+  }
+  return VANTREL_DOC_DIR;
+}
+
+void PrintHelp() {
+  const std::string docs = DocumentationDir();
+  std::fputs(kUsage, stdout);
+  std::fputs(kHelp, stdout);
+  std::printf(
+      " Documentation: %s/README.md\nand %s/docs/, the man pages vantrel(1) and "
+      "vantrel-sim(1).\n",
+      docs.c_str(), docs.c_str());
+}
 
 }  // namespace
 
@@ -47,8 +72,7 @@ int main(int argc, char** argv) {
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      std::fputs(kHelp, stdout);
+      PrintHelp();
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {

@@ -62,6 +62,9 @@ std::vector<std::string> InspectShownTexts(int panel, int control);
 // text). Empty strings when no such control.
 std::string InspectAccessibleName(int panel, int control);
 std::string InspectAccessibleValue(int panel, int control);
+// The words the program gave a graph for its summary (UI_ATTR_GRAPH_SUMMARY)
+// and that still hold, as Latin-1; "" for none.
+std::string InspectGraphSummaryWords(int panel, int graph);
 
 // ---- Announcements to assistive technology --------------------------------------
 // While recording, every change of text that the engine announces to assistive

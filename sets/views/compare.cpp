@@ -6,6 +6,7 @@
 #include <QShortcut>
 #include <memory>
 
+#include "runtime/feature_window.h"
 #include "sets/views/compare_window.h"
 #include "sets/views/send_verify.h"
 #include "watch/qt/main_panel.h"
@@ -14,7 +15,9 @@ namespace {
 
 // On the title row of the parameter store's frame, at its right end (panel pixels).
 constexpr int kLeft = 930, kTop = 524, kWidth = 96, kHeight = 21;
-constexpr char kSendButton[] = "Send parameters";
+// In the keyboard's order where it stands: after the last parameter above the
+// store, before the store itself.
+constexpr char kControlBefore[] = "Evaluation to pixel";
 
 struct Compare {
   std::unique_ptr<sets::CompareWindow> window;
@@ -36,9 +39,7 @@ struct Compare {
 
   void open() {
     if (!window) window = std::make_unique<sets::CompareWindow>();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    OpenFeatureWindow(window.get(), watcher ? watcher->Panel() : nullptr);
     window->Refresh();
   }
 
@@ -49,9 +50,9 @@ struct Compare {
     button->setAutoDefault(false);
     button->setGeometry(kLeft, kTop, kWidth, kHeight);
     QObject::connect(button, &QPushButton::clicked, [this] { open(); });
-    for (QPushButton* send : canvas->findChildren<QPushButton*>()) {
-      if (send->accessibleName() != kSendButton) continue;
-      QWidget::setTabOrder(send, button);
+    for (QWidget* before : canvas->findChildren<QWidget*>()) {
+      if (before->accessibleName() != kControlBefore) continue;
+      QWidget::setTabOrder(before, button);
       break;
     }
     button->show();

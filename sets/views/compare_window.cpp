@@ -6,6 +6,7 @@
 #include <QBrush>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "link/sensor_info.h"
 #include "param/parafile.h"
 #include "param/transfer.h"
+#include "runtime/feature_window.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -38,10 +40,12 @@ float ScaleOf(const ParameterSet& set) {
   return set[5] == 2 ? static_cast<float>(set[15]) / 1000.0f : 1.0f;
 }
 
+// The value with its meaning or its micrometres: "1 (second edge)",
+// "512 (3993 µm)".
 QString ValueText(int index, const ParameterSet& set) {
   const fields::Word& word = fields::kParameters[index];
   const uint16_t value = set[static_cast<size_t>(index)];
-  QString text = QString::number(value);
+  QString text = QString::fromStdString(fields::ValueWithMeaning(index, value));
   if (word.micrometres != fields::MicrometreRule::kNone) {
     const int64_t um =
         fields::Micrometres(word, value, fields::PixelPitchNm(ccdtype), ScaleOf(set));
@@ -66,18 +70,24 @@ CompareWindow::CompareWindow() {
   table_->setAccessibleName("Parameter sets");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
+  LetTabLeaveTable(table_);
+  // Read by its text ("3 parameters differ: ..."), which is what it says.
   summary_ = new QLabel(this);
-  summary_->setAccessibleName("Differences");
+  summary_->setObjectName("differences");
   summary_->setWordWrap(true);
-  auto* refresh = new QPushButton("Read again", this);
+  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  summary_->setFocusPolicy(Qt::StrongFocus);  // a stop of Tab: a screen reader reads it there
+
+  // The commands in the order they stand, left to right; each with a mnemonic.
+  auto* refresh = new QPushButton("&Read again", this);
   refresh->setAccessibleName("Read again");
   refresh->setToolTip("Read the sensor's RAM and EEPROM and the panels again");
-  auto* file = new QPushButton("Add file...", this);
+  auto* file = new QPushButton("&Add file...", this);
   file->setAccessibleName("Add file");
   file->setToolTip("Show a parameter file beside the other sets");
   connect(refresh, &QPushButton::clicked, this, [this] { Refresh(); });
   connect(file, &QPushButton::clicked, this, [this] { ChooseFile(); });
-  auto* verify = new QPushButton("Send and verify", this);
+  auto* verify = new QPushButton("Send and &verify", this);
   verify->setAccessibleName("Send and verify");
   verify->setToolTip(
       "Send the panels' values to the selected store, read it back and say whether the sensor "
@@ -87,11 +97,11 @@ CompareWindow::CompareWindow() {
     Refresh();
   });
 
-  auto* backup = new QPushButton("Back up sensor...", this);
+  auto* backup = new QPushButton("&Back up sensor...", this);
   backup->setAccessibleName("Back up sensor");
   backup->setToolTip("Save the sensor's RAM and EEPROM, CCD and firmware to a backup file");
   connect(backup, &QPushButton::clicked, this, [] { TakeBackupAsked(); });
-  auto* restore = new QPushButton("Restore...", this);
+  auto* restore = new QPushButton("Res&tore...", this);
   restore->setAccessibleName("Restore sensor backup");
   restore->setToolTip("Write a backup file's EEPROM and RAM sets to the sensor and verify both");
   connect(restore, &QPushButton::clicked, this, [this] {
@@ -105,12 +115,12 @@ CompareWindow::CompareWindow() {
   comment_ = new QLineEdit(this);
   comment_->setAccessibleName("Sheet comment");
   comment_->setPlaceholderText("Comment on the sheet (optional)");
-  auto* sheet = new QPushButton("Parameter sheet...", this);
+  auto* sheet = new QPushButton("&Parameter sheet...", this);
   sheet->setAccessibleName("Parameter sheet");
   sheet->setToolTip("Save the chosen set as a printable sheet: PDF, or HTML for a .html name");
   connect(sheet, &QPushButton::clicked, this, [this] { SaveSheet(); });
   auto* sheetRow = new QHBoxLayout;
-  auto* sheetLabel = new QLabel("Sheet of", this);
+  auto* sheetLabel = new QLabel("&Sheet of", this);
   sheetLabel->setBuddy(sheetOf_);
   sheetRow->addWidget(sheetLabel);
   sheetRow->addWidget(sheetOf_);
@@ -118,16 +128,18 @@ CompareWindow::CompareWindow() {
   sheetRow->addWidget(sheet);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(summary_, 1);
-  buttons->addWidget(backup);
-  buttons->addWidget(restore);
-  buttons->addWidget(verify);
-  buttons->addWidget(file);
-  buttons->addWidget(refresh);
+  for (QPushButton* b : {refresh, file, verify, backup, restore}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  sheet->setAutoDefault(false);
+  buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table_, 1);
+  layout->addWidget(summary_);
   layout->addLayout(buttons);
   layout->addLayout(sheetRow);
+  PrepareFeatureWindow(this, refresh);
   resize(820, 660);
 }
 
@@ -161,7 +173,11 @@ void CompareWindow::ChooseFile() {
                       UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path) <= 0)
     return;
   fileChosen_ = true;
-  file_.title = QString("File %1").arg(QDir::toNativeSeparators(QString::fromLocal8Bit(path)));
+  // The name as the column's title, so the values stay in view; the whole
+  // path in its tooltip.
+  const QString chosen = QDir::toNativeSeparators(QString::fromLocal8Bit(path));
+  file_.title = QString("File %1").arg(QFileInfo(chosen).fileName());
+  file_.tip = chosen;
   ParameterSet set{};
   std::string reason;
   if (ReadParameterFile(path, &set, &reason)) {
@@ -187,7 +203,7 @@ void CompareWindow::SaveSheet() {
                       UI_FILE_BUTTON_OK, 0, 1, 1, 1, path) <= 0)
     return;
   SheetInfo info;
-  info.source = column->title.toStdString();
+  info.source = (column->tip.isEmpty() ? column->title : "File " + column->tip).toStdString();
   info.ccd = CcdDescription(ccdtype);
   info.firmware = szVersion;
   info.port = "COM" + std::to_string(com) + " " + ComPortDevice(com);
@@ -222,6 +238,8 @@ void CompareWindow::Show() {
   QStringList titles = {"Parameter", "Name", "Unit"};
   for (const Column* c : columns) titles << c->title;
   table_->setHorizontalHeaderLabels(titles);
+  for (size_t i = 0; i < columns.size(); ++i)
+    table_->horizontalHeaderItem(kFixedColumns + static_cast<int>(i))->setToolTip(columns[i]->tip);
 
   QStringList differing;
   for (int row = 0; row < fields::kParameterWords; ++row) {

@@ -2,7 +2,10 @@
 // panels and, when chosen, a parameter file side by side, the 16 parameters
 // by name with units and micrometres where they mean a length, every
 // difference marked. Nothing is written anywhere; the program's variables,
-// package and panels keep what they hold (sets/sensor/sensor_sets.h).
+// package and panels keep what they hold (sets/sensor/sensor_sets.h). It is a
+// feature window (runtime/feature_window.h): Escape closes it, the focus
+// starts on "Read again", Tab leaves the table (Ctrl+Tab moves inside it), and
+// the line under the table says in words what differs.
 #pragma once
 
 #include <QComboBox>
@@ -33,6 +36,7 @@ class CompareWindow : public QWidget {
  private:
   struct Column {
     QString title;
+    QString tip;                      // the header's tooltip: a file's whole path
     std::optional<ParameterSet> set;  // none: the store did not answer
     QString missing;                  // what to show without a set
   };

@@ -564,10 +564,13 @@ TEST_F(BringUp, ParameterReadRangeChecksAndRedrawsThresholdAndWindowFrame) {
   // the pixel window controls undimmed, the background value undimmed (mode 1).
   const auto scope = InspectGraphPlots(panelHandle, GRAPH_Scope);
   ASSERT_FALSE(scope.empty());
-  const GraphPlotInfo& frame = scope.back();
+  const GraphPlotInfo& frame = scope.front();
   EXPECT_EQ(frame.color, 0xA0A0A0);
   EXPECT_EQ(frame.x, (std::vector<double>{300, 555}));
   EXPECT_EQ(frame.y, (std::vector<double>{0.0, 1.0}));
+  EXPECT_EQ((std::vector<double>{CursorX(1), CursorX(2), CursorX(3)}),
+            (std::vector<double>{400, 5, 1000}))
+      << "M at the teach value read, L and R at its evaluation limits";
   EXPECT_EQ(Dimmed(panelPopUp, NSLIDE_PixelStart), 0);
   EXPECT_EQ(Dimmed(panelPopUp, NUM_PixelEnd), 0);
   EXPECT_EQ(Dimmed(panelPopUp, NUM_BGValue), 0);

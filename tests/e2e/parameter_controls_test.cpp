@@ -169,52 +169,72 @@ TEST_F(ParameterControls, PixelStartBeforeAnyCcdInformationKeepsToTheSmallLine) 
   EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 355);
 }
 
-TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariables) {
+// The unit switch converts what the fields show now, edits included; the
+// entries keep their pixels, so switching there and back sends what was typed.
+TEST_F(ParameterControls, UnitSwitchConvertsWhatIsShownAndSendsThePixelsTyped) {
   Start(Unpaced(), TestParams({{sim::kEMode, 2}, {sim::kEPoti, 0}}));
   ShowSettingsPanel();
-  ASSERT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 0) << "evaluation mode 2";
-
-  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // to micrometres
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 780);
-
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.1), 0);
-  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // pixels
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 512);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 100);
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);  // the tolerance edit open
+  struct Row {
+    int* panel;
+    int control;
+    uint16_t typed;  // pixels, 0 for a read-out
+    const char *before, *micrometres;
+    int word;  // sent in this package word, -1 for a read-out
+  };
+  const Row rows[] = {
+      {&panelPopUp, NEDITTeach, 1000, "1000 pixel", "7800 \u00b5m", 8},
+      {&panelPopUp, NEDITTolerance, 50, "50 pixel", "390 \u00b5m", 9},
+      {&panelHandle, NEDITEdgeLeft, 10, "10 pixel", "78 \u00b5m", 6},
+      {&panelHandle, NEDITEdgeRight, 900, "900 pixel", "7020 \u00b5m", 7},
+      {&panelHandle, NUM_TeachValue, 0, "1000 pixel", "7800 \u00b5m", -1},
+      {&panelHandle, NUM_Tolerance, 0, "50 pixel", "390 \u00b5m", -1},
+      {&panelHandle, NUM_FirstEdge, 0, "0 pixel", "0 \u00b5m", -1},
+  };
+  for (const Row& row : rows) {
+    if (row.typed != 0) {
+      ASSERT_EQ(SimulateEnterValue(*row.panel, row.control, row.typed), 0);
+    }
+  }
+  const auto shown = [&](const Row& row) {
+    return InspectAccessibleValue(*row.panel, row.control);
+  };
+  for (const Row& row : rows) EXPECT_EQ(shown(row), row.before) << row.control;
   ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // micrometres
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 4392);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 780);
-  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_TeachValue), "4392");
-
-  // The edits show their own value, the teach value without the scale factor.
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 100), 0);
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 512), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
-  // The tolerance edit is open while the tolerance comes from the panel.
-  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
-  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTolerance, 50), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 390);
-  EXPECT_EQ(tVal, 512);
-  EXPECT_EQ(tTol, 100);
-
-  // The unit switch shows tVal scaled again; Enter on the unchanged edit
-  // re-shows the edit's own value.
-  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
-  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
-  ASSERT_EQ(U16(panelHandle, NUM_TeachValue), 4392);
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 512), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
-
+  for (const Row& row : rows) EXPECT_EQ(shown(row), row.micrometres) << row.control;
   ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // pixels
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 300), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 300);
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTolerance, 60), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 60);
-  EXPECT_EQ(tVal, 512);
-  EXPECT_EQ(tTol, 100);
-  EXPECT_EQ(TakeOrders(), Orders{});
+  for (const Row& row : rows) EXPECT_EQ(shown(row), row.before) << row.control;
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
+  AwaitSentRequests();
+  ASSERT_EQ(sensor_->Requests().size(), 1u);
+  for (const Row& row : rows) {
+    if (row.word >= 0) {
+      EXPECT_EQ(sensor_->Requests()[0].words[row.word], row.typed) << row.word;
+    }
+  }
+  sensor_->ClearRequests();
+
+  // Typed in micrometres: the nearest pixel, shown as such; beyond the range
+  // the limit, and the field says so.
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 4000), 0);
+  EXPECT_EQ(InspectAccessibleValue(panelPopUp, NEDITTeach), "4001 \u00b5m");
+  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_TeachValue), "4001 \u00b5m")
+      << "the edit's value without the scale factor";
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTolerance, 9999), 0);
+  EXPECT_EQ(InspectControlWidget(panelPopUp, NEDITTolerance)->toolTip().toStdString(),
+            "9999 \u00b5m is beyond 0..3993 \u00b5m: set to 3993 \u00b5m");
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.1), 0);
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
+  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_TeachValue), "4401 \u00b5m")
+      << "the switch shows the teach value scaled";
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
+  AwaitSentRequests();
+  EXPECT_EQ(sensor_->Requests()[0].words[8], 513);
+  EXPECT_EQ(sensor_->Requests()[0].words[9], 512);
+  EXPECT_EQ(tVal, 513) << "read from the panels by the send";
 }
 
 TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecisionRule) {

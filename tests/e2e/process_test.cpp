@@ -230,6 +230,10 @@ TEST(Process, OptionsEndWithTheirTextAndExitCode) {
       {{"--tracer", "x"}, 2, "stderr.txt", "usage: vantrel [--trace FILE]"},
       {{"--version"}, 0, "stdout.txt", "vantrel " VANTREL_VERSION "\n"},
       {{"--help"}, 0, "stdout.txt", "VANTREL_COM<n>"},
+      {{"--help"},
+       0,
+       "stdout.txt",  // the build's own source tree
+       "Documentation: " + fs::canonical(VANTREL_SCENARIO_DIR "/../../README.md").string()},
       {{"--trace", "x", "--help"}, 0, "stdout.txt", "--trace FILE   record the sensor line"},
   };
   for (const Row& row : rows) {

@@ -129,6 +129,8 @@ TEST_F(SensorSets, CompareShowsEachSetByNameAndMarksEveryDifference) {
   EXPECT_EQ(row(8)[1], "tVal");
   EXPECT_EQ(row(8)[4], "300 (2340 µm), differs");
   EXPECT_EQ(row(2)[3], "512") << "an agreeing row is not marked";
+  EXPECT_EQ(row(5)[3], "1 (second edge)");
+  EXPECT_EQ(row(15)[4], "1000 (1.000)");
   EXPECT_EQ(window->findChild<QLabel*>()->text().toStdString(), "2 parameters differ: power, tVal");
   EXPECT_EQ(TakeOrders(), (std::vector<int>{2, 4}));
   EXPECT_EQ(Variables(), variables);
@@ -144,7 +146,8 @@ TEST_F(SensorSets, CompareShowsEachSetByNameAndMarksEveryDifference) {
   QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, file);
   for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
     if (b->accessibleName() == "Add file") b->click();
-  EXPECT_EQ(table->horizontalHeaderItem(6)->text().toStdString(), "File " + file);
+  EXPECT_EQ(table->horizontalHeaderItem(6)->text().toStdString(), "File compare.dat");
+  EXPECT_EQ(table->horizontalHeaderItem(6)->toolTip().toStdString(), file);
   EXPECT_EQ(row(0)[6], "470, differs");
   EXPECT_EQ(row(2)[6], "512");
   std::remove(file.c_str());

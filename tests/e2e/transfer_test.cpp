@@ -65,15 +65,17 @@ class Transfer : public OperatedProgram {
             U16(panelPopUp, RING_CCDMode),         U16(panelPopUp, NSLIDE_PixelStart),
             U16(panelPopUp, RING_CCDBGMode),       ScaleFactorToPara15(factor)};
   }
-  // The corners of the scope's last plot, which must be a grey frame.
-  static std::vector<double> LastScopePlot() {
+  // The set on the scope: the grey window frame's corners, then the green
+  // band over it from x to x, then cursors 1, 2 and 3.
+  static std::vector<double> SetOnScope() {
     const std::vector<GraphPlotInfo> plots = InspectGraphPlots(panelHandle, GRAPH_Scope);
-    if (plots.empty()) return {};
-    const GraphPlotInfo& last = plots.back();
-    EXPECT_EQ(last.kind, GraphPlotKind::Rectangle);
-    EXPECT_EQ(last.color, 0xA0A0A0);
-    EXPECT_EQ(last.fillColor, 0xA0A0A0);
-    return {last.x[0], last.y[0], last.x[1], last.y[1]};
+    if (plots.size() != 2) return {};
+    const GraphPlotInfo &frame = plots[0], &band = plots[1];
+    EXPECT_EQ(frame.fillColor, 0xA0A0A0);
+    EXPECT_EQ(band.fillColor, 0x00FF00);
+    EXPECT_EQ(band.y, (std::vector<double>{0.0, 0.25}));
+    return {frame.x[0], frame.y[0], frame.x[1], frame.y[1], band.x[0],
+            band.x[1],  CursorX(1), CursorX(2), CursorX(3)};
   }
 };
 }  // namespace
@@ -143,8 +145,9 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   }
   EXPECT_EQ(OnPanels(), eepromSet);
   EXPECT_EQ(Variables(), eepromSet);
-  // CCD mode 0: the frame around the whole line is added to the scope last.
-  EXPECT_EQ(LastScopePlot(), (std::vector<double>{0.0, 0.0, 1023.0, 1.0}));
+  // CCD mode 0: the frame around the whole line, the band at 500 +- 60, M at
+  // the teach value, L and R at the evaluation limits.
+  EXPECT_EQ(SetOnScope(), (std::vector<double>{0, 0, 1023, 1, 440, 560, 500, 10, 800}));
 
   // The RAM set again, to see the range check: power 1500 -> 500, eMode 7 -> 4,
   // bVal 1024 -> 60, tTol 513 -> 128; the rest as the sensor holds them.
@@ -176,8 +179,9 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   EXPECT_EQ(OnPanels(), checked);
   EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 400);
   EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 128);
-  // CCD mode 1: the frame around the window of 256 pixels from pixel start.
-  EXPECT_EQ(LastScopePlot(), (std::vector<double>{300.0, 0.0, 555.0, 1.0}));
+  // CCD mode 1: the frame around the window of 256 pixels from pixel start,
+  // the band of the tolerance as replaced.
+  EXPECT_EQ(SetOnScope(), (std::vector<double>{300, 0, 555, 1, 272, 528, 400, 5, 1000}));
   EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 555);
 }
 

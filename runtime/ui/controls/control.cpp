@@ -33,23 +33,37 @@ PanelWindow* Control::panel() const {
   return panel_.data();
 }
 
+void ControlBox::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (control_ != nullptr) control_->fitToBox();
+}
+
 void Control::placeBody(QWidget* body, bool withLabel) {
   body_ = body;
   body->setParent(box_);
   body->setAccessibleName(label_);
-  const int w = box_->width();
-  const int h = box_->height();
-  if (withLabel && !label_.isEmpty()) {
-    const int lh = LabelLineHeight();
+  withLabel_ = withLabel && !label_.isEmpty();
+  if (withLabel_) {
     labelWidget_ = new QLabel(label_, box_);
-    labelWidget_->setGeometry(1, 0, w - 1, lh);
     labelWidget_->setObjectName("controlLabel");
     // The body carries the accessible name; the label is just its caption.
     labelWidget_->setBuddy(body);
-    body->setGeometry(0, lh + 1, w, h - lh - 1);
-  } else {
-    body->setGeometry(0, 0, w, h);
   }
+  fitToBox();
+}
+
+void Control::fitToBox() {
+  if (body_ == nullptr) return;
+  const int w = box_->width();
+  const int h = box_->height();
+  if (withLabel_) {
+    const int lh = LabelLineHeight();
+    labelWidget_->setGeometry(1, 0, w - 1, lh);
+    body_->setGeometry(0, lh + 1, w, h - lh - 1);
+  } else {
+    body_->setGeometry(0, 0, w, h);
+  }
+  if (correctionFrame_ != nullptr) correctionFrame_->setGeometry(body_->geometry());
 }
 
 void Control::setBodyOnly(QWidget* body) {
@@ -122,6 +136,9 @@ int Control::setMaximum(double) {
   return UIE_BAD_VALUE;
 }
 int Control::getMaximum(double*) const {
+  return UIE_BAD_VALUE;
+}
+int Control::setShownUnit(double, double, const QString&) {
   return UIE_BAD_VALUE;
 }
 
