@@ -102,7 +102,7 @@ package: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGE_PACKAGES)"
 	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
 	cmake $(BUILD) -DCMAKE_INSTALL_PREFIX=/usr
-	cmake --build $(BUILD) -j $(JOBS) --target vantrel vantrel-sim vantrel_packaging_files
+	cmake --build $(BUILD) -j $(JOBS) --target vantrel vantrel-sim vantrel-cli vantrel_packaging_files
 	cd $(BUILD) && cpack -G DEB
 	@ls -1 $(BUILD)/vantrel_*.deb
 
