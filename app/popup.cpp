@@ -1,5 +1,6 @@
 #include "app/popup.h"
 
+#include "app/sensor_operation.h"
 #include "app/vantrel.h"
 #include "display/controls.h"
 #include "display/display_unit.h"
@@ -87,10 +88,9 @@ int CC_RING_CCDBGMode(int /*panel*/, int /*control*/, int event, void* /*callbac
   uint16_t mode = 0;
   GetCtrlVal(panelPopUp, RING_CCDBGMode, &mode);
   SetDimmed(NUM_BGValue, mode == 1 ? 0 : 1);
-  // A background teach during an acquisition loop would break into its exchanges.
-  const int teachDimmed = (mode == 2 && stop_flag == 1) ? 0 : 1;
-  SetDimmed(BTNTeachBackGround, teachDimmed);
-  SetDimmed(LED_TeachBackGround, teachDimmed);
+  // While another operation talks to the sensor the teach stays dimmed; it is
+  // offered when that operation ends.
+  DimBackgroundTeach(mode == 2 ? 0 : 1);
   return 0;
 }
 

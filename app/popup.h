@@ -28,7 +28,7 @@ int CC_NSLIDE_PixelStart(int panel, int control, int event, void* callbackData, 
 int CC_RING_CCDMode(int panel, int control, int event, void* callbackData, int eventData1,
                     int eventData2);
 // Value change: mode 1 offers the background value, mode 2 the background
-// teach (only while no acquisition loop runs), any other mode neither.
+// teach (only while no operation talks to the sensor), any other mode neither.
 int CC_RING_CCDBGMode(int panel, int control, int event, void* callbackData, int eventData1,
                       int eventData2);
 // Value change: the tolerance edit is dimmed while the tolerance comes from the sensor (1).

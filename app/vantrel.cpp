@@ -5,6 +5,7 @@
 #include "app/parameter_callbacks.h"
 #include "app/popup.h"
 #include "app/run_loop.h"
+#include "app/sensor_operation.h"
 #include "app/teach.h"
 #include "display/controls.h"
 #include "display/data_curve.h"
@@ -66,8 +67,10 @@ void InitVars() {
   ShowInfoText("Vantrel", 175, 30, 18);
   ShowInfoText("V1.21", 320, 36, 11);
 
-  // The controls' initial values replace the defaults.
+  // The controls' initial values replace the defaults; no sensor holds them.
+  ApplyEntryRanges();
   GetPanelValues();
+  NoteSetOrigin(SET_UNREAD, RAM);
 
   DeleteGraphPlot(panelHandle, GRAPH_Scope, UI_ALL_PLOTS, UI_REDRAW_NONE);
   SetGraphCursor(panelHandle, GRAPH_Scope, 1, tVal, 1.0);
@@ -140,10 +143,13 @@ int StartUp(int argc, char** argv, const char* resourceFile) {
   GetProjectDir(proj_dir, sizeof proj_dir);
   InitVars();
   // The window is up while the link comes up (3 s with a silent sensor); the
-  // bring-up's waits process events, so it paints and shows each step.
+  // bring-up's waits process events, so it paints and shows each step, with
+  // the commands that would talk to the sensor dimmed until it has ended.
+  BeginSensorOperation(OPERATION_BRING_UP);
   ShowStatus("Init COM-Port ...");
   DisplayPanel(panelHandle);
   InitRS232(com);
+  EndSensorOperation();
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/sensor_operation.h"
 #include "display/status.h"
 #include "link/port.h"
 #include "runtime/rs232.h"
@@ -25,6 +26,7 @@ void FormatPortText(char (&text)[STATUS_LEN + 1], const char* format) {
 constexpr char kLostFormat[] = "Sensor lost on COM%d (%s): device removed";
 constexpr char kBackFormat[] = "Sensor back on COM%d (%s): reconnecting";
 constexpr char kOtherFormat[] = "Different device on COM%d (%s): not used";
+constexpr char kBackOutcomeFormat[] = "Sensor back on COM%d: %s";
 
 }  // namespace
 
@@ -63,12 +65,19 @@ void SetStatusTextUnlessLost(const char* text) {
 
 void ReconnectReturnedPort() {
   if (PortLost() == 0) return;
+  if (BeginSensorOperation(OPERATION_BRING_UP) == 0) return;
   char text[STATUS_LEN + 1];
   FormatPortText(text, kBackFormat);
   ShowStatus(text);
   CloseCom(com);
-  ShowStatus("Init COM-Port ...");
   InitRS232(com);
+  // The bring-up's texts pass in moments: its outcome says that the sensor is
+  // back, so the return stays readable (cut to the status line).
+  char outcome[2 * STATUS_LEN];
+  std::snprintf(outcome, sizeof outcome, kBackOutcomeFormat, com, szStatus);
+  SetStatusText(outcome);
+  ShowStatusText();
+  EndSensorOperation();
 }
 
 void ReportOtherDevice() {

@@ -108,6 +108,11 @@ int QuitUserInterface(int returnCode);
 // returns once the operator has closed it. Where no one can see the box (the
 // offscreen platform) it returns at once. Runs a nested event loop.
 int MessagePopup(const char* title, const char* message);
+// Asks `question` (Latin-1, lines apart by "\n") in a modal box titled `title`
+// with Yes and No, No the default; returns 1 for Yes, 0 for No or a closed
+// box. Where no one can see the box (the offscreen platform) it returns 0 at
+// once: nothing asked is done. Runs a nested event loop.
+int ConfirmPopup(const char* title, const char* question);
 
 // ---- Control values -----------------------------------------------------------
 // The value is converted to and from the control's own type. Text controls take

@@ -8,6 +8,7 @@
 #include <QShortcut>
 #include <memory>
 
+#include "app/sensor_operation.h"
 #include "link/port.h"
 #include "param/params.h"
 #include "ports/qt/find_sensor_window.h"
@@ -51,6 +52,9 @@ struct FindSensor : QObject {
 
   void open() {
     if (!button || !button->isEnabled() || (window && window->Searching())) return;
+    // The search lets go of the program's port: nothing else may talk to the
+    // sensor until it has ended (searched()).
+    if (BeginSensorOperation(OPERATION_FIND_SENSOR) == 0) return;
     if (!window) {
       window = std::make_unique<ports::FindSensorWindow>();
       window->OnUse([this](const ComDevice& device) { use(device); });
@@ -76,6 +80,7 @@ struct FindSensor : QObject {
                 " could not be opened again: " + OpenErrorMessage(code);
     }
     watch::SayInStatusLine(Text(said));
+    EndSensorOperation();
   }
 
   void use(const ComDevice& device) {

@@ -119,6 +119,14 @@ std::vector<FileSelectRequest> FileSelectRequests();  // every request since the
 std::vector<std::string> MessagePopupTexts();
 void ClearMessagePopupTexts();
 
+// ---- Confirmation seam ----------------------------------------------------------------
+// While answers are queued, ConfirmPopup takes the next one (1 yes, 0 no)
+// instead of showing a box; unanswered, it says no where nobody can see it.
+// Every question is recorded as "title: question" (Latin-1), oldest first.
+void QueueConfirmAnswer(int yes);
+std::vector<std::string> ConfirmQuestions();
+void ClearConfirmAnswers();
+
 // ---- Clock seam ---------------------------------------------------------------------
 // While set, Timer() reports a test time instead of the real clock: it starts at
 // `seconds` and moves on by `stepPerRead` after every read (0 = it stands still

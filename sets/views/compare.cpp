@@ -6,6 +6,7 @@
 #include <QShortcut>
 #include <memory>
 
+#include "app/sensor_operation.h"
 #include "runtime/feature_window.h"
 #include "sets/views/compare_window.h"
 #include "sets/views/send_verify.h"
@@ -26,9 +27,20 @@ struct Compare {
   QPointer<QShortcut> shortcut, verifyShortcut;
 
   ~Compare() {
+    RemoveSensorOperationListener(&Compare::OperationChanged, this);
     delete button;
     delete shortcut;
     delete verifyShortcut;
+  }
+
+  // Opening reads the sensor's stores, and verify sends: both wait while
+  // another operation talks to the sensor.
+  static void OperationChanged(void* compare, int32_t running) {
+    auto* self = static_cast<Compare*>(compare);
+    for (QObject* command :
+         {static_cast<QObject*>(self->button), static_cast<QObject*>(self->shortcut),
+          static_cast<QObject*>(self->verifyShortcut)})
+      if (command != nullptr) command->setProperty("enabled", running == OPERATION_NONE);
   }
 
   // The full list of what differs is in the window, when it is open.
@@ -60,6 +72,9 @@ struct Compare {
     QObject::connect(shortcut, &QShortcut::activated, [this] { open(); });
     verifyShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), panel);
     QObject::connect(verifyShortcut, &QShortcut::activated, [this] { verify(); });
+    RemoveSensorOperationListener(&Compare::OperationChanged, this);
+    AddSensorOperationListener(&Compare::OperationChanged, this);
+    OperationChanged(this, sensorOperation);
   }
 };
 

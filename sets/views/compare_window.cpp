@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 
+#include "app/sensor_operation.h"
 #include "display/controls.h"
 #include "fields/micrometres.h"
 #include "fields/words.h"
@@ -141,11 +143,41 @@ CompareWindow::CompareWindow() {
   layout->addLayout(sheetRow);
   PrepareFeatureWindow(this, refresh);
   resize(820, 660);
+
+  sensorCommands_ = {refresh, verify, backup, restore};
+  AddSensorOperationListener(&CompareWindow::OperationChanged, this);
+  OperationChanged(this, sensorOperation);
 }
 
-void CompareWindow::ReadStore(Column* column, int32_t store) {
+CompareWindow::~CompareWindow() {
+  RemoveSensorOperationListener(&CompareWindow::OperationChanged, this);
+}
+
+void CompareWindow::OperationChanged(void* window, int32_t running) {
+  auto* self = static_cast<CompareWindow*>(window);
+  const bool idle = running == OPERATION_NONE;
+  const auto& commands = self->sensorCommands_;
+  if (!idle) {
+    QWidget* focused = self->focusWidget();
+    const bool onCommand = std::find(commands.begin(), commands.end(), focused) != commands.end();
+    self->focusBeforeDimming_ = onCommand && focused->isEnabled() ? focused : nullptr;
+  }
+  for (QPushButton* command : commands) command->setEnabled(idle);
+  if (!idle) {
+    self->focusAfterDimming_ = self->focusWidget();
+    return;
+  }
+  // A read of the window's own (Read again, the read on opening) must not
+  // leave the keyboard on another command than the one it stood on.
+  if (self->focusBeforeDimming_ != nullptr && self->focusWidget() == self->focusAfterDimming_)
+    self->focusBeforeDimming_->setFocus(Qt::OtherFocusReason);
+  self->focusBeforeDimming_ = nullptr;
+  self->focusAfterDimming_ = nullptr;
+}
+
+void CompareWindow::ReadStore(Column* column, int32_t store, bool held) {
   ParameterSet set{};
-  switch (ReadSensorStore(store, &set)) {
+  switch (held ? ReadSensorStore(store, &set) : StoreReadResult::kOtherOperation) {
     case StoreReadResult::kRead:
       column->set = set;
       return;
@@ -153,16 +185,20 @@ void CompareWindow::ReadStore(Column* column, int32_t store) {
       column->set.reset();
       column->missing = "no answer";
       return;
-    case StoreReadResult::kLoopRuns:
+    case StoreReadResult::kOtherOperation:
       column->set.reset();
-      column->missing = "not read: a loop runs";
+      column->missing = QString("not read: %1").arg(QString::fromStdString(SensorHold::BusyText()));
       return;
   }
 }
 
 void CompareWindow::Refresh() {
-  ReadStore(&ram_, RAM);
-  ReadStore(&eeprom_, EEPROM);
+  {
+    // Both stores in one operation; nothing read while another one runs.
+    const SensorHold hold;
+    ReadStore(&ram_, RAM, hold.held());
+    ReadStore(&eeprom_, EEPROM, hold.held());
+  }
   panels_.set = PanelParameterSet();
   Show();
 }

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QWidget>
 #include <optional>
@@ -23,6 +24,7 @@ namespace sets {
 class CompareWindow : public QWidget {
  public:
   CompareWindow();
+  ~CompareWindow() override;
 
   // Reads RAM and EEPROM from the sensor and the panels, then shows all
   // sets. A store that does not answer is shown as such.
@@ -41,7 +43,9 @@ class CompareWindow : public QWidget {
     QString missing;                  // what to show without a set
   };
   void Show();
-  void ReadStore(Column* column, int32_t store);
+  void ReadStore(Column* column, int32_t store, bool held);
+  // The commands that talk to the sensor, dimmed while an operation does.
+  static void OperationChanged(void* window, int32_t running);
 
   Column ram_, eeprom_, panels_, file_;
   bool fileChosen_ = false;
@@ -50,6 +54,11 @@ class CompareWindow : public QWidget {
   QComboBox* sheetOf_;
   QLineEdit* comment_;
   QLabel* summary_;
+  std::vector<QPushButton*> sensorCommands_;
+  // Where the focus stood on a command when an operation dimmed it, and where
+  // the dimming moved it: the focus goes back when the operation ends.
+  QWidget* focusBeforeDimming_ = nullptr;
+  QWidget* focusAfterDimming_ = nullptr;
 };
 
 }  // namespace sets

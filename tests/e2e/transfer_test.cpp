@@ -87,11 +87,14 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
   ASSERT_EQ(SimulateToggle(panelHandle, RBTEeprom), 0);
   EXPECT_EQ(target, EEPROM);
   MarkTexts();
+  // The EEPROM is written once the operator has seen what changes and said yes.
+  QueueConfirmAnswer(1);
   ASSERT_EQ(SimulatePress(panelHandle, BTNSend), 0);
   // Acts before the release: the frame is on the line already.
-  ASSERT_TRUE(sensor_->WaitForRequests(1, 2.0));
-  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3}));
-  EXPECT_EQ(sensor_->Requests()[0].words, kPanelSet);
+  ASSERT_TRUE(sensor_->WaitForRequests(2, 2.0));
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{4, 3}));
+  EXPECT_EQ(sensor_->Requests()[1].words, kPanelSet);
+  EXPECT_EQ(ConfirmQuestions().at(0).substr(97, 20), "\n\nPower: 500 -> 640\n");
   EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
   ASSERT_EQ(SimulateRelease(panelHandle, BTNSend), 0);
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Eeprom() == kPanelSet; }, 2.0));
@@ -105,13 +108,14 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
   ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
   MarkTexts();
   ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
-  ASSERT_TRUE(sensor_->WaitForRequests(2, 2.0));
-  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3, 1})) << "one frame per click";
-  EXPECT_EQ(sensor_->Requests()[1].words, second);
+  ASSERT_TRUE(sensor_->WaitForRequests(3, 2.0));
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{4, 3, 1})) << "one frame per click";
+  EXPECT_EQ(sensor_->Requests()[2].words, second);
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Ram() == second; }, 2.0));
   EXPECT_EQ(sensor_->Eeprom(), kPanelSet);
   EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
-  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 1})) << "no reply is awaited, nothing else is sent";
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{4, 3, 1}))
+      << "no reply is awaited, nothing else is sent";
 }
 
 TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedClick) {
@@ -149,7 +153,7 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   // the teach value, L and R at the evaluation limits.
   EXPECT_EQ(SetOnScope(), (std::vector<double>{0, 0, 1023, 1, 440, 560, 500, 10, 800}));
 
-  // The RAM set again, to see the range check: power 1500 -> 500, eMode 7 -> 4,
+  // The RAM set again, to see the range check: power 1500 -> 500, eMode 7 -> 3,
   // bVal 1024 -> 60, tTol 513 -> 128; the rest as the sensor holds them.
   ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
   ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
@@ -172,7 +176,7 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   SetCtrlVal(panelHandle, NUM_Power, 500);
   Words checked = ramSet;
   checked[0] = 500;
-  checked[5] = 4;
+  checked[5] = 3;
   checked[3] = 60;
   checked[9] = 128;
   EXPECT_EQ(Variables(), checked);

@@ -48,6 +48,7 @@ const std::set<Row> kMainPanel = {
     {12, "RBTRam", "radio", "CC_RBTRam"},
     {13, "SW_Polarity", "switch", ""},
     {14, "BTNData", "command", "CC_BTNData"},
+    {15, "TEXT_SetSource", "text", ""},
     {16, "BTNGet", "command", "CC_BTNGet"},
     {17, "DropDEvalmode", "ring", "CC_DropDEvalmode"},
     {19, "NUM_MeasuredValue", "numeric", ""},

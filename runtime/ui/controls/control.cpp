@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
+#include <algorithm>
 
 #include "runtime/engine/engine.h"
 #include "runtime/ui/panels/panel_window.h"
@@ -56,8 +57,13 @@ void Control::fitToBox() {
   if (body_ == nullptr) return;
   const int w = box_->width();
   const int h = box_->height();
-  if (withLabel_) {
-    const int lh = LabelLineHeight();
+  const int lh = LabelLineHeight();
+  if (withLabel_ && h < 2 * lh) {
+    // A box one line high puts its label before the body, on the same line.
+    const int lw = std::min(labelWidget_->sizeHint().width() + lh / 2, w / 2);
+    labelWidget_->setGeometry(1, 0, lw - 1, h);
+    body_->setGeometry(lw, 0, w - lw, h);
+  } else if (withLabel_) {
     labelWidget_->setGeometry(1, 0, w - 1, lh);
     body_->setGeometry(0, lh + 1, w, h - lh - 1);
   } else {
