@@ -57,7 +57,7 @@ ASAN_TESTS ?=
 # unit_tests, sets_ui_tests) under the sanitizers double the build: run them
 # with `make test-asan` before a release.
 ASAN_CI_TESTS := protocol_tests sim_tests monitor_tests fields_tests ports_tests watch_tests \
-                 sets_tests
+                 sets_tests cli_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
 	cmake --build $(BUILD_ASAN) -j $(JOBS) $(if $(ASAN_TESTS),--target $(ASAN_TESTS))
