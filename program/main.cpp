@@ -19,9 +19,9 @@
 #include <string>
 
 #include "app/vantrel.h"
+#include "cli/port_argument.h"
 #include "monitor/qt/line_monitor.h"
 #include "ports/qt/find_sensor.h"
-#include "program/port_option.h"
 #include "runtime/rs232.h"
 #include "runtime/utility.h"
 #include "sets/views/compare.h"
@@ -105,9 +105,10 @@ int main(int argc, char** argv) {
   }
   argv[kept] = nullptr;
   if (port != nullptr) {
-    PortOption chosen;
+    // The command line's one reading of a port, so both programs take the same.
+    cli::PortArgument chosen;
     std::string error;
-    if (!ParsePortOption(port, &chosen, &error)) {
+    if (!cli::ParsePortArgument(port, &chosen, &error)) {
       std::fprintf(stderr, "vantrel: %s\n%s", error.c_str(), kUsage);
       return 2;
     }

@@ -1,8 +1,7 @@
-#include "program/port_option.h"
+#include "cli/port_argument.h"
 
+namespace cli {
 namespace {
-
-constexpr int kPortCount = 10;
 
 bool AllDigits(std::string_view text) {
   if (text.empty() || text.size() > 6) return false;
@@ -19,14 +18,11 @@ bool IsComPrefix(std::string_view text) {
 
 }  // namespace
 
-bool ParsePortOption(std::string_view text, PortOption* out, std::string* error) {
-  *out = PortOption{};
+bool ParsePortArgument(std::string_view text, PortArgument* out, std::string* error) {
+  *out = PortArgument{};
+  if (text.empty()) return true;
   const std::string_view digits = IsComPrefix(text) ? text.substr(3) : text;
   if (!AllDigits(digits)) {
-    if (text.empty()) {
-      *error = "--port needs a port number, a device or a URL";
-      return false;
-    }
     out->device = std::string(text);
     return true;
   }
@@ -39,3 +35,14 @@ bool ParsePortOption(std::string_view text, PortOption* out, std::string* error)
   out->number = number;
   return true;
 }
+
+std::string PortName(const PortArgument& port) {
+  return port.device.empty() ? "COM" + std::to_string(port.number) : port.device;
+}
+
+std::string PortLabel(const PortArgument& port, const std::string& device) {
+  if (!port.device.empty() || device.empty()) return PortName(port);
+  return PortName(port) + " (" + device + ")";
+}
+
+}  // namespace cli
