@@ -266,7 +266,9 @@ TEST_F(NetworkPort, AFailedOpenSaysWhyAtOnceWithoutFreezingTheWindow) {
     for (QTcpSocket* c : clients) delete c;
     clients.clear();
     g_reports.clear();
-    if (r.heldByPort2) ASSERT_EQ(OpenComConfig(2, r.device.c_str(), 19200, 0, 8, 1, 4096, 4096), 0);
+    if (r.heldByPort2) {
+      ASSERT_EQ(OpenComConfig(2, r.device.c_str(), 19200, 0, 8, 1, 4096, 4096), 0);
+    }
     // The window goes on painting while the program waits for the server.
     int ticks = 0;
     QTimer tick;
@@ -280,7 +282,9 @@ TEST_F(NetworkPort, AFailedOpenSaysWhyAtOnceWithoutFreezingTheWindow) {
     // timers ran all along (the start-up's own work aside).
     const bool waited = r.clientSent == hello;
     EXPECT_LT(took, waited ? 4.0 : 2.5);
-    if (waited) EXPECT_GE(ticks, 20) << took;
+    if (waited) {
+      EXPECT_GE(ticks, 20) << took;
+    }
     EXPECT_EQ(StatusLine(), r.status);
     ASSERT_EQ(g_reports.size(), 1u);
     EXPECT_NE(g_reports[0].find(r.report), std::string::npos) << g_reports[0];
