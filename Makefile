@@ -57,7 +57,7 @@ ASAN_TESTS ?=
 # unit_tests, sets_ui_tests) under the sanitizers double the build: run them
 # with `make test-asan` before a release.
 ASAN_CI_TESTS := protocol_tests sim_tests monitor_tests fields_tests ports_tests watch_tests \
-                 sets_tests
+                 sets_tests cli_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
 	cmake --build $(BUILD_ASAN) -j $(JOBS) $(if $(ASAN_TESTS),--target $(ASAN_TESTS))
@@ -115,7 +115,7 @@ package: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGE_PACKAGES)"
 	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
 	cmake $(BUILD) -DCMAKE_INSTALL_PREFIX=/usr
-	cmake --build $(BUILD) -j $(JOBS) --target vantrel vantrel-sim vantrel_packaging_files
+	cmake --build $(BUILD) -j $(JOBS) --target vantrel vantrel-sim vantrel-cli vantrel_packaging_files
 	cd $(BUILD) && cpack -G DEB
 	@ls -1 $(BUILD)/vantrel_*.deb
 

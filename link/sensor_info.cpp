@@ -1,5 +1,7 @@
 #include "link/sensor_info.h"
 
+#include "protocol/ccd.h"
+
 #include <algorithm>
 
 #include "display/controls.h"
@@ -20,16 +22,7 @@ uint16_t ccdresolution = 0;
 char szVersion[VERSION_LEN + 1] = "";
 
 const char* CcdDescription(uint16_t type) {
-  switch (type) {
-    case 1:
-      return "  CCD-SENSOR: 1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range";
-    case 2:
-      return "  CCD-SENSOR: 1024 pixel; 25\xB5m pixel-pitch, 25,6mm working range";
-    case 3:
-      return "  CCD-SENSOR: 512 pixel; 25\xB5m pixel-pitch, 12,8mm working range";
-    default:
-      return "  CCD-SENSOR: no information avialable!";
-  }
+  return protocol::CcdDescription(type);
 }
 
 int GetCCDInfo() {

@@ -10,14 +10,8 @@
 constexpr int32_t FIRMWARE_REPLY_LEN = protocol::kFirmwareReplyLength;  // raw bytes: 36 words
 constexpr double FIRMWARE_TIMEOUT = protocol::kFirmwareReplyLimit;      // seconds
 constexpr int VERSION_LEN = 72;  // characters, without the terminator
-// Seconds the line must stay quiet once a raw reply's byte count is there
-// (about four character times at 19200 baud): a reply still growing then was
-// not the reply alone.
-// A look at the queue that finds nothing new waits on the device a moment, so
-// as many unchanged looks also make a quiet line (and end the wait when the
-// program's clock is held still).
-constexpr double RAW_REPLY_QUIET = 0.002;
-constexpr int RAW_REPLY_QUIET_LOOKS = 8;
+constexpr double RAW_REPLY_QUIET = protocol::kRawReplyQuiet;
+constexpr int RAW_REPLY_QUIET_LOOKS = protocol::kRawReplyQuietLooks;
 
 extern uint16_t ccdtype;                 // CCD type code reported by the sensor
 extern uint16_t ccdmaxpixel;             // pixels of the line: 1024 or 512 once read, 0 before

@@ -1,8 +1,10 @@
 #include "param/params.h"
 
+#include "protocol/parameter_defaults.h"
+
 namespace {
 // Factory defaults in package order.
-constexpr uint16_t kDefaults[PNUM] = {500, 0, 512, 64, 1, 1, 1, 512, 512, 100, 1, 1, 0, 1, 0, 1000};
+constexpr const protocol::Words& kDefaults = protocol::kParameterDefaults;
 }  // namespace
 
 uint16_t power = kDefaults[0];

@@ -29,6 +29,11 @@ std::vector<ComDevice> DescribeComPorts();
 // system's order, then the mapped ports not among them by number.
 std::vector<ComDevice> ListComDevices();
 
+// A name that stays with the device whichever number the system gave it: its
+// link in /dev/serial/by-id; "" none (no USB adapter, absent, or a system
+// without such names).
+std::string ComDeviceStableName(const ComDevice& device);
+
 // Claims a serial device that a feature opened itself (`handle`: its
 // QSerialPort's handle()) as the engine's ports claim theirs: false when a port
 // of this program or of another program holds that device, by whatever name

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/event_wait.h"
+
 // ---- Events delivered to callbacks -----------------------------------------
 constexpr int UI_EVENT_COMMIT = 1;         // the operator completed a change or a click
 constexpr int UI_EVENT_VALUE_CHANGED = 2;  // the operator changed the value
@@ -98,22 +100,8 @@ int DiscardPanel(int panel);
 // this loop.
 int RunUserInterface();
 int QuitUserInterface(int returnCode);
-// Processes all pending events (callbacks, the serial receive notification,
-// repaints). When nothing is pending it sleeps until the next event (serial
-// data wakes it at once) or until the running wait's deadline (see
-// SetWaitDeadline), whichever comes first; with no deadline told it sleeps at
-// most a few milliseconds, so a polling loop sees its time-out within 10 ms of
-// its limit either way. The first call after a port was read, with no deadline
-// told since, does not sleep: the program is busy with what it read. Safe to
-// call from inside callbacks (nested).
-int ProcessSystemEvents();
-// Tells the engine when the running wait gives up: a value of Timer(), the
-// wait's start plus its limit. Until then ProcessSystemEvents wakes for events
-// and for that moment only, not every few milliseconds. A told deadline ends
-// when it passes, when another is told, when a port is read (the awaited reply
-// has come) or when control is back in RunUserInterface. Call it once before a
-// wait's polling loop; a wait that tells none still sees its time-out.
-void SetWaitDeadline(double timerValue);
+// ProcessSystemEvents and SetWaitDeadline, one round of event processing and
+// the running wait's deadline: runtime/event_wait.h (included above).
 
 // ---- Messages -----------------------------------------------------------------
 // Shows `message` (Latin-1) in a modal box titled `title` with an OK button, and

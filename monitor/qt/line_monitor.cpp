@@ -19,6 +19,7 @@
 #include "monitor/link_health.h"
 #include "monitor/qt/link_light.h"
 #include "monitor/qt/monitor_window.h"
+#include "monitor/tap_feed.h"
 #include "monitor/trace_file.h"
 #include "runtime/feature_window.h"
 #include "runtime/file_write.h"
@@ -112,38 +113,11 @@ void OnEntry(const monitor::LineEntry& entry) {
 }
 
 void OnTap(const SerialTapRecord& r, void*) {
-  monitor::LineLog& log = g_monitor->log;
-  switch (r.kind) {
-    case SerialTapKind::kOpened:
-      g_monitor->openedAt = r.time;
-      g_monitor->opened = true;
-      log.Opened(r.time, r.text);
-      break;
-    case SerialTapKind::kClosed:
-      log.Closed(r.time);
-      break;
-    case SerialTapKind::kLost:
-      log.Lost(r.time, r.text);
-      break;
-    case SerialTapKind::kSent:
-      log.Sent(r.time, r.bytes, r.count);
-      break;
-    case SerialTapKind::kReceived:
-      log.Received(r.time, r.bytes, r.count);
-      break;
-    case SerialTapKind::kInputFlushed:
-      log.InputFlushed(r.time, r.bytes, r.count);
-      break;
-    case SerialTapKind::kOutputFlushed:
-      log.OutputFlushed(r.time, r.value);
-      break;
-    case SerialTapKind::kNotifyInstalled:
-      log.NotifyInstalled(r.time, r.value);
-      break;
-    case SerialTapKind::kNotifyRemoved:
-      log.NotifyRemoved(r.time);
-      break;
+  if (r.kind == SerialTapKind::kOpened) {
+    g_monitor->openedAt = r.time;
+    g_monitor->opened = true;
   }
+  monitor::FeedLineLog(g_monitor->log, r);
 }
 
 MonitorUi::MonitorUi() {

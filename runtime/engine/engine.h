@@ -20,7 +20,6 @@
 
 class Control;
 class PanelWindow;
-class QTimer;
 
 struct Engine {
   bool started = false;
@@ -35,25 +34,9 @@ struct Engine {
   bool quitRequested = false;
   int quitCode = 0;
   int callbackDepth = 0;  // callbacks currently running (nested)
-  long eventRounds = 0;   // ProcessSystemEvents calls so far: who polls without them
-
-  QTimer* pollTimer = nullptr;      // bounds ProcessSystemEvents' wait (kPollWakeMs)
-  double waitDeadline = -1.0;       // the running wait's deadline on Timer()'s scale; < 0: none
-  QTimer* deadlineTimer = nullptr;  // single shot at waitDeadline, while one is told
-  double deadlineArmed = -1.0;      // the deadline deadlineTimer was started for
-  bool replyRead = false;  // a port was read since the last round, and no deadline told since
 };
 
-// Longest sleep of ProcessSystemEvents when nothing happens. Serial data,
-// input and timers wake it at once; this only bounds how late a polling loop
-// sees its time-out, at a cost of kPollWakeMs-spaced wake-ups while it polls.
-constexpr int kPollWakeMs = 5;
-
 Engine& TheEngine();
-
-// Ends the running wait's deadline: the awaited bytes are being read, and
-// whatever polls next without telling its own must not sleep until it.
-void ForgetWaitDeadline();
 
 // The live panel with this handle, or nullptr.
 PanelWindow* FindPanel(int handle);

@@ -5,17 +5,16 @@
 #include <QFontDatabase>
 #include <QPalette>
 #include <QStyleFactory>
-#include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "runtime/engine/engine.h"
+#include "runtime/engine/wait_core.h"
+#include "runtime/event_wait.h"
 #include "runtime/ui/input/press_filter.h"
 
-void InstallAccessibility();       // accessibility.cpp
-void InstallTerminationHandler();  // termination.cpp
+void InstallAccessibility();  // accessibility.cpp
 
 namespace {
 
@@ -104,19 +103,12 @@ int InitRuntime(int argc, char** argv) {
   ApplyLook(*app);
   InstallPressFilter();
   InstallAccessibility();
-  InstallTerminationHandler();
-#ifdef SIGXFSZ
-  // A file-size limit (ulimit -f) then fails the write that meets it, which
-  // every writer reports, instead of killing the program.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
-
-  e.pollTimer = new QTimer(app);
-  e.pollTimer->setTimerType(Qt::PreciseTimer);
-  e.pollTimer->setInterval(kPollWakeMs);
-  e.deadlineTimer = new QTimer(app);
-  e.deadlineTimer->setTimerType(Qt::PreciseTimer);
-  e.deadlineTimer->setSingleShot(true);
+  // The waiting core on the widget application; every round of it first
+  // destroys the windows discarded meanwhile.
+  InitEventCore(appArgc, appArgv);
+  SetEventRoundHook(DestroyDiscardedPanels);
+  // SIGTERM and SIGINT end the program as its own quit does.
+  WatchTerminationSignals([] { QuitUserInterface(0); });
   e.started = true;
   return 1;
 }

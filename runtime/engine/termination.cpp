@@ -1,11 +1,15 @@
-// SIGTERM and SIGINT end the program the way its own quit does: the handler
+// SIGTERM and SIGINT end the process the way the program chooses: the handler
 // only writes a byte into a pipe (about the only thing a signal handler may
-// safely do), and the pipe's notifier, in the event loop, asks the outer loop
-// to quit. The program then closes its port, discards its panels and exits
-// with 0, as when the desktop session ends or the operator presses Ctrl+C.
+// safely do); the pipe's notifier, in the event loop, notes the request and
+// calls the program's reaction (a program with panels asks its outer loop to
+// quit, then closes its port and exits with 0, as when the desktop session
+// ends or the operator presses Ctrl+C). The byte also wakes a wait asleep in
+// ProcessSystemEvents at once.
 //
 // The handler serves once (SA_RESETHAND): a second SIGTERM or SIGINT ends a
-// process that cannot get back to its outer loop.
+// process that cannot get back to its loop.
+#include "runtime/event_wait.h"
+
 #if defined(__unix__)
 
 #include <fcntl.h>
@@ -15,11 +19,11 @@
 #include <cerrno>
 #include <csignal>
 
-#include "runtime/userint.h"
-
 namespace {
 
 int g_pipe[2] = {-1, -1};
+bool g_requested = false;
+void (*g_then)() = nullptr;
 
 void OnTerminate(int) {
   const int saved = errno;
@@ -30,8 +34,9 @@ void OnTerminate(int) {
 
 }  // namespace
 
-void InstallTerminationHandler() {
-  if (g_pipe[0] >= 0) return;
+void WatchTerminationSignals(void (*then)()) {
+  g_then = then;
+  if (g_pipe[0] >= 0 || QCoreApplication::instance() == nullptr) return;
   if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier =
       new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
@@ -39,7 +44,8 @@ void InstallTerminationHandler() {
     char bytes[16];
     while (read(g_pipe[0], bytes, sizeof bytes) > 0) {
     }
-    QuitUserInterface(0);
+    g_requested = true;
+    if (g_then != nullptr) g_then();
   });
   struct sigaction action = {};
   action.sa_handler = OnTerminate;
@@ -49,9 +55,16 @@ void InstallTerminationHandler() {
   sigaction(SIGINT, &action, nullptr);
 }
 
+bool TerminationRequested() {
+  return g_requested;
+}
+
 #else
 
 // Elsewhere the platform's own session end reaches the program.
-void InstallTerminationHandler() {}
+void WatchTerminationSignals(void (*)()) {}
+bool TerminationRequested() {
+  return false;
+}
 
 #endif

@@ -23,6 +23,7 @@
 #include <unistd.h>
 #endif
 
+#include "runtime/array_text.h"
 #include "runtime/file_write.h"
 #include "runtime/utility.h"
 
@@ -119,16 +120,6 @@ bool SupportedForm(int dataType, int groups, int dataOrder, int layout, int file
          fileType == UI_FILE_ASCII;
 }
 
-QByteArray FormatValues(const uint32_t* values, int count, int fieldWidth) {
-  QByteArray text;
-  for (int i = 0; i < count; ++i) {
-    // Right-aligned in the field; a wider value takes the room it needs.
-    text += QByteArray::number(values[i]).rightJustified(fieldWidth, ' ');
-    text += '\n';
-  }
-  return text;
-}
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r';
 }
@@ -193,6 +184,18 @@ int ParseValues(const QByteArray& text, int count, std::vector<uint32_t>* out) {
 
 }  // namespace
 
+std::string ArrayFileText(const uint32_t* values, int count, int fieldWidth) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    // Right-aligned in the field; a wider value takes the room it needs.
+    const std::string value = std::to_string(values[i]);
+    if (static_cast<int>(value.size()) < fieldWidth)
+      text.append(static_cast<size_t>(fieldWidth) - value.size(), ' ');
+    text += value + '\n';
+  }
+  return text;
+}
+
 int ArrayToFile(const char* fileName, const void* array, int dataType, int count, int groups,
                 int dataOrder, int layout, int columnSeparation, int fieldWidth, int fileType,
                 int fileAction) {
@@ -204,10 +207,7 @@ int ArrayToFile(const char* fileName, const void* array, int dataType, int count
 
   std::vector<uint32_t> values(static_cast<size_t>(count));
   std::memcpy(values.data(), array, values.size() * sizeof(uint32_t));
-  const QByteArray text = FormatValues(values.data(), count, fieldWidth);
-
-  std::string reason = WriteFileWhole(
-      fileName, std::string_view(text.constData(), static_cast<size_t>(text.size())));
+  std::string reason = WriteFileWhole(fileName, ArrayFileText(values.data(), count, fieldWidth));
   if (reason.empty()) return Fail(0, "");
   return Fail(UI_FILE_IO_ERROR, LowerFirst(std::move(reason)));
 }

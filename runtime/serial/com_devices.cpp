@@ -4,6 +4,8 @@
 #include "runtime/com_devices.h"
 
 #include <QSerialPortInfo>
+#include <filesystem>
+#include <system_error>
 
 #include "runtime/rs232.h"
 #include "runtime/serial/port_map.h"
@@ -83,6 +85,17 @@ std::vector<ComDevice> ListComDevices() {
     devices.push_back(device);
   }
   return devices;
+}
+
+// The folder exists only where the system names USB serial devices that way.
+std::string ComDeviceStableName(const ComDevice& device) {
+  if (device.realPath.empty()) return "";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/serial/by-id", error)) {
+    const std::string link = entry.path().string();
+    if (SerialDeviceRealPath(link) == device.realPath) return link;
+  }
+  return "";
 }
 
 bool ClaimComDevice(long long handle) {

@@ -4,11 +4,11 @@
 
 #include <QCoreApplication>
 #include <array>
-#include <cstdio>
 #include <memory>
 
 #include "runtime/serial/port_channel.h"
 #include "runtime/serial/serial_channel.h"
+#include "runtime/serial/serial_report_sink.h"
 
 namespace {
 
@@ -75,7 +75,8 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     return RS232_INVALID_PARAMETER;
   }
   if (QCoreApplication::instance() == nullptr) {
-    std::fprintf(stderr, "COM%d: the engine is not started\n", port);
+    ReportSerial(port, deviceName != nullptr ? deviceName : "", "cannot open",
+                 "the engine is not started");
     return RS232_UNKNOWN_SYSTEM_ERROR;
   }
   const std::string device =

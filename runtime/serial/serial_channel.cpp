@@ -1,7 +1,8 @@
 #include "runtime/serial/serial_channel.h"
 
-#include "runtime/engine/engine.h"
+#include "runtime/engine/wait_core.h"
 #include "runtime/serial/serial_os.h"
+#include "runtime/serial/serial_report_sink.h"
 #include "runtime/serial/tap_records.h"
 
 #include <QByteArray>
@@ -142,7 +143,7 @@ SerialChannel::~SerialChannel() {
 
 void SerialChannel::Report(const std::string& device, const char* what,
                            const std::string& reason) const {
-  std::fprintf(stderr, "COM%d %s: %s: %s\n", port_, device.c_str(), what, reason.c_str());
+  ReportSerial(port_, device.c_str(), what, reason.c_str());
 }
 
 int SerialChannel::Open(const std::string& name, const SerialSettings& settings) {
@@ -156,7 +157,13 @@ int SerialChannel::Open(const std::string& name, const SerialSettings& settings)
   auto serial = std::make_unique<QSerialPort>();
   serial->setPortName(QString::fromLocal8Bit(device.c_str()));
   if (!serial->open(QIODevice::ReadWrite)) {
-    Report(device, "cannot open", serial->errorString().toStdString());
+    // Refused by QSerialPort's lock file (named after the path) although this
+    // user may open the device: another program holds it.
+    const bool locked =
+        serial->error() == QSerialPort::PermissionError && !SerialDeviceAccessDenied(device);
+    Report(device, "cannot open",
+           locked ? "busy: the device is open in another program (its lock file is taken)"
+                  : serial->errorString().toStdString());
     return MapOpenError(serial->error());
   }
   if (!SerialOsClaimDevice(static_cast<long long>(serial->handle()))) {
@@ -584,7 +591,7 @@ int SerialChannel::InputQueueLength() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   PullFromOs();
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  const long rounds = TheEngine().eventRounds;
+  const long rounds = TheWaitCore().eventRounds;
   const bool eventsBetween = rounds != roundsAtLastLook_;
   roundsAtLastLook_ = rounds;
   qint64 queued = serial_->bytesAvailable() + OsQueueLength();
