@@ -5,7 +5,8 @@ namespace cli {
 constexpr OptionSpec kOptions[kOptionCount] = {
     {Option::kPort, "port", 0, "P", "", true,
      "the sensor's port: a number (COM3, 3), a device path or a name in /dev as VANTREL_COM<n> "
-     "takes it; COM1 when not given"},
+     "takes it, or a serial device server on the network (rfc2217://HOST:PORT, "
+     "tcp://HOST:PORT); COM1 when not given"},
     {Option::kTimeout, "timeout", 0, "S", "", true,
      "seconds to wait for each reply instead of the sensor's limits (1.5 s, 2.0 s for the "
      "firmware text)"},

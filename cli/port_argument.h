@@ -1,6 +1,7 @@
-// The --port argument, resolved in one place for every command: a port
-// number ("COM3", "com3", "3"), else a device as VANTREL_COM<n> takes it (a
-// path, or a name in /dev). Pure.
+// The --port argument, resolved in one place for every command of vantrel-cli
+// and for the desktop program's --port: a port number ("COM3", "com3", "3"),
+// else a device as VANTREL_COM<n> takes it (a path, a name in /dev, or a
+// network port "rfc2217://HOST:PORT" or "tcp://HOST:PORT"). Pure.
 #pragma once
 
 #include <string>

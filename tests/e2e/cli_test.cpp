@@ -21,6 +21,7 @@
 #include "sets/backup_file.h"
 #include "sim/clock.h"
 #include "sim/sim_thread.h"
+#include "tests/support/ser2net_server.h"
 #include "tests/support/test_params.h"
 #include "tests/support/wait.h"
 
@@ -365,3 +366,51 @@ TEST_F(Cli, AllRunsOnEverySensorAndSaysWhichFailed) {
 }
 
 }  // namespace
+
+// A sensor behind a serial device server (ser2net, both modes) is reached as
+// on the desk: each command sends the sensor what it sends on a local port,
+// and prints the same.
+TEST_F(Cli, ANetworkPortInEitherModeCarriesTheCommandsAsALocalPort) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"check"}, {"identify"}, {"get"}, {"send", "@set.dat"}, {"watch", "-n", "5"}};
+  std::vector<std::vector<std::pair<int, ParamWords>>> logs;
+  std::vector<std::string> printed;
+  for (const char* way : {"local", "rfc2217", "tcp"}) {
+    SCOPED_TRACE(way);
+    sim::Config config;
+    config.paced = false;
+    sim::SimThread sensor(config);
+    std::string error;
+    ASSERT_TRUE(sensor.Start(&error)) << error;
+    Ser2netServer server;
+    std::string port = sensor.SlavePath();
+    if (std::string(way) != "local") {
+      const Ser2netMode mode =
+          std::string(way) == "tcp" ? Ser2netMode::kRawTcp : Ser2netMode::kRfc2217;
+      ASSERT_TRUE(server.Start(sensor.SlavePath(), mode, "2400n81", &error)) << error;
+      port = server.Url();
+    }
+    std::string out;
+    for (const std::vector<std::string>& command : commands) {
+      std::vector<std::string> args{"--port", port};
+      args.insert(args.end(), command.begin(), command.end());
+      const CliRun run = RunCli(Args(args), "", dir_);
+      EXPECT_EQ(run.status, 0) << command[0] << ": " << run.err;
+      // A watch row starts with its time; the rest is the sensor's, and the
+      // port as given.
+      std::string text = command[0] != "watch" ? run.out : "";
+      for (size_t at = text.find(port); at != std::string::npos; at = text.find(port))
+        text.replace(at, port.size(), "PORT");
+      out += text;
+    }
+    printed.push_back(out);
+    std::vector<std::pair<int, ParamWords>> log;
+    for (const sim::Request& r : Received(sensor)) log.emplace_back(r.order, r.words);
+    logs.push_back(log);
+  }
+  ASSERT_FALSE(logs[0].empty());
+  EXPECT_EQ(logs[1], logs[0]);
+  EXPECT_EQ(logs[2], logs[0]);
+  EXPECT_EQ(printed[1], printed[0]);
+  EXPECT_EQ(printed[2], printed[0]);
+}
