@@ -32,6 +32,8 @@ struct FindSensor {
   FindSensor() {
     program.context = this;
     program.operationChanged = &FindSensor::OperationChanged;
+    AddProgramObserver(&program);
+    AddPanelSlotsListener(&FindSensor::Attach, this);  // last: it may attach at once
   }
   ~FindSensor() {
     RemovePanelSlotsListener(&FindSensor::Attach, this);
@@ -122,10 +124,7 @@ FindSensor* g_findSensor = nullptr;
 }  // namespace
 
 void InstallFindSensor() {
-  if (g_findSensor != nullptr) return;
-  g_findSensor = new FindSensor;
-  AddProgramObserver(&g_findSensor->program);
-  AddPanelSlotsListener(&FindSensor::Attach, g_findSensor);
+  if (g_findSensor == nullptr) g_findSensor = new FindSensor;
 }
 
 void UninstallFindSensor() {

@@ -28,6 +28,8 @@ struct Compare {
   Compare() {
     program.context = this;
     program.operationChanged = &Compare::OperationChanged;
+    AddProgramObserver(&program);
+    AddPanelSlotsListener(&Compare::Attach, this);  // last: it may attach at once
   }
   ~Compare() {
     RemovePanelSlotsListener(&Compare::Attach, this);
@@ -81,10 +83,7 @@ Compare* g_compare = nullptr;
 }  // namespace
 
 void InstallCompare() {
-  if (g_compare != nullptr) return;
-  g_compare = new Compare;
-  AddProgramObserver(&g_compare->program);
-  AddPanelSlotsListener(&Compare::Attach, g_compare);
+  if (g_compare == nullptr) g_compare = new Compare;
 }
 
 void UninstallCompare() {
