@@ -41,6 +41,7 @@ TEST_F(ProgramEvents, AreToldWhereTheProgramDecidesThem) {
     EXPECT_EQ(ran, (Lines{"operation " + std::to_string(loop == 1 ? 6 : 7), "loop " + n,
                           ran.size() > 2 ? ran[2] : "", "ended " + n + " 0", "operation 0"}));
     EXPECT_TRUE(told.frames == measured || told.frames == measured - 1) << told.frames;
+    ASSERT_EQ(told.lastFrame.size(), 16u);
     EXPECT_EQ(told.lastFrame[0], U16(panelHandle, NUM_FirstEdge));
     EXPECT_EQ(told.lastFrame[1], U16(panelHandle, NUM_SecondEdge));
   }
