@@ -2,6 +2,7 @@
 
 #include "app/loop_control.h"
 #include "app/popup.h"
+#include "app/program_events_tell.h"
 #include "app/sensor_operation.h"
 #include "app/vantrel.h"
 #include "display/controls.h"
@@ -27,6 +28,9 @@ void ReadVideoLine() {
   }
 }
 
+// Why the loop ends, once it is decided.
+int32_t endedBy = LOOP_END_STOPPED;
+
 // One measurement frame, with the notification installed just around it. The
 // package is sent as it stands: from the second pass on it holds the words of
 // the previous frame. Returns 1 when the frame came.
@@ -44,7 +48,11 @@ int RequestMeasurement() {
   // ends on the lost port and says so instead.
   const int received = WaitForRxFlag(TIMEOUT);
   if (received == 0) {
-    if (PortLost() == 0) ShowStatus("Timeout RS232-Line!");
+    if (PortLost() == 0) {
+      ShowStatus("Timeout RS232-Line!");
+      TellMeasurementTimedOut(Timer());
+      endedBy = LOOP_END_TIMEOUT;
+    }
     stop_flag = 1;
   }
   RemoveReceiveNotification();
@@ -56,6 +64,7 @@ bool EndedByLostPort() {
   if (PortLost() == 0) return false;
   ReportPortLost();
   stop_flag = 1;
+  endedBy = LOOP_END_PORT_LOST;
   return true;
 }
 }  // namespace
@@ -79,6 +88,8 @@ int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
   hidePopUp = 1;
   stop_flag = 0;
   RemoveReceiveNotification();
+  endedBy = LOOP_END_STOPPED;
+  TellLoopStarted(LOOP_VIDEO, Timer());
 
   do {
     FlushInQ(com);
@@ -98,6 +109,7 @@ int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
     if (measured == 1) {
       pix1 = pp[5];
       PlotRAWValues();
+      TellFrameAccepted(pp, Timer());
     }
     ProcessSystemEvents();
   } while (stop_flag == 0);
@@ -105,6 +117,7 @@ int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
   InstallReceiveNotification();
   FlushOutQ(com);
   FlushInQ(com);
+  TellLoopEnded(LOOP_VIDEO, endedBy);
   EndSensorOperation();
   return 0;
 }

@@ -44,14 +44,18 @@ int CC_DropDCom(int /*panel*/, int /*control*/, int event, void* /*callbackData*
   // Every choice ends in a commit (a changed one after its value change): one
   // choice, one bring-up.
   if (event != UI_EVENT_COMMIT) return 0;
-  if (BeginSensorOperation(OPERATION_BRING_UP) == 0) return 0;
+  BringUpChosenPort();
+  return 0;
+}
+
+void BringUpChosenPort() {
+  if (BeginSensorOperation(OPERATION_BRING_UP) == 0) return;
   CloseCom(com);  // a port that was never opened cannot be closed; nothing to do then
   GetCtrlVal(panelHandle, DropDCom, &com);
   ShowPortInTitle();
   ShowStatus("Init COM-Port ...");
   InitRS232(com);
   EndSensorOperation();
-  return 0;
 }
 
 namespace {

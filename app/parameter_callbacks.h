@@ -18,6 +18,8 @@ int CC_DropDEvalmode(int panel, int control, int event, void* callbackData, int 
 // waits; callbacks run nested.
 int CC_DropDCom(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);
+// What that commit does, for the port the selector shows now.
+void BringUpChosenPort();
 // Commit: scope cursor 2 follows the left limit. eBeg keeps its value. A left
 // limit beyond the right one is not taken: the edit shows its former value
 // again and the status line says why.

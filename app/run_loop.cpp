@@ -1,6 +1,7 @@
 #include "app/run_loop.h"
 
 #include "app/loop_control.h"
+#include "app/program_events_tell.h"
 #include "app/sensor_operation.h"
 #include "app/vantrel.h"
 #include "display/controls.h"
@@ -44,12 +45,14 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
   rx_flag = 0;
   order = ORD_MEASURE;
   BuildMeasureRequest();
+  TellLoopStarted(LOOP_RUN, Timer());
   WriteFrame(com);
   if (nBytesW == FRAME_LEN) ShowStatus("Line Ok!");
   tstart = Timer();
   SetWaitDeadline(tstart + TIMEOUT);
   stop_flag = 0;
   graphrefresh = 0;
+  int32_t why = LOOP_END_STOPPED;
 
   do {
     // The received frame is drawn before the package is overwritten by the
@@ -57,6 +60,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
     if (graphrefresh == 1) {
       PlotRAWValues();
       graphrefresh = 0;
+      TellFrameAccepted(pp, Timer());
     }
     if (rx_flag == 1) {
       FlushInQ(com);
@@ -70,12 +74,15 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
     if (PortLost() == 1) {
       ReportPortLost();
       stop_flag = 1;
+      why = LOOP_END_PORT_LOST;
       break;
     }
     tdiff = Timer() - tstart;
     if (tdiff > TIMEOUT) {
       ShowStatus("Timeout RS232-Line!");
       stop_flag = 1;
+      TellMeasurementTimedOut(Timer());
+      why = LOOP_END_TIMEOUT;
       break;
     }
     ProcessSystemEvents();
@@ -85,6 +92,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
   FlushInQ(com);
   FlushOutQ(com);
   graphrefresh = 0;
+  TellLoopEnded(LOOP_RUN, why);
   EndSensorOperation();
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/sensor_operation.h"
 
+#include "app/program_events_tell.h"
 #include "display/controls.h"
 #include "param/params.h"
 #include "runtime/userint.h"
@@ -7,12 +8,6 @@
 int32_t sensorOperation = OPERATION_NONE;
 
 namespace {
-
-struct Listener {
-  SensorOperationListener listener;
-  void* data;
-};
-Listener listeners[MAX_OPERATION_LISTENERS] = {};
 
 // The main panel's commands that talk to the sensor. Stop is not among them.
 constexpr int kSensorCommands[] = {BTNRun, BTNData, BTNGet, BTNSend, BTNTeach, DropDCom};
@@ -34,31 +29,26 @@ void DimSensorCommands(int dimmed) {
   }
 }
 
-void TellListeners() {
-  for (const Listener& l : listeners)
-    if (l.listener != nullptr) l.listener(l.data, sensorOperation);
-}
-
 }  // namespace
 
 int BeginSensorOperation(int32_t operation) {
   if (sensorOperation != OPERATION_NONE) return 0;
   sensorOperation = operation;
   DimSensorCommands(1);
-  TellListeners();
+  TellOperationChanged(sensorOperation);
   return 1;
 }
 
 void EndSensorOperation() {
   sensorOperation = OPERATION_NONE;
   DimSensorCommands(0);
-  TellListeners();
+  TellOperationChanged(sensorOperation);
 }
 
 void OfferSensorCommands() {
   if (sensorOperation != OPERATION_NONE) return;
   DimSensorCommands(0);
-  TellListeners();
+  TellOperationChanged(sensorOperation);
 }
 
 void DimBackgroundTeach(int dimmed) {
@@ -89,18 +79,4 @@ const char* SensorOperationName(int32_t operation) {
     default:
       return "nothing";
   }
-}
-
-int AddSensorOperationListener(SensorOperationListener listener, void* data) {
-  for (Listener& l : listeners) {
-    if (l.listener != nullptr) continue;
-    l = Listener{listener, data};
-    return 1;
-  }
-  return 0;
-}
-
-void RemoveSensorOperationListener(SensorOperationListener listener, void* data) {
-  for (Listener& l : listeners)
-    if (l.listener == listener && l.data == data) l = Listener{nullptr, nullptr};
 }

@@ -9,24 +9,14 @@
 // - while an operation runs, every other command that would talk to the sensor
 //   is dimmed, and it comes back when the operation ends (EndSensorOperation);
 //   Stop and closing the window stay available;
-// - features beside the program claim it the same way for their exchanges and
-//   dim their own commands through a listener.
+// - features beside the program claim it the same way for their exchanges
+//   (app/program_face.h) and dim their own commands when they are told of the
+//   change (operationChanged, app/program_events.h).
 #pragma once
 
 #include <cstdint>
 
-// What talks to the sensor now; OPERATION_NONE while nothing does.
-constexpr int32_t OPERATION_NONE = 0;
-constexpr int32_t OPERATION_BRING_UP = 1;  // start-up, a port chosen, a device back
-constexpr int32_t OPERATION_GET = 2;
-constexpr int32_t OPERATION_SEND = 3;
-constexpr int32_t OPERATION_TEACH = 4;             // the set-point teach
-constexpr int32_t OPERATION_BACKGROUND_TEACH = 5;  // from its press to the end of its click
-constexpr int32_t OPERATION_RUN = 6;
-constexpr int32_t OPERATION_DATA = 7;
-constexpr int32_t OPERATION_PARAMETER_SETS =
-    8;                                        // Compare's reads, send and verify, backup, restore
-constexpr int32_t OPERATION_FIND_SENSOR = 9;  // the search over every port
+#include "app/program_events.h"  // the operations' codes; observers hear of each change
 
 extern int32_t sensorOperation;
 
@@ -46,11 +36,3 @@ void DimBackgroundTeach(int dimmed);
 
 // What the operation is called in the status line: "Run", "the bring-up", ...
 const char* SensorOperationName(int32_t operation);
-
-// Told the operation that begins (its code) and its end (OPERATION_NONE), after
-// the program's own commands were dimmed or offered. At most
-// MAX_OPERATION_LISTENERS at a time; Add returns 0 when full.
-using SensorOperationListener = void (*)(void* data, int32_t running);
-constexpr int MAX_OPERATION_LISTENERS = 8;
-int AddSensorOperationListener(SensorOperationListener listener, void* data);
-void RemoveSensorOperationListener(SensorOperationListener listener, void* data);

@@ -14,6 +14,7 @@
 #include "display/display_unit.h"
 #include "display/panel_values.h"
 #include "display/status.h"
+#include "link/data_block.h"
 #include "link/frame.h"
 #include "link/port.h"
 #include "param/params.h"
@@ -65,6 +66,7 @@ void InitVars() {
   target = RAM;
   rx_flag = 0;
   stop_flag = 1;
+  videoLineRead = 0;
   SetStatusText("InitVars");
   ShowStatusText();
   SetCtrlVal(panelHandle, BINSWITCH_UM, 1);

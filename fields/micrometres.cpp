@@ -2,12 +2,16 @@
 
 #include <cmath>
 
-#include "param/params.h"  // PPITCH, PPITCH_25UM: constants only, nothing linked
-
 namespace fields {
+namespace {
+// The pixel pitches of the sensor's lines, nanometres: the 7.8 um line (type 1,
+// and any sensor not yet identified) and the two 25 um lines (types 2 and 3).
+constexpr int32_t kPitch78Nm = 7800;
+constexpr int32_t kPitch25Nm = 25000;
+}  // namespace
 
 int32_t PixelPitchNm(int ccdType) {
-  return (ccdType == 2 || ccdType == 3) ? PPITCH_25UM : PPITCH;
+  return (ccdType == 2 || ccdType == 3) ? kPitch25Nm : kPitch78Nm;
 }
 
 int32_t MicrometresInt(uint16_t pixels, int32_t pitchNm) {

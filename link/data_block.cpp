@@ -13,6 +13,7 @@
 
 uint16_t adcbuf[VIDEO_SAMPLES] = {};
 int32_t ref_flag = 0;
+int32_t videoLineRead = 0;
 
 namespace {
 // The block request has a layout of its own and never carries the package.
@@ -60,6 +61,7 @@ int ReadData64(int start, int last) {
     if (nBytesR == DATA_REPLY_LEN) SetStatusText("Data[64] block received!");
     const int first = std::clamp(start, 0, VIDEO_SAMPLES - DATA_BLOCK_WORDS);
     for (int i = 0; i < DATA_BLOCK_WORDS; ++i) adcbuf[first + i] = WordAt(szReadBuf, 2 * i);
+    videoLineRead = 1;
   } else if (nBytesR >= DATA_REPLY_LEN) {
     SetStatusText("Data[64] block rejected: not 64 video levels");
   }

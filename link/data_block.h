@@ -11,6 +11,9 @@ constexpr int VIDEO_SAMPLES = 4 * DATA_BLOCK_WORDS;  // the video line as read: 
 
 extern uint16_t adcbuf[VIDEO_SAMPLES];  // video samples; block k fills words 64k..64k+63
 extern int32_t ref_flag;                // last-block flag of the latest block read
+// 1 once a whole block of levels came from the sensor: before that adcbuf holds
+// the zeros it started with, nothing the sensor said. InitVars clears it.
+extern int32_t videoLineRead;
 
 constexpr int32_t DATA_REPLY_LEN = protocol::kVideoBlockLength;  // 128 raw bytes, no header
 constexpr uint16_t VIDEO_LEVEL_MAX = protocol::kVideoLevelMax;   // video levels are 0..1023 counts

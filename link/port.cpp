@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/program_events_tell.h"
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port_loss.h"
@@ -18,6 +19,9 @@ int32_t nBytesW = 0;
 int32_t nBytesR = 0;
 int32_t awaitedOrder = 0;
 int32_t rejectedReplies = 0;
+char* sideReply = nullptr;
+int32_t sideOrder = 0;
+int32_t sideReplyTaken = 0;
 
 const char* OpenErrorMessage(int result) {
   switch (result) {
@@ -71,6 +75,12 @@ void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
   if ((events & COM_EVENT_DEVICE_BACK) != 0) ReconnectReturnedPort();
   if ((events & COM_EVENT_OTHER_DEVICE) != 0) ReportOtherDevice();
   if ((events & COM_EVENT_RECEIVE) == 0) return;
+  if (sideReply != nullptr) {
+    ComRd(com, sideReply, FRAME_LEN);
+    FlushInQ(com);
+    if (ReplyAnswers(sideReply, sideOrder) == 1) sideReplyTaken = 1;
+    return;
+  }
   ComRd(com, szReadBuf, FRAME_LEN);
   FlushInQ(com);
   if (ReplyAnswers(szReadBuf, awaitedOrder) == 0) {
@@ -94,6 +104,7 @@ void InitRS232(int port) {
     ShowStatusText();
     return;
   }
+  TellPortOpened(port, ComPortDevice(port));
   SetComTime(port, PORT_TIMEOUT);
   FlushInQ(port);
   FlushOutQ(port);

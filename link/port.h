@@ -38,6 +38,15 @@ void InitRS232(int port);
 // link up again (ReconnectReturnedPort). Runs only while events are processed.
 void RX_Receive_Function(int port, int events, void* data);
 
+// A reply awaited beside the program's own exchanges (app/program_face.h):
+// while `sideReply` points to a buffer of FRAME_LEN bytes, the notification
+// reads each frame into it instead, and raises `sideReplyTaken` when the
+// frame answers `sideOrder`; szReadBuf, pp, rx_flag, graphrefresh and
+// rejectedReplies stay as they were.
+extern char* sideReply;
+extern int32_t sideOrder;
+extern int32_t sideReplyTaken;
+
 // Installs (or removes) the receive notification on port `com`.
 void InstallReceiveNotification();
 void RemoveReceiveNotification();

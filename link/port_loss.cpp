@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/program_events_tell.h"
 #include "app/sensor_operation.h"
 #include "display/status.h"
 #include "link/port.h"
@@ -11,6 +12,14 @@
 int32_t comOpen = 0;
 
 namespace {
+// 1 once the program has acted on the present loss: it is told once.
+int32_t lossTold = 0;
+
+void NoteLoss() {
+  if (lossTold == 1) return;
+  lossTold = 1;
+  TellPortLost(com);
+}
 
 // `format` with the port number and its device, shortened in its middle so
 // that the words after it always fit the status text.
@@ -39,6 +48,7 @@ constexpr char kBackOutcomeFormat[] = "Sensor back on COM%d: %s";
 
 void NotePortOpened(int result) {
   comOpen = result >= 0 ? 1 : 0;
+  lossTold = 0;
 }
 
 int PortLost() {
@@ -47,6 +57,7 @@ int PortLost() {
 }
 
 void ReportPortLost() {
+  NoteLoss();
   char text[STATUS_LEN + 1];
   FormatPortText(text, LostFormat());
   // What counts is what the line shows: another text may have replaced the
@@ -57,6 +68,7 @@ void ReportPortLost() {
 }
 
 void SetLostStatusText() {
+  NoteLoss();
   char text[STATUS_LEN + 1];
   FormatPortText(text, LostFormat());
   SetStatusText(text);
@@ -76,6 +88,7 @@ void ReconnectReturnedPort() {
   char text[STATUS_LEN + 1];
   FormatPortText(text, kBackFormat);
   ShowStatus(text);
+  TellPortBack(com);
   CloseCom(com);
   InitRS232(com);
   // The bring-up's texts pass in moments: its outcome says that the sensor is

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/program_events_tell.h"
 #include "display/panel_values.h"
 #include "display/status.h"
 #include "param/parafile_status.h"
@@ -44,6 +45,7 @@ void SendParaToFile() {
     return;
   }
   ReportFile(FileOutcome::Written);
+  TellParametersSent(STORE_FILE, pp);
 }
 
 void ReadParaFromFile() {
@@ -65,4 +67,5 @@ void ReadParaFromFile() {
   CopyPPtoVars();
   NoteSetOrigin(SET_LOADED, DATFILE);
   ReportFile(FileOutcome::Loaded);
+  TellParametersRead(STORE_FILE, pp);
 }

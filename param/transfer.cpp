@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/program_events_tell.h"
 #include "app/sensor_operation.h"
 #include "display/controls.h"
 #include "display/panel_values.h"
@@ -133,6 +134,7 @@ void PushGET(int32_t store) {
       CopyPPtoVars();
       SetStatusText("Parameter-frame received! - Line Ok!");
       NoteSetOrigin(SET_READ, store);
+      TellParametersRead(store, pp);
     } else {
       // The variables keep their values; the panels are refreshed from them.
       SetStatusTextUnlessLost("Timeout-RS-232...");
@@ -189,6 +191,7 @@ int SendPanelSet(int32_t store) {
   if (nBytesW == FRAME_LEN) {
     ShowStatus("Line Ok!");
     NoteSetOrigin(SET_SENT, store);
+    TellParametersSent(store, words);
     return 1;
   }
   if (PortLost() == 0) ReportUnsentFrame();

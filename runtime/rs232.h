@@ -56,6 +56,13 @@ using ComCallbackPtr = void (*)(int port, int eventMask, void* callbackData);
 
 // ---- Port mapping -------------------------------------------------------------
 constexpr int COM_PORT_COUNT = 10;
+// Spare ports, numbered beyond the selector's: for a feature that looks at
+// devices the selector does not number (the sensor search, every device at
+// once). A spare port is opened with a device name only (no mapping leads to
+// it), no selector shows it, and the serial tap does not see it (it is no part
+// of the program's line); every operation works on it as on a numbered port.
+constexpr int COM_SPARE_FIRST = 101;
+constexpr int COM_SPARE_COUNT = 64;
 // Device path of port n (1..COM_PORT_COUNT), honouring SetComPortDevice and
 // VANTREL_COM<n>; "" for a
 // number outside the range. The text stays valid until the next call.
@@ -68,7 +75,8 @@ const char* ComPortDevice(int port);
 int SetComPortDevice(int port, const char* device);
 
 // ---- Operations ---------------------------------------------------------------
-// Opens and configures port `port`. deviceName "" means the mapped device.
+// Opens and configures port `port`. deviceName "" means the mapped device (a
+// spare port has none: RS232_NO_SERIAL_PORT).
 // parity 0 none, 1 odd, 2 even; dataBits 5..8; stopBits 1 or 2; queue sizes
 // > 0. Returns 0 on success or an error code; a port already open is closed and
 // opened again. Failing to set DTR/RTS (as on a pseudo-terminal) is harmless.

@@ -10,7 +10,13 @@
 # The command-line program's core (cli/, not cli/qt/) is pure: no Qt, no
 # engine, no program variables; its sensor side (cli/qt/) reaches the engine
 # through its public headers only and knows neither Qt Gui nor widgets.
-# Prints every include that breaks this and fails; silent when all is well.
+# Every feature folder (monitor/, watch/, sets/, ports/, fields/ and any folder
+# added beside them) reaches the program only through its front door: it
+# includes nothing but the engine's public headers, protocol/, the program's
+# events and face (app/program_events.h, app/program_face.h), fields/, Qt and
+# its own files, and it attaches without looking widgets up (no findChild, no
+# application-wide event filter).
+# Prints every include or call that breaks this and fails; silent when all is well.
 # Usage: scripts/check_layers.sh [SOURCE_DIR]
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
@@ -28,12 +34,6 @@ if [ -n "$bad" ]; then
   echo "$bad"
   status=1
 fi
-bad=$(grep -rnE '#include[[:space:]]*("|<Q)' netport | grep -vE '#include[[:space:]]*"netport/' || true)
-if [ -n "$bad" ]; then
-  echo "These includes take netport/ out of itself, into the program, the engine or Qt:"
-  echo "$bad"
-  status=1
-fi
 bad=$(grep -nE '#include[[:space:]]*[<"](runtime/|link/|param/|display/|app/|Q[A-Za-z]*[>/])' cli/*.h cli/*.cpp || true)
 if [ -n "$bad" ]; then
   echo "These includes take the command-line program's core out of pure code:"
@@ -46,4 +46,36 @@ if [ -n "$bad" ]; then
   echo "$bad"
   status=1
 fi
+bad=$(grep -rnE '#include[[:space:]]*("|<Q)' netport | grep -vE '#include[[:space:]]*"netport/' || true)
+if [ -n "$bad" ]; then
+  echo "These includes take netport/ out of itself, into the program, the engine or Qt:"
+  echo "$bad"
+  status=1
+fi
+
+# The folders that are no feature: the program, the engine, the protocol, the
+# simulator, the process start-up, and what tests, measures or documents them.
+# The command-line program (cli/, with publish/, its publisher) and netport/
+# are no features of the desktop program; cli/ and netport/ have rules above.
+not_features='^(app|link|param|display|runtime|protocol|sim|program|cli|publish|netport|tests|bench|tools|docs|scripts|packaging|build.*)$'
+for folder in */; do
+  folder=${folder%/}
+  [[ $folder =~ $not_features ]] && continue
+  [ -n "$(find "$folder" \( -name '*.cpp' -o -name '*.h' \) -print -quit)" ] || continue
+  bad=$(grep -rnE '#include[[:space:]]*"' "$folder" --include='*.cpp' --include='*.h' |
+    grep -vE "#include[[:space:]]*\"($folder/|fields/|protocol/|app/program_(events|face)\\.h\"|runtime/[A-Za-z0-9_]+\\.h\")" ||
+    true)
+  if [ -n "$bad" ]; then
+    echo "These includes take the feature $folder/ past the program's front door:"
+    echo "$bad"
+    status=1
+  fi
+  bad=$(grep -rnE 'findChild|(qApp|QCoreApplication::instance\(\)|QApplication::instance\(\))->installEventFilter' \
+    "$folder" --include='*.cpp' --include='*.h' || true)
+  if [ -n "$bad" ]; then
+    echo "These attach the feature $folder/ by looking widgets up instead of through the panel's slots:"
+    echo "$bad"
+    status=1
+  fi
+done
 exit $status

@@ -4,11 +4,11 @@
 
 namespace watch {
 
-std::string VideoCsv(std::span<const uint16_t, VIDEO_SAMPLES> positions,
-                     std::span<const uint16_t, VIDEO_SAMPLES> levels,
-                     std::span<const uint16_t, VIDEO_SAMPLES> thresholds) {
+std::string VideoCsv(std::span<const uint16_t, kVideoSamples> positions,
+                     std::span<const uint16_t, kVideoSamples> levels,
+                     std::span<const uint16_t, kVideoSamples> thresholds) {
   std::string text = "position,level,threshold" + std::string(kCsvLineEnd);
-  for (int i = 0; i < VIDEO_SAMPLES; ++i) {
+  for (int i = 0; i < kVideoSamples; ++i) {
     text += std::to_string(positions[i]) + "," + std::to_string(levels[i]) + "," +
             std::to_string(thresholds[i]) + std::string(kCsvLineEnd);
   }

@@ -6,15 +6,18 @@
 #include <span>
 #include <string>
 
-#include "link/data_block.h"  // VIDEO_SAMPLES: a constant, nothing linked
+#include "protocol/orders.h"
 
 namespace watch {
 
+// Samples of the video line: four blocks of video words.
+constexpr int kVideoSamples = 4 * protocol::kVideoBlockWords;
+
 // "position,level,threshold", then for each sample i: positions[i] (the
-// pixel the graph draws it at: the program's xArray, by whatever x-axis rule
-// made it), levels[i] (adcbuf, counts) and thresholds[i] (thdArray, counts).
-std::string VideoCsv(std::span<const uint16_t, VIDEO_SAMPLES> positions,
-                     std::span<const uint16_t, VIDEO_SAMPLES> levels,
-                     std::span<const uint16_t, VIDEO_SAMPLES> thresholds);
+// pixel the graph draws it at: the program's video line, by whatever x-axis
+// rule made it), levels[i] (counts) and thresholds[i] (counts).
+std::string VideoCsv(std::span<const uint16_t, kVideoSamples> positions,
+                     std::span<const uint16_t, kVideoSamples> levels,
+                     std::span<const uint16_t, kVideoSamples> thresholds);
 
 }  // namespace watch

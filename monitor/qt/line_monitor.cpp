@@ -1,12 +1,9 @@
 #include "monitor/qt/line_monitor.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QEvent>
 #include <QKeySequence>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_face.h"
 #include "monitor/frame_decode.h"
 #include "monitor/line_log.h"
 #include "monitor/link_health.h"
@@ -23,6 +21,7 @@
 #include "monitor/trace_file.h"
 #include "runtime/feature_window.h"
 #include "runtime/file_write.h"
+#include "runtime/panel_slots.h"
 #include "runtime/serial_tap.h"
 #include "runtime/utility.h"
 
@@ -30,13 +29,11 @@ namespace {
 
 constexpr size_t kLogCapacity = 10000;
 constexpr int kTickMs = 250;  // time-outs noticed, light refreshed: 4 times a second
-// Where the monitor's widgets go on the main panel (panel pixels): the button
-// in the top row's free space between the version text and the port selector,
-// the light right-aligned on the row of the status line's label.
-constexpr char kMainPanel[] = "MainPanel";
-constexpr char kPortSelector[] = "Serial port";
-constexpr int kButtonLeft = 400, kButtonTop = 26, kButtonWidth = 140, kButtonHeight = 28;
-constexpr int kStatusRight = 12 + 688, kStatusTop = 62;
+// The panel's places for the monitor: the button on the top row (before the
+// port selector in the keyboard's order), the light right of the status
+// line's label.
+constexpr char kButtonSlot[] = "top-row";
+constexpr char kLightSlot[] = "status-label";
 
 // The widgets' side: exists once the application does.
 class MonitorUi : public QObject {
@@ -48,19 +45,16 @@ class MonitorUi : public QObject {
     if (window_) window_->LogGrew();
   }
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  void attach(QWidget* panel);
+  static void Attach(int panel, void* ui) { static_cast<MonitorUi*>(ui)->attach(panel); }
+  void attach(int panel);
   void tick();
   void showWindow();
 
   QTimer tick_;
-  QPointer<QWidget> panel_;
+  int panel_ = 0;
   QPointer<QPushButton> button_;
   QPointer<LinkLight> light_;
-  QPointer<QShortcut> shortcut_;
   QPointer<MonitorWindow> window_;
 };
 
@@ -75,24 +69,13 @@ struct Monitor {
 };
 
 Monitor* g_monitor = nullptr;
-void (*g_say)(const char* text) = nullptr;
 
 // The trace file refused an entry: it keeps every whole line before it and is
 // closed, and the operator hears of it at once, on stderr and in the status line.
 void TraceStopped(const std::string& reason) {
   const std::string text = "Trace stopped: " + g_monitor->tracePath + ": " + reason;
   std::fprintf(stderr, "%s\n", text.c_str());
-  if (g_say != nullptr) g_say(text.c_str());
-}
-
-struct Listener {
-  LineEntryListener fn;
-  void* context;
-  bool operator==(const Listener&) const = default;
-};
-std::vector<Listener>& Listeners() {
-  static std::vector<Listener> listeners;
-  return listeners;
+  SayInStatusLine(QString::fromLocal8Bit(text.c_str()).toLatin1().constData());
 }
 
 double NowMs() {
@@ -107,9 +90,6 @@ void OnEntry(const monitor::LineEntry& entry) {
     if (!reason.empty()) TraceStopped(reason);
   }
   if (g_monitor->ui != nullptr) g_monitor->ui->LogGrew();
-  // A copy: a listener may remove itself (or another) while it is called.
-  const std::vector<Listener> listeners = Listeners();
-  for (const Listener& l : listeners) l.fn(entry, l.context);
 }
 
 void OnTap(const SerialTapRecord& r, void*) {
@@ -125,59 +105,31 @@ MonitorUi::MonitorUi() {
   tick_.setInterval(kTickMs);
   connect(&tick_, &QTimer::timeout, this, [this] { tick(); });
   tick_.start();
-  qApp->installEventFilter(this);
-  // The program may have shown its panel before the monitor came (tests).
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->objectName() == kMainPanel && w->isVisible()) attach(w);
+  // At once for a panel the program has shown before the monitor came (tests).
+  AddPanelSlotsListener(&MonitorUi::Attach, this);
 }
 
 MonitorUi::~MonitorUi() {
-  qApp->removeEventFilter(this);
+  RemovePanelSlotsListener(&MonitorUi::Attach, this);
   delete button_;
   delete light_;
-  delete shortcut_;
   delete window_;
 }
 
-bool MonitorUi::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Show && watched->isWidgetType()) {
-    auto* w = static_cast<QWidget*>(watched);
-    if (w->isWindow() && w != panel_ && w->objectName() == kMainPanel) attach(w);
-  }
-  return false;
-}
-
-void MonitorUi::attach(QWidget* panel) {
-  auto* canvas = panel->findChild<QWidget*>("panelCanvas");
-  if (canvas == nullptr) return;
+void MonitorUi::attach(int panel) {
   panel_ = panel;
-
-  button_ = new QPushButton("Line monitor", canvas);
-  button_->setAccessibleName("Line monitor");
-  button_->setToolTip("The exchanges on the sensor line (Ctrl+L)");
+  button_ = new QPushButton;
   button_->setAutoDefault(false);
-  button_->setGeometry(kButtonLeft, kButtonTop, kButtonWidth, kButtonHeight);
   connect(button_, &QPushButton::clicked, this, [this] { showWindow(); });
-  // In the keyboard's order where it stands: just before the port selector.
-  for (QComboBox* ports : canvas->findChildren<QComboBox*>()) {
-    if (ports->accessibleName() != kPortSelector) continue;
-    QWidget* before = ports->previousInFocusChain();
-    while (before != ports && (before->focusPolicy() & Qt::TabFocus) == 0)
-      before = before->previousInFocusChain();
-    if (before != ports) QWidget::setTabOrder(before, button_);
-    break;
-  }
-  button_->show();
+  if (AddSlotCommand(panel, kButtonSlot, button_,
+                     {"Line monitor", "Line monitor", "The exchanges on the sensor line (Ctrl+L)",
+                      QKeySequence(Qt::CTRL | Qt::Key_L), 0}) != 0)
+    delete button_;
 
-  shortcut_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), panel);
-  connect(shortcut_, &QShortcut::activated, this, [this] { showWindow(); });
-
-  light_ = new LinkLight(canvas);
-  light_->PlaceRightAligned(kStatusRight, kStatusTop);
+  light_ = new LinkLight(nullptr);
   const double now = NowMs();
   light_->Show(g_monitor->health.At(now), now);
-  light_->show();
-  light_->raise();
+  if (AddSlotIndicator(panel, kLightSlot, light_) != 0) delete light_;
 }
 
 void MonitorUi::tick() {
@@ -188,7 +140,7 @@ void MonitorUi::tick() {
 
 void MonitorUi::showWindow() {
   if (!window_) window_ = new MonitorWindow(g_monitor->log);
-  OpenFeatureWindow(window_, panel_);
+  OpenFeatureWindow(window_, PanelWindowOf(panel_));
 }
 
 void CreateUi() {
@@ -231,20 +183,4 @@ void UninstallLineMonitor() {
   if (const std::string reason = g_monitor->trace.Close(); !reason.empty()) TraceStopped(reason);
   delete g_monitor;
   g_monitor = nullptr;
-}
-
-void SetLineMonitorSay(void (*say)(const char* text)) {
-  g_say = say;
-}
-
-void AddLineEntryListener(LineEntryListener listener, void* context) {
-  const Listener l{listener, context};
-  auto& listeners = Listeners();
-  if (std::find(listeners.begin(), listeners.end(), l) == listeners.end()) listeners.push_back(l);
-}
-
-void RemoveLineEntryListener(LineEntryListener listener, void* context) {
-  auto& listeners = Listeners();
-  listeners.erase(std::remove(listeners.begin(), listeners.end(), Listener{listener, context}),
-                  listeners.end());
 }

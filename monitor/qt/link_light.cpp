@@ -98,19 +98,8 @@ void LinkLight::Show(const monitor::LinkHealthView& view, double nowMs) {
   shortText_ = shortText;
   spokenText_ = spoken;
   setToolTip(spokenText_);
-  fit();
+  resize(sizeHint());
   update();
-}
-
-void LinkLight::PlaceRightAligned(int right, int top) {
-  right_ = right;
-  top_ = top;
-  fit();
-}
-
-void LinkLight::fit() {
-  const QSize size = sizeHint();
-  setGeometry(right_ - size.width(), top_, size.width(), size.height());
 }
 
 QSize LinkLight::sizeHint() const {

@@ -15,11 +15,10 @@
 class LinkLight : public QWidget {
   Q_OBJECT
  public:
+  // It takes the size its text needs; the panel slot it is put into keeps
+  // it against the slot's edge (runtime/panel_slots.h).
   explicit LinkLight(QWidget* parent);
 
-  // Puts the light's right edge at `right` and its top at `top` (parent's
-  // pixels); it grows and shrinks to the left with its text.
-  void PlaceRightAligned(int right, int top);
   // Shows `view` at `nowMs` (the line log's clock); nothing happens when it
   // reads as before.
   void Show(const monitor::LinkHealthView& view, double nowMs);
@@ -37,9 +36,6 @@ class LinkLight : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void fit();
-
-  int right_ = 0, top_ = 0;
   monitor::LinkColour colour_ = monitor::LinkColour::kGrey;
   QString shortText_;
   QString stateName_;

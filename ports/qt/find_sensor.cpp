@@ -1,71 +1,72 @@
 #include "ports/qt/find_sensor.h"
 
-#include <QComboBox>
-#include <QEvent>
 #include <QKeySequence>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <memory>
 
-#include "app/sensor_operation.h"
-#include "link/port.h"
-#include "param/params.h"
+#include "app/program_face.h"
 #include "ports/qt/find_sensor_window.h"
 #include "runtime/com_devices.h"
 #include "runtime/feature_window.h"
+#include "runtime/panel_slots.h"
 #include "runtime/rs232.h"
-#include "watch/qt/main_panel.h"
 
 namespace {
 
-constexpr char kSelector[] = "Serial port";
-// On the selector's label row, at its right end (panel pixels: the panel lays
-// it out with the selector when the window is larger or smaller).
-constexpr int kButtonRight = 556 + 352, kButtonTop = 10, kButtonWidth = 104;
+// On the port selector's label row, at its right end; after the selector in
+// the keyboard's order.
+constexpr char kSlot[] = "port-selector-label";
 
-QString Text(const std::string& s) {
-  return QString::fromStdString(s);
+void Say(const std::string& text) {
+  SayInStatusLine(QString::fromStdString(text).toLatin1().constData());
 }
 
-struct FindSensor : QObject {
+struct FindSensor {
   std::unique_ptr<ports::FindSensorWindow> window;
-  std::unique_ptr<watch::MainPanelWatcher> watcher;
+  int panel = 0;
   QPointer<QPushButton> button;
-  QPointer<QShortcut> shortcut;
-  QPointer<QComboBox> selector;
   int suspendedPort = 0;  // the program's port, let go for the search
+  ProgramObserver program;
 
-  ~FindSensor() override {
+  FindSensor() {
+    program.context = this;
+    program.operationChanged = &FindSensor::OperationChanged;
+    AddProgramObserver(&program);
+    AddPanelSlotsListener(&FindSensor::Attach, this);  // last: it may attach at once
+  }
+  ~FindSensor() {
+    RemovePanelSlotsListener(&FindSensor::Attach, this);
+    RemoveProgramObserver(&program);
     delete button;
-    delete shortcut;
   }
 
-  // The button follows the selector: the program dims it during its loops.
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    // Only an enabled change is looked at: while the selector is being
-    // destroyed it is no longer a combo box, and the pointer must not be read.
-    if (event->type() == QEvent::EnabledChange && button && selector && watched == selector.get())
-      button->setEnabled(selector->isEnabled());
-    return false;
+  // The search talks to every port, the program's too: offered only while
+  // nothing else talks to the sensor (the port selector is dimmed then too).
+  static void OperationChanged(void* finder, int32_t running) {
+    auto* self = static_cast<FindSensor*>(finder);
+    if (self->button) self->button->setEnabled(running == OPERATION_NONE);
   }
 
   void open() {
     if (!button || !button->isEnabled() || (window && window->Searching())) return;
     // The search lets go of the program's port: nothing else may talk to the
     // sensor until it has ended (searched()).
-    if (BeginSensorOperation(OPERATION_FIND_SENSOR) == 0) return;
+    if (ClaimSensor(OPERATION_FIND_SENSOR) == 0) return;
     if (!window) {
       window = std::make_unique<ports::FindSensorWindow>();
       window->OnUse([this](const ComDevice& device) { use(device); });
     }
-    const int own = com;
+    SensorIdentity sensor;
+    GetSensorIdentity(&sensor);
+    ParameterSnapshot program;
+    GetParameterSnapshot(&program);
     // Let go of the program's port so it can be probed like the others.
-    suspendedPort = SuspendCom(own) == 0 ? own : 0;
+    suspendedPort = SuspendCom(sensor.port) == 0 ? sensor.port : 0;
     std::array<uint16_t, 16> words{};
-    for (int i = 0; i < 16; ++i) words[static_cast<size_t>(i)] = pp[i];
-    watch::SayInStatusLine("Find sensor: probing the serial ports ...");
-    OpenFeatureWindow(window.get(), watcher ? watcher->Panel() : nullptr);
+    for (int i = 0; i < 16; ++i) words[static_cast<size_t>(i)] = program.set[i];
+    Say("Find sensor: probing the serial ports ...");
+    OpenFeatureWindow(window.get(), PanelWindowOf(panel));
     window->Search(ListComDevices(), words,
                    [this](const std::vector<ports::PortResult>& results) { searched(results); });
   }
@@ -76,11 +77,11 @@ struct FindSensor : QObject {
       const int port = suspendedPort;
       suspendedPort = 0;
       if (const int code = ResumeCom(port); code != 0)
-        said += "; COM" + std::to_string(port) +
-                " could not be opened again: " + OpenErrorMessage(code);
+        said +=
+            "; COM" + std::to_string(port) + " could not be opened again: " + PortErrorText(code);
     }
-    watch::SayInStatusLine(Text(said));
-    EndSensorOperation();
+    Say(said);
+    ReleaseSensor();
   }
 
   void use(const ComDevice& device) {
@@ -90,42 +91,31 @@ struct FindSensor : QObject {
       for (const ComDevice& d : DescribeComPorts()) numbers.push_back({d.present, d.mapped});
       port = ports::FreePortNumber(numbers);
       if (port == 0) {
-        watch::SayInStatusLine(
-            Text("Find sensor: no free port number for " + device.device + "; nothing changed"));
+        Say("Find sensor: no free port number for " + device.device + "; nothing changed");
         return;
       }
       SetComPortDevice(port, device.device.c_str());
-      watch::SayInStatusLine(Text("Find sensor: " + device.device + " is COM" +
-                                  std::to_string(port) + " for this session"));
+      Say("Find sensor: " + device.device + " is COM" + std::to_string(port) + " for this session");
     }
-    if (!selector) return;
-    const int index = selector->findData(port);
-    if (index < 0) return;
-    watch::SayInStatusLine(Text("Find sensor: COM" + std::to_string(port) + " chosen"));
-    // As the operator's choice: the selector's change, then its activation.
-    selector->setCurrentIndex(index);
-    emit selector->activated(index);
+    if (port < 1 || port > COM_PORT_COUNT) return;
+    Say("Find sensor: COM" + std::to_string(port) + " chosen");
+    // As the operator's choice in the port selector: one bring-up.
+    ChoosePort(port);
   }
 
-  void attach(QWidget* panel, QWidget* canvas) {
-    selector = nullptr;
-    for (QComboBox* box : canvas->findChildren<QComboBox*>())
-      if (box->accessibleName() == kSelector) selector = box;
-    if (!selector) return;
-    button = new QPushButton("Find sensor...", canvas);
-    button->setAccessibleName("Find sensor");
-    button->setToolTip("Look for the sensor on every serial port (Ctrl+Shift+F)");
+  static void Attach(int panel, void* finder) { static_cast<FindSensor*>(finder)->attach(panel); }
+
+  void attach(int shown) {
+    panel = shown;
+    button = new QPushButton;
     button->setAutoDefault(false);
-    // As high as the selector's label line.
-    button->setGeometry(kButtonRight - kButtonWidth, kButtonTop, kButtonWidth, selector->y() - 1);
-    button->setEnabled(selector->isEnabled());
-    selector->installEventFilter(this);
     QObject::connect(button, &QPushButton::clicked, [this] { open(); });
-    QWidget::setTabOrder(selector, button);
-    button->show();
-    button->raise();
-    shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), panel);
-    QObject::connect(shortcut, &QShortcut::activated, [this] { open(); });
+    if (AddSlotCommand(panel, kSlot, button,
+                       {"Find sensor...", "Find sensor",
+                        "Look for the sensor on every serial port (Ctrl+Shift+F)",
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), 0}) != 0)
+      delete button;
+    OperationChanged(this, RunningOperation());
   }
 };
 
@@ -134,13 +124,7 @@ FindSensor* g_findSensor = nullptr;
 }  // namespace
 
 void InstallFindSensor() {
-  if (g_findSensor != nullptr) return;
-  g_findSensor = new FindSensor;
-  watch::WhenApplicationRuns([] {
-    if (g_findSensor == nullptr || g_findSensor->watcher) return;
-    g_findSensor->watcher = std::make_unique<watch::MainPanelWatcher>(
-        [](QWidget* panel, QWidget* canvas) { g_findSensor->attach(panel, canvas); });
-  });
+  if (g_findSensor == nullptr) g_findSensor = new FindSensor;
 }
 
 void UninstallFindSensor() {

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "runtime/feature_window.h"
+#include "runtime/rs232.h"
 
 namespace ports {
 
@@ -95,12 +96,18 @@ void FindSensorWindow::Search(const std::vector<ComDevice>& devices,
     ShowRow(static_cast<int>(i));
   }
   if (!devices.empty()) table_->setCurrentCell(0, 0);
+  int spare = 0;  // each probe has a spare port of its own
   for (size_t i = 0; i < devices.size(); ++i) {
+    if (results_[i].outcome == Outcome::kProbing && spare == COM_SPARE_COUNT) {
+      results_[i].outcome = Outcome::kCannotOpen;
+      results_[i].reason = "more serial devices than can be probed at once";
+      ShowRow(static_cast<int>(i));
+    }
     if (results_[i].outcome != Outcome::kProbing) {
       probes_.push_back(nullptr);
       continue;
     }
-    auto probe = std::make_unique<PortProbe>(devices[i].device, words);
+    auto probe = std::make_unique<PortProbe>(COM_SPARE_FIRST + spare++, devices[i].device, words);
     connect(probe.get(), &PortProbe::finished, this, [this] { ProbeFinished(); });
     probes_.push_back(std::move(probe));
   }

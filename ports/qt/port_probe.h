@@ -1,15 +1,15 @@
-// The sensor search on one serial device or network port: opened without
-// blocking on the user-interface thread at 19200 8N1, the line check sent,
-// then (when a sensor answered) the firmware query; each reply awaited up to
-// the program's limit. Many probes run side by side.
+// The sensor search on one serial device, through the engine's serial
+// operations on a spare port (runtime/rs232.h): opened at 19200 8N1 on the
+// user-interface thread, the line check sent, then (when a sensor answered)
+// the firmware query; each reply awaited up to the program's limit, taken in
+// by the port's receive notification. Many probes run side by side, each on a
+// spare port of its own.
 #pragma once
 
-#include <QIODevice>
 #include <QObject>
 #include <QTimer>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,8 +20,9 @@ namespace ports {
 class PortProbe : public QObject {
   Q_OBJECT
  public:
-  // `words` are the 16 words the requests carry (the program's package).
-  PortProbe(const std::string& device, const std::array<uint16_t, 16>& words);
+  // `port`: a spare port (COM_SPARE_FIRST ...) for this probe alone; `words`
+  // are the 16 words the requests carry (the program's set).
+  PortProbe(int port, const std::string& device, const std::array<uint16_t, 16>& words);
   ~PortProbe() override;
 
   // Opens the device and sends the line check; `finished` follows (at once
@@ -36,20 +37,20 @@ class PortProbe : public QObject {
   void finished();
 
  private:
-  void StartNetwork();
-  void Listen();
+  static void OnNotify(int port, int events, void* probe);
   void Send(int order);
-  void OnBytes();
+  void OnReply();
   void OnLimit();
+  void Close();
   void Finish(Outcome outcome);
 
+  int port_;
   std::string device_;
   std::array<uint16_t, 16> words_;
-  std::unique_ptr<QIODevice> line_;  // the serial port, or the network port's line
+  bool open_ = false;
   QTimer limit_;
   int order_ = 0;  // the request awaiting its reply
   bool sensorFound_ = false;
-  std::vector<uint8_t> reply_;
   PortResult result_;
 };
 

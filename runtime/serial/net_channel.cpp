@@ -52,6 +52,8 @@ NetChannel::~NetChannel() {
 }
 
 void NetChannel::Report(const char* what, const std::string& reason) const {
+  // A spare port's user (the sensor search) shows its own outcome.
+  if (port_ >= COM_SPARE_FIRST) return;
   ReportSerial(port_, device_.c_str(), what, reason.c_str());
 }
 

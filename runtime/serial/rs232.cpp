@@ -14,13 +14,26 @@
 
 namespace {
 
-std::array<std::unique_ptr<ComChannel>, COM_PORT_COUNT + 1>& Channels() {
-  static std::array<std::unique_ptr<ComChannel>, COM_PORT_COUNT + 1> channels;
+// Numbered ports at their numbers (0 unused), spare ports after them.
+using ChannelTable =
+    std::array<std::unique_ptr<ComChannel>, COM_PORT_COUNT + 1 + COM_SPARE_COUNT>;
+ChannelTable& Channels() {
+  static ChannelTable channels;
   return channels;
 }
 
+bool SparePort(int port) {
+  return port >= COM_SPARE_FIRST && port < COM_SPARE_FIRST + COM_SPARE_COUNT;
+}
+
 bool ValidPort(int port) {
-  return port >= 1 && port <= COM_PORT_COUNT;
+  return (port >= 1 && port <= COM_PORT_COUNT) || SparePort(port);
+}
+
+// The port's place in the table (ValidPort holds).
+size_t Slot(int port) {
+  return SparePort(port) ? static_cast<size_t>(COM_PORT_COUNT + 1 + port - COM_SPARE_FIRST)
+                         : static_cast<size_t>(port);
 }
 
 // Ports still open when the application object goes away are closed while it
@@ -40,7 +53,7 @@ ComChannel& Channel(int port, const std::string& device) {
     qAddPostRoutine(CloseAllPorts);
     cleanupRegistered = true;
   }
-  auto& channel = Channels()[port];
+  auto& channel = Channels()[Slot(port)];
   const bool networked = netport::IsPortUrl(device);
   if (channel && channel->Networked() != networked) {
     channel->Close();
@@ -62,7 +75,7 @@ ComChannel* OpenChannel(int port, int* code) {
     *code = RS232_INVALID_PORT_NUMBER;
     return nullptr;
   }
-  auto& channel = Channels()[port];
+  auto& channel = Channels()[Slot(port)];
   if (!channel || !channel->Usable()) {
     *code = RS232_PORT_NOT_OPEN;
     return nullptr;
@@ -94,8 +107,9 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
                  "the engine is not started");
     return RS232_UNKNOWN_SYSTEM_ERROR;
   }
-  const std::string device =
-      (deviceName != nullptr && deviceName[0] != '\0') ? deviceName : ComPortDevice(port);
+  const bool named = deviceName != nullptr && deviceName[0] != '\0';
+  if (!named && SparePort(port)) return RS232_NO_SERIAL_PORT;
+  const std::string device = named ? deviceName : ComPortDevice(port);
   SerialSettings settings;
   settings.baudRate = baudRate;
   settings.parity = parity;
@@ -106,7 +120,7 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
 
 int CloseCom(int port) {
   if (!ValidPort(port)) return RS232_INVALID_PORT_NUMBER;
-  if (Channels()[port]) Channels()[port]->Close();
+  if (Channels()[Slot(port)]) Channels()[Slot(port)]->Close();
   return 0;
 }
 
@@ -119,8 +133,8 @@ int SuspendCom(int port) {
 
 int ResumeCom(int port) {
   if (!ValidPort(port)) return RS232_INVALID_PORT_NUMBER;
-  if (!Channels()[port]) return RS232_PORT_NOT_OPEN;
-  return Channels()[port]->Resume();
+  if (!Channels()[Slot(port)]) return RS232_PORT_NOT_OPEN;
+  return Channels()[Slot(port)]->Resume();
 }
 
 int SetComTime(int port, double seconds) {
@@ -197,5 +211,5 @@ int FlushOutQ(int port) {
 }
 
 const ComChannel* PortChannel(int port) {
-  return ValidPort(port) ? Channels()[port].get() : nullptr;
+  return ValidPort(port) ? Channels()[Slot(port)].get() : nullptr;
 }

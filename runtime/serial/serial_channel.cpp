@@ -143,6 +143,8 @@ SerialChannel::~SerialChannel() {
 
 void SerialChannel::Report(const std::string& device, const char* what,
                            const std::string& reason) const {
+  // A spare port's user (the sensor search) shows its own outcome.
+  if (port_ >= COM_SPARE_FIRST) return;
   ReportSerial(port_, device.c_str(), what, reason.c_str());
 }
 

@@ -1,6 +1,8 @@
 // The serial tap: one observer of the serial ports, null when nobody looks.
 #include "runtime/serial/tap_records.h"
 
+#include "runtime/rs232.h"
+
 namespace {
 SerialTapFn g_tap = nullptr;
 void* g_tapContext = nullptr;
@@ -17,7 +19,8 @@ bool SerialTapOn() {
 
 void TapSerial(int port, SerialTapKind kind, const uint8_t* bytes, int count, int value,
                const char* text) {
-  if (g_tap == nullptr) return;
+  // A spare port is no part of the program's line.
+  if (g_tap == nullptr || port >= COM_SPARE_FIRST) return;
   SerialTapRecord record;
   record.port = port;
   record.kind = kind;

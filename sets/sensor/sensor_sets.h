@@ -1,7 +1,7 @@
 // The parameter sets the program can show without taking them over: the
-// sensor's RAM and EEPROM read through the program's own reply wait, and the
-// values on the panels, each left beside the program's variables, package and
-// panels, which keep what they held.
+// sensor's RAM and EEPROM read in exchanges of their own, and the values on
+// the panels, each left beside the program's variables, package and panels,
+// which keep what they held (app/program_face.h).
 #pragma once
 
 #include <array>
@@ -19,7 +19,7 @@ enum class StoreReadResult {
 };
 
 // Holds the sensor for the parameter sets' exchanges while it lives (the
-// one-operation rule, app/sensor_operation.h): taken when nothing talks to the
+// one-operation rule, ClaimSensor in app/program_face.h): taken when nothing talks to the
 // sensor, and ended when it goes. A command (Compare's reads, send and verify,
 // backup, restore) takes it whole; one exchange of such a command
 // (`withinCommand`) goes on inside the command's hold. Not held while another
@@ -40,13 +40,12 @@ class SensorHold {
   bool held_ = false;
 };
 
-// Reads the sensor's RAM (`store` RAM) or EEPROM (EEPROM) with order 2 or 4:
-// both queues flushed, the request built from the package as it stands, the
-// reply taken by the receive notification within the usual 1.5 s. The
-// package, the frame buffers, the order and the reply flags are put back as
-// they were, so the program's next exchange finds what it left; the
-// parameter variables and the panels are never touched. Processes events
-// while it waits (callbacks run nested, as in every reply wait).
+// Reads the sensor's RAM (`store` STORE_RAM) or EEPROM (STORE_EEPROM) with
+// order 2 or 4: both queues flushed, the request carrying the program's set,
+// the reply awaited within the usual 1.5 s in buffers of the exchange's own
+// (ExchangeWithSensor): the program's package, frame buffers, order, reply
+// flags, variables and panels are never touched. Processes events while it
+// waits (callbacks run nested, as in every reply wait).
 // `afterWrite`: a write was just queued and must reach the sensor first, so
 // the output queue is not flushed (only the input queue is). Nothing is sent
 // while another operation talks to the sensor (SensorHold).

@@ -5,20 +5,14 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "display/controls.h"
-#include "link/port.h"
-#include "link/sensor_info.h"
-#include "param/range_check.h"
-#include "param/transfer.h"
+#include "app/program_face.h"
 #include "protocol/parameter_ranges.h"
 #include "runtime/file_write.h"
-#include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "sets/backup_file.h"
 #include "sets/sensor/sensor_sets.h"
 #include "sets/verify_text.h"
-#include "watch/qt/main_panel.h"
 
 namespace sets {
 namespace {
@@ -27,7 +21,17 @@ constexpr char kFilter[] = "*.backup";
 constexpr char kDefaultName[] = "sensor.backup";
 
 void Say(const QString& text) {
-  watch::SayInStatusLine(text);
+  SayInStatusLine(text.toLatin1().constData());
+}
+
+SensorIdentity Sensor() {
+  SensorIdentity sensor;
+  GetSensorIdentity(&sensor);
+  return sensor;
+}
+
+uint16_t PixelLimit() {
+  return static_cast<uint16_t>(Sensor().pixelLimit);
 }
 
 QString Shown(const std::string& path) {
@@ -53,7 +57,7 @@ std::string RefusedWords(const Backup& backup) {
 bool EepromWriteConfirmed(const Backup& backup) {
   ParameterSet present{};
   std::string question;
-  if (ReadSensorStore(EEPROM, &present) == StoreReadResult::kRead) {
+  if (ReadSensorStore(STORE_EEPROM, &present) == StoreReadResult::kRead) {
     const std::string changes = protocol::ChangesText(present.data(), backup.eeprom.data());
     question = changes.empty() ? "The sensor's EEPROM holds the backup's set already.\n"
                                : "The restore writes into the sensor's EEPROM, which keeps "
@@ -71,7 +75,7 @@ bool EepromWriteConfirmed(const Backup& backup) {
 
 // Reads `store` back after a write and says what differs; empty when it holds `sent`.
 std::string ReadBack(int32_t store, const ParameterSet& sent) {
-  const char* name = store == EEPROM ? "EEPROM" : "RAM";
+  const char* name = store == STORE_EEPROM ? "EEPROM" : "RAM";
   ParameterSet held{};
   if (ReadSensorStore(store, &held, true) != StoreReadResult::kRead)
     return std::string(name) + " did not answer the read-back";
@@ -95,18 +99,19 @@ bool TakeBackup(const std::string& path) {
     return false;
   }
   Backup backup;
-  if (ReadSensorStore(RAM, &backup.ram) != StoreReadResult::kRead ||
-      ReadSensorStore(EEPROM, &backup.eeprom) != StoreReadResult::kRead) {
+  if (ReadSensorStore(STORE_RAM, &backup.ram) != StoreReadResult::kRead ||
+      ReadSensorStore(STORE_EEPROM, &backup.eeprom) != StoreReadResult::kRead) {
     Say("Backup not taken: the sensor did not answer");
     return false;
   }
   backup.taken = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
-  backup.port = "COM" + std::to_string(com);
-  backup.device = ComPortDevice(com);
-  backup.firmware = szVersion;
-  backup.ccdType = ccdtype;
-  backup.ccdPixels = ccdmaxpixel;
-  backup.ccdResolution = ccdresolution;
+  const SensorIdentity sensor = Sensor();
+  backup.port = "COM" + std::to_string(sensor.port);
+  backup.device = sensor.device;
+  backup.firmware = sensor.firmware;
+  backup.ccdType = sensor.ccdType;
+  backup.ccdPixels = sensor.pixels;
+  backup.ccdResolution = sensor.resolution;
   // An existing backup stays as it was unless the new one is whole on the disk.
   const std::string reason = WriteFileWhole(path, BackupText(backup));
   if (!reason.empty()) {
@@ -114,7 +119,7 @@ bool TakeBackup(const std::string& path) {
             .arg(Shown(path), QString::fromLocal8Bit(reason.c_str())));
     return false;
   }
-  Say(QString("Backup of COM%1 saved to %2").arg(com).arg(Shown(path)));
+  Say(QString("Backup of COM%1 saved to %2").arg(sensor.port).arg(Shown(path)));
   return true;
 }
 
@@ -150,10 +155,11 @@ bool RestoreBackup(const std::string& path) {
     Say(QString("Restore not started: %1").arg(QString::fromStdString(SensorHold::BusyText())));
     return false;
   }
-  if (backup.ccdType != ccdtype) {
+  const int ccdType = Sensor().ccdType;
+  if (backup.ccdType != ccdType) {
     const std::string question = "The backup was taken from a sensor with CCD type " +
                                  std::to_string(backup.ccdType) + "; this sensor has type " +
-                                 std::to_string(ccdtype) + ". Restore it anyway?";
+                                 std::to_string(ccdType) + ". Restore it anyway?";
     if (!Confirmed(question)) {
       Say(QString("Restore cancelled: %1 is from another CCD type").arg(shown));
       return false;
@@ -163,18 +169,18 @@ bool RestoreBackup(const std::string& path) {
     Say(QString("Restore cancelled: the sensor keeps its sets"));
     return false;
   }
-  // The sensor's RAM no longer holds what the panels were read from.
-  ForgetSensorSet();
-  if (!WriteSensorStore(EEPROM, backup.eeprom)) {
+  // The write makes a set the panels read from the sensor unread again: the
+  // sensor no longer holds it (ExchangeWithSensor).
+  if (!WriteSensorStore(STORE_EEPROM, backup.eeprom)) {
     Say(QString("Restore stopped: nothing could be sent"));
     return false;
   }
-  const std::string eeprom = ReadBack(EEPROM, backup.eeprom);
-  if (!WriteSensorStore(RAM, backup.ram)) {
+  const std::string eeprom = ReadBack(STORE_EEPROM, backup.eeprom);
+  if (!WriteSensorStore(STORE_RAM, backup.ram)) {
     Say(QString("Restore stopped after EEPROM: the RAM set could not be sent"));
     return false;
   }
-  const std::string ram = ReadBack(RAM, backup.ram);
+  const std::string ram = ReadBack(STORE_RAM, backup.ram);
   if (eeprom.empty() && ram.empty()) {
     Say(QString("Restored %1: EEPROM and RAM hold the backup").arg(shown));
     return true;

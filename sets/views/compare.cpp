@@ -6,30 +6,35 @@
 #include <QShortcut>
 #include <memory>
 
-#include "app/sensor_operation.h"
+#include "app/program_face.h"
 #include "runtime/feature_window.h"
+#include "runtime/panel_slots.h"
 #include "sets/views/compare_window.h"
 #include "sets/views/send_verify.h"
-#include "watch/qt/main_panel.h"
 
 namespace {
 
-// On the title row of the parameter store's frame, at its right end (panel pixels).
-constexpr int kLeft = 930, kTop = 524, kWidth = 96, kHeight = 21;
-// In the keyboard's order where it stands: after the last parameter above the
-// store, before the store itself.
-constexpr char kControlBefore[] = "Evaluation to pixel";
+// On the parameter store's frame (after the last parameter above the store in
+// the keyboard's order, before the store itself).
+constexpr char kSlot[] = "store-frame";
 
 struct Compare {
   std::unique_ptr<sets::CompareWindow> window;
-  std::unique_ptr<watch::MainPanelWatcher> watcher;
+  int panel = 0;
   QPointer<QPushButton> button;
-  QPointer<QShortcut> shortcut, verifyShortcut;
+  QPointer<QShortcut> verifyShortcut;
+  ProgramObserver program;
 
+  Compare() {
+    program.context = this;
+    program.operationChanged = &Compare::OperationChanged;
+    AddProgramObserver(&program);
+    AddPanelSlotsListener(&Compare::Attach, this);  // last: it may attach at once
+  }
   ~Compare() {
-    RemoveSensorOperationListener(&Compare::OperationChanged, this);
+    RemovePanelSlotsListener(&Compare::Attach, this);
+    RemoveProgramObserver(&program);
     delete button;
-    delete shortcut;
     delete verifyShortcut;
   }
 
@@ -38,8 +43,7 @@ struct Compare {
   static void OperationChanged(void* compare, int32_t running) {
     auto* self = static_cast<Compare*>(compare);
     for (QObject* command :
-         {static_cast<QObject*>(self->button), static_cast<QObject*>(self->shortcut),
-          static_cast<QObject*>(self->verifyShortcut)})
+         {static_cast<QObject*>(self->button), static_cast<QObject*>(self->verifyShortcut)})
       if (command != nullptr) command->setProperty("enabled", running == OPERATION_NONE);
   }
 
@@ -51,30 +55,26 @@ struct Compare {
 
   void open() {
     if (!window) window = std::make_unique<sets::CompareWindow>();
-    OpenFeatureWindow(window.get(), watcher ? watcher->Panel() : nullptr);
+    OpenFeatureWindow(window.get(), PanelWindowOf(panel));
     window->Refresh();
   }
 
-  void attach(QWidget* panel, QWidget* canvas) {
-    button = new QPushButton("Compare", canvas);
-    button->setAccessibleName("Compare");
-    button->setToolTip("The sensor's RAM and EEPROM, the panels and a file side by side (Ctrl+D)");
+  static void Attach(int panel, void* compare) { static_cast<Compare*>(compare)->attach(panel); }
+
+  void attach(int shown) {
+    panel = shown;
+    button = new QPushButton;
     button->setAutoDefault(false);
-    button->setGeometry(kLeft, kTop, kWidth, kHeight);
     QObject::connect(button, &QPushButton::clicked, [this] { open(); });
-    for (QWidget* before : canvas->findChildren<QWidget*>()) {
-      if (before->accessibleName() != kControlBefore) continue;
-      QWidget::setTabOrder(before, button);
-      break;
-    }
-    button->show();
-    shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), panel);
-    QObject::connect(shortcut, &QShortcut::activated, [this] { open(); });
-    verifyShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), panel);
+    if (AddSlotCommand(panel, kSlot, button,
+                       {"Compare", "Compare",
+                        "The sensor's RAM and EEPROM, the panels and a file side by side (Ctrl+D)",
+                        QKeySequence(Qt::CTRL | Qt::Key_D), 0}) != 0)
+      delete button;
+    verifyShortcut =
+        new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), PanelWindowOf(panel));
     QObject::connect(verifyShortcut, &QShortcut::activated, [this] { verify(); });
-    RemoveSensorOperationListener(&Compare::OperationChanged, this);
-    AddSensorOperationListener(&Compare::OperationChanged, this);
-    OperationChanged(this, sensorOperation);
+    OperationChanged(this, RunningOperation());
   }
 };
 
@@ -83,13 +83,7 @@ Compare* g_compare = nullptr;
 }  // namespace
 
 void InstallCompare() {
-  if (g_compare != nullptr) return;
-  g_compare = new Compare;
-  watch::WhenApplicationRuns([] {
-    if (g_compare == nullptr || g_compare->watcher) return;
-    g_compare->watcher = std::make_unique<watch::MainPanelWatcher>(
-        [](QWidget* panel, QWidget* canvas) { g_compare->attach(panel, canvas); });
-  });
+  if (g_compare == nullptr) g_compare = new Compare;
 }
 
 void UninstallCompare() {

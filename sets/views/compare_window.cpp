@@ -15,21 +15,14 @@
 #include <algorithm>
 #include <string>
 
-#include "app/sensor_operation.h"
-#include "display/controls.h"
+#include "app/program_face.h"
 #include "fields/micrometres.h"
 #include "fields/words.h"
-#include "link/port.h"
-#include "link/sensor_info.h"
-#include "param/parafile.h"
-#include "param/transfer.h"
 #include "runtime/feature_window.h"
-#include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 #include "sets/parameter_sheet.h"
 #include "sets/qt/sheet_files.h"
-#include "watch/qt/main_panel.h"
 
 namespace sets {
 namespace {
@@ -42,15 +35,21 @@ float ScaleOf(const ParameterSet& set) {
   return set[5] == 2 ? static_cast<float>(set[15]) / 1000.0f : 1.0f;
 }
 
+SensorIdentity Sensor() {
+  SensorIdentity sensor;
+  GetSensorIdentity(&sensor);
+  return sensor;
+}
+
 // The value with its meaning or its micrometres: "1 (second edge)",
 // "512 (3993 µm)".
-QString ValueText(int index, const ParameterSet& set) {
+QString ValueText(int index, const ParameterSet& set, int ccdType) {
   const fields::Word& word = fields::kParameters[index];
   const uint16_t value = set[static_cast<size_t>(index)];
   QString text = QString::fromStdString(fields::ValueWithMeaning(index, value));
   if (word.micrometres != fields::MicrometreRule::kNone) {
     const int64_t um =
-        fields::Micrometres(word, value, fields::PixelPitchNm(ccdtype), ScaleOf(set));
+        fields::Micrometres(word, value, fields::PixelPitchNm(ccdType), ScaleOf(set));
     text += QString::fromUtf8(" (%1 \u00b5m)").arg(um);
   }
   return text;
@@ -145,12 +144,14 @@ CompareWindow::CompareWindow() {
   resize(820, 660);
 
   sensorCommands_ = {refresh, verify, backup, restore};
-  AddSensorOperationListener(&CompareWindow::OperationChanged, this);
-  OperationChanged(this, sensorOperation);
+  program_.context = this;
+  program_.operationChanged = &CompareWindow::OperationChanged;
+  AddProgramObserver(&program_);
+  OperationChanged(this, RunningOperation());
 }
 
 CompareWindow::~CompareWindow() {
-  RemoveSensorOperationListener(&CompareWindow::OperationChanged, this);
+  RemoveProgramObserver(&program_);
 }
 
 void CompareWindow::OperationChanged(void* window, int32_t running) {
@@ -196,8 +197,8 @@ void CompareWindow::Refresh() {
   {
     // Both stores in one operation; nothing read while another one runs.
     const SensorHold hold;
-    ReadStore(&ram_, RAM, hold.held());
-    ReadStore(&eeprom_, EEPROM, hold.held());
+    ReadStore(&ram_, STORE_RAM, hold.held());
+    ReadStore(&eeprom_, STORE_EEPROM, hold.held());
   }
   panels_.set = PanelParameterSet();
   Show();
@@ -205,7 +206,9 @@ void CompareWindow::Refresh() {
 
 void CompareWindow::ChooseFile() {
   char path[UI_PATH_MAX] = "";
-  if (FileSelectPopup(proj_dir, PARA_FILE_NAME, PARA_FILE_FILTER, PARA_FILE_LOAD_TITLE,
+  ParameterFileDialog dialog;
+  GetParameterFileDialog(&dialog);
+  if (FileSelectPopup(dialog.folder, dialog.name, dialog.filter, dialog.loadTitle,
                       UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path) <= 0)
     return;
   fileChosen_ = true;
@@ -230,7 +233,7 @@ void CompareWindow::SaveSheet() {
   for (const Column* c : shown_)
     if (c->set && c->title == sheetOf_->currentText()) column = c;
   if (column == nullptr) {
-    watch::SayInStatusLine("Parameter sheet: no set to print");
+    SayInStatusLine("Parameter sheet: no set to print");
     return;
   }
   char path[UI_PATH_MAX] = "";
@@ -238,14 +241,15 @@ void CompareWindow::SaveSheet() {
   if (FileSelectPopup(dir.constData(), "parameter-sheet.pdf", "*.pdf;*.html", "Parameter sheet",
                       UI_FILE_BUTTON_OK, 0, 1, 1, 1, path) <= 0)
     return;
+  const SensorIdentity sensor = Sensor();
   SheetInfo info;
   info.source = (column->tip.isEmpty() ? column->title : "File " + column->tip).toStdString();
-  info.ccd = CcdDescription(ccdtype);
-  info.firmware = szVersion;
-  info.port = "COM" + std::to_string(com) + " " + ComPortDevice(com);
+  info.ccd = sensor.ccdDescription;
+  info.firmware = sensor.firmware;
+  info.port = "COM" + std::to_string(sensor.port) + " " + sensor.device;
   info.taken = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm").toStdString();
   info.comment = comment_->text().toStdString();
-  info.ccdType = ccdtype;
+  info.ccdType = sensor.ccdType;
   info.scale = ScaleOf(*column->set);
   const std::string html = ParameterSheetHtml(*column->set, info);
   const QString file = QString::fromLocal8Bit(path);
@@ -256,7 +260,7 @@ void CompareWindow::SaveSheet() {
   const QString status =
       reason.empty() ? QString("Parameter sheet of %1 saved to %2").arg(column->title, file)
                      : QString("Parameter sheet not saved: %1").arg(QString::fromStdString(reason));
-  watch::SayInStatusLine(status);
+  SayInStatusLine(status.toLatin1().constData());
 }
 
 void CompareWindow::Show() {
@@ -278,6 +282,7 @@ void CompareWindow::Show() {
     table_->horizontalHeaderItem(kFixedColumns + static_cast<int>(i))->setToolTip(columns[i]->tip);
 
   QStringList differing;
+  const int ccdType = Sensor().ccdType;
   for (int row = 0; row < fields::kParameterWords; ++row) {
     const fields::Word& word = fields::kParameters[row];
     table_->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(word.label)));
@@ -298,7 +303,7 @@ void CompareWindow::Show() {
       if (!c->set) {
         item->setText(c->missing);
       } else {
-        item->setText(ValueText(row, *c->set));
+        item->setText(ValueText(row, *c->set, ccdType));
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         if (differs) {
           item->setBackground(QBrush(kDiffers));

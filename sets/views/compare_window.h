@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/program_events.h"
 #include "sets/sensor/sensor_sets.h"
 
 namespace sets {
@@ -55,6 +56,7 @@ class CompareWindow : public QWidget {
   QLineEdit* comment_;
   QLabel* summary_;
   std::vector<QPushButton*> sensorCommands_;
+  ProgramObserver program_;  // told when an operation begins and ends
   // Where the focus stood on a command when an operation dimmed it, and where
   // the dimming moved it: the focus goes back when the operation ends.
   QWidget* focusBeforeDimming_ = nullptr;

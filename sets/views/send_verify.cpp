@@ -2,12 +2,7 @@
 
 #include <string>
 
-#include "display/controls.h"
-#include "link/frame.h"
-#include "link/port.h"
-#include "param/range_check.h"
-#include "param/transfer.h"
-#include "runtime/userint.h"
+#include "app/program_face.h"
 #include "sets/sensor/sensor_sets.h"
 #include "sets/verify_text.h"
 
@@ -15,13 +10,15 @@ namespace sets {
 namespace {
 
 void Say(const std::string& text) {
-  SetCtrlVal(panelHandle, TEXT_Status, text.c_str());
+  SayInStatusLine(text.c_str());
 }
 
 }  // namespace
 
 bool SendAndVerify() {
-  if (target != RAM && target != EEPROM) {
+  ParameterSnapshot program;
+  GetParameterSnapshot(&program);
+  if (program.selectedStore != STORE_RAM && program.selectedStore != STORE_EEPROM) {
     Say("Send and verify: select the sensor's RAM or EEPROM");
     return false;
   }
@@ -31,16 +28,17 @@ bool SendAndVerify() {
     Say("Send and verify not started: " + SensorHold::BusyText());
     return false;
   }
-  const int32_t store = target;
-  const char* name = store == EEPROM ? "EEPROM" : "RAM";
+  const int32_t store = program.selectedStore;
+  const char* name = store == STORE_EEPROM ? "EEPROM" : "RAM";
   // Send exactly as its button does it: the panels' values to the store.
-  if (SendPanelSet(store) != 1) return false;
   ParameterSet sent{};
-  for (int i = 0; i < PNUM; ++i) sent[static_cast<size_t>(i)] = WordAt(szWriteBuf, 4 + 2 * i);
+  if (SendPanelsToStore(store, sent.data()) != EXCHANGE_ANSWERED) return false;
+  SensorIdentity sensor;
+  GetSensorIdentity(&sensor);
   ParameterSet held{};
   switch (ReadSensorStore(store, &held, true)) {
     case StoreReadResult::kRead:
-      Say(VerifyText(name, sent, held, PixelLimit()));
+      Say(VerifyText(name, sent, held, static_cast<uint16_t>(sensor.pixelLimit)));
       return held == sent;
     case StoreReadResult::kNoAnswer:
       Say(std::string("Sent to ") + name + "; the read-back got no answer");

@@ -26,6 +26,7 @@
 #include "runtime/rs232.h"
 #include "runtime/testing/serial_inspect.h"
 #include "tests/e2e/during_loop.h"
+#include "tests/e2e/event_transcript.h"
 #include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 #include "watch/qt/recorder.h"
@@ -181,6 +182,7 @@ TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
 TEST_F(DeviceLost, WhenTheDeviceIsBackTheIdleProgramBringsTheLinkUpOnce) {
   const ParamWords before = Variables();
   const ParamWords after = DistinctTestParams();
+  EventTranscript told;
   // The return stays readable: the bring-up ends saying that the sensor is back.
   const std::string back = "Sensor back on COM1: " + std::string(sim::kDefaultFirmware);
   const std::vector<int> orders = LoseAndReturn(back, Unpaced(), after);
@@ -190,6 +192,9 @@ TEST_F(DeviceLost, WhenTheDeviceIsBackTheIdleProgramBringsTheLinkUpOnce) {
                 "Parameter-frame received! - Line Ok!", "Waiting for firmware info ...",
                 sim::kDefaultFirmware, sim::kDefaultFirmware, back}));
   EXPECT_EQ(orders, (std::vector<int>{5, 2, 7, 10}));
+  EXPECT_EQ(told.Take(), (std::vector<std::string>{
+                             "lost 1", "operation 1", "back 1", "opened 1 " + device_,
+                             "read 1" + EventTranscript::Words(after.data()), "operation 0"}));
   std::vector<ParamWords> words;  // the variables as they stood, then the new sensor's RAM
   for (const sim::Request& request : sensor_->Requests()) words.push_back(request.words);
   EXPECT_EQ(words, (std::vector<ParamWords>{before, before, after, after}));

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "monitor/qt/line_monitor.h"
 #include "runtime/testing/inspect_widgets.h"
+#include "runtime/testing/resource_path.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
 #include "watch/qt/exporter.h"
@@ -18,12 +18,9 @@ enum Command { kVideoCsv, kScopePng, kDataPng };  // the menu's order
 
 class Exporter : public OperatedProgram {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(InstallLineMonitor(nullptr));  // it shows the exporter the video blocks read
-    InstallExporter(), fs::create_directories(dir_);
-  }
+  void SetUp() override { InstallExporter(), fs::create_directories(dir_); }
   void TearDown() override {
-    OperatedProgram::TearDown(), UninstallExporter(), UninstallLineMonitor(), fs::remove_all(dir_);
+    OperatedProgram::TearDown(), UninstallExporter(), unsetenv("VANTREL_UIR"), fs::remove_all(dir_);
   }
   static QMenu* Menu() { return InspectPanelWindow(panelHandle)->findChild<QMenu*>("exportMenu"); }
   // The command chosen as a mouse would; the dialog answers `path` (0: cancelled).
@@ -111,4 +108,21 @@ TEST_F(Exporter, DataGraphPngChosenByKeyboardIsThePictureWithAContextLineUnderIt
   QImage white = picture.copy(0, h, w, ContextLineHeight());
   white.fill(Qt::white);
   EXPECT_NE(picture.copy(0, h, w, ContextLineHeight()), white) << "no context text";
+}
+
+TEST_F(Exporter, TheScopeIsExportedByItsControlWhateverItsLabelReads) {
+  std::ifstream in(PanelResourcePath());
+  std::string resource(std::istreambuf_iterator<char>(in), {});
+  const std::string label = "Scope: edges, measured value, tolerance band";
+  resource.replace(resource.find(label), label.size(), "Line scope");
+  std::ofstream(dir_ / "renamed.uir") << resource;
+  setenv("VANTREL_UIR", (dir_ / "renamed.uir").c_str(), 1);
+  Start();
+  QWidget* scope = InspectControlWidget(panelHandle, GRAPH_Scope);
+  ASSERT_EQ(scope->accessibleName(), "Line scope");
+  Choose(kScopePng, dir_ / "scope.png");
+  EXPECT_EQ(TextsSinceMark(),
+            std::vector<std::string>{"Exported scope to " + (dir_ / "scope.png").string()});
+  EXPECT_EQ(QImage(QString::fromStdString((dir_ / "scope.png").string())).size(),
+            QSize(scope->width(), scope->height() + ContextLineHeight()));
 }

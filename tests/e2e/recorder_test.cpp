@@ -14,7 +14,6 @@
 #include <regex>
 #include <sstream>
 
-#include "monitor/qt/line_monitor.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/line_script.h"
 #include "tests/e2e/operated_program.h"
@@ -61,15 +60,15 @@ std::vector<std::string> Rows(const std::string& text) {
 
 class Recorder : public OperatedProgram {
  protected:
+  // The line monitor is never installed: the recording takes its Runs and
+  // frames from what the program tells.
   void SetUp() override {
-    ASSERT_TRUE(InstallLineMonitor(nullptr));
     InstallRecorder();
     fs::create_directories(dir_);
   }
   void TearDown() override {
     OperatedProgram::TearDown();
     UninstallRecorder();
-    UninstallLineMonitor();
     fs::remove_all(dir_);
   }
   // The program on `line`'s sensor as on a 25 um line, measuring widths with

@@ -12,7 +12,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -22,6 +24,7 @@
 #include <set>
 #include <tuple>
 
+#include "runtime/panel_slots.h"
 #include "runtime/testing/inspect.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
@@ -462,4 +465,63 @@ TEST(WindowPlace, BesideTheOtherWindowElseNarrowedOnTheWiderSideElseOverItsLeftP
   for (const auto& row : rows)
     EXPECT_EQ(PlaceBeside(row.outer, row.least, row.other, row.screen), row.placed)
         << row.other.x();
+}
+
+TEST(PanelSlots, HoldFeatureCommandsInTheirCellsAndTabPlacesAndRefuseMalformedOnes) {
+  const std::string button =
+      R"({"id": 1, "kind": "command", "left": 0, "top": 0, "width": 10, "height": 10}], "slots": [)";
+  for (const char* slot :
+       {R"({"left": 1, "top": 1, "cells": [5], "height": 5})",
+        R"({"name": "a", "top": 1, "cells": [5], "height": 5})",
+        R"({"name": "a", "left": 1, "right": 9, "top": 1, "cells": [5], "height": 5})",
+        R"({"name": "a", "left": 1, "top": 1, "cells": [], "height": 5})",
+        R"({"name": "a", "left": 1, "top": 1, "cells": [5], "height": "tall"})",
+        R"({"name": "a", "left": 1, "top": 1, "cells": [5], "height": 5, "tabAfter": 7})",
+        R"({"name": "a", "kind": "menu", "left": 1, "top": 1})"})
+    EXPECT_EQ(LoadPanel(0, WriteTempFile("slot.uir", Minimal(button + slot)).c_str(), 1),
+              UIE_BAD_RESOURCE)
+        << slot;
+
+  RealPanels panels;
+  std::vector<int> told;
+  const PanelSlotsListener listen = [](int panel, void* t) {
+    static_cast<std::vector<int>*>(t)->push_back(panel);
+  };
+  AddPanelSlotsListener(listen, &told);
+  EXPECT_EQ(told, std::vector<int>{}) << "told once the panel is shown";
+  DisplayPanel(panels.main);
+  EXPECT_EQ(told, std::vector<int>{panels.main});
+  auto* record = new QPushButton;
+  auto* exporter = new QPushButton;
+  int clicks = 0;
+  QObject::connect(exporter, &QPushButton::clicked, [&] { ++clicks; });
+  ASSERT_EQ(AddSlotCommand(panels.main, "command-row", exporter,
+                           {"Export", "Export", "", QKeySequence(Qt::CTRL | Qt::Key_E), 1}),
+            0);
+  ASSERT_EQ(AddSlotCommand(panels.main, "command-row", record, {"Record", "Record", "", {}, 0}), 0);
+  QPushButton taken;
+  EXPECT_EQ(AddSlotCommand(panels.main, "command-row", &taken, {"x", "x", "", {}, 1}),
+            UIE_BAD_VALUE);
+  EXPECT_EQ(AddSlotCommand(panels.main, "nowhere", &taken, {"x", "x", "", {}, 0}), UIE_BAD_VALUE);
+  EXPECT_EQ(exporter->accessibleName(), "Export");
+  EXPECT_EQ(record->size(), QSize(84, 34));
+  EXPECT_EQ(exporter->geometry(), record->geometry().translated(84 + 8, 0));
+  EXPECT_EQ(InspectControlWidget(panels.main, 6)->nextInFocusChain(), record) << "after Teach";
+  EXPECT_EQ(record->nextInFocusChain(), exporter);
+  QWidget* window = InspectPanelWindow(panels.main);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  for (bool enabled : {true, false}) {
+    exporter->setEnabled(enabled);
+    QTest::keyClick(window, Qt::Key_E, Qt::ControlModifier);
+  }
+  EXPECT_EQ(clicks, 1) << "the shortcut acts as a click, not on a dimmed command";
+  auto* light = new QLabel("link");
+  ASSERT_EQ(AddSlotIndicator(panels.main, "status-label", light), 0);
+  const int right = light->geometry().right();
+  light->resize(light->width() + 30, light->height());
+  EXPECT_EQ(light->geometry().right(), right) << "it keeps the slot's edge";
+  EXPECT_EQ(GraphOf(panels.main, 36), InspectControlWidget(panels.main, 36));
+  EXPECT_EQ(GraphOf(panels.main, 33), nullptr) << "the status line is no graph";
+  RemovePanelSlotsListener(listen, &told);
 }

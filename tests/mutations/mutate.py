@@ -89,7 +89,7 @@ FAULTS = [
     ("L3", "app/data_loop.cpp", "pix1 = pp[5];", "pix1 = pp[6];"),
     ("L4", "app/data_loop.cpp", "    if (ccdMode == 1) {\n      pix1 = pStart;\n", "    if (ccdMode == 1) {\n"),
     ("L5", "app/data_loop.cpp", "  HidePanel(panelPopUp);\n", ""),
-    ("L6", "app/data_loop.cpp", 'if (PortLost() == 0) ShowStatus("Timeout RS232-Line!");', ""),
+    ("L6", "app/data_loop.cpp", '      ShowStatus("Timeout RS232-Line!");\n', ""),
     ("L7", "app/data_loop.cpp", "  DimLoopButtons(0);\n  InstallReceiveNotification();", "  InstallReceiveNotification();"),
     # app/teach.cpp
     ("E1", "app/teach.cpp", "if (!(tdiff < TEACH_SETPOINT_LIMIT)) return 0;", "if (tdiff > TEACH_SETPOINT_LIMIT) return 0;"),

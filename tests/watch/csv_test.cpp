@@ -10,6 +10,8 @@
 #include "watch/recording_csv.h"
 #include "watch/video_csv.h"
 
+constexpr int VIDEO_SAMPLES = watch::kVideoSamples;
+
 namespace {
 
 TEST(RecordingCsv, HeaderAndRows) {

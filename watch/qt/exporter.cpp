@@ -10,44 +10,33 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
 
-#include "display/controls.h"
-#include "display/data_curve.h"
-#include "link/data_block.h"
-#include "link/frame.h"
-#include "monitor/line_entry.h"
-#include "monitor/qt/line_monitor.h"
+#include "app/program_face.h"
 #include "runtime/file_write.h"
-#include "runtime/userint.h"
+#include "runtime/panel_slots.h"
 #include "runtime/utility.h"
 #include "watch/qt/graph_picture.h"
-#include "watch/qt/main_panel.h"
+#include "watch/qt/status_line.h"
 #include "watch/video_csv.h"
 
 namespace {
 
-// Panel pixels: on the command row, right of "Record", under the graphs'
-// right edge; after Record in the keyboard's order (after "Teach set-point"
-// without it).
-constexpr int kLeft = 616, kTop = 596, kWidth = 84, kHeight = 34;
-constexpr char kTeachButton[] = "Teach set-point";
-constexpr char kRecordButton[] = "Record";
-// The graphs' labels in the panel resource, which the engine gives them as
-// their accessible names.
-constexpr char kScopeName[] = "Scope: edges, measured value, tolerance band";
-constexpr char kDataGraphName[] = "Video line and threshold";
+// The command row's second cell: right of Record, after it in the keyboard's
+// order (after "Teach set-point" without it).
+constexpr char kSlot[] = "command-row";
+constexpr int kPosition = 1;
 
 // Enter and Return open the menu as Space does: on this panel a focused command
 // answers all three keys.
 class ExportButton : public QPushButton {
  public:
   using QPushButton::QPushButton;
+  QPointer<QMenu> menu;  // its menu, a child of it
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -67,7 +56,7 @@ class ExportButtonAccessible : public QAccessibleWidget {
  public:
   explicit ExportButtonAccessible(QWidget* button)
       : QAccessibleWidget(button, QAccessible::ButtonMenu) {}
-  QMenu* menu() const { return widget()->findChild<QMenu*>("exportMenu"); }
+  QMenu* menu() const { return static_cast<ExportButton*>(widget())->menu.data(); }
   int childCount() const override { return menu() != nullptr && menu()->isVisible() ? 1 : 0; }
   QAccessibleInterface* child(int index) const override {
     return index == 0 && childCount() == 1 ? QAccessible::queryAccessibleInterface(menu())
@@ -104,18 +93,6 @@ QString SaveWhole(const QString& path, const QByteArray& bytes) {
   return QString::fromLocal8Bit(reason.c_str());
 }
 
-// Whether the program has taken a video block from the sensor: a whole reply
-// to a block request that is 64 levels, as the program takes it. Before one,
-// the video line is the zeros it started with, nothing the sensor said.
-bool g_videoRead = false;
-
-void NoteVideoBlock(const monitor::LineEntry& entry, void*) {
-  if (entry.kind == monitor::EntryKind::kReply && entry.order == ORD_DATA64 &&
-      entry.bytes.size() == static_cast<size_t>(DATA_REPLY_LEN) &&
-      IsVideoBlock(reinterpret_cast<const char*>(entry.bytes.data())) == 1)
-    g_videoRead = true;
-}
-
 // The file the operator chooses; empty when the dialog was cancelled. A dialog
 // that could not be shown says so.
 QString AskForFile(const char* defaultName, const char* filter, const char* title) {
@@ -148,19 +125,11 @@ void Export(const char* what, const char* defaultName, const char* filter, const
   Say(QString("Exported %1 to %2").arg(what, path));
 }
 
-QByteArray VideoLineCsv() {
-  const std::string text = watch::VideoCsv(std::span<const uint16_t, VIDEO_SAMPLES>(xArray),
-                                           std::span<const uint16_t, VIDEO_SAMPLES>(adcbuf),
-                                           std::span<const uint16_t, VIDEO_SAMPLES>(thdArray));
+QByteArray VideoLineCsv(const VideoLine& line) {
+  const std::string text = watch::VideoCsv(std::span<const uint16_t, VIDEO_LINE>(line.x),
+                                           std::span<const uint16_t, VIDEO_LINE>(line.level),
+                                           std::span<const uint16_t, VIDEO_LINE>(line.threshold));
   return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QWidget* FindGraph(QWidget* panel, const char* name) {
-  if (panel == nullptr) return nullptr;
-  const QList<QWidget*> widgets = panel->findChildren<QWidget*>();
-  const auto found = std::find_if(widgets.begin(), widgets.end(),
-                                  [name](QWidget* w) { return w->accessibleName() == name; });
-  return found == widgets.end() ? nullptr : *found;
 }
 
 // Empty when the picture could not be encoded.
@@ -175,60 +144,58 @@ QByteArray GraphPng(QWidget* graph) {
 class Exporter : public QObject {
  public:
   Exporter() {
-    g_videoRead = false;
-    AddLineEntryListener(NoteVideoBlock, nullptr);
     static const bool factory = (QAccessible::installFactory(ExportButtonFactory), true);
     (void)factory;
-    // Made last: it attaches at once when the panel is already shown.
-    watcher_ = std::make_unique<watch::MainPanelWatcher>(
-        [this](QWidget* panel, QWidget* canvas) { attach(panel, canvas); });
+    // Last: it attaches at once when the panel is already shown.
+    AddPanelSlotsListener(&Exporter::Attach, this);
   }
   ~Exporter() override {
-    RemoveLineEntryListener(NoteVideoBlock, nullptr);
-    watcher_.reset();
+    RemovePanelSlotsListener(&Exporter::Attach, this);
     delete menu_;
     delete button_;
-    delete shortcut_;
   }
 
  private:
-  void attach(QWidget* panel, QWidget* canvas) {
-    button_ = new ExportButton("Export", canvas);
-    button_->setAccessibleName("Export");
-    button_->setToolTip("Export the video line as CSV or a graph as PNG (Ctrl+E)");
+  static void Attach(int panel, void* exporter) { static_cast<Exporter*>(exporter)->attach(panel); }
+
+  void attach(int panel) {
+    button_ = new ExportButton;
     button_->setAutoDefault(false);
-    button_->setGeometry(kLeft, kTop, kWidth, kHeight);
+    connect(button_, &QPushButton::clicked, this, [this] { openMenu(); });
+    if (AddSlotCommand(
+            panel, kSlot, button_,
+            {"Export", "Export", "Export the video line as CSV or a graph as PNG (Ctrl+E)",
+             QKeySequence(Qt::CTRL | Qt::Key_E), kPosition}) != 0) {
+      delete button_;
+      return;
+    }
     // The interface made while it was being built is a plain button's.
     if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(button_.data());
         made != nullptr && dynamic_cast<ExportButtonAccessible*>(made) == nullptr)
       QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
-    connect(button_, &QPushButton::clicked, this, [this] { openMenu(); });
-    QPushButton* before = nullptr;
-    for (QPushButton* b : canvas->findChildren<QPushButton*>()) {
-      if (b->accessibleName() == kRecordButton) before = b;
-      if (b->accessibleName() == kTeachButton && before == nullptr) before = b;
-    }
-    if (before != nullptr) QWidget::setTabOrder(before, button_);
-    button_->show();
 
     // The button's child, so that assistive technology finds the open menu
     // below it (ExportButtonAccessible).
     menu_ = new QMenu(button_);
+    button_->menu = menu_;
     menu_->setObjectName("exportMenu");
     menu_->setAccessibleName("Export");
     menu_->addAction("&Video line as CSV...", [] {
-      if (!g_videoRead) {
+      VideoLine line;
+      GetVideoLine(&line);
+      // Before a block came from the sensor the line is the zeros it started
+      // with, nothing the sensor said.
+      if (line.read == 0) {
         Say("Export: no video line read yet; Video data reads one");
         return;
       }
-      Export("video line", "video.csv", "*.csv", "Export video line", VideoLineCsv);
+      Export("video line", "video.csv", "*.csv", "Export video line",
+             [&line] { return VideoLineCsv(line); });
     });
-    menu_->addAction("&Scope as PNG...", [this] { exportGraph("scope", kScopeName, "scope.png"); });
+    menu_->addAction("&Scope as PNG...",
+                     [] { exportGraph("scope", &ProgramGraphs::scope, "scope.png"); });
     menu_->addAction("&Data graph as PNG...",
-                     [this] { exportGraph("data graph", kDataGraphName, "data.png"); });
-
-    shortcut_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), panel);
-    connect(shortcut_, &QShortcut::activated, this, [this] { openMenu(); });
+                     [] { exportGraph("data graph", &ProgramGraphs::data, "data.png"); });
   }
 
   // Opens without waiting (no nested loop of its own): the command it runs
@@ -241,8 +208,12 @@ class Exporter : public QObject {
     if (!items.isEmpty()) menu_->setActiveAction(items.first());
   }
 
-  void exportGraph(const char* what, const char* graphName, const char* defaultName) {
-    QWidget* graph = FindGraph(watcher_->Panel(), graphName);
+  // The graph the program names (by its control, whatever its label says).
+  static void exportGraph(const char* what, int32_t ProgramGraphs::*which,
+                          const char* defaultName) {
+    ProgramGraphs graphs;
+    GetProgramGraphs(&graphs);
+    QWidget* graph = GraphOf(graphs.panel, graphs.*which);
     if (graph == nullptr) {
       Say(QString("Export failed: the %1 is not on the main panel").arg(what));
       return;
@@ -250,10 +221,8 @@ class Exporter : public QObject {
     Export(what, defaultName, "*.png", "Export graph", [graph] { return GraphPng(graph); });
   }
 
-  std::unique_ptr<watch::MainPanelWatcher> watcher_;
   QPointer<ExportButton> button_;
   QPointer<QMenu> menu_;
-  QPointer<QShortcut> shortcut_;
 };
 
 Exporter* g_exporter = nullptr;

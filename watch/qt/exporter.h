@@ -8,15 +8,15 @@
 // says the outcome in the status line: "Exported video line to <path>" (scope,
 // data graph), or "Export failed: <path>: <reason>" with no file left behind.
 // A cancelled dialog changes nothing and says nothing. Before the program has
-// read a video block from the sensor (as the line monitor sees it, which must be
-// installed) the video line is no line at all: its export says so and asks for
-// no file. Exporting reads what the program shows and changes none of its
-// variables, so it may run during an acquisition loop (from the loop's event
-// processing).
+// read a video block from the sensor the video line is no line at all: its
+// export says so and asks for no file. The graphs are the ones the program
+// names (app/program_face.h), whatever their labels read. Exporting reads what the program shows
+// and changes none of its variables, so it may run during an acquisition loop (from the loop's
+// event processing).
 #pragma once
 
-// Called with the application already there: the command appears on the main
-// panel when it is shown, and on every main panel shown after it.
+// The command goes into the main panel's command row when the panel is shown,
+// and into every main panel shown after it.
 void InstallExporter();
 // Removes the command's widgets. For tests, which install it afresh each time.
 void UninstallExporter();

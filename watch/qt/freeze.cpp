@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "display/controls.h"
+#include "app/program_face.h"
 #include "runtime/graph_view.h"
-#include "runtime/userint.h"
 
 namespace watch {
 namespace {
@@ -12,8 +11,10 @@ namespace {
 // Returns 0, or the first error of the two graphs.
 int FreezeGraphs(bool frozen) {
   int error = 0;
-  for (int graph : {GRAPH_Scope, GRAPH_Data}) {
-    const int result = SetGraphFrozen(panelHandle, graph, frozen ? 1 : 0);
+  ProgramGraphs graphs;
+  GetProgramGraphs(&graphs);
+  for (int graph : {graphs.scope, graphs.data}) {
+    const int result = SetGraphFrozen(graphs.panel, graph, frozen ? 1 : 0);
     if (result < 0 && error == 0) error = result;
   }
   return error;
@@ -34,7 +35,7 @@ void Freeze::setFrozen(bool frozen) {
     const std::string text = std::string(frozen ? "Freeze" : "Release") +
                              ": the graphs could not be reached (error " + std::to_string(error) +
                              ")";
-    SetCtrlVal(panelHandle, TEXT_Status, text.c_str());
+    SayInStatusLine(text.c_str());
   }
   emit changed(frozen);
 }

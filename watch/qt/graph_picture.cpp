@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "link/sensor_info.h"
+#include "app/program_face.h"
 
 namespace {
 constexpr int kMargin = 3;  // pixels above and below the text, and at its left
@@ -19,12 +19,14 @@ const QColor kText(0x20, 0x20, 0x20);
 }  // namespace
 
 QString ExportContextLine() {
-  // szVersion is empty until the sensor has answered the firmware query.
-  const QString firmware = QString::fromLatin1(szVersion).simplified();
+  SensorIdentity sensor;
+  GetSensorIdentity(&sensor);
+  // The firmware text is empty until the sensor has answered the firmware query.
+  const QString firmware = QString::fromLatin1(sensor.firmware).simplified();
   return QString("%1 · firmware %2 · %3")
       .arg(QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss"),
            firmware.isEmpty() ? QString("not read") : firmware,
-           QString::fromLatin1(CcdDescription(ccdtype)).simplified());
+           QString::fromLatin1(sensor.ccdDescription).simplified());
 }
 
 int ContextLineHeight() {

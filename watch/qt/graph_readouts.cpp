@@ -5,13 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/controls.h"
-#include "display/data_curve.h"
+#include "app/program_face.h"
 #include "fields/micrometres.h"
-#include "link/data_block.h"
-#include "link/sensor_info.h"
 #include "runtime/graph_view.h"
-#include "runtime/userint.h"
 
 namespace watch {
 namespace {
@@ -31,11 +27,15 @@ int Copy(const std::string& text, char* out, size_t size) {
   return 0;
 }
 
-int Readout(int panel, int graph, double x, double, char* text, size_t size, void*) {
-  if (graph == GRAPH_Data) return Copy(DataReadout(x), text, size);
-  int pixels = 1;
-  GetCtrlVal(panel, BINSWITCH_UM, &pixels);
-  return Copy(ScopeReadout(x, pixels == 0, ccdtype), text, size);
+int Readout(int, int graph, double x, double, char* text, size_t size, void*) {
+  ProgramGraphs graphs;
+  GetProgramGraphs(&graphs);
+  if (graph == graphs.data) return Copy(DataReadout(x), text, size);
+  ParameterSnapshot set;
+  GetParameterSnapshot(&set);
+  SensorIdentity sensor;
+  GetSensorIdentity(&sensor);
+  return Copy(ScopeReadout(x, set.micrometres == 1, sensor.ccdType), text, size);
 }
 
 }  // namespace
@@ -50,20 +50,26 @@ std::string ScopeReadout(double x, bool micrometres, int ccdType) {
 }
 
 std::string DataReadout(double x) {
+  VideoLine line;
+  GetVideoLine(&line);
   int nearest = 0;
-  for (int i = 1; i < VIDEO_SAMPLES; ++i)
-    if (std::fabs(xArray[i] - x) < std::fabs(xArray[nearest] - x)) nearest = i;
-  return "pixel " + std::to_string(PixelAt(x)) + " · level " + std::to_string(adcbuf[nearest]);
+  for (int i = 1; i < VIDEO_LINE; ++i)
+    if (std::fabs(line.x[i] - x) < std::fabs(line.x[nearest] - x)) nearest = i;
+  return "pixel " + std::to_string(PixelAt(x)) + " · level " + std::to_string(line.level[nearest]);
 }
 
 void InstallGraphReadouts() {
-  SetGraphReadout(panelHandle, GRAPH_Scope, Readout, nullptr);
-  SetGraphReadout(panelHandle, GRAPH_Data, Readout, nullptr);
+  ProgramGraphs graphs;
+  GetProgramGraphs(&graphs);
+  SetGraphReadout(graphs.panel, graphs.scope, Readout, nullptr);
+  SetGraphReadout(graphs.panel, graphs.data, Readout, nullptr);
 }
 
 void RemoveGraphReadouts() {
-  SetGraphReadout(panelHandle, GRAPH_Scope, nullptr, nullptr);
-  SetGraphReadout(panelHandle, GRAPH_Data, nullptr, nullptr);
+  ProgramGraphs graphs;
+  GetProgramGraphs(&graphs);
+  SetGraphReadout(graphs.panel, graphs.scope, nullptr, nullptr);
+  SetGraphReadout(graphs.panel, graphs.data, nullptr, nullptr);
 }
 
 }  // namespace watch

@@ -13,10 +13,10 @@ namespace watch {
 // when `micrometres` (edge positions are not scaled: pixels x pitch / 1000).
 std::string ScopeReadout(double x, bool micrometres, int ccdType);
 // The data graph's text for axis position `x`: "pixel 412 · level 733", the
-// level being the video sample drawn nearest to x (xArray, adcbuf).
+// level being the video sample drawn nearest to x (the program's video line).
 std::string DataReadout(double x);
 
-// Installs both read-outs on the main panel's graphs (panelHandle).
+// Installs both read-outs on the program's graphs (app/program_face.h).
 void InstallGraphReadouts();
 void RemoveGraphReadouts();
 

@@ -6,7 +6,6 @@
 #include <QKeySequence>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -15,26 +14,22 @@
 #include <cstdio>
 #include <string>
 
-#include "display/controls.h"
+#include "app/program_face.h"
 #include "fields/micrometres.h"
-#include "link/port.h"
-#include "link/port_loss.h"
-#include "link/sensor_info.h"
-#include "param/params.h"
 #include "runtime/file_write.h"
-#include "runtime/rs232.h"
+#include "runtime/panel_slots.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
-#include "watch/qt/main_panel.h"
 #include "watch/qt/run_feed.h"
+#include "watch/qt/status_line.h"
 #include "watch/recording_csv.h"
 
 namespace {
 
-// Beside "Teach set-point" in the row of loop commands (panel pixels), and
-// after it in the keyboard's order, before Export when that is there.
-constexpr int kLeft = 524, kTop = 596, kWidth = 84, kHeight = 34;
-constexpr char kTeachButton[] = "Teach set-point";
+// The first cell of the command row's slot (after "Teach set-point" in the
+// keyboard's order, before Export).
+constexpr char kSlot[] = "command-row";
+constexpr int kPosition = 0;
 constexpr char kFilter[] = "*.csv";
 constexpr char kDefaultName[] = "recording.csv";
 // How long a text that ended a Run stands before the recording's count follows it.
@@ -50,7 +45,8 @@ class Recorder : public watch::RunObserver {
   void RunEnded() override;
 
  private:
-  void Attach(QWidget* panel, QWidget* canvas);
+  static void Attach(int panel, void* recorder) { static_cast<Recorder*>(recorder)->Attach(panel); }
+  void Attach(int panel);
   void Toggled(bool checked);
   void Begin();
   bool Write(const std::string& text);
@@ -69,16 +65,14 @@ class Recorder : public watch::RunObserver {
   }
 
   QPointer<QPushButton> button_;
-  QPointer<QShortcut> shortcut_;
-  QByteArray path_;        // the chosen file (local 8-bit); empty while not armed
-  RecordFile file_;        // open while recording
+  QByteArray path_;  // the chosen file (local 8-bit); empty while not armed
+  RecordFile file_;  // open while recording
   int32_t pitchNm_ = 0;
   long frames_ = 0;
   QDateTime runStarted_;  // when the Run in progress (or the last one) started
   // The count of a recording whose Run ended on a lost sensor, shown once the
   // loss has stood for a readable moment.
   QTimer countLater_;
-  watch::MainPanelWatcher watcher_;  // last: it may attach at once
 };
 
 Recorder* g_recorder = nullptr;
@@ -103,45 +97,38 @@ void Say(const QString& text) {
   watch::SayInStatusLine(text);
 }
 
-Recorder::Recorder()
-    : watcher_([this](QWidget* panel, QWidget* canvas) { Attach(panel, canvas); }) {
+Recorder::Recorder() {
   countLater_.setSingleShot(true);
   countLater_.setInterval(kReadableMs);
   // Observed from the start, so that a Run already going when the operator
   // checks Record is known as one.
   watch::AddRunObserver(this);
+  AddPanelSlotsListener(&Recorder::Attach, this);  // last: it may attach at once
 }
 
 Recorder::~Recorder() {
+  RemovePanelSlotsListener(&Recorder::Attach, this);
   watch::RemoveRunObserver(this);
   countLater_.stop();
   Close();
-  delete shortcut_;
   delete button_;
 }
 
-void Recorder::Attach(QWidget* panel, QWidget* canvas) {
+void Recorder::Attach(int panel) {
   // A new main panel starts without a recording (tests start the program afresh).
   countLater_.stop();
   Close();
   path_.clear();
-  button_ = new QPushButton("Record", canvas);
+  button_ = new QPushButton;
   button_->setCheckable(true);
-  button_->setAccessibleName("Record");
-  button_->setToolTip("Record every measurement frame of a Run to a CSV file (Ctrl+R)");
   button_->setAutoDefault(false);
-  button_->setGeometry(kLeft, kTop, kWidth, kHeight);
   QObject::connect(button_, &QPushButton::toggled, button_,
                    [this](bool checked) { Toggled(checked); });
-  for (QPushButton* teach : canvas->findChildren<QPushButton*>()) {
-    if (teach->accessibleName() != kTeachButton) continue;
-    QWidget::setTabOrder(teach, button_);
-    break;
-  }
-  button_->show();
-
-  shortcut_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), panel);
-  QObject::connect(shortcut_, &QShortcut::activated, button_, [this] { button_->toggle(); });
+  if (AddSlotCommand(
+          panel, kSlot, button_,
+          {"Record", "Record", "Record every measurement frame of a Run to a CSV file (Ctrl+R)",
+           QKeySequence(Qt::CTRL | Qt::Key_R), kPosition}) != 0)
+    delete button_;
 }
 
 void Recorder::Toggled(bool checked) {
@@ -193,17 +180,21 @@ void Recorder::Begin() {
     return;
   }
   frames_ = 0;
-  pitchNm_ = fields::PixelPitchNm(ccdtype);
+  SensorIdentity sensor;
+  GetSensorIdentity(&sensor);
+  ParameterSnapshot set;
+  GetParameterSnapshot(&set);
+  pitchNm_ = fields::PixelPitchNm(sensor.ccdType);
 
   watch::RecordingInfo info;
   // The Run's start, as the rows' times count from it.
   info.started = runStarted_.toString("yyyy-MM-dd HH:mm:ss").toStdString();
-  info.port = "COM" + std::to_string(com);
-  info.device = ComPortDevice(com);
-  info.firmware = szVersion;
-  info.ccd = CcdDescription(ccdtype);
+  info.port = "COM" + std::to_string(sensor.port);
+  info.device = sensor.device;
+  info.firmware = sensor.firmware;
+  info.ccd = sensor.ccdDescription;
   info.pitchNm = pitchNm_;
-  for (int i = 0; i < fields::kParameterWords; ++i) info.parameters[i] = *ParameterVariable(i);
+  for (int i = 0; i < fields::kParameterWords; ++i) info.parameters[i] = set.set[i];
   if (Write(watch::RecordingHeader(info))) Say(QString("Recording to %1").arg(Path()));
 }
 
@@ -211,12 +202,15 @@ void Recorder::FrameReceived(const watch::RunFrame& frame) {
   if (!file_.IsOpen()) return;
   // Since the Run's start, also for a recording begun during the Run.
   const int64_t ms = std::max<int64_t>(0, std::llround(frame.runMs));
-  if (Write(watch::RecordingRow(ms, frame.words, pitchNm_, scaleF))) ++frames_;
+  // The scale factor as it stands at each frame, as the read-outs show it.
+  ParameterSnapshot set;
+  GetParameterSnapshot(&set);
+  if (Write(watch::RecordingRow(ms, frame.words, pitchNm_, set.scale))) ++frames_;
 }
 
 void Recorder::RunEnded() {
   if (!file_.IsOpen()) return;
-  if (PortLost() == 1) {
+  if (watch::LastRunLostTheSensor()) {
     FinishAfterLoss();
   } else if (frames_ == 0) {
     Finish(QString("Recorded no frames to %1: the Run ended without frames").arg(Path()));
@@ -256,15 +250,11 @@ void Recorder::Finish(const QString& status) {
 // loss has stood a readable moment, unless another text has come meanwhile.
 void Recorder::FinishAfterLoss() {
   const QString count = Recorded() + ", until the sensor was lost";
-  char shown[256] = "";
-  GetCtrlVal(panelHandle, TEXT_Status, shown, sizeof shown);
-  const QString loss = QString::fromLatin1(shown);
+  const QString loss = watch::StatusLineText();
   Finish(QString());
   countLater_.disconnect();
   QObject::connect(&countLater_, &QTimer::timeout, [count, loss] {
-    char now[256] = "";
-    GetCtrlVal(panelHandle, TEXT_Status, now, sizeof now);
-    if (QString::fromLatin1(now) == loss) Say(count);
+    if (watch::StatusLineText() == loss) Say(count);
   });
   countLater_.start();
 }

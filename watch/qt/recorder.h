@@ -11,12 +11,12 @@
 // file ends with the last whole row, and the failure is said at once (status
 // line and stderr). Outcomes go to the main status line; a Run that ended
 // because the sensor was lost leaves that text standing, and the recording's
-// count follows it after a readable moment. Needs the line monitor installed
-// (the frames come from its entries, watch/qt/run_feed.h).
+// count follows it after a readable moment. The Runs and frames are the ones
+// the program tells (watch/qt/run_feed.h); the line monitor plays no part.
 #pragma once
 
-// Adds the button to the main panel when the panel is shown (at once when it
-// already is). A QApplication must exist.
+// Adds the button to the main panel's command row when the panel is shown (at
+// once when it already is).
 void InstallRecorder();
 
 // Removes the button; a recording in progress is closed with what it holds.

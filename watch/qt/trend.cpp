@@ -3,74 +3,60 @@
 #include <QKeySequence>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <memory>
 
 #include "runtime/feature_window.h"
+#include "runtime/panel_slots.h"
 #include "watch/qt/freeze.h"
-#include "watch/qt/main_panel.h"
 #include "watch/qt/trend_window.h"
 
 namespace watch {
 namespace {
 
-// On the scope's title row (panel pixels): right of its title, above its
-// plot area.
-constexpr int kTrendLeft = 528, kFreezeLeft = 610, kTop = 107, kHeight = 24;
-constexpr int kTrendWidth = 76, kFreezeWidth = 80;
-constexpr char kScopeName[] = "Scope: edges, measured value, tolerance band";
+// The scope's title row: Trend, then Freeze (before the scope in the
+// keyboard's order).
+constexpr char kSlot[] = "scope-title";
 
 struct Trend {
   Freeze freeze;  // before the window, which is bound to it
   std::unique_ptr<TrendWindow> window;
-  std::unique_ptr<MainPanelWatcher> watcher;
+  int panel = 0;
   QPointer<QPushButton> trendButton, freezeButton;
-  QPointer<QShortcut> trendShortcut, freezeShortcut;
 
   ~Trend() {
+    RemovePanelSlotsListener(&Trend::Attach, this);
     delete trendButton;
     delete freezeButton;
-    delete trendShortcut;
-    delete freezeShortcut;
   }
 
-  void showWindow() { OpenFeatureWindow(window.get(), watcher ? watcher->Panel() : nullptr); }
+  void showWindow() { OpenFeatureWindow(window.get(), PanelWindowOf(panel)); }
 
-  void attach(QWidget* panel, QWidget* canvas) {
+  static void Attach(int panel, void* trend) { static_cast<Trend*>(trend)->attach(panel); }
+
+  void attach(int shown) {
     // A new main panel has its graphs free: the state starts afresh.
     freeze.setFrozen(false);
-    trendButton = new QPushButton("Trend", canvas);
-    trendButton->setAccessibleName("Trend");
-    trendButton->setToolTip("The measured value over the Run and its statistics (Ctrl+T)");
+    panel = shown;
+    // The trend watches every Run from the first panel on, shown or not.
+    if (!window) window = std::make_unique<TrendWindow>(freeze);
+    trendButton = new QPushButton;
     trendButton->setAutoDefault(false);
-    trendButton->setGeometry(kTrendLeft, kTop, kTrendWidth, kHeight);
     QObject::connect(trendButton, &QPushButton::clicked, [this] { showWindow(); });
+    if (AddSlotCommand(
+            panel, kSlot, trendButton,
+            {"Trend", "Trend", "The measured value over the Run and its statistics (Ctrl+T)",
+             QKeySequence(Qt::CTRL | Qt::Key_T), 0}) != 0)
+      delete trendButton;
 
-    freezeButton = new QPushButton("Freeze", canvas);
-    freezeButton->setAccessibleName("Freeze");
-    freezeButton->setToolTip("Hold the graphs and the trend on screen (Ctrl+F)");
+    freezeButton = new QPushButton;
     freezeButton->setCheckable(true);
     freezeButton->setAutoDefault(false);
-    freezeButton->setGeometry(kFreezeLeft, kTop, kFreezeWidth, kHeight);
     QObject::connect(freezeButton, &QPushButton::toggled, &freeze, &Freeze::setFrozen);
     QObject::connect(&freeze, &Freeze::changed, freezeButton, &QPushButton::setChecked);
-    // In the keyboard's order just before the scope, which they stand above.
-    for (QWidget* scope : canvas->findChildren<QWidget*>()) {
-      if (scope->accessibleName() != kScopeName) continue;
-      QWidget* before = scope->previousInFocusChain();
-      while (before != scope && (before->focusPolicy() & Qt::TabFocus) == 0)
-        before = before->previousInFocusChain();
-      if (before != scope) QWidget::setTabOrder(before, trendButton);
-      QWidget::setTabOrder(trendButton, freezeButton);
-      break;
-    }
-    trendButton->show();
-    freezeButton->show();
-
-    trendShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), panel);
-    QObject::connect(trendShortcut, &QShortcut::activated, [this] { showWindow(); });
-    freezeShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), panel);
-    QObject::connect(freezeShortcut, &QShortcut::activated, freezeButton, &QPushButton::toggle);
+    if (AddSlotCommand(panel, kSlot, freezeButton,
+                       {"Freeze", "Freeze", "Hold the graphs and the trend on screen (Ctrl+F)",
+                        QKeySequence(Qt::CTRL | Qt::Key_F), 1}) != 0)
+      delete freezeButton;
   }
 };
 
@@ -83,9 +69,7 @@ void InstallTrend() {
   using watch::g_trend;
   if (g_trend != nullptr) return;
   g_trend = new watch::Trend;
-  g_trend->window = std::make_unique<watch::TrendWindow>(g_trend->freeze);
-  g_trend->watcher = std::make_unique<watch::MainPanelWatcher>(
-      [](QWidget* panel, QWidget* canvas) { g_trend->attach(panel, canvas); });
+  AddPanelSlotsListener(&watch::Trend::Attach, g_trend);
 }
 
 void UninstallTrend() {

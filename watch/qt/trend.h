@@ -5,9 +5,9 @@
 // own bound to the same state.
 #pragma once
 
-// Called with the application there: the buttons appear on the main panel
-// when it is shown (and on every new main panel), and the trend watches every
-// Run from now on. Needs the line monitor installed to see the line.
+// The buttons go into the main panel's slot when it is shown (and into every
+// new main panel); the trend window is made then and watches every Run from
+// then on, as the program tells them.
 void InstallTrend();
 // Releases Freeze, removes the buttons and closes the window. For tests,
 // which install it afresh each time.

@@ -1,30 +1,19 @@
 #include "watch/qt/watch_tools.h"
 
-#include "monitor/qt/line_monitor.h"
+#include "runtime/panel_slots.h"
 #include "watch/qt/exporter.h"
 #include "watch/qt/graph_readouts.h"
-#include "watch/qt/main_panel.h"
 #include "watch/qt/recorder.h"
 #include "watch/qt/trend.h"
 
 namespace {
 
 bool g_installed = false;
-watch::MainPanelWatcher* g_readouts = nullptr;
+bool g_readouts = false;  // installed on a panel shown
 
-void SayLocal8(const char* text) {
-  watch::SayInStatusLine(QString::fromLocal8Bit(text));
-}
-
-void InstallNow() {
-  if (!g_installed || g_readouts != nullptr) return;
-  // A trace file that stopped is said where the recording's own failures are.
-  SetLineMonitorSay(SayLocal8);
-  g_readouts =
-      new watch::MainPanelWatcher([](QWidget*, QWidget*) { watch::InstallGraphReadouts(); });
-  InstallTrend();
-  InstallRecorder();
-  InstallExporter();
+void InstallReadouts(int, void*) {
+  watch::InstallGraphReadouts();
+  g_readouts = true;
 }
 
 }  // namespace
@@ -32,16 +21,18 @@ void InstallNow() {
 void InstallWatchTools() {
   if (g_installed) return;
   g_installed = true;
-  watch::WhenApplicationRuns(InstallNow);
+  AddPanelSlotsListener(InstallReadouts, nullptr);
+  InstallTrend();
+  InstallRecorder();
+  InstallExporter();
 }
 
 void UninstallWatchTools() {
   if (!g_installed) return;
   g_installed = false;
-  if (g_readouts != nullptr && g_readouts->Panel() != nullptr) watch::RemoveGraphReadouts();
-  delete g_readouts;
-  g_readouts = nullptr;
-  SetLineMonitorSay(nullptr);
+  RemovePanelSlotsListener(InstallReadouts, nullptr);
+  if (g_readouts) watch::RemoveGraphReadouts();
+  g_readouts = false;
   UninstallExporter();
   UninstallRecorder();
   UninstallTrend();

@@ -4,9 +4,9 @@
 #pragma once
 
 // Called before the program starts (or, in tests, with the application
-// already there): the commands appear on the main panel when it is shown.
-// Needs the line monitor installed for the trend and the recording to see
-// the line.
+// already there): the commands go into the main panel's slots when it is
+// shown. The trend and the recording take the Runs and frames the program
+// tells (app/program_events.h), with or without the line monitor.
 void InstallWatchTools();
 // Removes the commands and closes the windows; a recording in progress is
 // closed with what it holds. For tests, which install them afresh each time.

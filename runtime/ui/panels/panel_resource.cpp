@@ -242,6 +242,76 @@ bool ReadControl(const QJsonValue& v, int index, ControlSpec* c, QString* error)
   return ok;
 }
 
+// A slot names a control that lies on the same panel (for its Tab place).
+bool NamesControl(const PanelSpec& p, int id) {
+  for (const ControlSpec& c : p.controls)
+    if (c.id == id) return true;
+  return false;
+}
+
+bool ReadSlot(Reader& r, const QJsonObject& o, const PanelSpec& p, SlotSpec* s) {
+  QString kind = "commands";
+  if (!r.string(o, "name", &s->name, true)) return false;
+  // From here on name the slot, which is what people look for.
+  r = Reader(QString("panel %1, slot \"%2\"").arg(p.number).arg(s->name));
+  if (!r.string(o, "kind", &kind, false)) return false;
+  if (s->name.isEmpty()) return r.fail("\"name\" must not be empty");
+  if (kind != "commands" && kind != "indicator")
+    return r.fail("\"kind\" must be \"commands\" or \"indicator\"");
+  s->indicator = kind == "indicator";
+  s->fromRight = o.contains("right");
+  if (o.contains("left") == s->fromRight)
+    return r.fail("give exactly one of \"left\" and \"right\"");
+  if (!r.integer(o, s->fromRight ? "right" : "left", &s->edge, true) ||
+      !r.integer(o, "top", &s->top, true) || !r.integer(o, "tabAfter", &s->tabAfter, false) ||
+      !r.integer(o, "tabBefore", &s->tabBefore, false) || !r.integer(o, "gap", &s->gap, false))
+    return false;
+  if ((s->tabAfter != 0 && !NamesControl(p, s->tabAfter)) ||
+      (s->tabBefore != 0 && !NamesControl(p, s->tabBefore)))
+    return r.fail("\"tabAfter\" and \"tabBefore\" must name a control of the panel");
+  if (s->indicator) return true;
+  if (o.value("height").toString() != "label") {
+    if (!r.integer(o, "height", &s->height, true)) return false;
+    if (s->height <= 0) return r.fail("\"height\" must be positive or \"label\"");
+  }
+  const QJsonArray cells = o.value("cells").toArray();
+  if (!o.value("cells").isArray() || cells.isEmpty())
+    return r.fail("\"cells\" must be a list of widths");
+  for (const QJsonValue& cell : cells) {
+    if (!cell.isDouble() || cell.toDouble() < 1 || cell.toDouble() != std::floor(cell.toDouble()) ||
+        cell.toDouble() > 100000)
+      return r.fail("every cell must be a positive width");
+    s->cells.push_back(cell.toInt());
+  }
+  return true;
+}
+
+bool ReadSlots(const QJsonObject& o, PanelSpec* p, QString* error) {
+  const QJsonValue list = o.value("slots");
+  if (list.isUndefined()) return true;
+  if (!list.isArray()) {
+    *error = QString("panel %1: \"slots\" must be a list").arg(p->number);
+    return false;
+  }
+  for (const QJsonValue& v : list.toArray()) {
+    Reader r(QString("panel %1, slot").arg(p->number));
+    SlotSpec s;
+    if (!v.isObject()) r.fail("must be an object");
+    if (!v.isObject() || !ReadSlot(r, v.toObject(), *p, &s)) {
+      *error = r.error();
+      return false;
+    }
+    for (const SlotSpec& earlier : p->slotSpecs) {
+      if (earlier.name == s.name) {
+        *error = QString("panel %1: slot \"%2\" appears twice").arg(p->number).arg(s.name);
+        return false;
+      }
+    }
+    p->slotSpecs.push_back(s);
+  }
+  return true;
+}
+
 bool ReadPanel(const QJsonObject& o, PanelSpec* p, QString* error) {
   Reader r(QString("panel %1").arg(p->number));
   bool ok = r.string(o, "name", &p->name, false) && r.string(o, "title", &p->title, false) &&
@@ -296,6 +366,7 @@ bool ReadPanel(const QJsonObject& o, PanelSpec* p, QString* error) {
     }
   }
 
+  if (!ReadSlots(o, p, error)) return false;
   const QJsonValue decorations = o.value("decorations");
   if (decorations.isUndefined()) return true;
   if (!decorations.isArray()) {

@@ -81,6 +81,21 @@ struct DecorationSpec {
   ResizeSpec resize;
 };
 
+// A place the panel offers the features beside the program
+// (runtime/panel_slots.h): commands in cells side by side, or one indicator.
+struct SlotSpec {
+  QString name;
+  bool indicator = false;  // "kind": "indicator"; otherwise "commands"
+  bool fromRight = false;  // "right" given: the cells (the indicator) end at `edge`
+  int edge = 0;            // "left" or "right", panel pixels
+  int top = 0;
+  int height = 0;          // commands: the cells' height; 0 for "label", a label line's
+  std::vector<int> cells;  // commands: each cell's width, in position order
+  int gap = 6;             // between cells
+  int tabAfter = 0;        // control id the slot's commands follow in the Tab cycle, or
+  int tabBefore = 0;       // the one they come just before; 0 for neither
+};
+
 struct PanelSpec {
   int number = 0;
   QString name, title, callback;
@@ -93,6 +108,7 @@ struct PanelSpec {
   int escapeControl = 0;  // the command button Escape activates; 0 for none
   std::vector<ControlSpec> controls;
   std::vector<DecorationSpec> decorations;
+  std::vector<SlotSpec> slotSpecs;  // "slots"
 };
 
 // Reads every panel of the resource text and describes panel `panelNumber`

@@ -18,6 +18,7 @@
 #include "runtime/ui/controls/control.h"
 #include "runtime/ui/input/focus_ring.h"
 #include "runtime/ui/panels/panel_layout.h"
+#include "runtime/ui/panels/panel_slots_offer.h"
 #include "runtime/window_place.h"
 
 namespace {
@@ -51,7 +52,8 @@ PanelWindow::PanelWindow(int handle, const PanelSpec& spec, PanelWindow* parent)
       handle_(handle),
       name_(spec.name),
       parentPanel_(parent),
-      escapeControl_(spec.escapeControl) {
+      escapeControl_(spec.escapeControl),
+      slotSpecs_(spec.slotSpecs) {
   setObjectName(spec.name);
   setWindowTitle(spec.title);
   if (spec.hasPosition) {
@@ -196,6 +198,27 @@ void PanelWindow::showPanel() {
   // Showing a new window brings it to the front; one already shown is raised.
   if (isVisible()) raise();
   show();
+  // The program has set the panel up by its first showing: the features beside
+  // it put their commands into its slots now.
+  if (!slotsOffered_ && !slotSpecs_.empty()) {
+    slotsOffered_ = true;
+    OfferPanelSlots(handle_);
+  }
+}
+
+const SlotSpec* PanelWindow::slotSpec(const QString& name) const {
+  for (const SlotSpec& s : slotSpecs_)
+    if (s.name == name) return &s;
+  return nullptr;
+}
+
+QWidget* PanelWindow::slotOccupant(const QString& slot, int position) const {
+  const auto it = slotOccupants_.find({slot, position});
+  return it == slotOccupants_.end() ? nullptr : it->second.data();
+}
+
+void PanelWindow::setSlotOccupant(const QString& slot, int position, QWidget* widget) {
+  slotOccupants_[{slot, position}] = widget;
 }
 
 void PanelWindow::hidePanel() {

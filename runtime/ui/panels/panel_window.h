@@ -15,9 +15,12 @@
 // Private to the engine: only runtime/ (and the engine's own tests) include it.
 #pragma once
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "runtime/ui/panels/panel_resource.h"
@@ -62,6 +65,15 @@ class PanelWindow : public QWidget {
   // A control that had the keyboard focus was dimmed: the focus goes to the
   // escape button (the way out of whatever was started) when it is active.
   void focusLostByDimming();
+  // The places the resource offers features (runtime/panel_slots.h), and what
+  // a feature has put into a slot's cell (null when nothing, or it is gone).
+  const std::vector<SlotSpec>& slotSpecs() const { return slotSpecs_; }
+  const SlotSpec* slotSpec(const QString& name) const;
+  QWidget* slotOccupant(const QString& slot, int position) const;
+  void setSlotOccupant(const QString& slot, int position, QWidget* widget);
+  // True once the panel has been shown and has slots: the features were told.
+  bool slotsOffered() const { return slotsOffered_; }
+
   // Marks the panel dead: it reports no more events and accepts no calls.
   void markDiscarded() { discarded_ = true; }
   bool discarded() const { return discarded_; }
@@ -90,4 +102,7 @@ class PanelWindow : public QWidget {
   bool placed_ = false;
   bool discarded_ = false;
   std::vector<Control*> controls_;
+  std::vector<SlotSpec> slotSpecs_;
+  std::map<std::pair<QString, int>, QPointer<QWidget>> slotOccupants_;
+  bool slotsOffered_ = false;
 };
