@@ -10,6 +10,13 @@
 // that told none gets a kPollWakeMs timer, which bounds how late it sees its
 // time-out at the cost of those wake-ups (about 1 % of a core at 5 ms).
 // The outer loop stops both, so an idle program does not wake at all.
+//
+// Each round first hands the paints that are due to Qt (the repaint throttle),
+// so that what polling code drew since the last round is painted in this one;
+// and a round that woke runs, before it returns, the work that its wake-up
+// queued (the serial port's check, which calls the receive notification), so
+// that a reply reaches the Run loop in the round its last byte woke, not one
+// round later.
 #include <algorithm>
 #include <cmath>
 
@@ -20,6 +27,7 @@
 #include "runtime/engine/engine.h"
 #include "runtime/serial/device_return.h"
 #include "runtime/time/clock_override.h"
+#include "runtime/ui/repaint_pass.h"
 
 namespace {
 
@@ -74,7 +82,9 @@ int RunUserInterface() {
     // wait for an event loop to return; this loop never "returns", so hand
     // them over here, where no handler of theirs can be running.
     if (e.callbackDepth == 0) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    FlushDueRepaints();
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
   }
   e.quitRequested = false;
   DestroyDiscardedPanels();
@@ -96,6 +106,7 @@ int ProcessSystemEvents() {
   if (!e.started) return UIE_NOT_INITIALISED;
   ++e.eventRounds;
   DestroyDiscardedPanels();
+  FlushDueRepaints();
   // Right after a read, with no new wait told, the program is working on what
   // it read, not waiting: a loop that lets the panels breathe between passes
   // (the Data loop) must not sleep here until the next timer.
@@ -121,5 +132,8 @@ int ProcessSystemEvents() {
   // Handles everything pending and returns; with nothing pending it sleeps
   // until the next event, which one of the two timers bounds.
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  // What the wake-up queued (a port's check: the receive notification) runs
+  // in this round.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
   return 0;
 }
