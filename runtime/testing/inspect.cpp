@@ -117,3 +117,7 @@ QWidget* InspectControlWidget(int panel, int control) {
   Control* c = FindControl(panel, control);
   return c != nullptr ? c->body() : nullptr;
 }
+
+long InspectEventRounds() {
+  return TheEngine().eventRounds;
+}
