@@ -27,6 +27,9 @@ class Quiet {
 
 }  // namespace
 
+LineTableView::LineTableView(QWidget* parent)
+    : QTableView(parent), rowsCame_(std::make_unique<RepaintThrottle>(viewport())) {}
+
 void LineTableView::doItemsLayout() {
   const Quiet quiet(viewport(), quiet_);
   QTableView::doItemsLayout();
@@ -71,5 +74,5 @@ void LineTableView::FollowLine(const std::function<bool()>& follow, bool toNewes
   if (firstCome >= lines->rowCount()) return;
   const int y = std::max(0, rowViewportPosition(firstCome));
   if (y < viewport()->height())
-    viewport()->update(QRect(0, y, viewport()->width(), viewport()->height() - y));
+    rowsCame_->request(QRect(0, y, viewport()->width(), viewport()->height() - y));
 }
