@@ -27,9 +27,6 @@ class Quiet {
 
 }  // namespace
 
-LineTableView::LineTableView(QWidget* parent)
-    : QTableView(parent), rowsCame_(std::make_unique<RepaintThrottle>(viewport())) {}
-
 void LineTableView::doItemsLayout() {
   const Quiet quiet(viewport(), quiet_);
   QTableView::doItemsLayout();
@@ -62,7 +59,9 @@ void LineTableView::FollowLine(const std::function<bool()>& follow, bool toNewes
     return;
   }
   // What stays on screen moves up by the rows that left it at the top; the
-  // rows that came are painted where they now stand.
+  // rows that came are painted where they now stand. They go to Qt at once,
+  // not through a repaint throttle: a region waiting there would not move
+  // with a scroll that Qt's own layout makes before it is painted.
   const int moved = static_cast<int>(lines->Sequence(topAfter) - topBefore) * rowHeight(topAfter);
   if (moved >= viewport()->height()) {
     viewport()->update();
@@ -74,5 +73,5 @@ void LineTableView::FollowLine(const std::function<bool()>& follow, bool toNewes
   if (firstCome >= lines->rowCount()) return;
   const int y = std::max(0, rowViewportPosition(firstCome));
   if (y < viewport()->height())
-    rowsCame_->request(QRect(0, y, viewport()->width(), viewport()->height() - y));
+    viewport()->update(QRect(0, y, viewport()->width(), viewport()->height() - y));
 }

@@ -1,20 +1,16 @@
 // The line monitor's table view: as the table follows the line, only the rows
-// that came are painted (through the engine's repaint throttle,
-// runtime/repaint_throttle.h). What was on screen moves up by as many rows as
-// came (a copy of its pixels, not a paint), where Qt's table would lay itself
-// out and repaint every visible cell for each new row.
+// that came are painted. What was on screen moves up by as many rows as came
+// (a copy of its pixels, not a paint), where Qt's table would lay itself out
+// and repaint every visible cell for each new row.
 #pragma once
 
 #include <QTableView>
 #include <functional>
-#include <memory>
-
-#include "runtime/repaint_throttle.h"
 
 class LineTableView : public QTableView {
   Q_OBJECT
  public:
-  explicit LineTableView(QWidget* parent = nullptr);
+  using QTableView::QTableView;
 
   // Runs `follow` (the model's Follow: rows come at the bottom, old ones may
   // leave at the top; true when rows came or went), then shows the newest row
@@ -28,5 +24,4 @@ class LineTableView : public QTableView {
 
  private:
   bool quiet_ = false;  // laying out and scrolling leave the viewport's pixels alone
-  std::unique_ptr<RepaintThrottle> rowsCame_;  // the viewport's new rows
 };
