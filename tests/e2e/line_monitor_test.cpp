@@ -204,7 +204,7 @@ TEST_F(LineMonitor, SavedTraceLoadsBackAndARefusedFileChangesNothing) {
 }
 
 // Following the line, the table paints the rows that came, not the whole
-// view; what the screen then holds is the table painted whole.
+// view; what the screen then holds is what a whole paint puts there.
 TEST_F(LineMonitor, FollowingPaintsOnlyTheRowsThatCameAndTheScreenMatchesAWholePaint) {
   struct Painted : QObject {
     QRegion region;
@@ -231,12 +231,15 @@ TEST_F(LineMonitor, FollowingPaintsOnlyTheRowsThatCameAndTheScreenMatchesAWholeP
   const int rowsCame = 4;  // a Get's two flushes, request and reply
   EXPECT_LE(painted.region.boundingRect().height(), (rowsCame + 1) * table->rowHeight(0));
   EXPECT_GE(painted.region.boundingRect().bottom(), view->height() - table->rowHeight(0));
-  const QPoint at = view->mapTo(window, QPoint(0, 0));
-  EXPECT_EQ(window->screen()
-                ->grabWindow(window->winId(), at.x(), at.y(), view->width(), view->height())
-                .toImage()
-                .convertToFormat(QImage::Format_RGB32),
-            view->grab().toImage().convertToFormat(QImage::Format_RGB32));
+  const auto onScreen = [&] {
+    const qreal ratio = view->devicePixelRatioF();
+    const QRect at(view->mapTo(window, QPoint(0, 0)) * ratio, view->size() * ratio);
+    return window->screen()->grabWindow(window->winId()).toImage().copy(at);
+  };
+  const QImage shown = onScreen();
+  view->update();  // painted whole
+  ProcessEventsFor(0.05);
+  EXPECT_EQ(shown, onScreen());
 }
 
 TEST_F(LineMonitor, PauseHoldsFilterPicksAnOrderCopyTakesTheSelectionClearEmpties) {

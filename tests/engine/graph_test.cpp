@@ -211,7 +211,7 @@ TEST(GraphRepaint, AChangeAfterAQuietSpellIsPaintedAtTheNextFrameAndCounted) {
 
 // A frame of the scope repaints where it differs from the one on screen (the
 // bar's moved edge, the cursor's old and new column), a read-out the figures
-// that changed; what the screen then holds is the picture painted whole.
+// that changed; what the screen then holds is what a whole paint puts there.
 TEST(GraphRepaint, OnlyWhatChangedIsRepaintedAndTheScreenMatchesAWholePaint) {
   KindsPanel p;
   const int h = p.handle();
@@ -238,15 +238,22 @@ TEST(GraphRepaint, OnlyWhatChangedIsRepaintedAndTheScreenMatchesAWholePaint) {
   EXPECT_LT(InspectRepaints(scope).last.boundingRect().width(), scope->width() / 2)
       << "the cursor's two columns";
   for (int k = 0; k < 8; ++k) frame(300 + 37 * k, 900 - 90 * k, 400 + 123 * k);
+  // The window as the screen holds it, cut to the widget (in device pixels).
   const auto onScreen = [&](QWidget* w) {
-    const QPoint at = w->mapTo(window, QPoint(0, 0));
+    const qreal ratio = w->devicePixelRatioF();
+    const QRect at(w->mapTo(window, QPoint(0, 0)) * ratio, w->size() * ratio);
     return window->screen()
-        ->grabWindow(window->winId(), at.x(), at.y(), w->width(), w->height())
+        ->grabWindow(window->winId())
         .toImage()
+        .copy(at)
         .convertToFormat(QImage::Format_RGB32);
   };
-  EXPECT_EQ(onScreen(scope), scope->grab().toImage().convertToFormat(QImage::Format_RGB32));
-  EXPECT_EQ(onScreen(readout), readout->grab().toImage().convertToFormat(QImage::Format_RGB32));
+  const QImage scopeShown = onScreen(scope), readoutShown = onScreen(readout);
+  scope->update();  // painted whole
+  readout->update();
+  ProcessEventsFor(0.05);
+  EXPECT_EQ(scopeShown, onScreen(scope));
+  EXPECT_EQ(readoutShown, onScreen(readout));
 }
 
 TEST(GraphView, AFrozenGraphPaintsNothingWhileItsListChangesAndTheNewestWhenReleased) {
