@@ -1,7 +1,9 @@
 // The engine's polling wait: CPU used by a tight ProcessSystemEvents loop with
 // nothing to do, how late such a loop sees a time-out, how late it notices
 // work that arrives (an event posted from another thread, a timer), and what
-// a GetInQLen loop on a silent line costs (no events processed there).
+// a GetInQLen loop on a silent line costs (no events processed there); and
+// the whole program at rest after its start-up: how often its thread wakes
+// and what CPU it takes.
 //
 //   bench_event_loop [--quick] [--turns N]   (runs offscreen unless QT_QPA_PLATFORM says otherwise)
 #include <QCoreApplication>
@@ -14,13 +16,28 @@
 #include <thread>
 #include <vector>
 
+#include "app/vantrel.h"
 #include "bench/figures.h"
 #include "bench/sim_process.h"
 #include "runtime/rs232.h"
+#include "runtime/testing/resource_path.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
 
 namespace {
+
+// Times the calling thread went to sleep and was woken (its voluntary
+// context switches).
+long WakeUps() {
+  long switches = -1;
+  if (FILE* f = std::fopen("/proc/thread-self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, f))
+      if (std::sscanf(line, "voluntary_ctxt_switches: %ld", &switches) == 1) break;
+    std::fclose(f);
+  }
+  return switches;
+}
 
 double Percentile(std::vector<double> v, int p) {
   std::sort(v.begin(), v.end());
@@ -32,8 +49,33 @@ double Percentile(std::vector<double> v, int p) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   const bench::Options options = bench::ParseOptions(argc, argv);
-  if (!InitRuntime(argc, argv)) return 1;
   const double seconds = options.quick ? 1.0 : 3.0;
+
+  // 0. The program at rest: started against a sensor, its panels shown, the
+  //    outer event loop with nothing to do.
+  {
+    bench::SimProcess sensor;
+    if (!sensor.Start({})) {
+      std::fprintf(stderr, "the simulated sensor did not start\n");
+      return 1;
+    }
+    setenv("VANTREL_COM1", sensor.Path().c_str(), 1);
+    char* programArgv[] = {const_cast<char*>("vantrel"), nullptr};
+    if (StartUp(1, programArgv, PanelResourcePath()) != 0) return 1;
+    const double settle = Timer() + 1.0;
+    while (Timer() < settle) ProcessSystemEvents();
+    const double rest = options.quick ? 3.0 : 10.0;
+    const double cpu0 = bench::CpuSeconds();
+    const long wakes0 = WakeUps();
+    const double t0 = Timer();
+    QTimer::singleShot(static_cast<int>(rest * 1000), [] { QuitUserInterface(0); });
+    RunUserInterface();
+    const double wall = Timer() - t0;
+    bench::AtMost("rest_wakeups", static_cast<double>(WakeUps() - wakes0) / wall, "per_s", 4.0,
+                  "%.1f");
+    bench::AtMost("rest_cpu", 100.0 * (bench::CpuSeconds() - cpu0) / wall, "%core", 0.1, "%.2f");
+    ShutDown();
+  }
 
   // 1. Idle polling: back-to-back ProcessSystemEvents calls.
   {

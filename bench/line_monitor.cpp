@@ -88,8 +88,8 @@ int main(int argc, char** argv) {
   if (!InstallLineMonitor(nullptr)) return 1;
   if (!bench::DriveLoop(BTNRun, seconds, {}, &pacedOpen, false, OpenMonitorWindow)) return 1;
   UninstallLineMonitor();
-  bench::Reference("monitor_none_run_paced_cpu", pacedNone.cpu, "%core", "%.1f");
-  bench::Reference("monitor_open_run_paced_cpu", pacedOpen.cpu, "%core", "%.1f");
-  bench::AtMost("monitor_open_added_cpu", pacedOpen.cpu - pacedNone.cpu, "%core", 0.5, "%.1f");
+  bench::Reference("monitor_none_run_paced_cpu", pacedNone.cpu, "%core", "%.2f");
+  bench::Reference("monitor_open_run_paced_cpu", pacedOpen.cpu, "%core", "%.2f");
+  bench::AtMost("monitor_open_added_cpu", pacedOpen.cpu - pacedNone.cpu, "%core", 1.0, "%.2f");
   return 0;
 }

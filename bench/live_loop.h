@@ -53,6 +53,7 @@ struct LoopFigures {
   GraphPaintStats scope, data;  // the graphs' paints during the loop
   long scopePaints = 0, dataPaints = 0;
   double bareRate = -1;  // the bare exchange on the same sensor, when asked for
+  long eventRounds = 0;  // ProcessSystemEvents rounds during the loop
 };
 
 // Starts the program against a sensor started with `simOptions`, clicks
@@ -92,12 +93,15 @@ inline bool DriveLoop(int button, double seconds, const std::vector<std::string>
   const long data0 = InspectGraphPaintCount(panelHandle, GRAPH_Data);
 
   double cpu = 0, wall = 0;
+  long rounds = 0;
   bool stopped = false;
+  const long rounds0 = InspectEventRounds();
   const double cpu0 = CpuSeconds();
   const double wall0 = MonotonicSeconds();
   QTimer::singleShot(static_cast<int>(seconds * 1000), [&] {
     cpu = CpuSeconds() - cpu0;
     wall = MonotonicSeconds() - wall0;
+    rounds = InspectEventRounds() - rounds0;
     stopped = SimulateClick(panelHandle, BTNStop) == 0;
   });
   const bool clicked = SimulateClick(panelHandle, button) == 0;
@@ -131,6 +135,7 @@ inline bool DriveLoop(int button, double seconds, const std::vector<std::string>
   out->rate = static_cast<double>(times.size() - 1) / (times.back() - times.front());
   out->cpu = 100.0 * cpu / wall;
   out->requests = static_cast<long>(times.size());
+  out->eventRounds = rounds;
   out->seconds = wall;
   return true;
 }

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   bench::Reference("watch_none_run_paced_cpu", cpu[kNone], "%core", "%.2f");
   bench::Reference("watch_kept_run_paced_cpu", cpu[kKept], "%core", "%.2f");
   bench::Reference("watch_open_run_paced_cpu", cpu[kOpen], "%core", "%.2f");
-  bench::AtMost("watch_recording_trend_kept_added_cpu", cpu[kKept] - cpu[kNone], "%core", 0.5,
+  bench::AtMost("watch_recording_trend_kept_added_cpu", cpu[kKept] - cpu[kNone], "%core", 0.3,
                 "%.2f");
   bench::AtMost("watch_recording_trend_open_added_cpu", cpu[kOpen] - cpu[kNone], "%core", 0.5,
                 "%.2f");

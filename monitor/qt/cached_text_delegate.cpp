@@ -34,7 +34,25 @@ void CachedTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   opt.text.clear();
   const QWidget* widget = opt.widget;
   QStyle* style = widget ? widget->style() : QApplication::style();
-  // Background, alternating rows, selection and focus, as the style draws them.
+  const QVariant stripe = index.data(kStripeRole);
+  if (stripe.isValid()) {
+    // The row's stripe over the one the table gave it by its place, as the
+    // style paints a row's background (a selected row keeps its highlight).
+    opt.features.setFlag(QStyleOptionViewItem::Alternate, stripe.toBool());
+    const bool highlighted =
+        (opt.state & QStyle::State_Selected) &&
+        style->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, &opt, widget);
+    if (!highlighted) {
+      QPalette::ColorGroup group =
+          (widget ? widget->isEnabled() : (opt.state & QStyle::State_Enabled)) ? QPalette::Normal
+                                                                               : QPalette::Disabled;
+      if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+      painter->fillRect(opt.rect, opt.palette.brush(group, stripe.toBool() ? QPalette::AlternateBase
+                                                                           : QPalette::Base));
+    }
+  }
+  // Background, selection and focus, as the style draws them.
   style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
   if (text.isEmpty()) return;
 

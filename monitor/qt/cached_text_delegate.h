@@ -4,6 +4,11 @@
 // every paint, which was most of what the open window cost a paced Run. Here
 // the style still draws each cell's background, selection and focus, and the
 // text comes from a cache of laid-out, elided texts.
+//
+// A row's stripe (the alternating background) comes from the model's
+// kStripeRole where it gives one, not from the row's place in the table: rows
+// that leave at the top then do not repaint every row below in the other
+// stripe, and a row keeps its stripe as it moves up.
 #pragma once
 
 #include <QHash>
@@ -14,6 +19,9 @@
 class CachedTextDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
+
+  // A bool: the row is striped (drawn in the alternate base colour).
+  static constexpr int kStripeRole = Qt::UserRole + 1;
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "monitor/frame_decode.h"
+#include "monitor/qt/cached_text_delegate.h"
 #include "protocol/orders.h"
 
 using monitor::EntryKind;
@@ -41,11 +42,12 @@ bool LineTableModel::Follow(const monitor::LineLog& log, uint64_t since) {
   const uint64_t first = std::max(logFirst, since);
   const uint64_t shownEnd = firstSeq_ + rows_.size();
   // Anything but the same run of entries moved on is built afresh.
-  if (!following_ || first < firstSeq_ || first > shownEnd || end < shownEnd) {
+  rebuilt_ = !following_ || first < firstSeq_ || first > shownEnd || end < shownEnd;
+  if (rebuilt_) {
     beginResetModel();
     rows_.assign(entries.begin() + (first - logFirst), entries.end());
     decoded_.assign(rows_.size(), QString());
-    firstSeq_ = first;
+    firstSeq_ = stripeBase_ = first;
     following_ = true;
     endResetModel();
     return true;
@@ -74,6 +76,7 @@ void LineTableModel::ShowEntries(const std::vector<LineEntry>& entries) {
   beginResetModel();
   rows_.assign(entries.begin(), entries.end());
   decoded_.assign(rows_.size(), QString());
+  firstSeq_ = stripeBase_ = 0;
   following_ = false;
   endResetModel();
 }
@@ -135,6 +138,8 @@ QVariant LineTableModel::data(const QModelIndex& index, int role) const {
   // The whole text where the column cuts it short.
   if (role == Qt::ToolTipRole && column == kDecoded) return text(index.row(), column);
   if (role == kFullTextRole) return text(index.row(), column);
+  if (role == CachedTextDelegate::kStripeRole)
+    return ((Sequence(index.row()) - stripeBase_) & 1) != 0;
   if (role == Qt::TextAlignmentRole) {
     if (column == kDir) return QVariant(Qt::AlignCenter);
     if (column != kDecoded && column != kOrder) return QVariant(Qt::AlignRight | Qt::AlignVCenter);

@@ -33,6 +33,11 @@ class LineTableModel : public QAbstractTableModel {
   void SetRawHex(bool on);
 
   const monitor::LineEntry& EntryAt(int row) const { return rows_[row]; }
+  // The row's entry counted as the log counts them (for a loaded trace, the
+  // row); the next one to come for rowCount(). Rows keep their stripe by it.
+  uint64_t Sequence(int row) const { return firstSeq_ + static_cast<uint64_t>(row); }
+  // Whether the last Follow built the rows afresh rather than moving them on.
+  bool Rebuilt() const { return rebuilt_; }
   const std::deque<monitor::LineEntry>& Entries() const { return rows_; }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,8 +53,10 @@ class LineTableModel : public QAbstractTableModel {
   // The decoded text of each row, made when the row is first drawn: a view
   // that follows the line redraws the same rows many times.
   mutable std::deque<QString> decoded_;
-  uint64_t firstSeq_ = 0;  // the log's count of rows_.front(); meaningless after ShowEntries
+  uint64_t firstSeq_ = 0;    // the log's count of rows_.front(); 0 after ShowEntries
+  uint64_t stripeBase_ = 0;  // the first row's count when the rows were built: unstriped
   bool following_ = false;
+  bool rebuilt_ = false;
   bool rawHex_ = false;
   QFont fixedFont_;
 };

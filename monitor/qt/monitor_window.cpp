@@ -17,6 +17,7 @@
 
 #include "monitor/qt/cached_text_delegate.h"
 #include "monitor/qt/line_table_model.h"
+#include "monitor/qt/line_table_view.h"
 #include "monitor/qt/trace_files.h"
 #include "protocol/orders.h"
 #include "runtime/feature_window.h"
@@ -25,8 +26,8 @@
 namespace {
 
 // Following a busy line, the table moves 10 times a second: quick enough to
-// watch, and each picture redraws the whole table (several milliseconds of
-// the thread that also serves the line), so more would slow the line down.
+// watch, and each move costs the thread that also serves the line the rows
+// that came and the scroll bar.
 constexpr int kRefreshMs = 100;
 constexpr char kTitle[] = "Line monitor";
 constexpr char kTraceFilter[] = "*.trace";
@@ -93,7 +94,7 @@ MonitorWindow::MonitorWindow(const monitor::LineLog& log)
   model_ = new LineTableModel(this);
   filter_ = new OrderFilter(this);
   filter_->setSourceModel(model_);
-  table_ = new QTableView(this);
+  table_ = new LineTableView(this);
   table_->setAccessibleName("Line entries");
   // The filter stands between only while an order is chosen: following the
   // full log through it would map all 10,000 rows at each refresh.
@@ -176,7 +177,7 @@ void MonitorWindow::hideEvent(QHideEvent* event) {
 
 void MonitorWindow::refresh() {
   refreshTimer_.stop();
-  if (model_->Follow(log_, clearedAt_) && followNewest_) table_->scrollToBottom();
+  table_->FollowLine([this] { return model_->Follow(log_, clearedAt_); }, followNewest_);
 }
 
 void MonitorWindow::setPaused(bool paused) {

@@ -1,10 +1,10 @@
 // The line monitor's window: the log's entries as a table, newest last, with
 // Pause, Filter, Raw hex, Copy, Save trace..., Load trace..., Live and Clear.
-// The view is brought up to the log at most once a screen refresh, and only
-// while the window is shown, not paused and the log has new entries; a
-// hidden window costs nothing. Its messages go to its own status label. It is
-// a feature window (runtime/feature_window.h): Escape closes it, the focus
-// starts on Pause, Tab leaves the table (Ctrl+Tab moves inside it).
+// The view is brought up to the log ten times a second at most, and only
+// while the window is shown, not paused and the log has new entries, painting
+// only the rows that came; a hidden window costs nothing. Its messages go to its own status label.
+// It is a feature window (runtime/feature_window.h): Escape closes it, the focus starts on Pause,
+// Tab leaves the table (Ctrl+Tab moves inside it).
 #pragma once
 
 #include <QString>
@@ -15,12 +15,12 @@
 #include "monitor/line_log.h"
 
 class LineTableModel;
+class LineTableView;
 class OrderFilter;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QTableView;
 
 class MonitorWindow : public QWidget {
   Q_OBJECT
@@ -56,7 +56,7 @@ class MonitorWindow : public QWidget {
 
   LineTableModel* model_;
   OrderFilter* filter_;
-  QTableView* table_;
+  LineTableView* table_;
   QPushButton* pause_;
   QComboBox* orders_;
   QCheckBox* rawHex_;

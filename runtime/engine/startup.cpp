@@ -13,6 +13,7 @@
 #include "runtime/engine/wait_core.h"
 #include "runtime/event_wait.h"
 #include "runtime/ui/input/press_filter.h"
+#include "runtime/ui/repaint_pass.h"
 
 void InstallAccessibility();  // accessibility.cpp
 
@@ -104,9 +105,14 @@ int InitRuntime(int argc, char** argv) {
   InstallPressFilter();
   InstallAccessibility();
   // The waiting core on the widget application; every round of it first
-  // destroys the windows discarded meanwhile.
+  // destroys the windows discarded meanwhile and hands the paints that are
+  // due to Qt, so that what polling code drew since the last round is
+  // painted in this one.
   InitEventCore(appArgc, appArgv);
-  SetEventRoundHook(DestroyDiscardedPanels);
+  SetEventRoundHook([] {
+    DestroyDiscardedPanels();
+    FlushDueRepaints();
+  });
   // SIGTERM and SIGINT end the program as its own quit does.
   WatchTerminationSignals([] { QuitUserInterface(0); });
   e.started = true;

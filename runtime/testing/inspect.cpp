@@ -6,6 +6,7 @@
 #include <QAccessibleValueInterface>
 
 #include "runtime/engine/engine.h"
+#include "runtime/engine/wait_core.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/ui/controls/control.h"
 #include "runtime/ui/graph/graph_widget.h"
@@ -116,4 +117,8 @@ QWidget* InspectPanelWindow(int panel) {
 QWidget* InspectControlWidget(int panel, int control) {
   Control* c = FindControl(panel, control);
   return c != nullptr ? c->body() : nullptr;
+}
+
+long InspectEventRounds() {
+  return TheWaitCore().eventRounds;
 }

@@ -38,6 +38,8 @@ struct GraphPaintStats {
 };
 int InspectGraphPaintStats(int panel, int graph, GraphPaintStats* out);
 int ResetGraphPaintStats(int panel, int graph);
+// Rounds of ProcessSystemEvents so far (for the benchmarks' rounds per frame).
+long InspectEventRounds();
 
 // ---- Panels and controls ----------------------------------------------------------
 struct ControlInfo {

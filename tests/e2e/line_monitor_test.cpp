@@ -10,7 +10,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -198,6 +201,45 @@ TEST_F(LineMonitor, SavedTraceLoadsBackAndARefusedFileChangesNothing) {
   EXPECT_EQ(window->windowTitle(), "Line monitor");
   EXPECT_GT(Rows(window).size(), live.size());
   fs::remove_all(dir);
+}
+
+// Following the line, the table paints the rows that came, not the whole
+// view; what the screen then holds is what a whole paint puts there.
+TEST_F(LineMonitor, FollowingPaintsOnlyTheRowsThatCameAndTheScreenMatchesAWholePaint) {
+  struct Painted : QObject {
+    QRegion region;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(e)->region();
+      return false;
+    }
+  } painted;
+  Start();
+  QWidget* window = OpenWindow();
+  ASSERT_NE(window, nullptr);
+  auto* table = window->findChild<QTableView*>();
+  QWidget* view = table->viewport();
+  const auto get = [&] {
+    const size_t before = Rows(window).size();
+    ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
+    ASSERT_TRUE(WaitUntil([&] { return Rows(window).size() > before; }, 2.0));
+    ProcessEventsFor(0.15);  // the refresh after the last row, and its paint
+  };
+  while (table->verticalScrollBar()->maximum() < 5) get();  // the view is full and follows
+  view->installEventFilter(&painted);
+  painted.region = QRegion();
+  get();
+  const int rowsCame = 4;  // a Get's two flushes, request and reply
+  EXPECT_LE(painted.region.boundingRect().height(), (rowsCame + 1) * table->rowHeight(0));
+  EXPECT_GE(painted.region.boundingRect().bottom(), view->height() - table->rowHeight(0));
+  const auto onScreen = [&] {
+    const qreal ratio = view->devicePixelRatioF();
+    const QRect at(view->mapTo(window, QPoint(0, 0)) * ratio, view->size() * ratio);
+    return window->screen()->grabWindow(window->winId()).toImage().copy(at);
+  };
+  const QImage shown = onScreen();
+  view->update();  // painted whole
+  ProcessEventsFor(0.05);
+  EXPECT_EQ(shown, onScreen());
 }
 
 TEST_F(LineMonitor, PauseHoldsFilterPicksAnOrderCopyTakesTheSelectionClearEmpties) {

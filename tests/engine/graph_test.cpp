@@ -209,6 +209,53 @@ TEST(GraphRepaint, AChangeAfterAQuietSpellIsPaintedAtTheNextFrameAndCounted) {
   EXPECT_EQ(InspectGraphPaintStats(h, 999, &stats), UIE_NO_SUCH_CONTROL);
 }
 
+// A frame of the scope repaints where it differs from the one on screen (the
+// bar's moved edge, the cursor's old and new column), a read-out the figures
+// that changed; what the screen then holds is what a whole paint puts there.
+TEST(GraphRepaint, OnlyWhatChangedIsRepaintedAndTheScreenMatchesAWholePaint) {
+  KindsPanel p;
+  const int h = p.handle();
+  QWidget* window = InspectPanelWindow(h);
+  QWidget* scope = InspectControlWidget(h, kScope);
+  QWidget* readout = InspectControlWidget(h, kReadout);
+  SetAxisScalingMode(h, kScope, UI_AXIS_X, UI_SCALE_MANUAL, 0, 1024);
+  const auto frame = [&](double edge, double cursor, int value) {
+    DeleteGraphPlot(h, kScope, UI_ALL_PLOTS, UI_REDRAW_DELAYED);
+    PlotRectangle(h, kScope, 0, 0.25, edge, 1.0, 0xFF0000, 0xFF0000);
+    SetGraphCursor(h, kScope, 1, cursor, 0.75);
+    SetCtrlVal(h, kReadout, static_cast<uint16_t>(value));
+    ProcessEventsFor(0.05);  // painted, and the next change a frame later
+  };
+  frame(300, 600, 665);
+  frame(310, 600, 667);
+  const QRect bar = InspectRepaints(scope).last.boundingRect();
+  EXPECT_LT(bar.width(), scope->width() / 20) << "the edge, not the bar";
+  EXPECT_GT(bar.height(), scope->height() / 2);
+  const QRect figure = InspectRepaints(readout).last.boundingRect();
+  EXPECT_LT(figure.width(), readout->width() / 3) << "the last figure only";
+  EXPECT_GT(figure.right(), readout->width() * 2 / 3);
+  frame(310, 200, 667);
+  EXPECT_LT(InspectRepaints(scope).last.boundingRect().width(), scope->width() / 2)
+      << "the cursor's two columns";
+  for (int k = 0; k < 8; ++k) frame(300 + 37 * k, 900 - 90 * k, 400 + 123 * k);
+  // The window as the screen holds it, cut to the widget (in device pixels).
+  const auto onScreen = [&](QWidget* w) {
+    const qreal ratio = w->devicePixelRatioF();
+    const QRect at(w->mapTo(window, QPoint(0, 0)) * ratio, w->size() * ratio);
+    return window->screen()
+        ->grabWindow(window->winId())
+        .toImage()
+        .copy(at)
+        .convertToFormat(QImage::Format_RGB32);
+  };
+  const QImage scopeShown = onScreen(scope), readoutShown = onScreen(readout);
+  scope->update();  // painted whole
+  readout->update();
+  ProcessEventsFor(0.05);
+  EXPECT_EQ(scopeShown, onScreen(scope));
+  EXPECT_EQ(readoutShown, onScreen(readout));
+}
+
 TEST(GraphView, AFrozenGraphPaintsNothingWhileItsListChangesAndTheNewestWhenReleased) {
   KindsPanel p;
   const int h = p.handle();

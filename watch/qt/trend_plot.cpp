@@ -4,10 +4,8 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
-#include <QStringList>
-#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -24,11 +22,7 @@ const QColor kBandEdge(0x00, 0xFF, 0x00);
 const QColor kValue(0xFF, 0xD6, 0x00);
 const QColor kOutside(0xFF, 0x30, 0x30);
 
-constexpr double kMinSpanShare = 1e-4;  // the narrowest view, as a share of the automatic one
-constexpr double kKeyZoom = 0.5;        // '+' halves the view, '-' doubles it
-constexpr double kWheelZoom = 0.8;      // per wheel step (120 eighths of a degree)
-constexpr int kMinDragPixels = 5;       // a smaller drag is a click, not a rectangle
-constexpr double kMarkerReach = 4.0;    // pixels a frame's marker reaches beside it
+constexpr double kMarkerReach = 4.0;  // pixels a frame's marker reaches beside it
 
 // A round step that cuts `span` into about `parts`.
 double NiceStep(double span, int parts) {
@@ -85,36 +79,11 @@ TrendPlot::TrendPlot(const TrendSeries& series, QWidget* parent) : QWidget(paren
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAccessibleName("Trend of the measured value");
   setMinimumSize(minimumSizeHint());
-  frameTimer_.setSingleShot(true);
-  connect(&frameTimer_, &QTimer::timeout, this, [this] { flush(); });
-}
-
-int TrendPlot::frameMs() const {
-  const QScreen* s = screen();
-  const double hz = s != nullptr && s->refreshRate() > 1.0 ? s->refreshRate() : 60.0;
-  return std::max(1, static_cast<int>(std::ceil(1000.0 / hz)));
 }
 
 void TrendPlot::seriesChanged() {
-  if (frozen_) return;  // released, the newest is painted at once
-  pending_ = true;
-  if (frameTimer_.isActive()) return;  // painted when the screen's frame ends
-  // A frame after a quiet screen frame is painted at once; one sooner waits
-  // for the rest of that frame (no timer at all at a sensor's usual pace).
-  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : frameMs();
-  if (since >= frameMs())
-    flush();
-  else
-    frameTimer_.start(static_cast<int>(frameMs() - since));
-}
-
-// The first change after a quiet frame is painted at once; the ones that
-// follow within a frame wait for its end, together.
-void TrendPlot::flush() {
-  if (!pending_ || !isVisible()) return;
-  pending_ = false;
-  update(changedRect());
-  sinceFlush_.start();
+  if (frozen_ || !isVisible()) return;  // released or shown, the newest is painted whole
+  throttle_.request();
 }
 
 // What new frames change: with the view as last painted, only the stretch
@@ -137,7 +106,7 @@ QRect TrendPlot::changedRect() const {
 }
 
 void TrendPlot::showEvent(QShowEvent* event) {
-  pending_ = false;  // the first paint shows everything
+  throttle_.cancel();  // the first paint shows everything
   QWidget::showEvent(event);
 }
 
@@ -145,8 +114,7 @@ void TrendPlot::setFrozen(bool frozen) {
   if (frozen == this->frozen()) return;
   if (frozen) {
     frozen_ = std::make_unique<TrendSeries>(live_);
-    pending_ = false;
-    frameTimer_.stop();
+    throttle_.cancel();
   } else {
     frozen_.reset();
   }
@@ -183,44 +151,8 @@ TrendPlot::View TrendPlot::automaticView() const {
   return v;
 }
 
-// Scales the view by `factor` around (x, y), which stay where they are.
-void TrendPlot::zoomAround(double factor, double x, double y) {
-  const View v = shownView();
-  zoomTo(Range{x - (x - v.x.min) * factor, x + (v.x.max - x) * factor},
-         Range{y - (y - v.y.min) * factor, y + (v.y.max - y) * factor});
-}
-
-// Within the automatic view; zoomed out to all of it on both axes, the plot
-// follows the Run again.
-void TrendPlot::zoomTo(Range x, Range y) {
-  const View full = automaticView();
-  View view{x, y};
-  bool whole = true;
-  for (int i = 0; i < 2; ++i) {
-    const Range& a = i == 0 ? full.x : full.y;
-    Range& r = i == 0 ? view.x : view.y;
-    const double whole_span = a.max - a.min;
-    const double span = std::max(r.max - r.min, whole_span * kMinSpanShare);
-    if (span >= whole_span) {
-      r = a;
-      continue;
-    }
-    whole = false;
-    const double centre = (r.min + r.max) / 2.0;
-    r.min = std::clamp(centre - span / 2.0, a.min, a.max - span);
-    r.max = r.min + span;
-  }
-  if (whole)
-    zoom_.reset();
-  else
-    zoom_ = view;
-  viewChanged();
-}
-
 void TrendPlot::resetZoom() {
-  if (!zoom_) return;
   zoom_.reset();
-  viewChanged();
 }
 
 QString TrendPlot::describe() const {
@@ -237,16 +169,9 @@ QString TrendPlot::describe() const {
       .arg(p.inside ? "inside" : "outside");
 }
 
-QString TrendPlot::marks() const {
-  QStringList parts;
-  if (frozen()) parts << "FROZEN";
-  if (zoomed()) parts << QString::fromUtf8("zoomed \u00b7 0: full axes");
-  return parts.join(QString::fromUtf8(" \u00b7 "));
-}
-
 // The view changed by the operator or Freeze: painted at once and said in words.
 void TrendPlot::viewChanged() {
-  const QString description = marks();
+  const QString description = ViewZoom::Marks(frozen(), zoomed());
   if (description != accessibleDescription()) setAccessibleDescription(description);
   update();
 }
@@ -263,24 +188,20 @@ QRectF TrendPlot::plotArea() const {
   return QRectF(left, 8.0, width() - left - 12.0, height() - 8.0 - bottom);
 }
 
-bool TrendPlot::valueAt(QPointF pos, double* x, double* y) const {
-  const View v = shownView();
-  const QRectF area = plotArea();
-  if (area.width() < 10 || area.height() < 10 || !area.contains(pos)) return false;
-  *x = v.x.min + (pos.x() - area.left()) / area.width() * (v.x.max - v.x.min);
-  *y = v.y.min + (area.bottom() - pos.y()) / area.height() * (v.y.max - v.y.min);
-  return true;
-}
-
 void TrendPlot::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   const QRectF area = plotArea();
   if (area.width() < 10 || area.height() < 10) return;
   const View v = shownView();
   const TrendSeries& s = shown();
-  painted_ = v;
-  paintedFrames_ = s.Size();
-  paintedNewest_ = s.Size() > 0 ? s.At(s.Size() - 1).seconds : 0.0;
+  if (throttle_.paintsScreen(p)) {
+    // A stretch this paint leaves out is painted at the next frame.
+    const QRegion missing = QRegion(changedRect()) - event->region();
+    painted_ = v;
+    paintedFrames_ = s.Size();
+    paintedNewest_ = s.Size() > 0 ? s.At(s.Size() - 1).seconds : 0.0;
+    if (!missing.isEmpty()) throttle_.request(missing);
+  }
   // A stretch of new frames repaints only their part of the plot area: the
   // tick labels and axis names around it stay as they are.
   const QRect dirty = event->rect();
@@ -369,98 +290,40 @@ void TrendPlot::paintEvent(QPaintEvent* event) {
       p.fillRect(QRectF(line[qsizetype(i - first)] - QPointF(2, 2), QSizeF(5, 5)), kOutside);
   if (s.Size() == 0)
     p.drawText(area, Qt::AlignCenter, "No frames yet: Run shows the measured value here");
-  if (dragging_) {
-    p.setPen(QPen(QColor(255, 255, 255, 200), 1.0, Qt::DashLine));
-    p.setBrush(QColor(255, 255, 255, 40));
-    p.drawRect(QRectF(dragFrom_, dragTo_).normalized());
-  }
+  zoom_.paintDrag(p);
   p.restore();
 
   p.setPen(
       QPen(hasFocus() ? palette().color(QPalette::Highlight) : kPlotFrame, hasFocus() ? 2.0 : 1.0));
   p.setBrush(Qt::NoBrush);
   p.drawRect(area.toAlignedRect().adjusted(-1, -1, 0, 0));
-  const QString text = marks();
-  if (!text.isEmpty()) {
-    const double w = fm.horizontalAdvance(text) + 10, h = fm.height() + 4;
-    const QRectF box(area.right() - w - 3, area.bottom() - h - 3, w, h);
-    p.fillRect(box, frozen() ? QColor(0xB0, 0x30, 0x30, 220) : QColor(0x20, 0x50, 0x90, 220));
-    p.setPen(Qt::white);
-    p.drawText(box, Qt::AlignCenter, text);
-  }
+  ViewZoom::PaintMarks(p, area, frozen(), zoomed());
 }
 
 void TrendPlot::keyPressEvent(QKeyEvent* event) {
-  const View v = shownView();
-  switch (event->key()) {
-    case Qt::Key_Plus:
-    case Qt::Key_Minus:
-      zoomAround(event->key() == Qt::Key_Plus ? kKeyZoom : 1.0 / kKeyZoom,
-                 (v.x.min + v.x.max) / 2.0, (v.y.min + v.y.max) / 2.0);
-      return;
-    case Qt::Key_0:
-    case Qt::Key_Home:
-      resetZoom();
-      return;
-    default:
-      QWidget::keyPressEvent(event);
-  }
+  if (!zoom_.keyPress(event)) QWidget::keyPressEvent(event);
 }
 
 // Only with the keyboard focus, as on the panel's graphs: elsewhere the wheel
 // goes on to the window.
 void TrendPlot::wheelEvent(QWheelEvent* event) {
-  double x = 0, y = 0;
-  const int steps = event->angleDelta().y();
-  if (!hasFocus() || steps == 0 || !valueAt(event->position(), &x, &y)) {
-    event->ignore();
-    return;
-  }
-  zoomAround(std::pow(kWheelZoom, steps / 120.0), x, y);
+  zoom_.wheel(event);
 }
 
 void TrendPlot::mousePressEvent(QMouseEvent* event) {
-  double x = 0, y = 0;
-  if (event->button() != Qt::LeftButton || !valueAt(event->position(), &x, &y)) {
-    QWidget::mousePressEvent(event);
-    return;
-  }
-  dragging_ = true;
-  dragFrom_ = dragTo_ = event->position();
+  if (!zoom_.mousePress(event)) QWidget::mousePressEvent(event);
 }
 
 void TrendPlot::mouseMoveEvent(QMouseEvent* event) {
-  if (!dragging_) return;
-  dragTo_ = event->position();
-  update();
+  zoom_.mouseMove(event);
 }
 
 void TrendPlot::mouseReleaseEvent(QMouseEvent* event) {
-  if (!dragging_ || event->button() != Qt::LeftButton) {
-    QWidget::mouseReleaseEvent(event);
-    return;
-  }
-  dragging_ = false;
-  const QRectF area = plotArea();
-  const QPointF end(std::clamp(event->position().x(), area.left(), area.right()),
-                    std::clamp(event->position().y(), area.top(), area.bottom()));
-  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  if (std::abs(end.x() - dragFrom_.x()) < kMinDragPixels ||
-      std::abs(end.y() - dragFrom_.y()) < kMinDragPixels || !valueAt(dragFrom_, &x1, &y1) ||
-      !valueAt(end, &x2, &y2)) {
-    update();  // takes the rectangle away
-    return;
-  }
-  zoomTo(Range{std::min(x1, x2), std::max(x1, x2)}, Range{std::min(y1, y2), std::max(y1, y2)});
+  if (!zoom_.mouseRelease(event)) QWidget::mouseReleaseEvent(event);
 }
 
 void TrendPlot::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) {
-    QWidget::mouseDoubleClickEvent(event);
-    return;
-  }
-  dragging_ = false;
-  resetZoom();
+  if (!zoom_.mouseDoubleClick(event)) QWidget::mouseDoubleClickEvent(event);
 }
 
 }  // namespace watch

@@ -5,12 +5,14 @@
 // tolerance band as the sensor reported them with each frame (a change shows as a step), and the
 // frames outside the band marked red. It only shows the series it is given.
 //
-// New frames are painted at the next frame of the screen: however often
-// seriesChanged() is called, the plot is painted at most at the screen's
-// refresh rate, and the newest frame is on screen within one refresh. While
-// the view stays, only the stretch of the new frames is repainted.
+// New frames are painted through the engine's repaint throttle
+// (runtime/repaint_throttle.h): however often seriesChanged() is called, the
+// plot is painted at most at the screen's refresh rate, and the newest frame
+// is on screen within one refresh. While the view stays, only the stretch of
+// the new frames is repainted.
 //
-// Operator input, as on the panel's graphs (runtime/graph_view.h): the plot
+// Operator input, as on the panel's graphs and from the same code
+// (runtime/view_zoom.h): the plot
 // takes the keyboard focus by Tab or a click; then the wheel zooms around the
 // pointer, a rectangle dragged with the left button zooms to it, '+' and '-'
 // zoom around the centre, and '0', Home or a double-click return to the
@@ -20,21 +22,21 @@
 // value is describe().
 #pragma once
 
-#include <QElapsedTimer>
 #include <QFont>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <optional>
 
+#include "runtime/repaint_throttle.h"
+#include "runtime/view_zoom.h"
 #include "watch/trend_series.h"
 
 namespace watch {
 
-class TrendPlot : public QWidget {
+class TrendPlot : public QWidget, private ZoomablePlot {
   Q_OBJECT
  public:
   // `series` outlives the plot.
@@ -47,7 +49,7 @@ class TrendPlot : public QWidget {
   // paints the newest at once.
   void setFrozen(bool frozen);
   bool frozen() const { return frozen_ != nullptr; }
-  bool zoomed() const { return zoom_.has_value(); }
+  bool zoomed() const { return zoom_.zoomed(); }
   void resetZoom();
 
   // What the plot shows, in words: the frames it holds and the newest of them,
@@ -72,33 +74,25 @@ class TrendPlot : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  struct Range {
-    double min = 0.0, max = 1.0;
-  };
-  struct View {
-    Range x, y;
-  };
+  using Range = ViewRange;
+  using View = PlotView;
 
   const TrendSeries& shown() const { return frozen_ ? *frozen_ : live_; }
   View automaticView() const;
-  View shownView() const { return zoom_ ? *zoom_ : automaticView(); }
+  // ZoomablePlot: a zoomed view stays on the seconds it shows.
+  QRectF zoomArea() const override { return plotArea(); }
+  View wholeView() const override { return automaticView(); }
+  View shownView() const override { return zoom_.view().value_or(automaticView()); }
+  void zoomChanged() override { viewChanged(); }
   QRectF plotArea() const;
   QRect changedRect() const;
-  bool valueAt(QPointF pos, double* x, double* y) const;
-  void zoomAround(double factor, double x, double y);
-  void zoomTo(Range x, Range y);
   void viewChanged();
-  QString marks() const;
-  void flush();
-  int frameMs() const;
 
   const TrendSeries& live_;
   std::unique_ptr<TrendSeries> frozen_;  // the frames shown while frozen
-  std::optional<View> zoom_;
-  QTimer frameTimer_;         // a change sooner than a screen refresh after the last
-  QElapsedTimer sinceFlush_;  // since the last change was handed to painting
-  bool pending_ = false;      // a change waits for the next frame
-  // The view, the frames and the newest frame's time at the last paint.
+  ViewZoom zoom_{*this, *this};
+  RepaintThrottle throttle_{this, [this] { return QRegion(changedRect()); }};
+  // The view, the frames and the newest frame's time on screen, as last painted.
   std::optional<View> painted_;
   size_t paintedFrames_ = 0;
   double paintedNewest_ = 0.0;
@@ -107,8 +101,6 @@ class TrendPlot : public QWidget {
   mutable double heldPage_ = 0.0;
   mutable QFont labelWidthFont_;  // the font labelWidth_ was measured in
   mutable int labelWidth_ = -1;   // of the widest tick label on the y axis; -1 not yet
-  bool dragging_ = false;
-  QPointF dragFrom_, dragTo_;
 };
 
 }  // namespace watch

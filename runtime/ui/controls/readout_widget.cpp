@@ -3,17 +3,19 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QtMath>
 #include <algorithm>
+#include <cmath>
 
 #include "runtime/ui/access/accessible_text.h"
 
 namespace {
 const QColor kDisplayBackground(0xf2, 0xf5, 0xf8);
-constexpr int kTextMargin = 6;   // pixels between the text and the right edge
-constexpr qint64 kFrameMs = 16;  // a screen frame at 60 Hz, rounded down
-constexpr int kUnitGap = 4;      // pixels between the number and its unit
+constexpr int kTextMargin = 6;  // pixels between the text and the right edge
+constexpr int kUnitGap = 4;     // pixels between the number and its unit
+constexpr int kInkReach = 2;    // pixels a figure's ink may reach beyond its advance
 }  // namespace
 
 ReadoutWidget::ReadoutWidget(QWidget* parent) : QWidget(parent) {
@@ -23,9 +25,6 @@ ReadoutWidget::ReadoutWidget(QWidget* parent) : QWidget(parent) {
   f.setWeight(QFont::DemiBold);
   setFont(f);
   shown_.setTextFormat(Qt::PlainText);
-  paintTimer_.setSingleShot(true);
-  paintTimer_.setTimerType(Qt::PreciseTimer);
-  connect(&paintTimer_, &QTimer::timeout, this, [this] { update(); });
 }
 
 void ReadoutWidget::setText(const QString& text) {
@@ -33,7 +32,7 @@ void ReadoutWidget::setText(const QString& text) {
   const QString before = this->text();
   text_ = text;
   layOut();
-  schedulePaint();
+  throttle_.request();
   AnnounceTextChange(this, before, this->text());
 }
 
@@ -45,7 +44,7 @@ void ReadoutWidget::setUnit(const QString& unit) {
   unitShown_.setText(unit_);
   unitShown_.prepare(QTransform(), font());
   updateGeometry();
-  schedulePaint();
+  throttle_.requestAll();
   AnnounceTextChange(this, before, text());
 }
 
@@ -80,14 +79,35 @@ void ReadoutWidget::layOut() {
   shown_.setText(text_);
 }
 
-void ReadoutWidget::schedulePaint() {
-  if (paintTimer_.isActive()) return;  // the newest text goes with that paint
-  const qint64 since = sinceLastPaint_.isValid() ? sinceLastPaint_.elapsed() : kFrameMs;
-  if (since >= kFrameMs) {
-    update();
-  } else {
-    paintTimer_.start(static_cast<int>(kFrameMs - since));
+std::vector<ReadoutWidget::Figure> ReadoutWidget::figures() const {
+  std::vector<Figure> all;
+  if (glyphs_.isEmpty()) return all;
+  const qreal left = rect().right() - kTextMargin - unitWidth() - glyphsWidth_;
+  const QList<quint32> indexes = glyphs_.glyphIndexes();
+  const QList<QPointF> positions = glyphs_.positions();
+  for (qsizetype i = 0; i < indexes.size(); ++i) {
+    const qreal end = i + 1 < positions.size() ? positions[i + 1].x() : glyphsWidth_;
+    all.push_back(Figure{indexes[i], left + positions[i].x(), left + end});
   }
+  return all;
+}
+
+// The columns of the figures that differ from those on screen (a figure that
+// stays where it was needs no paint); a text laid out whole, a new size or
+// nothing on screen yet: all of it.
+QRegion ReadoutWidget::changedRegion() const {
+  const std::vector<Figure> now = figures();
+  if (!onScreen_ || onScreen_->empty() || now.empty() || onScreenSize_ != size()) return rect();
+  QRegion region;
+  const auto column = [&](const Figure& f) {
+    return QRect(static_cast<int>(std::floor(f.left)) - kInkReach, 0,
+                 static_cast<int>(std::ceil(f.right - f.left)) + 2 * kInkReach + 1, height());
+  };
+  for (const Figure& f : *onScreen_)
+    if (std::find(now.begin(), now.end(), f) == now.end()) region += column(f);
+  for (const Figure& f : now)
+    if (std::find(onScreen_->begin(), onScreen_->end(), f) == onScreen_->end()) region += column(f);
+  return region;
 }
 
 QSize ReadoutWidget::sizeHint() const {
@@ -105,6 +125,7 @@ QSize ReadoutWidget::minimumSizeHint() const {
 void ReadoutWidget::changeEvent(QEvent* event) {
   // A new font changes the layout of the text.
   if (event->type() == QEvent::FontChange) {
+    onScreen_.reset();
     raw_ = QRawFont();
     layOut();
     unitShown_.prepare(QTransform(), font());
@@ -112,9 +133,15 @@ void ReadoutWidget::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
-void ReadoutWidget::paintEvent(QPaintEvent*) {
-  sinceLastPaint_.start();
+void ReadoutWidget::paintEvent(QPaintEvent* event) {
   QPainter p(this);
+  if (throttle_.paintsScreen(p)) {
+    // What this paint leaves out is painted at the next frame.
+    const QRegion missing = changedRegion() - event->region();
+    onScreen_ = figures();
+    onScreenSize_ = size();
+    if (!missing.isEmpty()) throttle_.request(missing);
+  }
   const QRect r = rect();
   // The border and the panel as two fills: far cheaper than a stroked outline.
   p.fillRect(r, palette().color(QPalette::Mid));

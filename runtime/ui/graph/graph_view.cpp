@@ -16,11 +16,6 @@
 
 namespace {
 
-constexpr double kMinSpanShare = 1e-4;  // the narrowest view, as a share of the axis
-constexpr double kKeyZoom = 0.5;        // '+' halves the view, '-' doubles it
-constexpr double kWheelZoom = 0.8;      // per wheel step (120 eighths of a degree)
-constexpr int kMinDragPixels = 5;       // a smaller drag is a click, not a rectangle
-
 QString Number(double v) {
   return QString::number(v, 'g', 6);
 }
@@ -33,66 +28,38 @@ void GraphWidget::setFrozen(bool frozen) {
     frozen_ = std::make_unique<Picture>(live_);
     // A paint still due for a change before the freeze would only repeat the
     // frozen picture; the frozen mark's paint below covers it.
-    repaintTimer_.stop();
+    throttle_.cancel();
   } else {
     frozen_.reset();
+    ++changes_;
     AnnounceChange(this);
     summaryChanged();
   }
   viewChanged();
 }
 
+PlotView GraphWidget::wholeView() const {
+  return PlotView{{shown().x.min, shown().x.max}, {shown().y.min, shown().y.max}};
+}
+
+PlotView GraphWidget::shownView() const {
+  return zoom_.within(wholeView());
+}
+
+// The view within the axes as they stand now: the program may have narrowed
+// them since.
 GraphAxisState GraphWidget::shownAxis(int axis) const {
   GraphAxisState a = axis == 0 ? shown().x : shown().y;
-  if (!zoom_) return a;
-  // The view within the axes as they stand now: the program may have
-  // narrowed them since.
-  const Range& r = (*zoom_)[static_cast<size_t>(axis)];
-  const double min = std::max(a.min, r.min), max = std::min(a.max, r.max);
-  if (max > min) {
-    a.min = min;
-    a.max = max;
-  }
+  if (!zoom_.zoomed()) return a;
+  const PlotView v = shownView();
+  const ViewRange& r = axis == 0 ? v.x : v.y;
+  a.min = r.min;
+  a.max = r.max;
   return a;
 }
 
-// Scales the view by `factor` around the axis values (x, y), which stay where
-// they are on screen; an axis zoomed out to its whole range is no longer zoomed.
-void GraphWidget::zoomAround(double factor, double x, double y) {
-  const GraphAxisState xs = shownAxis(0), ys = shownAxis(1);
-  zoomTo(Range{x - (x - xs.min) * factor, x + (xs.max - x) * factor},
-         Range{y - (y - ys.min) * factor, y + (ys.max - y) * factor});
-}
-
-void GraphWidget::zoomTo(Range x, Range y) {
-  std::array<Range, 2> view{x, y};
-  bool whole = true;
-  for (int i = 0; i < 2; ++i) {
-    const GraphAxisState& a = i == 0 ? shown().x : shown().y;
-    Range& r = view[static_cast<size_t>(i)];
-    const double full = a.max - a.min;
-    const double span = std::max(r.max - r.min, full * kMinSpanShare);
-    if (span >= full) {
-      r = Range{a.min, a.max};
-      continue;
-    }
-    whole = false;
-    // Keep the span, moved inside the axis.
-    const double centre = (r.min + r.max) / 2.0;
-    r.min = std::clamp(centre - span / 2.0, a.min, a.max - span);
-    r.max = r.min + span;
-  }
-  if (whole)
-    zoom_.reset();
-  else
-    zoom_ = view;
-  viewChanged();
-}
-
 void GraphWidget::resetZoom() {
-  if (!zoom_) return;
   zoom_.reset();
-  viewChanged();
 }
 
 void GraphWidget::setReadout(int panel, int graph, GraphReadoutFn fn, void* context) {
@@ -108,9 +75,10 @@ void GraphWidget::setReadout(int panel, int graph, GraphReadoutFn fn, void* cont
 // Everything the view shows changed: repaint at once (it follows the operator
 // or a feature, not the program's changes) and tell it in words.
 void GraphWidget::viewChanged() {
+  ++changes_;
   const QString description = viewDescription();
   if (description != accessibleDescription()) setAccessibleDescription(description);
-  requestPaint();
+  update();
 }
 
 QString GraphWidget::viewDescription() const {
@@ -123,16 +91,6 @@ QString GraphWidget::viewDescription() const {
                  .arg(Number(x.min), Number(x.max), Number(y.min), Number(y.max));
   }
   return parts.join("; ");
-}
-
-// The axis values at a point of the widget; false outside the plot area.
-bool GraphWidget::valueAt(QPointF pos, double* x, double* y) const {
-  const GraphAxisState xs = shownAxis(0), ys = shownAxis(1);
-  const QRectF area = plotArea();
-  if (area.width() < 10 || area.height() < 10 || !area.contains(pos)) return false;
-  *x = xs.min + (pos.x() - area.left()) / area.width() * (xs.max - xs.min);
-  *y = ys.min + (area.bottom() - pos.y()) / area.height() * (ys.max - ys.min);
-  return true;
 }
 
 void GraphWidget::showReadout(double x, double y, bool marker) {
@@ -155,18 +113,10 @@ void GraphWidget::hideReadout() {
 }
 
 void GraphWidget::keyPressEvent(QKeyEvent* event) {
+  if (zoom_.keyPress(event)) return;
   const GraphAxisState xs = shownAxis(0), ys = shownAxis(1);
   const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
   switch (event->key()) {
-    case Qt::Key_Plus:
-    case Qt::Key_Minus:
-      zoomAround(event->key() == Qt::Key_Plus ? kKeyZoom : 1.0 / kKeyZoom, (xs.min + xs.max) / 2.0,
-                 (ys.min + ys.max) / 2.0);
-      return;
-    case Qt::Key_0:
-    case Qt::Key_Home:
-      resetZoom();
-      return;
     case Qt::Key_Left:
     case Qt::Key_Right:
     case Qt::Key_Up:
@@ -202,65 +152,28 @@ void GraphWidget::keyPressEvent(QKeyEvent* event) {
 // The wheel acts only on the graph with the keyboard focus, as on every
 // control; elsewhere it goes on to the panel.
 void GraphWidget::wheelEvent(QWheelEvent* event) {
-  double x = 0, y = 0;
-  const int steps = event->angleDelta().y();
-  if (!hasFocus() || steps == 0 || !valueAt(event->position(), &x, &y)) {
-    event->ignore();
-    return;
-  }
-  zoomAround(std::pow(kWheelZoom, steps / 120.0), x, y);
+  zoom_.wheel(event);
 }
 
 void GraphWidget::mousePressEvent(QMouseEvent* event) {
-  double x = 0, y = 0;
-  if (event->button() != Qt::LeftButton || !valueAt(event->position(), &x, &y)) {
-    QWidget::mousePressEvent(event);
-    return;
-  }
-  dragging_ = true;
-  dragFrom_ = dragTo_ = event->position();
+  if (!zoom_.mousePress(event)) QWidget::mousePressEvent(event);
 }
 
 void GraphWidget::mouseMoveEvent(QMouseEvent* event) {
-  if (dragging_) {
-    dragTo_ = event->position();
-    update();
-  }
-  if (readout_ == nullptr || dragging_) return;
+  if (zoom_.mouseMove(event) || readout_ == nullptr) return;
   double x = 0, y = 0;
-  if (valueAt(event->position(), &x, &y))
+  if (zoom_.valueAt(event->position(), &x, &y))
     showReadout(x, y, false);
   else if (!marker_)
     hideReadout();
 }
 
 void GraphWidget::mouseReleaseEvent(QMouseEvent* event) {
-  if (!dragging_ || event->button() != Qt::LeftButton) {
-    QWidget::mouseReleaseEvent(event);
-    return;
-  }
-  dragging_ = false;
-  const QPointF to = event->position();
-  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  const QRectF area = plotArea();
-  const QPointF end(std::clamp(to.x(), area.left(), area.right()),
-                    std::clamp(to.y(), area.top(), area.bottom()));
-  if (std::abs(end.x() - dragFrom_.x()) < kMinDragPixels ||
-      std::abs(end.y() - dragFrom_.y()) < kMinDragPixels || !valueAt(dragFrom_, &x1, &y1) ||
-      !valueAt(end, &x2, &y2)) {
-    update();  // takes the rectangle away
-    return;
-  }
-  zoomTo(Range{std::min(x1, x2), std::max(x1, x2)}, Range{std::min(y1, y2), std::max(y1, y2)});
+  if (!zoom_.mouseRelease(event)) QWidget::mouseReleaseEvent(event);
 }
 
 void GraphWidget::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) {
-    QWidget::mouseDoubleClickEvent(event);
-    return;
-  }
-  dragging_ = false;
-  resetZoom();
+  if (!zoom_.mouseDoubleClick(event)) QWidget::mouseDoubleClickEvent(event);
 }
 
 void GraphWidget::leaveEvent(QEvent* event) {
@@ -275,18 +188,14 @@ void GraphWidget::focusOutEvent(QFocusEvent* event) {
 
 // Over the finished picture: the dragged rectangle, the read-out marker and
 // label, and the frozen and zoomed marks in the lower right corner.
-void GraphWidget::paintView(QPainter& p, const QRectF& area, const GraphAxisState& xAxis,
-                            const GraphAxisState& yAxis) const {
-  if (!dragging_ && readoutText_.isEmpty() && !marker_ && !frozen() && !zoomed()) return;
+void GraphWidget::paintView(QPainter& p, const QRectF& clip, const QRectF& area,
+                            const GraphAxisState& xAxis, const GraphAxisState& yAxis) const {
+  if (!zoom_.dragging() && readoutText_.isEmpty() && !marker_ && !frozen() && !zoomed()) return;
   const QFontMetrics fm(font());
   p.save();
-  p.setClipRect(area.adjusted(-1, -1, 1, 1));
+  p.setClipRect(clip);
   p.setRenderHint(QPainter::Antialiasing, false);
-  if (dragging_) {
-    p.setPen(QPen(QColor(255, 255, 255, 200), 1.0, Qt::DashLine));
-    p.setBrush(QColor(255, 255, 255, 40));
-    p.drawRect(QRectF(dragFrom_, dragTo_).normalized());
-  }
+  zoom_.paintDrag(p);
   const QPointF at(
       area.left() + (readoutX_ - xAxis.min) / (xAxis.max - xAxis.min) * area.width(),
       area.bottom() - (readoutY_ - yAxis.min) / (yAxis.max - yAxis.min) * area.height());
@@ -306,16 +215,6 @@ void GraphWidget::paintView(QPainter& p, const QRectF& area, const GraphAxisStat
     p.setPen(Qt::white);
     p.drawText(box, Qt::AlignCenter, readoutText_);
   }
-  QStringList marks;
-  if (frozen()) marks << "FROZEN";
-  if (zoomed()) marks << QString::fromUtf8("zoomed \u00b7 0: full axes");
-  if (!marks.isEmpty()) {
-    const QString text = marks.join(QString::fromUtf8(" \u00b7 "));
-    const double w = fm.horizontalAdvance(text) + 10, h = fm.height() + 4;
-    const QRectF box(area.right() - w - 3, area.bottom() - h - 3, w, h);
-    p.fillRect(box, frozen() ? QColor(0xB0, 0x30, 0x30, 220) : QColor(0x20, 0x50, 0x90, 220));
-    p.setPen(Qt::white);
-    p.drawText(box, Qt::AlignCenter, text);
-  }
+  ViewZoom::PaintMarks(p, area, frozen(), zoomed());
   p.restore();
 }

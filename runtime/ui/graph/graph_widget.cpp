@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -18,7 +19,6 @@ namespace {
 const QColor kPlotBackground(0x12, 0x19, 0x21);
 const QColor kGrid(0x2c, 0x38, 0x45);
 const QColor kPlotFrame(0x55, 0x62, 0x70);
-constexpr qint64 kFrameNs = 1000000000 / 60;  // one frame at 60 Hz
 
 GraphObserver g_observer = nullptr;
 
@@ -69,12 +69,8 @@ GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
     c.x = live_.x.min;
     c.y = live_.y.min;
   }
-  repaintTimer_.setSingleShot(true);
-  repaintTimer_.setTimerType(Qt::PreciseTimer);
-  connect(&repaintTimer_, &QTimer::timeout, this, [this] { requestPaint(); });
   summaryTimer_.setSingleShot(true);
   connect(&summaryTimer_, &QTimer::timeout, this, [this] { tellSummary(); });
-  clock_.start();
   // Every pixel is painted (the frame picture covers the whole widget), so
   // nothing behind the graph needs painting first.
   setAttribute(Qt::WA_OpaquePaintEvent, true);
@@ -85,29 +81,12 @@ GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
 // A frozen graph keeps its picture, and what it tells assistive technology,
 // until it is released.
 void GraphWidget::markDirty() {
+  ++changes_;
   if (g_observer != nullptr) g_observer(this, GraphEvent::Changed);
   if (frozen_) return;
   AnnounceChange(this);
   summaryChanged();
-  schedulePaint();
-}
-
-// A change is painted at the next frame: at once when the last paint is a
-// frame old, otherwise when it will be. So the graph is painted at most once a
-// frame, and the newest change is on screen within one frame.
-void GraphWidget::schedulePaint() {
-  if (paintRequested_ || repaintTimer_.isActive()) return;
-  const qint64 sinceLastPaint = clock_.nsecsElapsed() - lastPaintNs_;
-  if (!painted_ || sinceLastPaint >= kFrameNs) {
-    requestPaint();
-  } else {
-    repaintTimer_.start(static_cast<int>((kFrameNs - sinceLastPaint + 999999) / 1000000));
-  }
-}
-
-void GraphWidget::requestPaint() {
-  paintRequested_ = true;
-  update();
+  throttle_.request();
 }
 
 int GraphWidget::addXY(std::vector<double> x, std::vector<double> y, int plotStyle, int pointStyle,
@@ -183,10 +162,9 @@ int GraphWidget::setCursor(int cursor, double x, double y) {
 }
 
 const QStaticText& GraphWidget::laid(const QString& text) const {
-  const QString fontKey = font().key();
-  if (fontKey != laidFont_ || laidTexts_.size() > 256) {
+  if (laidFont_ != fontChanges_ || laidTexts_.size() > 256) {
     laidTexts_.clear();
-    laidFont_ = fontKey;
+    laidFont_ = fontChanges_;
   }
   auto found = laidTexts_.constFind(text);
   if (found != laidTexts_.cend()) return *found;
@@ -269,12 +247,36 @@ void GraphWidget::paintFrame(QPainter& p, const QRectF& area, const GraphAxisSta
   }
 }
 
-void GraphWidget::paintEvent(QPaintEvent*) {
+void GraphWidget::paintEvent(QPaintEvent* event) {
   if (g_observer != nullptr) g_observer(this, GraphEvent::Painted);
-  painted_ = true;
-  paintRequested_ = false;
-  lastPaintNs_ = clock_.nsecsElapsed();
   QPainter p(this);
+  std::vector<QRect> parts;
+  if (throttle_.paintsScreen(p)) {
+    // What this paint leaves out of what changed is painted at the next
+    // frame; everything else on screen is the picture now shown.
+    parts = changedParts();
+    QRegion changed;
+    for (const QRect& part : parts) changed += part;
+    const QRegion missing = changed - event->region();
+    onScreen_ = nowShown();
+    partsKnown_ = false;
+    if (!missing.isEmpty()) throttle_.request(missing);
+    // A paint for more than the changes (shown, uncovered, resized) is one.
+    if (!(event->region() - changed).isEmpty()) parts.clear();
+  }
+  // The changed parts one by one, each under a plain rectangular clip: under
+  // a clip of many rectangles Qt draws every line span by span, and hands
+  // long runs of spans to worker threads.
+  if (parts.empty()) parts.push_back(rect());
+  for (const QRect& part : parts) {
+    p.save();
+    paintPart(p, part);
+    p.restore();
+  }
+}
+
+void GraphWidget::paintPart(QPainter& p, const QRect& part) {
+  p.setClipRect(part);
   const Picture& picture = shown();
   const GraphAxisState xAxis = shownAxis(0), yAxis = shownAxis(1);
   const QRectF area = plotArea();
@@ -285,7 +287,7 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   // copied, so a new frame of plots costs the plots alone.
   const BackgroundKey key{size(),    devicePixelRatioF(), xAxis.min,
                           xAxis.max, yAxis.min,           yAxis.max,
-                          active,    font().key(),        palette().cacheKey()};
+                          active,    fontChanges_,        palette().cacheKey()};
   if (!(key == backgroundKey_) || background_.isNull()) {
     background_ = QPixmap(size() * devicePixelRatioF());
     background_.setDevicePixelRatio(devicePixelRatioF());
@@ -296,7 +298,6 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   }
   p.drawPixmap(0, 0, background_);
   p.setRenderHint(QPainter::Antialiasing);
-  const QFontMetrics fm(font());
 
   const auto px = [&](double v) {
     return area.left() + (v - xAxis.min) / (xAxis.max - xAxis.min) * area.width();
@@ -312,13 +313,14 @@ void GraphWidget::paintEvent(QPaintEvent*) {
 
   // Plots, in drawing order, clipped to the axes.
   p.save();
-  p.setClipRect(area);
+  p.setClipRect(area & QRectF(part));
   if (!active) p.setOpacity(0.45);
   for (const GraphPlotInfo& plot : picture.plots) {
     if (plot.kind == GraphPlotKind::Rectangle) {
       const QRectF r = QRectF(QPointF(clampX(px(plot.x[0])), clampY(py(plot.y[0]))),
                               QPointF(clampX(px(plot.x[1])), clampY(py(plot.y[1]))))
                            .normalized();
+      if (!r.adjusted(-2, -2, 2, 2).intersects(part)) continue;
       // Axis-parallel: drawn on whole pixels, where smoothing only costs.
       p.setRenderHint(QPainter::Antialiasing, false);
       p.setPen(QPen(Rgb(plot.color), 1.0));
@@ -352,28 +354,29 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   }
 
   // Cursors: a line across the plot, a marker at the cursor's height and its
-  // label at the top. Labels of cursors standing close together go one below
-  // the other instead of on top of each other.
-  std::vector<QRectF> labelBoxes;
-  for (const GraphCursorState& c : picture.cursors) {
-    const double x = px(c.x);
-    if (x < area.left() - 0.5 || x > area.right() + 0.5) continue;
-    const double y = std::clamp(py(c.y), area.top() + 4, area.bottom() - 4);
+  // label at the top.
+  const std::vector<CursorMark> marks = cursorMarks(picture.cursors, area, xAxis, yAxis);
+  for (size_t i = 0; i < marks.size(); ++i) {
+    const CursorMark& m = marks[i];
+    if (!m.shown) continue;
+    const QRectF column(m.x - 6, area.top() - 1, 13, area.height() + 2);
+    if (!column.intersects(part) && !m.label.adjusted(-1, -1, 1, 1).intersects(part)) continue;
+    const GraphCursorState& c = picture.cursors[i];
     QColor lineColor = c.color;
     lineColor.setAlpha(190);
     // A vertical line on a whole pixel: smoothing a dashed line is slow and
     // shows nothing.
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(lineColor, 1.0, Qt::DashLine));
-    const int xi = static_cast<int>(std::lround(x));
-    p.drawLine(QPoint(xi, static_cast<int>(area.top())),
-               QPoint(xi, static_cast<int>(area.bottom())));
+    p.drawLine(QPoint(m.x, static_cast<int>(area.top())),
+               QPoint(m.x, static_cast<int>(area.bottom())));
     p.setRenderHint(QPainter::Antialiasing, true);
+    const QPointF at = m.diamond.center();
     QPainterPath diamond;
-    diamond.moveTo(x, y - 5);
-    diamond.lineTo(x + 5, y);
-    diamond.lineTo(x, y + 5);
-    diamond.lineTo(x - 5, y);
+    diamond.moveTo(at.x(), at.y() - 5);
+    diamond.lineTo(at.x() + 5, at.y());
+    diamond.lineTo(at.x(), at.y() + 5);
+    diamond.lineTo(at.x() - 5, at.y());
     diamond.closeSubpath();
     p.setPen(QPen(kPlotBackground, 1.0));
     p.setBrush(c.color);
@@ -381,23 +384,10 @@ void GraphWidget::paintEvent(QPaintEvent*) {
     if (!c.label.isEmpty()) {
       const QStaticText& label = laid(c.label);
       const QSizeF labelSize = label.size();
-      const double w = std::ceil(labelSize.width()) + 6;
-      const double lx = std::min(x + 3, area.right() - w - 1);
-      QRectF box(lx, area.top() + 2, w, fm.height());
-      for (bool moved = true; moved;) {
-        moved = false;
-        for (const QRectF& other : labelBoxes) {
-          if (box.intersects(other)) {
-            box.moveTop(other.bottom() + 1);
-            moved = true;
-          }
-        }
-      }
-      labelBoxes.push_back(box);
-      p.fillRect(box.toAlignedRect(), QColor(0, 0, 0, 150));
+      p.fillRect(m.label.toAlignedRect(), QColor(0, 0, 0, 150));
       p.setPen(c.color);
-      p.drawStaticText(QPointF(box.left() + (box.width() - labelSize.width()) / 2.0,
-                               box.top() + (box.height() - labelSize.height()) / 2.0),
+      p.drawStaticText(QPointF(m.label.left() + (m.label.width() - labelSize.width()) / 2.0,
+                               m.label.top() + (m.label.height() - labelSize.height()) / 2.0),
                        label);
     }
   }
@@ -409,5 +399,195 @@ void GraphWidget::paintEvent(QPaintEvent*) {
   p.setPen(QPen(kPlotFrame, 1.0));
   p.setBrush(Qt::NoBrush);
   p.drawRect(area.toAlignedRect().adjusted(-1, -1, 0, 0));
-  paintView(p, area, xAxis, yAxis);
+  paintView(p, area.adjusted(-1, -1, 1, 1) & QRectF(part), area, xAxis, yAxis);
+}
+
+// Labels of cursors standing close together go one below the other instead
+// of on top of each other.
+std::vector<GraphWidget::CursorMark> GraphWidget::cursorMarks(
+    const std::vector<GraphCursorState>& cursors, const QRectF& area, const GraphAxisState& xAxis,
+    const GraphAxisState& yAxis) const {
+  std::vector<CursorMark> marks(cursors.size());
+  std::vector<QRectF> labelBoxes;
+  const QFontMetrics fm(font());
+  for (size_t i = 0; i < cursors.size(); ++i) {
+    const GraphCursorState& c = cursors[i];
+    const double x = area.left() + (c.x - xAxis.min) / (xAxis.max - xAxis.min) * area.width();
+    if (x < area.left() - 0.5 || x > area.right() + 0.5) continue;
+    const double y =
+        std::clamp(area.bottom() - (c.y - yAxis.min) / (yAxis.max - yAxis.min) * area.height(),
+                   area.top() + 4, area.bottom() - 4);
+    CursorMark& m = marks[i];
+    m.shown = true;
+    m.x = static_cast<int>(std::lround(x));
+    m.diamond = QRectF(x - 5, y - 5, 10, 10);
+    if (c.label.isEmpty()) continue;
+    const double w = std::ceil(laid(c.label).size().width()) + 6;
+    const double lx = std::min(x + 3, area.right() - w - 1);
+    QRectF box(lx, area.top() + 2, w, fm.height());
+    for (bool moved = true; moved;) {
+      moved = false;
+      for (const QRectF& other : labelBoxes) {
+        if (box.intersects(other)) {
+          box.moveTop(other.bottom() + 1);
+          moved = true;
+        }
+      }
+    }
+    labelBoxes.push_back(box);
+    m.label = box;
+  }
+  return marks;
+}
+
+GraphWidget::OnScreen GraphWidget::nowShown() const {
+  return OnScreen{shown(),  shownAxis(0), shownAxis(1), size(),    isEnabled(),
+                  frozen(), marker_,      readoutText_, readoutX_, readoutY_};
+}
+
+namespace {
+
+bool SameAxis(const GraphAxisState& a, const GraphAxisState& b) {
+  return a.min == b.min && a.max == b.max && a.label == b.label && a.ticks == b.ticks;
+}
+
+bool SamePlot(const GraphPlotInfo& a, const GraphPlotInfo& b) {
+  return a.kind == b.kind && a.color == b.color && a.fillColor == b.fillColor &&
+         a.plotStyle == b.plotStyle && a.pointStyle == b.pointStyle && a.lineStyle == b.lineStyle &&
+         a.pointFrequency == b.pointFrequency && a.x == b.x && a.y == b.y;
+}
+
+bool SameCursor(const GraphCursorState& a, const GraphCursorState& b) {
+  return a.x == b.x && a.y == b.y && a.color == b.color && a.label == b.label;
+}
+
+}  // namespace
+
+// Compares the picture with the one on screen, plot by plot in drawing order
+// and cursor by cursor: a plot that differs needs the pixels it covered and
+// covers (for a rectangle that differs only in its extent, the strips between
+// the two, with their outlines); a cursor that moved, its column, diamond and
+// label before and after, and those of cursors whose label it pushed. Anything
+// else that differs (size, axes, state, a viewing aid) needs the whole graph.
+QRegion GraphWidget::changedRegion() const {
+  QRegion region;
+  for (const QRect& part : changedParts()) region += part;
+  return region;
+}
+
+void GraphWidget::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) ++fontChanges_;
+  QWidget::changeEvent(event);
+}
+
+// Neighbouring or overlapping parts are painted as one. Asked for when the
+// paint is handed over and again when it is done, it is worked out once for
+// both unless something changed in between.
+std::vector<QRect> GraphWidget::changedParts() const {
+  const PartsKey key{changes_, size(), isEnabled(), fontChanges_, onScreen_.has_value()};
+  if (!partsKnown_ || !(partsKey_ == key)) {
+    parts_ = findChangedParts();
+    partsKey_ = key;
+    partsKnown_ = true;
+  }
+  return parts_;
+}
+
+std::vector<QRect> GraphWidget::findChangedParts() const {
+  std::vector<QRect> parts;
+  const auto add = [&](QRect r) {
+    if (r.isEmpty()) return;
+    for (bool merged = true; merged;) {
+      merged = false;
+      for (auto it = parts.begin(); it != parts.end(); ++it) {
+        if (it->adjusted(-4, -4, 4, 4).intersects(r)) {
+          r |= *it;
+          parts.erase(it);
+          merged = true;
+          break;
+        }
+      }
+    }
+    parts.push_back(r);
+  };
+  if (!onScreen_) return {rect()};
+  const OnScreen& was = *onScreen_;
+  const Picture& now = shown();
+  if (was.size != size() || was.active != isEnabled() || was.frozen != frozen() ||
+      was.marker != marker_ || was.readoutText != readoutText_ || was.readoutX != readoutX_ ||
+      was.readoutY != readoutY_ || !SameAxis(was.x, shownAxis(0)) ||
+      !SameAxis(was.y, shownAxis(1)) || was.picture.cursors.size() != now.cursors.size())
+    return {rect()};
+  const QRectF area = plotArea();
+  const GraphAxisState& xAxis = was.x;
+  const GraphAxisState& yAxis = was.y;
+  const auto px = [&](double v) {
+    return area.left() + (v - xAxis.min) / (xAxis.max - xAxis.min) * area.width();
+  };
+  const auto py = [&](double v) {
+    return area.bottom() - (v - yAxis.min) / (yAxis.max - yAxis.min) * area.height();
+  };
+  const QRectF guard = area.adjusted(-4, -4, 4, 4);
+  const auto at = [&](double x, double y) {
+    return QPointF(std::clamp(px(x), guard.left(), guard.right()),
+                   std::clamp(py(y), guard.top(), guard.bottom()));
+  };
+  // The pixels a plot covers, as paintEvent draws it (outline, pen and dots included).
+  const auto cover = [&](const GraphPlotInfo& plot) {
+    if (plot.kind == GraphPlotKind::Rectangle)
+      return QRectF(at(plot.x[0], plot.y[0]), at(plot.x[1], plot.y[1]))
+          .normalized()
+          .toAlignedRect();
+    QRectF box;
+    const size_t n = std::min(plot.x.size(), plot.y.size());
+    for (size_t i = 0; i < n; ++i) box |= QRectF(at(plot.x[i], plot.y[i]), QSizeF(0.001, 0.001));
+    return box.toAlignedRect().adjusted(-3, -3, 3, 3);
+  };
+  const QRect inside = area.toAlignedRect().adjusted(-1, -1, 1, 1);
+  const size_t plots = std::max(was.picture.plots.size(), now.plots.size());
+  for (size_t i = 0; i < plots; ++i) {
+    const GraphPlotInfo* a = i < was.picture.plots.size() ? &was.picture.plots[i] : nullptr;
+    const GraphPlotInfo* b = i < now.plots.size() ? &now.plots[i] : nullptr;
+    if (a != nullptr && b != nullptr && SamePlot(*a, *b)) continue;
+    if (a != nullptr && b != nullptr && a->kind == GraphPlotKind::Rectangle &&
+        b->kind == GraphPlotKind::Rectangle && a->color == b->color &&
+        a->fillColor == b->fillColor) {
+      // Only the edges that moved, each with the outline beside it.
+      const QRect ra = cover(*a), rb = cover(*b);
+      const auto edges = [&](int a0, int a1, int b0, int b1, bool vertical) {
+        const auto strip = [&](int from, int to) {
+          const QRect u = ra | rb;
+          return vertical ? QRect(QPoint(from - 2, u.top() - 1), QPoint(to + 2, u.bottom() + 1))
+                          : QRect(QPoint(u.left() - 1, from - 2), QPoint(u.right() + 1, to + 2));
+        };
+        if (a0 != b0) add(strip(std::min(a0, b0), std::max(a0, b0)) & inside);
+        if (a1 != b1) add(strip(std::min(a1, b1), std::max(a1, b1)) & inside);
+      };
+      if (ra.top() == rb.top() && ra.bottom() == rb.bottom())
+        edges(ra.left(), ra.right(), rb.left(), rb.right(), true);
+      else if (ra.left() == rb.left() && ra.right() == rb.right())
+        edges(ra.top(), ra.bottom(), rb.top(), rb.bottom(), false);
+      else
+        add((ra | rb).adjusted(-1, -1, 1, 1) & inside);
+      continue;
+    }
+    if (a != nullptr) add(cover(*a).adjusted(-1, -1, 1, 1) & inside);
+    if (b != nullptr) add(cover(*b).adjusted(-1, -1, 1, 1) & inside);
+  }
+  const std::vector<CursorMark> before = cursorMarks(was.picture.cursors, area, xAxis, yAxis);
+  const std::vector<CursorMark> after = cursorMarks(now.cursors, area, xAxis, yAxis);
+  // A cursor's column with its diamond and label, as one part.
+  const auto mark = [&](const CursorMark& m) {
+    if (!m.shown) return;
+    QRect r(m.x - 1, static_cast<int>(area.top()) - 1, 3, static_cast<int>(area.height()) + 3);
+    r |= m.diamond.toAlignedRect().adjusted(-2, -2, 2, 2);
+    if (!m.label.isEmpty()) r |= m.label.toAlignedRect().adjusted(-1, -1, 1, 1);
+    add(r & inside);
+  };
+  for (size_t i = 0; i < after.size(); ++i) {
+    if (before[i] == after[i] && SameCursor(was.picture.cursors[i], now.cursors[i])) continue;
+    mark(before[i]);
+    mark(after[i]);
+  }
+  return parts;
 }

@@ -2,10 +2,11 @@
 // cursors that are not plots, manual axis ranges) painted with QPainter.
 //
 // Changing the display list is cheap: it only marks the graph dirty. The graph
-// is painted at the next frame (at once when the last paint is a frame old, or
-// by a single-shot timer when it will be), so however often the program changes
-// the list it is painted at most 60 times a second, and the newest change is on
-// screen within one frame.
+// is painted through its repaint throttle (runtime/repaint_throttle.h), at most
+// once a screen refresh however often the program changes the list, with the
+// newest change on screen within one refresh; and only where the picture
+// differs from the one on screen: the plots that changed (a moved bar's edge,
+// not the bar) and the cursors that moved, with their labels.
 //
 // Frozen, zoomed or with a read-out (graph_view.cpp), it paints a view of that
 // list; the list and the axes stay the program's.
@@ -13,7 +14,6 @@
 #pragma once
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QPixmap>
 #include <QStaticText>
@@ -21,13 +21,14 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
-#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "runtime/graph_view.h"
+#include "runtime/repaint_throttle.h"
 #include "runtime/ui/graph/display_list.h"
+#include "runtime/view_zoom.h"
 
 class QPainter;
 class QKeyEvent;
@@ -55,7 +56,7 @@ struct GraphLegendEntry {
   QString text;
 };
 
-class GraphWidget : public QWidget {
+class GraphWidget : public QWidget, private ZoomablePlot {
   Q_OBJECT
  public:
   GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
@@ -99,7 +100,7 @@ class GraphWidget : public QWidget {
   // ---- Viewing aids (runtime/graph_view.h, graph_view.cpp) ----------------
   void setFrozen(bool frozen);
   bool frozen() const { return frozen_ != nullptr; }
-  bool zoomed() const { return zoom_.has_value(); }
+  bool zoomed() const { return zoom_.zoomed(); }
   void resetZoom();
   void setReadout(int panel, int graph, GraphReadoutFn fn, void* context);
   // The frozen and zoomed marks or the read-out label, in words (the
@@ -119,6 +120,7 @@ class GraphWidget : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   // What a picture is drawn from: the program's axes, cursors and plots.
@@ -128,9 +130,21 @@ class GraphWidget : public QWidget {
     std::vector<GraphPlotInfo> plots;
     QString words;  // the program's summary of these plots
   };
-  // A range of axis values, of one axis.
-  struct Range {
-    double min = 0.0, max = 1.0;
+  // What the screen shows: the picture and how it was shown, as last painted.
+  struct OnScreen {
+    Picture picture;
+    GraphAxisState x, y;  // the shown axes (zoomed)
+    QSize size;
+    bool active = false, frozen = false, marker = false;
+    QString readoutText;
+    double readoutX = 0.0, readoutY = 0.0;
+  };
+  // Where a cursor is drawn: its line, its diamond and its label's box.
+  struct CursorMark {
+    bool shown = false;
+    int x = 0;
+    QRectF diamond, label;
+    bool operator==(const CursorMark&) const = default;
   };
 
   void markDirty();
@@ -138,8 +152,16 @@ class GraphWidget : public QWidget {
   void tellSummary();
   QString composeSummary() const;
   QStringList legendParts(const Picture& picture, std::vector<bool>* told) const;
-  void schedulePaint();
-  void requestPaint();
+  OnScreen nowShown() const;
+  // Where the picture differs from the one on screen, in the widget's pixels.
+  QRegion changedRegion() const;
+  std::vector<QRect> changedParts() const;
+  std::vector<QRect> findChangedParts() const;
+  // The picture within `part` (the widget's pixels).
+  void paintPart(QPainter& p, const QRect& part);
+  std::vector<CursorMark> cursorMarks(const std::vector<GraphCursorState>& cursors,
+                                      const QRectF& area, const GraphAxisState& xAxis,
+                                      const GraphAxisState& yAxis) const;
   void paintFrame(QPainter& p, const QRectF& area, const GraphAxisState& xAxis,
                   const GraphAxisState& yAxis) const;
   QRectF plotArea() const;
@@ -153,37 +175,49 @@ class GraphWidget : public QWidget {
   GraphAxisState shownAxis(int axis) const;
 
   // Viewing aids (graph_view.cpp).
-  void zoomAround(double factor, double x, double y);
-  void zoomTo(Range x, Range y);
+  QRectF zoomArea() const override { return plotArea(); }
+  PlotView wholeView() const override;
+  PlotView shownView() const override;
+  void zoomChanged() override { viewChanged(); }
   void viewChanged();
-  bool valueAt(QPointF pos, double* x, double* y) const;
   void showReadout(double x, double y, bool marker);
   void hideReadout();
-  void paintView(QPainter& p, const QRectF& area, const GraphAxisState& xAxis,
+  void paintView(QPainter& p, const QRectF& clip, const QRectF& area, const GraphAxisState& xAxis,
                  const GraphAxisState& yAxis) const;
 
   Picture live_;
   std::vector<GraphLegendEntry> legend_;
   int nextHandle_ = 1;
-  QTimer repaintTimer_;
-  QElapsedTimer clock_;
-  bool painted_ = false;         // painted at least once
-  bool paintRequested_ = false;  // update() asked for, paint not yet done
-  qint64 lastPaintNs_ = 0;
+  RepaintThrottle throttle_{this, [this] { return changedRegion(); }};
+  std::optional<OnScreen> onScreen_;  // none: the screen holds no picture of ours yet
   // The frame picture and what it was drawn for.
   struct BackgroundKey {
     QSize size;
     qreal ratio = 0;
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
     bool active = false;
-    QString font;
+    long font = 0;
     qint64 palette = 0;
     bool operator==(const BackgroundKey&) const = default;
   };
   BackgroundKey backgroundKey_;
   QPixmap background_;
   mutable QHash<QString, QStaticText> laidTexts_;
-  mutable QString laidFont_;  // the font key the laid texts were made in
+  mutable long laidFont_ = -1;  // the font the laid texts were made in
+  long fontChanges_ = 0;        // font changes so far
+  // What changed since the last paint, as worked out last, and for what.
+  long changes_ = 0;  // changes of the picture or the view so far
+  struct PartsKey {
+    long changes = 0;
+    QSize size;
+    bool active = false;
+    long font = 0;
+    bool onScreen = false;
+    bool operator==(const PartsKey&) const = default;
+  };
+  mutable bool partsKnown_ = false;
+  mutable PartsKey partsKey_;
+  mutable std::vector<QRect> parts_;
   // The summary as last told, when, and whether the picture changed since.
   mutable QString summary_;
   mutable double summaryAt_ = 0.0;
@@ -193,15 +227,13 @@ class GraphWidget : public QWidget {
 
   // Viewing aids; all unset until a feature or the operator uses them.
   std::unique_ptr<Picture> frozen_;
-  std::optional<std::array<Range, 2>> zoom_;  // x, y
+  ViewZoom zoom_{*this, *this};
   GraphReadoutFn readout_ = nullptr;
   void* readoutContext_ = nullptr;
   int panel_ = 0, graph_ = 0;  // the ids the read-out is called with
   QString readoutText_;        // the label shown; empty: none
   double readoutX_ = 0.0, readoutY_ = 0.0;
   bool marker_ = false;  // the label belongs to the keyboard's marker
-  bool dragging_ = false;
-  QPointF dragFrom_, dragTo_;
 };
 
 // The graph widget of a panel's control, or null with *error set to a UIE_ code.
