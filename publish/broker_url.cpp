@@ -52,8 +52,9 @@ bool ParseBrokerUrl(std::string_view text, BrokerUrl* out, std::string* error) {
   } else {
     return Refuse(error, quoted + ": the broker is mqtt://HOST[:PORT]/PREFIX or mqtts://...");
   }
-  if (rest.find_first_of("?#") != std::string_view::npos)
-    return Refuse(error, quoted + ": a query or fragment has no meaning here");
+  // A '#' is the wildcard, which the prefix check names.
+  if (rest.find('?') != std::string_view::npos)
+    return Refuse(error, quoted + ": a query has no meaning here");
   const size_t slash = rest.find('/');
   std::string_view authority = rest.substr(0, slash);
   if (slash != std::string_view::npos) {

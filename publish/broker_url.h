@@ -21,7 +21,7 @@ struct BrokerUrl {
 // Parses `text`; false with a one-line reason that quotes the part at fault.
 // Refused: any other scheme, a user name or password in the URL (the
 // password would show in the process list: --username and --password-file
-// give them), a port outside 1..65535, a query or fragment, and a prefix
+// give them), a port outside 1..65535, a query, and a prefix
 // that CheckTopicPrefix refuses.
 bool ParseBrokerUrl(std::string_view text, BrokerUrl* out, std::string* error);
 
