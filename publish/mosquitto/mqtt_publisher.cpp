@@ -30,7 +30,26 @@ constexpr int kAcknowledged = -2;  // offlineMid_ once the final status was ackn
 std::string ErrorText(int code, int savedErrno) {
   if (code == MOSQ_ERR_ERRNO) return std::strerror(savedErrno);
   if (code == MOSQ_ERR_EAI) return gai_strerror(savedErrno);
-  return mosquitto_strerror(code);
+  std::string text = mosquitto_strerror(code);  // "The connection was lost."
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return text;
+}
+
+// A CONNACK's refusal in the operator's words.
+std::string RefusalText(int code) {
+  switch (code) {
+    case 1:
+      return "it does not speak MQTT 3.1.1";
+    case 2:
+      return "the client id is not accepted";
+    case 3:
+      return "the broker is unavailable";
+    case 4:
+      return "bad user name or password";
+    case 5:
+      return "not authorised (user name or password wrong, or the user may not connect)";
+  }
+  return "code " + std::to_string(code);
 }
 
 // CONNACK codes that no second attempt mends: the client id refused, the
@@ -174,7 +193,7 @@ void MqttPublisher::OnConnect(struct mosquitto*, void* data, int code) {
   {
     std::lock_guard<std::mutex> lock(self->mutex_);
     if (code != 0) {
-      self->refusal_ = mosquitto_connack_string(code);
+      self->refusal_ = RefusalText(code);
       self->refusalFatal_ = RefusalIsFinal(code);
       return;
     }
