@@ -10,7 +10,7 @@ GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Un
 # Debian 12 packages the build, the tests and the demo need.
 PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
             libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick \
-            pkg-config libmosquitto-dev mosquitto mosquitto-clients
+            pkg-config libmosquitto-dev mosquitto mosquitto-clients openssl
 # What `make fuzz` needs besides: clang and its libFuzzer and sanitizer runtimes.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # What `make package` and `make package-check` need besides: the Debian package

@@ -17,6 +17,8 @@ namespace mqtt_harness {
 
 // A new folder under /tmp.
 std::string TempDir();
+// A TCP port on 127.0.0.1 that nothing listens on now.
+int FreePort();
 void WriteFile(const std::string& path, const std::string& text);
 std::string ReadFile(const std::string& path);
 // Looks at `done` every few milliseconds until it holds or `seconds` pass.

@@ -8,6 +8,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -194,7 +195,8 @@ TEST(PublishE2e, PacedRunEveryFrameInOrderOnTheBrokerThroughABrokerRestart) {
 struct FaultCase {
   const char* name;
   bool brokerAtStart;
-  std::vector<std::string> args;  // after "publish"; {url} is the test broker's URL
+  std::vector<std::string>
+      args;  // after "publish"; {url}, {tls}: the broker's; {dir}: the folder's
   std::function<void(Fixture&, mqtt_harness::Subscriber&)> meanwhile;
   int exitStatus;
   std::vector<std::string> said;    // parts of standard error, in this order
@@ -263,6 +265,22 @@ const FaultCase kFaultCases[] = {
       ": the sensor answers again\n"},
      {"online", "lost", "online", "offline"},
      true},
+    {"TlsWithTheCaFile",
+     true,
+     {"--mqtt", "{tls}", "--cafile", "{dir}/ca.pem", "--duration", "1"},
+     nullptr,
+     0,
+     {": connected\n"},
+     {"online", "offline"},
+     true},
+    {"TlsWithAnotherCa",
+     true,
+     {"--mqtt", "{tls}", "--cafile", "{dir}/other.pem"},
+     nullptr,
+     6,
+     {": the TLS handshake failed (a certificate the CA file does not vouch for?)\n"},
+     {},
+     false},
     {"PublisherKilled",
      true,
      {"--mqtt", "{url}"},
@@ -275,6 +293,19 @@ const FaultCase kFaultCases[] = {
      {"online", "offline"},
      false},
 };
+
+// A CA, the broker's certificate for 127.0.0.1 signed by it, and another CA.
+bool MakeTlsFiles(const std::string& dir) {
+  const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2";
+  mqtt_harness::WriteFile(dir + "/san.ext", "subjectAltName=IP:127.0.0.1\n");
+  return system(("cd " + dir + " && openssl req -x509" + key +
+                 " -keyout ca.key -out ca.pem -subj /CN=ca 2>/dev/null && openssl req -x509" + key +
+                 " -keyout other.key -out other.pem -subj /CN=other 2>/dev/null && " +
+                 "openssl req" + key + " -keyout server.key -out server.csr -subj /CN=broker " +
+                 "2>/dev/null && openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key " +
+                 "-CAcreateserial -out server.pem -days 2 -extfile san.ext 2>/dev/null")
+                    .c_str()) == 0;
+}
 
 void PrintTo(const FaultCase& fault, std::ostream* out) {
   *out << fault.name;
@@ -290,7 +321,15 @@ TEST_P(PublishFaults, SaidClearlyStatusRightRunUnharmed) {
   mqtt_harness::WriteFile(f.dir + "/wrong.pw", "wrong\n");
   ASSERT_EQ(system(("mosquitto_passwd -b -c " + f.dir + "/broker.pw line1 right").c_str()), 0)
       << "mosquitto_passwd not found: run make deps";
-  ASSERT_EQ(f.broker.Start("password_file " + f.dir + "/broker.pw\nallow_anonymous true\n"), "");
+  std::string conf = "password_file " + f.dir + "/broker.pw\nallow_anonymous true\n";
+  const int tlsPort = mqtt_harness::FreePort();
+  const bool tls = std::count(fault.args.begin(), fault.args.end(), "{tls}") > 0;
+  if (tls) {
+    ASSERT_TRUE(MakeTlsFiles(f.dir)) << "openssl failed or is missing: run make deps";
+    conf += "listener " + std::to_string(tlsPort) + " 127.0.0.1\ncafile " + f.dir +
+            "/ca.pem\ncertfile " + f.dir + "/server.pem\nkeyfile " + f.dir + "/server.key\n";
+  }
+  ASSERT_EQ(f.broker.Start(conf), "");
   ASSERT_TRUE(f.sensor.Start(&error)) << error;
   // A session of its own on the broker, so it gets what comes while the broker is away.
   mqtt_harness::Subscriber plant(f.broker.Port(), "plant", true, "plant/#");
@@ -306,6 +345,7 @@ TEST_P(PublishFaults, SaidClearlyStatusRightRunUnharmed) {
   std::vector<std::string> args{"publish"};
   for (std::string arg : fault.args) {
     if (arg == "{url}") arg = f.broker.Url("plant/line1");
+    if (arg == "{tls}") arg = "mqtts://127.0.0.1:" + std::to_string(tlsPort) + "/plant/line1";
     if (arg.rfind("{dir}", 0) == 0) arg = f.dir + arg.substr(5);
     args.push_back(arg);
   }
