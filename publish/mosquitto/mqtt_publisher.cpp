@@ -362,11 +362,22 @@ bool MqttPublisher::Finish(double seconds) {
     if (thread_.joinable()) {
       state_ = SensorState::kOffline;
       if (connected_) PublishStatusLocked();
+      const size_t waiting = queue_.Size() + framesInFlight_.size();
+      if (!connected_ && waiting > 0 && fatal_.empty() && seconds > 0.0) {
+        char line[128];
+        std::snprintf(line, sizeof line,
+                      ": waiting up to %.0f s for it to take the %zu frames queued", seconds,
+                      waiting);
+        report_(label_ + line);
+      }
+      // Until every frame is taken (a broker away may come back meanwhile:
+      // the thread goes on trying) and, while connected, the offline status
+      // too; a broker that refuses the settings is not waited for.
       const auto deadline =
           std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
       changed_.wait_until(lock, deadline, [this] {
-        return !connected_ ||
-               (queue_.Empty() && framesInFlight_.empty() && offlineMid_ == kAcknowledged);
+        const bool delivered = queue_.Empty() && framesInFlight_.empty();
+        return !fatal_.empty() || (delivered && (!connected_ || offlineMid_ == kAcknowledged));
       });
       stop_ = true;
       if (connected_) mosquitto_disconnect(mosq_);

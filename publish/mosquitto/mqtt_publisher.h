@@ -87,11 +87,11 @@ class MqttPublisher {
   };
   Counts GetCounts() const;
 
-  // Publishes PREFIX/status = offline, waits up to `seconds` while connected
-  // for the queue to empty and everything to be acknowledged, disconnects
-  // and ends the thread. Idempotent. False when the thread could not be
-  // ended (stuck in a name lookup): the publisher must then outlive the
-  // process, which is about to end.
+  // Publishes PREFIX/status = offline, waits up to `seconds` for the queue
+  // to empty and everything to be acknowledged (a broker away meanwhile is
+  // tried again, and says so), disconnects and ends the thread. Idempotent. False when the thread
+  // could not be ended (stuck in a name lookup): the publisher must then outlive the process, which
+  // is about to end.
   bool Finish(double seconds);
 
  private:
