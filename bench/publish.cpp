@@ -82,7 +82,7 @@ bool RunOnce(double seconds, double outage, bool figures) {
   sim::SimThread sensor{sim::Config{}};
   std::string error;
   if (!sensor.Start(&error)) return false;
-  mqtt_harness::Subscriber plant(broker.Port(), "bench", true, "plant/#");
+  mqtt_harness::Subscriber plant(broker.Port(), "bench", "plant/#", dir);
   mqtt_harness::Child cli;
   if (!cli.Start({VANTREL_CLI_BIN, "--port", sensor.SlavePath(), "publish", "--mqtt",
                   broker.Url("plant/line1"), "--duration", std::to_string(seconds)},
@@ -114,11 +114,7 @@ bool RunOnce(double seconds, double outage, bool figures) {
     if (replies++ == 0) first = request.received;
     last = request.received;
   }
-  plant.WaitFor(
-      [&](const std::vector<mqtt_harness::Message>&) {
-        return Measurements(plant).unique >= replies;
-      },
-      10.0);
+  mqtt_harness::WaitUntil([&] { return Measurements(plant).unique >= replies; }, 10.0);
   const Received received = Measurements(plant);
   broker.Stop();
   std::filesystem::remove_all(dir);

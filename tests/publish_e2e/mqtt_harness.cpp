@@ -2,8 +2,6 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <mosquitto.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -11,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -21,47 +18,37 @@ extern char** environ;
 namespace mqtt_harness {
 namespace {
 
-int64_t UnixMicroseconds() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
-bool Accepts(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+sockaddr_in Loopback(int port) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<uint16_t>(port));
+  return address;
+}
+
+bool Accepts(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = Loopback(port);
   const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   close(fd);
   return ok;
 }
 
-std::string FindMosquitto() {
-  for (const char* path :
-       {"/usr/sbin/mosquitto", "/usr/bin/mosquitto", "/usr/local/sbin/mosquitto"})
-    if (access(path, X_OK) == 0) return path;
-  return "";
-}
-
 }  // namespace
+
+std::string TempDir() {
+  char path[] = "/tmp/vantrel-mqtt-XXXXXX";
+  return mkdtemp(path) != nullptr ? path : "/tmp";
+}
 
 int FreePort() {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in address = Loopback(0);
   socklen_t length = sizeof address;
   bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   close(fd);
   return ntohs(address.sin_port);
-}
-
-std::string TempDir() {
-  char path[] = "/tmp/vantrel-mqtt-XXXXXX";
-  return mkdtemp(path) != nullptr ? path : "/tmp";
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
@@ -84,23 +71,22 @@ bool WaitUntil(const std::function<bool()>& done, double seconds) {
 }
 
 Child::~Child() {
-  if (pid_ > 0 && status_ < 0) {
-    kill(pid_, SIGKILL);
-    Wait(5.0);
-  }
+  Signal(SIGKILL);
+  if (pid_ > 0) Wait(5.0);
 }
 
-bool Child::Start(const std::vector<std::string>& argv, const std::string& stderrPath) {
+bool Child::Start(const std::vector<std::string>& argv, const std::string& outputPath) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   status_ = -1;
-  const bool started = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) == 0;
+  // By name on the PATH (mosquitto_sub), or a path.
+  const bool started = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
   return started;
 }
@@ -122,8 +108,8 @@ int Child::Wait(double seconds) {
 }
 
 std::string Broker::Start(const std::string& extra) {
-  const std::string program = FindMosquitto();
-  if (program.empty())
+  std::string program = "/usr/sbin/mosquitto";
+  if (access(program.c_str(), X_OK) != 0)
     return "mosquitto not found: run make deps (it installs mosquitto and mosquitto-clients)";
   if (port_ == 0) {
     port_ = FreePort();
@@ -131,8 +117,8 @@ std::string Broker::Start(const std::string& extra) {
   }
   WriteFile(
       dir_ + "/mosquitto.conf",
-      "listener " + std::to_string(port_) + " 127.0.0.1\npersistence true\npersistence_location " +
-          dir_ + "/\n" +
+      "listener " + std::to_string(port_) + " 127.0.0.1\npersistence true\n" +
+          "persistence_location " + dir_ + "/\n" +
           // As root it would become the user mosquitto, who may not read the folder.
           (geteuid() == 0 ? "user root\n" : "") +
           (extra_.find("allow_anonymous") == std::string::npos ? "allow_anonymous true\n" : "") +
@@ -153,40 +139,28 @@ std::string Broker::Url(const std::string& prefix) const {
   return "mqtt://127.0.0.1:" + std::to_string(port_) + "/" + prefix;
 }
 
-Subscriber::Subscriber(int port, const std::string& id, bool persistent, const std::string& filter)
-    : filter_(filter) {
-  mosquitto_lib_init();
-  mosq_ = mosquitto_new(id.c_str(), !persistent, this);
-  mosquitto_connect_callback_set(mosq_, OnConnect);
-  mosquitto_message_callback_set(mosq_, OnMessage);
-  mosquitto_reconnect_delay_set(mosq_, 1, 1, false);
-  mosquitto_connect(mosq_, "127.0.0.1", port, 30);
-  mosquitto_loop_start(mosq_);
-}
-
-Subscriber::~Subscriber() {
-  mosquitto_disconnect(mosq_);
-  mosquitto_loop_stop(mosq_, false);
-  mosquitto_destroy(mosq_);
-}
-
-void Subscriber::OnConnect(struct mosquitto* mosq, void* self, int code) {
-  if (code == 0)
-    mosquitto_subscribe(mosq, nullptr, static_cast<Subscriber*>(self)->filter_.c_str(), 1);
-}
-
-void Subscriber::OnMessage(struct mosquitto*, void* data, const struct mosquitto_message* message) {
-  auto* self = static_cast<Subscriber*>(data);
-  std::lock_guard<std::mutex> lock(self->mutex_);
-  self->messages_.push_back({message->topic,
-                             std::string(static_cast<const char*>(message->payload),
-                                         static_cast<size_t>(message->payloadlen)),
-                             message->retain, UnixMicroseconds()});
+Subscriber::Subscriber(int port, const std::string& id, const std::string& filter,
+                       const std::string& dir)
+    : output_(dir + "/" + id + ".messages") {
+  // One line a message: retained flag, arrival (s.ns since 1970), topic, payload.
+  process_.Start({"mosquitto_sub", "-h", "127.0.0.1", "-p", std::to_string(port), "-q", "1", "-c",
+                  "-i", id, "-t", filter, "-F", "%r %U %t %p"},
+                 output_);
 }
 
 std::vector<Message> Subscriber::Messages() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return messages_;
+  std::vector<Message> messages;
+  std::istringstream lines(ReadFile(output_));
+  for (std::string line; std::getline(lines, line);) {
+    Message message;
+    std::istringstream fields(line);
+    double seconds = 0.0;
+    if (!(fields >> message.retained >> seconds >> message.topic)) continue;
+    message.unixMicroseconds = static_cast<int64_t>(seconds * 1e6);
+    std::getline(fields >> std::ws, message.payload);
+    messages.push_back(message);
+  }
+  return messages;
 }
 
 std::vector<Message> Subscriber::On(const std::string& topic) const {
@@ -195,11 +169,6 @@ std::vector<Message> Subscriber::On(const std::string& topic) const {
     if (message.topic == topic) on.push_back(message);
   }
   return on;
-}
-
-bool Subscriber::WaitFor(const std::function<bool(const std::vector<Message>&)>& done,
-                         double seconds) const {
-  return WaitUntil([&] { return done(Messages()); }, seconds);
 }
 
 }  // namespace mqtt_harness
