@@ -2,6 +2,7 @@
 
 #include "app/loop_control.h"
 #include "app/popup.h"
+#include "app/sensor_operation.h"
 #include "app/vantrel.h"
 #include "display/controls.h"
 #include "display/data_curve.h"
@@ -13,6 +14,7 @@
 #include "link/port_loss.h"
 #include "link/reply_wait.h"
 #include "param/params.h"
+#include "param/transfer.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -61,10 +63,15 @@ bool EndedByLostPort() {
 int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
                int /*eventData1*/, int /*eventData2*/) {
   if (event != UI_EVENT_COMMIT) return 0;
+  if (BeginSensorOperation(OPERATION_DATA) == 0) return 0;
+  // The first measurement request carries the package: after an unread set's
+  // time-out that would be the program's start values.
+  if (ReadSetIfUnread() == 0) {
+    EndSensorOperation();
+    return 0;
+  }
 
   SetCtrlAttribute(panelHandle, GRAPH_Data, UI_ATTR_DIMMED, 0);
-  DimLoopButtons(1);
-  GuardLoopCommands(1);
   ForceStoreToRam();
   if (ccdMode == 1) pix1 = pStart;
   ApplyXAxisRule();
@@ -95,10 +102,9 @@ int CC_BTNData(int /*panel*/, int /*control*/, int event, void* /*callbackData*/
     ProcessSystemEvents();
   } while (stop_flag == 0);
 
-  DimLoopButtons(0);
-  GuardLoopCommands(0);
   InstallReceiveNotification();
   FlushOutQ(com);
   FlushInQ(com);
+  EndSensorOperation();
   return 0;
 }

@@ -7,5 +7,7 @@
 // completed; the loop ends after the pass in which the stop button was pressed
 // or the measurement frame did not come within TIMEOUT. The receive
 // notification is removed during the block reads and installed at the end.
+// An unread set is read first, as for Run; nothing while another operation
+// talks to the sensor.
 int CC_BTNData(int panel, int control, int event, void* callbackData, int eventData1,
                int eventData2);

@@ -12,20 +12,24 @@ int CC_NEDITVideoThreshold(int panel, int control, int event, void* callbackData
 // Value change: the scale factor is editable only in evaluation mode 2.
 int CC_DropDEvalmode(int panel, int control, int event, void* callbackData, int eventData1,
                      int eventData2);
-// Commit or value change: closes the port, takes the new port number into
-// `com`, shows "Init COM-Port ..." and brings the link up again on it. Runs
-// reply waits; callbacks run nested.
+// Commit (every choice ends in one): closes the port, takes the new port
+// number into `com`, shows "Init COM-Port ..." and brings the link up again on
+// it, once. Nothing while another operation talks to the sensor. Runs reply
+// waits; callbacks run nested.
 int CC_DropDCom(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);
-// Commit: scope cursor 2 follows the left limit. eBeg keeps its value.
+// Commit: scope cursor 2 follows the left limit. eBeg keeps its value. A left
+// limit beyond the right one is not taken: the edit shows its former value
+// again and the status line says why.
 int CC_NEDITEdgeLeft(int panel, int control, int event, void* callbackData, int eventData1,
                      int eventData2);
-// Commit: a right limit beyond the line is cut back to the pixel count (then
-// eEnd too); scope cursor 3 follows.
+// Commit: a right limit beyond the line (1024 pixels before the sensor has
+// said) is cut back to it (then eEnd too); scope cursor 3 follows. A right
+// limit before the left one is not taken, as for the left limit.
 int CC_NEDITEdgeRight(int panel, int control, int event, void* callbackData, int eventData1,
                       int eventData2);
-// Value change: teach value (scaled) and tolerance (unscaled) displays in the
-// chosen unit, from tVal and tTol.
+// Value change: every read-out and pixel entry in the chosen unit, from what
+// it shows now (display_unit.h); no value changes.
 int CC_BINSWITCH_UM(int panel, int control, int event, void* callbackData, int eventData1,
                     int eventData2);
 // Commit: shows the settings panel when hidden, hides it when shown.

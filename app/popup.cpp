@@ -1,8 +1,10 @@
 #include "app/popup.h"
 
+#include "app/sensor_operation.h"
 #include "app/vantrel.h"
 #include "display/controls.h"
-#include "display/units.h"
+#include "display/display_unit.h"
+#include "display/scope.h"
 #include "link/sensor_info.h"
 #include "param/params.h"
 #include "runtime/userint.h"
@@ -17,12 +19,17 @@ void SetDimmed(int control, int dimmed) {
   SetCtrlAttribute(panelPopUp, control, UI_ATTR_DIMMED, dimmed);
 }
 
-// A pixel count as the main panel's unit switch shows it: micrometres in the
-// integer form (never scaled), or pixels.
-uint16_t InChosenUnit(uint16_t pixels) {
-  uint16_t inPixels = 1;
-  GetCtrlVal(panelHandle, BINSWITCH_UM, &inPixels);
-  return inPixels == 0 ? MicrometresInt(pixels) : pixels;
+// The band and cursor M follow the teach and tolerance edits, with L and R
+// where the limit edits put them. While a loop runs the scope shows the
+// sensor's own values, frame by frame.
+void ShowEditedSetOnScope() {
+  if (stop_flag == 0) return;
+  uint16_t teach = 0, tolerance = 0, from = 0, to = 0;
+  GetCtrlVal(panelPopUp, NEDITTeach, &teach);
+  GetCtrlVal(panelPopUp, NEDITTolerance, &tolerance);
+  GetCtrlVal(panelHandle, NEDITEdgeLeft, &from);
+  GetCtrlVal(panelHandle, NEDITEdgeRight, &to);
+  PlotSetOnScope(teach, tolerance, from, to);
 }
 }  // namespace
 
@@ -81,10 +88,9 @@ int CC_RING_CCDBGMode(int /*panel*/, int /*control*/, int event, void* /*callbac
   uint16_t mode = 0;
   GetCtrlVal(panelPopUp, RING_CCDBGMode, &mode);
   SetDimmed(NUM_BGValue, mode == 1 ? 0 : 1);
-  // A background teach during an acquisition loop would break into its exchanges.
-  const int teachDimmed = (mode == 2 && stop_flag == 1) ? 0 : 1;
-  SetDimmed(BTNTeachBackGround, teachDimmed);
-  SetDimmed(LED_TeachBackGround, teachDimmed);
+  // While another operation talks to the sensor the teach stays dimmed; it is
+  // offered when that operation ends.
+  DimBackgroundTeach(mode == 2 ? 0 : 1);
   return 0;
 }
 
@@ -102,7 +108,8 @@ int CC_NEDITTolerance(int /*panel*/, int /*control*/, int event, void* /*callbac
   if (event != UI_EVENT_VALUE_CHANGED) return 0;
   uint16_t tolerance = 0;
   GetCtrlVal(panelPopUp, NEDITTolerance, &tolerance);
-  SetCtrlVal(panelHandle, NUM_Tolerance, InChosenUnit(tolerance));
+  ShowReadout(NUM_Tolerance, tolerance, ReadoutForm::kInteger);
+  ShowEditedSetOnScope();
   return 0;
 }
 
@@ -111,7 +118,9 @@ int CC_NEDITTeach(int /*panel*/, int /*control*/, int event, void* /*callbackDat
   if (event != UI_EVENT_COMMIT) return 0;
   uint16_t teach = 0;
   GetCtrlVal(panelPopUp, NEDITTeach, &teach);
-  SetCtrlVal(panelHandle, NUM_TeachValue, InChosenUnit(teach));
+  // In micrometres without the scale factor, unlike the unit switch.
+  ShowReadout(NUM_TeachValue, teach, ReadoutForm::kInteger);
+  ShowEditedSetOnScope();
   return 0;
 }
 

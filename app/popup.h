@@ -28,18 +28,20 @@ int CC_NSLIDE_PixelStart(int panel, int control, int event, void* callbackData, 
 int CC_RING_CCDMode(int panel, int control, int event, void* callbackData, int eventData1,
                     int eventData2);
 // Value change: mode 1 offers the background value, mode 2 the background
-// teach (only while no acquisition loop runs), any other mode neither.
+// teach (only while no operation talks to the sensor), any other mode neither.
 int CC_RING_CCDBGMode(int panel, int control, int event, void* callbackData, int eventData1,
                       int eventData2);
 // Value change: the tolerance edit is dimmed while the tolerance comes from the sensor (1).
 int CC_BIN_Sw_EnableTol(int panel, int control, int event, void* callbackData, int eventData1,
                         int eventData2);
 // Value change: the main panel's tolerance display follows the edit, in the
-// chosen unit. tTol keeps its value.
+// chosen unit, and so does the scope's band while no loop runs. tTol keeps its
+// value.
 int CC_NEDITTolerance(int panel, int control, int event, void* callbackData, int eventData1,
                       int eventData2);
 // Commit: the main panel's teach-value display follows the edit, in the chosen
-// unit without the scale factor. tVal keeps its value.
+// unit without the scale factor, and so do the scope's cursor 1 and band while
+// no loop runs. tVal keeps its value.
 int CC_NEDITTeach(int panel, int control, int event, void* callbackData, int eventData1,
                   int eventData2);
 // Value change: scaleF and para15 (thousandths) from the control; no limit here.

@@ -1,7 +1,7 @@
 #include "app/run_loop.h"
 
 #include "app/loop_control.h"
-
+#include "app/sensor_operation.h"
 #include "app/vantrel.h"
 #include "display/controls.h"
 #include "display/scope.h"
@@ -28,11 +28,15 @@ void BuildMeasureRequest() {
 int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/, int /*eventData1*/,
               int /*eventData2*/) {
   if (event != UI_EVENT_COMMIT) return 0;
+  if (BeginSensorOperation(OPERATION_RUN) == 0) return 0;
+  // Every request carries the variables: never a set nobody read or chose.
+  if (ReadSetIfUnread() == 0) {
+    EndSensorOperation();
+    return 0;
+  }
 
   SetCtrlAttribute(panelHandle, GRAPH_Scope, UI_ATTR_VISIBLE, 1);
   SetCtrlAttribute(panelHandle, GRAPH_Data, UI_ATTR_DIMMED, 1);
-  DimLoopButtons(1);
-  GuardLoopCommands(1);
   ForceStoreToRam();
 
   FlushInQ(com);
@@ -81,7 +85,6 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
   FlushInQ(com);
   FlushOutQ(com);
   graphrefresh = 0;
-  DimLoopButtons(0);
-  GuardLoopCommands(0);
+  EndSensorOperation();
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/teach.h"
 
+#include "app/sensor_operation.h"
 #include "display/controls.h"
 #include "display/panel_values.h"
 #include "display/status.h"
@@ -16,6 +17,7 @@
 int CC_ButtonTeach(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
                    int /*eventData1*/, int /*eventData2*/) {
   if (event != UI_EVENT_COMMIT) return 0;
+  if (BeginSensorOperation(OPERATION_TEACH) == 0) return 0;
 
   FlushInQ(com);
   FlushOutQ(com);
@@ -25,36 +27,52 @@ int CC_ButtonTeach(int /*panel*/, int /*control*/, int event, void* /*callbackDa
   FillTxBuf(ORD_TEACH, pp);
   WriteFrame(com);
   // The write found the device gone and said so: nothing was taught.
-  if (nBytesW < 0 && PortLost() == 1) return 0;
-  ShowStatus("New setpoint value teached!");
+  if (nBytesW < 0 && PortLost() == 1) {
+    EndSensorOperation();
+    return 0;
+  }
+  // Success is said once the sensor has answered, not when the order leaves.
+  ShowStatus("Waiting for the teach answer ...");
 
   tstart = Timer();
   SetWaitDeadline(tstart + TEACH_SETPOINT_LIMIT);
   for (;;) {
     if (rx_flag == 1) {
+      ShowStatus("New setpoint value teached!");
       PushGET(RAM);
-      return 0;
+      break;
     }
     ProcessSystemEvents();
     // Gone while waiting: no confirmation can come, and none is waited for.
     if (PortLost() == 1) {
       ReportPortLost();
-      return 0;
+      break;
     }
     tdiff = Timer() - tstart;
-    // Silence is said: the teach message alone would claim a teach that no
-    // sensor confirmed.
     if (!(tdiff < TEACH_SETPOINT_LIMIT)) {
       SetStatusText("Timeout-RS-232...");
       ShowStatusText();
-      return 0;
+      break;
     }
   }
+  EndSensorOperation();
+  return 0;
 }
 
 namespace {
+// 1 from a press that sent the teach until the commit of its click.
+int32_t backgroundTeachPressed = 0;
+
 void BackgroundTeachPress() {
-  SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 1);
+  if (BeginSensorOperation(OPERATION_BACKGROUND_TEACH) == 0) return;
+  // The teach sends the panels' set, and the sensor keeps it: never a set
+  // nobody read or chose.
+  if (setOrigin == SET_UNREAD) {
+    ShowStatus("Not taught: parameters unread - use Get parameters or load a file");
+    EndSensorOperation();
+    return;
+  }
+  backgroundTeachPressed = 1;
   SetCtrlVal(panelPopUp, LED_TeachBackGround, 1);
 
   GetPanelValues();
@@ -77,12 +95,20 @@ void BackgroundTeachPress() {
     SetStatusTextUnlessLost("Timeout-RS-232...");
   }
   ShowStatusText();
+  EndSensorOperation();
+  // The button waits for the end of its click.
+  SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 1);
 }
 
 void BackgroundTeachCommit() {
-  if (rx_flag != 0) PushGET(RAM);
+  if (backgroundTeachPressed == 0) return;
+  backgroundTeachPressed = 0;
+  if (rx_flag != 0 && BeginSensorOperation(OPERATION_BACKGROUND_TEACH) == 1) {
+    PushGET(RAM);
+    EndSensorOperation();
+  }
   SetCtrlVal(panelPopUp, LED_TeachBackGround, 0);
-  SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 0);
+  DimBackgroundTeach(0);
 }
 }  // namespace
 

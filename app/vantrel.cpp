@@ -1,13 +1,17 @@
 #include "app/vantrel.h"
 
+#include <cstdio>
+
 #include "app/data_loop.h"
 #include "app/loop_control.h"
 #include "app/parameter_callbacks.h"
 #include "app/popup.h"
 #include "app/run_loop.h"
+#include "app/sensor_operation.h"
 #include "app/teach.h"
 #include "display/controls.h"
 #include "display/data_curve.h"
+#include "display/display_unit.h"
 #include "display/panel_values.h"
 #include "display/status.h"
 #include "link/frame.h"
@@ -18,6 +22,7 @@
 #include "runtime/userint.h"
 
 int32_t stop_flag = 1;
+int32_t startCom = 1;
 const char* const PANEL_RESOURCE = "Vantrel.uir";
 
 namespace {
@@ -45,9 +50,16 @@ void ShowInfoText(const char* text, int left, int top, int pointSize) {
   SetCtrlVal(panelHandle, id, text);
 }
 
+void ShowPortInTitle() {
+  char title[300];
+  std::snprintf(title, sizeof title, "Vantrel - COM%d (%s)", static_cast<int>(com),
+                ComPortDevice(com));
+  SetPanelAttribute(panelHandle, UI_ATTR_TITLE, title);
+}
+
 void InitVars() {
   SetParameterDefaults();
-  com = 1;
+  com = startCom;
   com232::sync = TXSYNC;
   order = ORD_WRITE_RAM;
   target = RAM;
@@ -56,6 +68,7 @@ void InitVars() {
   SetStatusText("InitVars");
   ShowStatusText();
   SetCtrlVal(panelHandle, BINSWITCH_UM, 1);
+  StartDisplayUnit();
   SetCtrlVal(panelPopUp, BIN_Sw_EnableTol, 1);
 
   ShowInfoText("PC-SOFTWARE: Q-VOR Series", 15, 8, 11);
@@ -64,8 +77,10 @@ void InitVars() {
   ShowInfoText("Vantrel", 175, 30, 18);
   ShowInfoText("V1.21", 320, 36, 11);
 
-  // The controls' initial values replace the defaults.
+  // The controls' initial values replace the defaults; no sensor holds them.
+  ApplyEntryRanges();
   GetPanelValues();
+  NoteSetOrigin(SET_UNREAD, RAM);
 
   DeleteGraphPlot(panelHandle, GRAPH_Scope, UI_ALL_PLOTS, UI_REDRAW_NONE);
   SetGraphCursor(panelHandle, GRAPH_Scope, 1, tVal, 1.0);
@@ -138,10 +153,15 @@ int StartUp(int argc, char** argv, const char* resourceFile) {
   GetProjectDir(proj_dir, sizeof proj_dir);
   InitVars();
   // The window is up while the link comes up (3 s with a silent sensor); the
-  // bring-up's waits process events, so it paints and shows each step.
+  // bring-up's waits process events, so it paints and shows each step, with
+  // the commands that would talk to the sensor dimmed until it has ended.
+  BeginSensorOperation(OPERATION_BRING_UP);
   ShowStatus("Init COM-Port ...");
+  SetCtrlVal(panelHandle, DropDCom, static_cast<int>(com));
+  ShowPortInTitle();
   DisplayPanel(panelHandle);
   InitRS232(com);
+  EndSensorOperation();
   return 0;
 }
 

@@ -73,8 +73,9 @@ constexpr CommandSpec kCommands[kCommandCount] = {
      Bit(Option::kStore) | Bit(Option::kNoVerify) | Bit(Option::kDryRun), true,
      "a parameter file's set to the sensor, read back and compared",
      "Sends the parameter set of FILE to the sensor's RAM or EEPROM. A file that is not 16 "
-     "whole numbers, or holds a value the sensor does not accept, is refused with the line and "
-     "the range, and nothing is sent. The store is then read back and compared with what was "
+     "whole numbers, holds a value the sensor does not accept (checked against the sensor's own "
+     "line) or an evaluation window that runs backward is refused with the line and the range, "
+     "and nothing is sent. The store is then read back and compared with what was "
      "sent (exit 1 when it differs)."},
     {Command::kCompare, "compare", "A B", 2, 2, Operands::kSetSources, 0, true,
      "two parameter sets, by parameter name; exit 1 when they differ",

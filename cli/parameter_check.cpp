@@ -1,18 +1,23 @@
 #include "cli/parameter_check.h"
 
+#include "protocol/parameter_ranges.h"
+
 namespace cli {
 
-// Until the one range table of the sensor's words is in: a value the 16 bits
-// of a word cannot hold is refused, never cut to its low 16 bits.
-int FirstRefused(const uint32_t* values, uint16_t /*pixelLimit*/) {
-  for (int i = 0; i < 16; ++i) {
-    if (values[i] > 0xFFFF) return i;
+int FirstRefused(const uint32_t* values, uint16_t pixelLimit) {
+  for (int i = 0; i < protocol::kParameterCount; ++i) {
+    // Above 65535 no word holds it; below, the table says.
+    if (values[i] > 0xFFFF || !protocol::Accepted(i, static_cast<uint16_t>(values[i]), pixelLimit))
+      return i;
   }
   return -1;
 }
 
-std::string RefusedText(int index, uint32_t value, uint16_t /*pixelLimit*/) {
-  return "word " + std::to_string(index) + " " + std::to_string(value) + " is above 65535";
+std::string RefusedText(int index, uint32_t value, uint16_t pixelLimit) {
+  const protocol::ParameterWord& word = protocol::kParameterWords[index];
+  return std::string(word.name) + " " + std::to_string(value) + " is outside " +
+         std::to_string(protocol::LowestAccepted(index)) + ".." +
+         std::to_string(protocol::HighestAccepted(index, pixelLimit)) + " (" + word.label + ")";
 }
 
 }  // namespace cli

@@ -10,9 +10,9 @@ namespace cli {
 
 // The index (0..15) of the first of the 16 `values` the sensor does not
 // accept, -1 when it accepts them all. The pixel positions are accepted up to
-// `pixelLimit`, the line's pixel count (1024 while it is not known). A value
-// above 65535 (a parameter file holds up to 4294967295) is refused too, never
-// cut to its low 16 bits.
+// `pixelLimit`, the line's pixel count (protocol::kLongestLine while it is not
+// known). A value above 65535 (a parameter file holds up to 4294967295) is
+// refused too, never cut to its low 16 bits.
 int FirstRefused(const uint32_t* values, uint16_t pixelLimit);
 
 // "power 2000 is outside 0..1000 (Power)" for word `index` holding `value`.

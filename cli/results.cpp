@@ -13,10 +13,11 @@
 namespace cli {
 namespace {
 
-std::string Meaning(const fields::Word& word) {
-  std::string meaning = word.label;
-  if (word.unit[0] != '\0') meaning += std::string(", ") + word.unit;
-  return meaning;
+// "Evaluation to pixel, pixel": the control's label and the word's unit.
+std::string Label(const fields::Word& word) {
+  std::string label = word.label;
+  if (word.unit[0] != '\0') label += std::string(", ") + word.unit;
+  return label;
 }
 
 std::string Padded(const std::string& text, size_t width) {
@@ -39,18 +40,19 @@ std::string CompareText(const std::string& aName, const protocol::Words& a,
     if (a[i] != b[i]) differing.push_back(i);
   }
   if (differing.empty()) return aName + " and " + bName + " hold the same 16 parameters\n";
-  size_t nameWidth = 9, meaningWidth = 7, aWidth = aName.size();
+  size_t nameWidth = 9, labelWidth = 5, aWidth = aName.size();
   for (const int i : differing) {
     nameWidth = std::max(nameWidth, std::string(fields::kParameters[i].name).size());
-    meaningWidth = std::max(meaningWidth, Meaning(fields::kParameters[i]).size());
-    aWidth = std::max(aWidth, std::to_string(a[i]).size());
+    labelWidth = std::max(labelWidth, Label(fields::kParameters[i]).size());
+    aWidth = std::max(aWidth, fields::ValueWithMeaning(i, a[i]).size());
   }
-  std::string text = Padded("parameter", nameWidth) + "  " + Padded("meaning", meaningWidth) +
-                     "  " + Padded(aName, aWidth) + "  " + bName + "\n";
+  std::string text = Padded("parameter", nameWidth) + "  " + Padded("label", labelWidth) + "  " +
+                     Padded(aName, aWidth) + "  " + bName + "\n";
   for (const int i : differing) {
     text += Padded(fields::kParameters[i].name, nameWidth) + "  " +
-            Padded(Meaning(fields::kParameters[i]), meaningWidth) + "  " +
-            Padded(std::to_string(a[i]), aWidth) + "  " + std::to_string(b[i]) + "\n";
+            Padded(Label(fields::kParameters[i]), labelWidth) + "  " +
+            Padded(fields::ValueWithMeaning(i, a[i]), aWidth) + "  " +
+            fields::ValueWithMeaning(i, b[i]) + "\n";
   }
   return text;
 }
@@ -63,10 +65,12 @@ void AddCompareJson(JsonObject* object, const std::string& aName, const protocol
     const fields::Word& word = fields::kParameters[i];
     differences.push_back(JsonObject()
                               .Add("name", word.name)
-                              .Add("meaning", word.label)
+                              .Add("label", word.label)
                               .Add("unit", word.unit)
                               .Add("a", a[i])
+                              .Add("a_meaning", fields::Meaning(i, a[i]))
                               .Add("b", b[i])
+                              .Add("b_meaning", fields::Meaning(i, b[i]))
                               .Text());
   }
   object->Add("a", aName).Add("b", bName).Add("same", differences.empty());

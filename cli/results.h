@@ -17,11 +17,13 @@ namespace cli {
 std::string ParametersJson(const protocol::Words& words);
 
 // Two sets side by side: a header naming them, then one row a differing
-// parameter with its name, its meaning (label, unit) and both values; a line
-// saying they hold the same 16 parameters when none differs.
+// parameter with its name, its label and unit, and both values each with its
+// meaning ("1 (second edge)"); a line saying they hold the same 16
+// parameters when none differs.
 std::string CompareText(const std::string& aName, const protocol::Words& a,
                         const std::string& bName, const protocol::Words& b);
-// "a", "b", "same" and "differences": [{"name","meaning","unit","a","b"}].
+// "a", "b", "same" and "differences":
+// [{"name","label","unit","a","a_meaning","b","b_meaning"}] ("" no meaning).
 void AddCompareJson(JsonObject* object, const std::string& aName, const protocol::Words& a,
                     const std::string& bName, const protocol::Words& b);
 

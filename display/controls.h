@@ -20,8 +20,9 @@ constexpr int RBTFile = 10;
 constexpr int RBTEeprom = 11;
 constexpr int RBTRam = 12;
 constexpr int SW_Polarity = 13;
-constexpr int BTNData = 14;  // dimmed while an acquisition loop runs
-constexpr int BTNGet = 16;   // dimmed while an acquisition loop runs
+constexpr int BTNData = 14;         // dimmed while an acquisition loop runs
+constexpr int TEXT_SetSource = 15;  // whose values the panels show (param/transfer.h)
+constexpr int BTNGet = 16;          // dimmed while an acquisition loop runs
 constexpr int DropDEvalmode = 17;
 constexpr int NUM_MeasuredValue = 19;
 constexpr int NUM_TeachValue = 20;
@@ -34,7 +35,8 @@ constexpr int NEDITEdgeLeft = 32;
 constexpr int TEXT_Status = 33;
 constexpr int GRAPH_Data = 34;
 constexpr int BINSWITCH_UM = 35;  // 1 = pixels, 0 = micrometres
-constexpr int GRAPH_Scope = 36;   // cursor 1 measured position (teach value at start), 2 eBeg, 3 eEnd
+constexpr int GRAPH_Scope =
+    36;  // cursor 1 measured position (teach value at start), 2 eBeg, 3 eEnd
 constexpr int NUM_Power = 38;
 
 // ---- Settings panel ----------------------------------------------------------------

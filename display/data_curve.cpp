@@ -6,6 +6,9 @@
 #include "param/params.h"
 #include "runtime/userint.h"
 
+#include <algorithm>
+#include <cstdio>
+
 uint16_t xArray[VIDEO_SAMPLES] = {};
 uint16_t thdArray[VIDEO_SAMPLES] = {};
 
@@ -22,6 +25,12 @@ void PlotDATACurve(const uint16_t* samples) {
          PLOT_STYLE_JOINED, POINT_STYLE_DOT, LINE_STYLE_SOLID, 1, COLOR_BAR);
   PlotXY(panelHandle, GRAPH_Data, xArray, thdArray, VIDEO_SAMPLES, UI_TYPE_U16, UI_TYPE_U16,
          PLOT_STYLE_JOINED, POINT_STYLE_DOT, LINE_STYLE_SOLID, 1, COLOR_THRESHOLD);
+  // In words for a screen reader: the video line's range and the threshold.
+  const auto [lowest, highest] = std::minmax_element(samples, samples + VIDEO_SAMPLES);
+  char words[96];
+  std::snprintf(words, sizeof words, "Video line from %u to %u; threshold %u", unsigned{*lowest},
+                unsigned{*highest}, unsigned{thdArray[0]});
+  SetCtrlAttribute(panelHandle, GRAPH_Data, UI_ATTR_GRAPH_SUMMARY, words);
 }
 
 void ApplyWindowXAxis() {

@@ -2,12 +2,16 @@
 
 #include <cstdio>
 
+#include "app/sensor_operation.h"
 #include "display/controls.h"
 #include "display/data_curve.h"
+#include "display/display_unit.h"
+#include "display/scope.h"
 #include "link/data_block.h"
 #include "link/sensor_info.h"
 #include "param/params.h"
 #include "param/range_check.h"
+#include "protocol/parameter_ranges.h"
 #include "runtime/userint.h"
 
 void GetPanelValues() {
@@ -31,35 +35,31 @@ void GetPanelValues() {
   float factor = 1.0f;
   GetCtrlVal(panelPopUp, NUM_ScalFact, &factor);
   para15 = ScaleFactorToPara15(factor);
+
+  windowFromShown = eBeg;
+  windowToShown = eEnd;
 }
 
 int32_t rangeReplaced = 0;
+uint16_t windowFromShown = 1;
+uint16_t windowToShown = 512;
 char valueSource[32] = "From the sensor";
 
 namespace {
-// Panel and control of each parameter, by package index (none for the two
-// modes, which have no range).
+// Panel and control of each parameter, by package index.
 struct ParameterControl {
   int* panel;
   int control;
 };
 const ParameterControl kControls[PNUM] = {
-    {&panelHandle, NUM_Power},
-    {&panelHandle, SW_PowerMode},
-    {&panelHandle, NEDITVideoThreshold},
-    {&panelPopUp, NUM_BGValue},
-    {&panelHandle, SW_Polarity},
-    {&panelHandle, DropDEvalmode},
-    {&panelHandle, NEDITEdgeLeft},
-    {&panelHandle, NEDITEdgeRight},
-    {&panelPopUp, NEDITTeach},
-    {&panelPopUp, NEDITTolerance},
-    {&panelPopUp, BIN_Switch_VGain},
-    {&panelPopUp, BIN_Sw_EnableTol},
-    {nullptr, 0},
-    {&panelPopUp, NSLIDE_PixelStart},
-    {nullptr, 0},
-    {&panelPopUp, NUM_ScalFact},
+    {&panelHandle, NUM_Power},           {&panelHandle, SW_PowerMode},
+    {&panelHandle, NEDITVideoThreshold}, {&panelPopUp, NUM_BGValue},
+    {&panelHandle, SW_Polarity},         {&panelHandle, DropDEvalmode},
+    {&panelHandle, NEDITEdgeLeft},       {&panelHandle, NEDITEdgeRight},
+    {&panelPopUp, NEDITTeach},           {&panelPopUp, NEDITTolerance},
+    {&panelPopUp, BIN_Switch_VGain},     {&panelPopUp, BIN_Sw_EnableTol},
+    {&panelPopUp, RING_CCDMode},         {&panelPopUp, NSLIDE_PixelStart},
+    {&panelPopUp, RING_CCDBGMode},       {&panelPopUp, NUM_ScalFact},
 };
 // "From the file: 5000 is outside 0..1000, shown as 500" (the scale factor in
 // its own unit).
@@ -78,7 +78,6 @@ void CorrectionNote(int index, uint16_t held, char* note, size_t size) {
 
 void MarkCorrections(const uint16_t* held) {
   for (int i = 0; i < PNUM; ++i) {
-    if (kControls[i].panel == nullptr) continue;
     char note[128] = "";
     if (held[i] != *ParameterVariable(i)) CorrectionNote(i, held[i], note, sizeof note);
     SetCtrlAttribute(*kControls[i].panel, kControls[i].control, UI_ATTR_CORRECTION_NOTE, note);
@@ -86,10 +85,14 @@ void MarkCorrections(const uint16_t* held) {
 }
 }  // namespace
 
-void ApplyPixelLimit() {
-  SetCtrlAttribute(panelHandle, NEDITEdgeLeft, UI_ATTR_MAX_VALUE, PixelLimit());
-  SetCtrlAttribute(panelHandle, NEDITEdgeRight, UI_ATTR_MAX_VALUE, PixelLimit());
-  SetCtrlAttribute(panelPopUp, NEDITTeach, UI_ATTR_MAX_VALUE, PixelLimit());
+void ApplyEntryRanges() {
+  // The numeric entries; the switches, rings and the slide offer nothing else.
+  constexpr int kEntries[] = {0, 2, 3, 6, 7, 8, 9};
+  for (int index : kEntries) {
+    uint16_t low = 0, high = 0;
+    AcceptedRange(index, &low, &high);
+    SetCtrlAttribute(*kControls[index].panel, kControls[index].control, UI_ATTR_MAX_VALUE, high);
+  }
 }
 
 void SetPanelValues() {
@@ -104,8 +107,9 @@ void SetPanelValues() {
   SetCtrlVal(panelHandle, DropDEvalmode, eMode);
   SetCtrlVal(panelHandle, NEDITEdgeLeft, eBeg);
   SetCtrlVal(panelHandle, NEDITEdgeRight, eEnd);
-  SetCtrlVal(panelHandle, NUM_Tolerance, tTol);
-  SetCtrlVal(panelHandle, NUM_TeachValue, tVal);
+  // In pixels: every caller has set the unit switch to pixels.
+  ShowReadout(NUM_Tolerance, tTol, ReadoutForm::kInteger);
+  ShowReadout(NUM_TeachValue, tVal, ReadoutForm::kScaled);
 
   SetCtrlVal(panelPopUp, NEDITTeach, tVal);
   SetCtrlVal(panelPopUp, NEDITTolerance, tTol);
@@ -119,17 +123,16 @@ void SetPanelValues() {
   SetCtrlVal(panelPopUp, NUM_ScalFact, para15 / 1000.0);
 
   MarkCorrections(held);
+  windowFromShown = eBeg;
+  windowToShown = eEnd;
 
   SetThresholdArray(vThd);
   PlotDATACurve(adcbuf);
 
-  // The window frame is added to whatever the scope shows; the next scope
-  // picture deletes it.
-  if (ccdMode == 0) {
-    PlotRectangle(panelHandle, GRAPH_Scope, 0.0, 0.0, 1023.0, 1.0, COLOR_FRAME, COLOR_FRAME);
-  } else {
-    PlotRectangle(panelHandle, GRAPH_Scope, pStart, 0.0, pStart + 255.0, 1.0, COLOR_FRAME,
-                  COLOR_FRAME);
+  // The scope shows the set: its window frame, band and cursors; the next
+  // measurement's picture replaces it.
+  PlotSetOnScope(tVal, tTol, eBeg, eEnd);
+  if (ccdMode != 0) {
     SetCtrlAttribute(panelPopUp, NSLIDE_PixelStart, UI_ATTR_DIMMED, 0);
     SetCtrlAttribute(panelPopUp, NUM_PixelEnd, UI_ATTR_DIMMED, 0);
   }
@@ -137,9 +140,6 @@ void SetPanelValues() {
   // Only the states the values call for are set; the others stay as they are.
   if (ePoti == 1) SetCtrlAttribute(panelPopUp, NEDITTolerance, UI_ATTR_DIMMED, 1);
   if (bMode == 1) SetCtrlAttribute(panelPopUp, NUM_BGValue, UI_ATTR_DIMMED, 0);
-  if (bMode == 2) {
-    SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 0);
-    SetCtrlAttribute(panelPopUp, LED_TeachBackGround, UI_ATTR_DIMMED, 0);
-  }
+  if (bMode == 2) DimBackgroundTeach(0);
   if (eMode == 2) SetCtrlAttribute(panelPopUp, NUM_ScalFact, UI_ATTR_DIMMED, 0);
 }

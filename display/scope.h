@@ -15,3 +15,11 @@ extern uint16_t mvend;    // video level at the end of the window
 // position, the red edge bars and the green tolerance band or bands. Every
 // plot of the scope is replaced; cursors keep their places unless moved here.
 void PlotRAWValues();
+
+// The picture of a parameter set while no measurement is shown: every plot
+// deleted, the grey window frame (x 0 to 1023 in CCD mode 0, else the 256
+// pixels from pStart), the green band from teach - tolerance to teach +
+// tolerance over it, cursor 1 at the teach value, cursors 2 and 3 at the
+// evaluation limits `from` and `to`, all cursors at height 1. The frame
+// follows ccdMode and pStart.
+void PlotSetOnScope(uint16_t teach, uint16_t tolerance, uint16_t from, uint16_t to);

@@ -4,6 +4,9 @@
 // name, label and convert the words from here. Pure: no Qt, no program state.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 namespace fields {
 
 // How a word has a micrometre form (see micrometres.h): none, pixels x pitch,
@@ -27,6 +30,16 @@ extern const Word kParameters[kParameterWords];
 // edge1, edge2, value, teach, tolerance, pix1, edcnt, mvstart, mvend: the
 // words 0..8 of a Measure reply, as the scope reads them.
 extern const Word kMeasurement[kMeasurementWords];
+
+// What parameter `index`'s value means, in the panels' words: "second edge"
+// for the evaluation mode 1, "auto" for the power mode 1, "1.000" for the
+// scale factor 1000. Empty for a word that is a number of its own (a
+// position, a level) and for a code that means nothing to the sensor.
+std::string Meaning(int index, uint16_t value);
+
+// The value with its meaning beside it, as the views of a set show it:
+// "1 (second edge)", "1000 (1.000)", or "512" alone.
+std::string ValueWithMeaning(int index, uint16_t value);
 
 // Measurement word indices the band and the read-outs need.
 constexpr int kMeasuredValue = 2;

@@ -1,5 +1,7 @@
 #include "link/port.h"
 
+#include <cstring>
+
 #include "display/status.h"
 #include "link/frame.h"
 #include "link/port_loss.h"
@@ -40,6 +42,19 @@ const char* OpenErrorMessage(int result) {
   }
 }
 
+namespace {
+// A bring-up that read no set says so with its outcome, where it fits: the
+// panels then hold no values of this sensor.
+void AddUnreadNote() {
+  if (setOrigin != SET_UNREAD) return;
+  if (std::strlen(szStatus) + std::strlen(UNREAD_NOTE) > STATUS_LEN) return;
+  char text[STATUS_LEN + 1];
+  std::strcpy(text, szStatus);
+  std::strcat(text, UNREAD_NOTE);
+  SetStatusText(text);
+}
+}  // namespace
+
 void InstallReceiveNotification() {
   InstallComCallback(com, eventMask, NOTIFY_COUNT, com232::sync, RX_Receive_Function, nullptr);
 }
@@ -68,11 +83,14 @@ void RX_Receive_Function(int /*port*/, int events, void* /*data*/) {
 }
 
 void InitRS232(int port) {
+  // The values read from a sensor before may be another sensor's.
+  ForgetSensorSet();
   ret = OpenComConfig(port, "", BAUD_RATE, 0, 8, 1, QUEUE_SIZE, QUEUE_SIZE);
   NotePortOpened(ret);
   if (ret < 0) {
     // The port stays closed: no notification, nothing sent.
     SetStatusText(OpenErrorMessage(ret));
+    AddUnreadNote();
     ShowStatusText();
     return;
   }
@@ -93,5 +111,6 @@ void InitRS232(int port) {
   // The CCD information is asked for whatever the line check gave.
   ret = GetCCDInfo();
   if (ret == 0) SetStatusTextUnlessLost("Error reading CCD-info");
+  AddUnreadNote();
   ShowStatusText();
 }

@@ -24,7 +24,10 @@ constexpr double PORT_TIMEOUT = 2.0;  // seconds, read/write time-out of the por
 // Opens port `port`, installs the receive notification, checks the line and,
 // when the check succeeds, reads the RAM parameter set and the firmware text;
 // the CCD information is asked for in every case. Every outcome ends in the
-// status line; nothing here stops the program.
+// status line, with " - parameters unread" when no set was read (a set read
+// from a sensor before counts as unread from the start: it may be another
+// sensor's); nothing here stops the program. The caller holds the sensor
+// (app/sensor_operation.h).
 void InitRS232(int port);
 
 // The receive notification: takes the 36 bytes of a reply frame into szReadBuf

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/sensor_operation.h"
 #include "display/status.h"
 #include "link/port.h"
 #include "runtime/rs232.h"
@@ -23,8 +24,16 @@ void FormatPortText(char (&text)[STATUS_LEN + 1], const char* format) {
 }
 
 constexpr char kLostFormat[] = "Sensor lost on COM%d (%s): device removed";
+// A port on the network: its server went away or the network between.
+constexpr char kNetworkLostFormat[] = "Sensor lost on COM%d (%s): connection lost";
+
+// A network port's device is a URL ("rfc2217://host:port").
+const char* LostFormat() {
+  return std::strstr(ComPortDevice(com), "://") != nullptr ? kNetworkLostFormat : kLostFormat;
+}
 constexpr char kBackFormat[] = "Sensor back on COM%d (%s): reconnecting";
 constexpr char kOtherFormat[] = "Different device on COM%d (%s): not used";
+constexpr char kBackOutcomeFormat[] = "Sensor back on COM%d: %s";
 
 }  // namespace
 
@@ -39,7 +48,7 @@ int PortLost() {
 
 void ReportPortLost() {
   char text[STATUS_LEN + 1];
-  FormatPortText(text, kLostFormat);
+  FormatPortText(text, LostFormat());
   // What counts is what the line shows: another text may have replaced the
   // report since it was made.
   if (StatusShows(text) == 1) return;
@@ -49,7 +58,7 @@ void ReportPortLost() {
 
 void SetLostStatusText() {
   char text[STATUS_LEN + 1];
-  FormatPortText(text, kLostFormat);
+  FormatPortText(text, LostFormat());
   SetStatusText(text);
 }
 
@@ -63,12 +72,19 @@ void SetStatusTextUnlessLost(const char* text) {
 
 void ReconnectReturnedPort() {
   if (PortLost() == 0) return;
+  if (BeginSensorOperation(OPERATION_BRING_UP) == 0) return;
   char text[STATUS_LEN + 1];
   FormatPortText(text, kBackFormat);
   ShowStatus(text);
   CloseCom(com);
-  ShowStatus("Init COM-Port ...");
   InitRS232(com);
+  // The bring-up's texts pass in moments: its outcome says that the sensor is
+  // back, so the return stays readable (cut to the status line).
+  char outcome[2 * STATUS_LEN];
+  std::snprintf(outcome, sizeof outcome, kBackOutcomeFormat, com, szStatus);
+  SetStatusText(outcome);
+  ShowStatusText();
+  EndSensorOperation();
 }
 
 void ReportOtherDevice() {

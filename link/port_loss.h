@@ -30,8 +30,10 @@ void SetStatusTextUnlessLost(const char* text);
 
 // The engine saw the lost port's device come back: shows "Sensor back on
 // COM<n> (<device>): reconnecting", then brings the link up as choosing the
-// port does (close, "Init COM-Port ...", InitRS232). Does nothing unless the
-// port is lost. Runs nested callbacks (the bring-up processes events).
+// port does (close, InitRS232) and ends on "Sensor back on COM<n>: <the
+// bring-up's outcome>". Does nothing unless the port is lost, or while
+// another operation talks to the sensor. Runs nested callbacks (the bring-up
+// processes events).
 void ReconnectReturnedPort();
 
 // The engine saw a device other than the lost one appear at the port's path

@@ -42,7 +42,7 @@ int GetCCDInfo() {
       eBeg = 1;
       eEnd = ccdmaxpixel;
       SetCtrlAttribute(panelPopUp, NSLIDE_PixelStart, UI_ATTR_MAX_VALUE, ccdmaxpixel);
-      ApplyPixelLimit();
+      ApplyEntryRanges();
       ApplyXAxisRule();
       ReplaceTextBoxLine(panelPopUp, TEXTBOX_CCDInfo, 0, CcdDescription(ccdtype));
     }

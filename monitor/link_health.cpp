@@ -47,7 +47,7 @@ LinkHealthView LinkHealth::At(double nowMs) const {
   view.timeouts = timeouts_;
   if (lost_) {
     view.colour = LinkColour::kRed;
-    view.text = "port lost";
+    view.state = view.text = "port lost";
     return view;
   }
   const char* state = "idle";
@@ -58,6 +58,7 @@ LinkHealthView LinkHealth::At(double nowMs) const {
     view.colour = LinkColour::kGreen;
     state = "replies arriving";
   }
+  view.state = state;
   char response[48] = "no response yet";
   if (lastResponseMs_ >= 0) {
     std::snprintf(response, sizeof response, "last response %.1f ms", lastResponseMs_);

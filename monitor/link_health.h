@@ -21,6 +21,8 @@ struct LinkHealthView {
   double repliesPerSecond = 0.0;
   double lastResponseMs = -1.0;  // -1: no reply yet since the opening
   int timeouts = 0;              // since the port was opened
+  // The colour's meaning: "replies arriving", "time-outs", "port lost", "idle".
+  std::string state = "idle";
   // What a screen reader says, e.g. "replies arriving, 26.6 replies/s, last
   // response 19.4 ms, 0 time-outs".
   std::string text;

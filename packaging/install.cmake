@@ -4,8 +4,10 @@
 #                                               side by side as the program wants
 #   <prefix>/bin/vantrel -> ../lib/vantrel/vantrel
 #   <prefix>/bin/vantrel-sim                    the simulated sensor
+#   <prefix>/bin/vantrel-cli                    the sensor from a script
 #   <prefix>/share/doc/vantrel/                 README, docs/, copyright, changelog
 #   <prefix>/share/applications, metainfo, icons/hicolor, man/man1
+#   <prefix>/share/bash-completion/completions/vantrel-cli
 #   <prefix>/lib/udev/rules.d/70-vantrel.rules  serial adapters for the operator
 #   <prefix>/lib/systemd/system/vantrel-publish@.service, share/doc/vantrel/examples/
 #                                               a sensor published to an MQTT broker
@@ -51,11 +53,13 @@ file(CREATE_LINK ../lib/vantrel/vantrel ${gen}/vantrel SYMBOLIC)
 # Man pages and the Debian changelog, compressed as Debian wants them
 # (-n: no name or time stamp inside, so the result is reproducible).
 set(compressed "")
-foreach(source IN ITEMS ${pkg}/vantrel.1 ${pkg}/vantrel-sim.1 ${gen}/changelog.Debian)
+# vantrel-cli's page is made from its table of commands at build time.
+foreach(source IN ITEMS ${pkg}/vantrel.1 ${pkg}/vantrel-sim.1 ${CMAKE_BINARY_DIR}/vantrel-cli.1
+                        ${gen}/changelog.Debian)
   get_filename_component(name ${source} NAME)
   add_custom_command(OUTPUT ${gen}/${name}.gz
     COMMAND gzip -9nc ${source} > ${gen}/${name}.gz
-    DEPENDS ${source} VERBATIM)
+    DEPENDS ${source} vantrel_cli_docs VERBATIM)
   list(APPEND compressed ${gen}/${name}.gz)
 endforeach()
 add_custom_target(vantrel_packaging_files ALL DEPENDS ${compressed})
@@ -63,12 +67,15 @@ add_custom_target(vantrel_packaging_files ALL DEPENDS ${compressed})
 install(TARGETS vantrel RUNTIME DESTINATION lib/vantrel)
 install(FILES ${CMAKE_SOURCE_DIR}/Vantrel.uir DESTINATION lib/vantrel)
 install(FILES ${gen}/vantrel DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS vantrel-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vantrel-sim vantrel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/vantrel-cli.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME vantrel-cli)
 # A stripped install (the package's) also drops the compilers' signatures, as
 # Debian's own strip step does.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
-    foreach(program lib/vantrel/vantrel ${CMAKE_INSTALL_BINDIR}/vantrel-sim)
+    foreach(program lib/vantrel/vantrel ${CMAKE_INSTALL_BINDIR}/vantrel-sim
+                    ${CMAKE_INSTALL_BINDIR}/vantrel-cli)
       execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
                       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\")
     endforeach()
@@ -79,7 +86,8 @@ file(GLOB doc_pictures ${CMAKE_SOURCE_DIR}/docs/*.png)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${gen}/copyright ${gen}/changelog.Debian.gz
         DESTINATION ${VANTREL_DOCDIR})
 install(FILES ${doc_pages} ${doc_pictures} DESTINATION ${VANTREL_DOCDIR}/docs)
-install(FILES ${gen}/vantrel.1.gz ${gen}/vantrel-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${gen}/vantrel.1.gz ${gen}/vantrel-sim.1.gz ${gen}/vantrel-cli.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(FILES ${pkg}/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         RENAME ${VANTREL_APP_ID}.desktop)
@@ -118,9 +126,11 @@ come, teaches the set-point and the background, and records the line and the
 measurements. A line monitor shows every byte exchanged with the sensor and
 can record it to a trace file.
 .
-The package also holds vantrel-sim, a simulated sensor on a pseudo-terminal
-for trying the program out without hardware, and a udev rule that gives the
-person at the seat access to USB-serial adapters.")
+The package also holds vantrel-cli, the sensor from a script (line check,
+identity, parameter sets, backups and measurements, on one sensor or every
+sensor of a machine, without a display), vantrel-sim, a simulated sensor on
+a pseudo-terminal for trying the program out without hardware, and a udev
+rule that gives the person at the seat access to USB-serial adapters.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VANTREL_MAINTAINER})

@@ -6,6 +6,7 @@
 #include "display/status.h"
 #include "param/parafile_status.h"
 #include "param/params.h"
+#include "param/transfer.h"
 
 char proj_dir[UI_PATH_MAX] = "";
 char file_name[UI_PATH_MAX] = "";
@@ -62,5 +63,6 @@ void ReadParaFromFile() {
   }
   for (int i = 0; i < PNUM; ++i) pp[i] = static_cast<uint16_t>(words[i] & 0xFFFF);
   CopyPPtoVars();
+  NoteSetOrigin(SET_LOADED, DATFILE);
   ReportFile(FileOutcome::Loaded);
 }

@@ -31,6 +31,12 @@ constexpr int UI_ATTR_MAX_VALUE = 730;        // maximum of a numeric control or
 // description; "" removes the mark, and so does the operator's next change of
 // the value. GetCtrlAttribute reads 1 while the control is marked.
 constexpr int UI_ATTR_CORRECTION_NOTE = 2000;
+// What a graph shows, in the program's words (text overload), for assistive
+// technology: the graph's summary until its plots are next all deleted.
+// Without such words a graph sums itself up from its legend and its cursors.
+// Screen readers get the summary as the graph's description, which follows
+// the graph at most twice a second. Other controls refuse it (UIE_BAD_VALUE).
+constexpr int UI_ATTR_GRAPH_SUMMARY = 2001;
 
 // ---- Control kinds (NewCtrl and the panel resource) --------------------------
 constexpr int UI_CTRL_TEXT_MSG = 160;  // a text message (static text) created at run time
@@ -86,6 +92,9 @@ int LoadPanel(int parent, const char* fileName, int panelNumber);
 int GetPanelLoadError(char* text, size_t textSize);
 int DisplayPanel(int panel);
 int HidePanel(int panel);
+// Panel attributes: UI_ATTR_TITLE, the window's title (Latin-1 text).
+constexpr int UI_ATTR_TITLE = 1100;
+int SetPanelAttribute(int panel, int attribute, const char* text);
 int DiscardPanel(int panel);
 
 // ---- Event loop -------------------------------------------------------------
@@ -102,6 +111,11 @@ int QuitUserInterface(int returnCode);
 // returns once the operator has closed it. Where no one can see the box (the
 // offscreen platform) it returns at once. Runs a nested event loop.
 int MessagePopup(const char* title, const char* message);
+// Asks `question` (Latin-1, lines apart by "\n") in a modal box titled `title`
+// with Yes and No, No the default; returns 1 for Yes, 0 for No or a closed
+// box. Where no one can see the box (the offscreen platform) it returns 0 at
+// once: nothing asked is done. Runs a nested event loop.
+int ConfirmPopup(const char* title, const char* question);
 
 // ---- Control values -----------------------------------------------------------
 // The value is converted to and from the control's own type. Text controls take
@@ -121,6 +135,17 @@ int SetCtrlVal(int panel, int control, const char* text);
 int SetCtrlAttribute(int panel, int control, int attribute, int value);
 int SetCtrlAttribute(int panel, int control, int attribute, const char* text);
 int GetCtrlAttribute(int panel, int control, int attribute, int* value);
+
+// A numeric control holds its value in its own unit: GetCtrlVal, SetCtrlVal,
+// its range and its events all use that unit. It may show the value in
+// another one: trunc(value x factor / divisor), with `unit` (Latin-1, "" for
+// none) after the number. A number the operator types is read in the shown
+// unit and taken as the nearest whole value of the control's own unit; with
+// factor / divisor at 1 or more every number shown stands for exactly one
+// value held, so showing another unit and back changes no value. A
+// whole-number edit takes any factor; a real-number edit and a read-out show
+// their value itself (factor equal to divisor) and take the unit alone.
+int SetCtrlShownUnit(int panel, int control, double factor, double divisor, const char* unit);
 
 // Creates a control of `kind` (UI_CTRL_TEXT_MSG) at (top, left) panel pixels;
 // label may be "" for none. Returns the new control id (> 0) or a UIE_ code.

@@ -15,7 +15,7 @@ double Timer();
 int GetProjectDir(char* dir, size_t dirSize);
 
 // ---- File dialog --------------------------------------------------------------
-constexpr int UI_FILE_BUTTON_OK = 0;    // the dialog's button reads "OK" (save)
+constexpr int UI_FILE_BUTTON_OK = 0;    // a save dialog: its button reads "Save"
 constexpr int UI_FILE_BUTTON_LOAD = 3;  // the dialog's button reads "Load" (open)
 constexpr int UI_FILE_SELECTED_EXISTING = 1;
 constexpr int UI_FILE_SELECTED_NEW = 2;
@@ -27,9 +27,13 @@ constexpr int UI_FILE_SELECT_FAILED = -1;  // no dialog could be shown, or the p
 // can be chosen. `pathOut` (UI_PATH_MAX bytes) receives the chosen path.
 // Returns 1 (existing file), 2 (new file), 0 (cancelled) or < 0 on failure.
 // restrictDirectory: 1 = the operator cannot leave defaultDirectory;
-// restrictExtension: 1 = the chosen name gets the filter's extension;
+// restrictExtension: 1 = a saved file's name has an extension of the filter
+// (one it lacks, or one the filter does not list, becomes the first
+// pattern's: "x.txt" under "*.dat" is saved as "x.dat");
 // allowCancel, allowMakeDirectory: 1 = allowed. Runs a nested event loop.
-// The first dialog for a filter opens in defaultDirectory; later ones with the
+// The first dialog for a filter opens in defaultDirectory (the home folder
+// instead when that cannot be written or is a system folder such as an
+// installed program's, unless restricted); later ones with the
 // same filter open where the last one ended (the chosen file's folder, or the
 // folder shown when it was cancelled), for the rest of the run, unless
 // restricted to defaultDirectory.

@@ -5,6 +5,8 @@
 #   - apt-get installs it; the INSTALLED program, headless, runs its start-up
 #     against the INSTALLED simulator until its trace shows the firmware reply's
 #     text, and SIGTERM ends it with exit code 0 and the port closed;
+#   - the INSTALLED vantrel-cli (no Qt Gui or widgets among its libraries, its
+#     man page and bash completion in place) reads the same simulator's identity;
 #   - apt-get purges it and none of its files remain.
 #
 #   scripts/package_check.sh [BUILD_DIR]      (default: build)
@@ -72,7 +74,12 @@ version=$(dpkg-query -W -f='${Version}' vantrel)
 [ -f /usr/lib/vantrel/Vantrel.uir ] || fail "no panel resource beside the program"
 [ "$(/usr/bin/vantrel --version)" = "vantrel ${version%-*}" ] || fail "vantrel --version"
 [ "$(/usr/bin/vantrel-sim --version)" = "vantrel-sim ${version%-*}" ] || fail "vantrel-sim --version"
+[ "$(/usr/bin/vantrel-cli --version)" = "vantrel-cli ${version%-*}" ] || fail "vantrel-cli --version"
 /usr/bin/vantrel --help | grep -q VANTREL_COM || fail "vantrel --help"
+/usr/bin/vantrel-cli --help | grep -q "Exit codes" || fail "vantrel-cli --help"
+[ -f /usr/share/man/man1/vantrel-cli.1.gz ] || fail "no man page of vantrel-cli"
+[ -f /usr/share/bash-completion/completions/vantrel-cli ] || fail "no bash completion of vantrel-cli"
+if ldd /usr/bin/vantrel-cli | grep -E 'libQt6(Gui|Widgets)'; then fail "vantrel-cli needs a display's libraries"; fi
 /usr/bin/vantrel-sim --help >/dev/null || fail "vantrel-sim --help"
 say "installed $version"
 
@@ -98,6 +105,10 @@ app_pid=""
 [ "$status" = 0 ] || fail "vantrel ended with $status after SIGTERM: $(cat "$work/vantrel.out")"
 tail -n 1 "$work/start.trace" | grep -q " closed " || fail "the port was not closed last: $(tail -n 3 "$work/start.trace")"
 say "SIGTERM: exit 0, port closed"
+/usr/bin/vantrel-cli --port "$work/sensor" identify >"$work/identify.out" 2>&1 ||
+  fail "vantrel-cli identify: $(cat "$work/identify.out")"
+grep -q "^firmware: $firmware" "$work/identify.out" || fail "vantrel-cli identify: $(cat "$work/identify.out")"
+say "the installed vantrel-cli read the sensor's identity"
 kill -TERM "$sim_pid"
 wait "$sim_pid" || true
 sim_pid=""

@@ -96,8 +96,8 @@ void AddWordRow(std::string& html, int index, uint16_t value, int32_t pitchNm, f
           : std::to_string(fields::Micrometres(word, value, pitchNm, scale));
   html += "<tr><td class=\"num\">" + std::to_string(index) + "</td><td>" + Escaped(word.label) +
           "</td><td class=\"name\">" + Escaped(word.name) + "</td><td class=\"num\">" +
-          std::to_string(value) + "</td><td>" + Escaped(word.unit) + "</td><td class=\"num\">" +
-          micrometres + "</td></tr>\n";
+          Escaped(fields::ValueWithMeaning(index, value)) + "</td><td>" + Escaped(word.unit) +
+          "</td><td class=\"num\">" + micrometres + "</td></tr>\n";
 }
 
 }  // namespace
@@ -136,9 +136,9 @@ std::string ParameterSheetHtml(const std::array<uint16_t, 16>& words, const Shee
       // QTextDocument keeps no margin between two tables: an empty line does.
       "<p class=\"gap\">&nbsp;</p>\n<h2>Parameter words</h2>\n"
       "<table class=\"words\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\">\n"
-      "<thead><tr><th class=\"num\" width=\"6%\">#</th><th width=\"32%\">Parameter</th>"
-      "<th width=\"16%\">Name</th><th class=\"num\" width=\"14%\">Value</th>"
-      "<th width=\"14%\">Unit</th><th class=\"num\" width=\"18%\">µm</th></tr></thead>\n"
+      "<thead><tr><th class=\"num\" width=\"5%\">#</th><th width=\"25%\">Parameter</th>"
+      "<th width=\"14%\">Name</th><th class=\"num\" width=\"30%\">Value</th>"
+      "<th width=\"11%\">Unit</th><th class=\"num\" width=\"15%\">µm</th></tr></thead>\n"
       "<tbody>\n";
   for (int index = 0; index < fields::kParameterWords; ++index) {
     AddWordRow(html, index, words[index], pitchNm, info.scale);

@@ -23,9 +23,9 @@ struct SheetInfo {
 };
 
 // The whole HTML5 document, UTF-8: the header facts, then one row per word in
-// package order with its label, name, value, unit and micrometre form ("—" for
-// a word that has none). Every text is escaped. The same input gives the same
-// bytes.
+// package order with its label, name, value (with its meaning beside a code:
+// "1 (second edge)"), unit and micrometre form ("—" for a word that has none). Every text is
+// escaped. The same input gives the same bytes.
 std::string ParameterSheetHtml(const std::array<uint16_t, 16>& words, const SheetInfo& info);
 
 }  // namespace sets

@@ -7,10 +7,16 @@
 
 namespace sets {
 
+// Characters the status line shows whole at its width.
+constexpr size_t kVerifyTextMax = 96;
+
 // `store` "RAM" or "EEPROM". All equal: "RAM holds the 16 parameters sent".
-// Else the differing parameters by name, the first two in full:
-// "EEPROM holds power 480, sent 500; tVal 301, sent 300; and 1 more (see Compare)".
+// Else the differing parameters by the panels' labels, as many in full as fit
+// in kVerifyTextMax characters, a held value the sensor does not accept
+// marked with its range (the pixel positions up to `pixelLimit`):
+// "EEPROM holds Power 480, sent 500; Teach value 301, sent 300; and 1 more
+// (see Compare)".
 std::string VerifyText(const char* store, const std::array<uint16_t, 16>& sent,
-                       const std::array<uint16_t, 16>& held);
+                       const std::array<uint16_t, 16>& held, uint16_t pixelLimit);
 
 }  // namespace sets

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -50,8 +51,37 @@ const std::vector<ReplayAnswer>& ReplayScript::Answers(int order) const {
   return it == answers_.end() ? kNone : it->second;
 }
 
+namespace {
+
+// What `path` is when it is no trace file to read: opening a named pipe would
+// wait for a writer, a folder or a device holds no trace. "" for a regular
+// file (or a path that does not exist: opening it says so).
+std::string NotAFile(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  switch (status.type()) {
+    case std::filesystem::file_type::directory:
+      return "it is a folder, not a trace file";
+    case std::filesystem::file_type::fifo:
+      return "it is a named pipe, not a trace file";
+    case std::filesystem::file_type::character:
+    case std::filesystem::file_type::block:
+    case std::filesystem::file_type::socket:
+      return "it is a device or socket, not a trace file";
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
 bool LoadReplayScript(const std::string& path, std::shared_ptr<const ReplayScript>* script,
                       std::string* error) {
+  const std::string notAFile = NotAFile(path);
+  if (!notAFile.empty()) {
+    *error = "cannot read " + path + ": " + notAFile;
+    return false;
+  }
   std::ifstream file(path, std::ios::binary);
   std::ostringstream text;
   if (file) text << file.rdbuf();

@@ -43,7 +43,9 @@ class ReplayScript {
 };
 
 // Reads the trace file at `path` into *script. False when the file cannot be
-// read or is not a trace; *error then names the file and the line at fault.
+// read or is not a trace; *error then names the file and the line at fault. A
+// path that is no regular file (a folder, a named pipe, a device) is refused
+// without opening it, so a pipe cannot hold the simulator up.
 bool LoadReplayScript(const std::string& path, std::shared_ptr<const ReplayScript>* script,
                       std::string* error);
 

@@ -18,6 +18,10 @@
 //   vantrel-docshot --find-sensor Vantrel.uir out.png    the Find sensor window after probing
 //                                                        two simulated sensors (COM1, COM2)
 //                                                        and a silent one (COM3)
+//   vantrel-docshot --grown Vantrel.uir out.png          the main panel while Run goes on, its
+//                                                        window grown to the screen's room
+//   vantrel-docshot --beside Vantrel.uir out.png         the whole screen after Trend was
+//                                                        opened (where a new window lies)
 //
 // The program starts as usual (COM1 is the simulator's pseudo-terminal). For
 // the live pictures the command button is clicked as the operator would; the
@@ -143,10 +147,13 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--frozen-data") == 0) mode = 7;
   if (argc == 4 && std::strcmp(argv[1], "--compare") == 0) mode = 8;
   if (argc == 4 && std::strcmp(argv[1], "--find-sensor") == 0) mode = 9;
+  if (argc == 4 && std::strcmp(argv[1], "--grown") == 0) mode = 10;
+  if (argc == 4 && std::strcmp(argv[1], "--beside") == 0) mode = 11;
   if (!(argc == 3 || mode != 0)) {
     std::fprintf(stderr,
                  "usage: vantrel-docshot [--run|--video|--screen|--monitor-run|--monitor-video|\n"
-                 "                        --trend|--frozen-data|--compare|--find-sensor] "
+                 "                        --trend|--frozen-data|--compare|--find-sensor|\n"
+                 "                        --grown|--beside] "
                  "<panel resource> <out.png>\n");
     return 2;
   }
@@ -228,6 +235,18 @@ int main(int argc, char** argv) {
     }
     Settle(2.5);  // the silent sensor's line check runs out after 1.5 s
     result = window->grab().save(png) ? 0 : -1;
+  } else if (mode == 10) {
+    QWidget* main = InspectPanelWindow(panelHandle);
+    const QRect room = main->screen()->availableGeometry();
+    main->setGeometry(room.left(), room.top(), room.width() - 16, room.height() - 40);
+    Settle(0.3);
+    result = ShootLoop(BTNRun, png, main);
+  } else if (mode == 11) {
+    Settle(0.3);
+    Press("Trend");
+    Settle(0.5);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    result = screen != nullptr && screen->grabWindow(0).save(png) ? 0 : -1;
   } else if (mode == 7) {
     Settle(0.3);
     result = ShootLoop(BTNData, png, nullptr, 4.0, FreezeAndZoomData);

@@ -8,12 +8,11 @@
 #include "cli/results.h"
 #include "fields/latin1.h"
 #include "protocol/orders.h"
+#include "protocol/parameter_ranges.h"
 #include "sets/verify_text.h"
 
 namespace cli {
 namespace {
-
-constexpr uint16_t kLongestLine = 1024;  // pixels, while the line is not known
 
 // The first value of either set the sensor does not accept on a line of
 // `pixels`, as "FILE: eeprom.power 2000 is outside 0..1000 (Power)"; "" none.
@@ -33,12 +32,12 @@ std::string RefusedSet(const std::string& path, const sets::Backup& backup, uint
 // Writes `set` to the store and, unless told not to, reads it back: "" when
 // it holds the set (or was not read back), else what differs.
 bool WriteStore(SensorLink& link, Store store, const protocol::Words& set, bool verify,
-                std::string* differs) {
+                uint16_t pixels, std::string* differs) {
   if (!link.Write(WriteOrder(store), set)) return false;
   if (!verify) return true;
   protocol::Words held{};
   if (!link.Exchange(ReadOrder(store), protocol::Words{}, &held)) return false;
-  if (held != set) *differs = sets::VerifyText(StoreName(store), set, held);
+  if (held != set) *differs = sets::VerifyText(StoreName(store), set, held, pixels);
   return true;
 }
 
@@ -83,7 +82,8 @@ CommandResult Restore(const Invocation& invocation) {
   std::string failure;
   if (!ReadBackupFile(path, &backup, &failure))
     return result.Fail(kExitFile, failure + "; nothing was sent");
-  if (const std::string refused = RefusedSet(path, backup, kLongestLine); !refused.empty())
+  if (const std::string refused = RefusedSet(path, backup, protocol::kLongestLine);
+      !refused.empty())
     return result.Fail(kExitFile, refused);
   if (invocation.dryRun) {
     const std::string eeprom = RequestHex(protocol::kWriteEeprom, backup.eeprom);
@@ -106,8 +106,8 @@ CommandResult Restore(const Invocation& invocation) {
     return result.Fail(kExitFile, refused);
   const bool verify = !invocation.noVerify;
   std::string eepromDiffers, ramDiffers;
-  if (!WriteStore(link, Store::kEeprom, backup.eeprom, verify, &eepromDiffers) ||
-      !WriteStore(link, Store::kRam, backup.ram, verify, &ramDiffers)) {
+  if (!WriteStore(link, Store::kEeprom, backup.eeprom, verify, pixels, &eepromDiffers) ||
+      !WriteStore(link, Store::kRam, backup.ram, verify, pixels, &ramDiffers)) {
     return LinkFailed(link, &result);
   }
   result.json.Add("verified", verify && eepromDiffers.empty() && ramDiffers.empty());

@@ -6,12 +6,11 @@
 #include "cli/results.h"
 #include "protocol/orders.h"
 #include "protocol/parameter_defaults.h"
+#include "protocol/parameter_ranges.h"
 #include "sets/verify_text.h"
 
 namespace cli {
 namespace {
-
-constexpr uint16_t kLongestLine = 1024;  // pixels, while the line is not known
 
 protocol::Words Low16(const FileValues& values) {
   protocol::Words words{};
@@ -19,14 +18,25 @@ protocol::Words Low16(const FileValues& values) {
   return words;
 }
 
-// The file's values, refused when any is outside what the sensor accepts on a
-// line of `pixels`: "FILE: power 2000 is outside 0..1000 (Power); nothing was sent".
+// The file's values, refused as the desktop program refuses a set it would
+// send: a value outside what the sensor accepts on a line of `pixels`, or an
+// evaluation window that runs backward. "FILE: line 1: power 2000 is outside
+// 0..1000 (Power); nothing was sent".
 bool Accepted(const std::string& path, const FileValues& values, uint16_t pixels,
               CommandResult* result) {
   const int refused = FirstRefused(values.data(), pixels);
-  if (refused < 0) return true;
-  result->Fail(kExitFile, path + ": line " + std::to_string(refused + 1) + ": " +
-                              RefusedText(refused, values[refused], pixels) + "; nothing was sent");
+  if (refused >= 0) {
+    result->Fail(kExitFile, path + ": line " + std::to_string(refused + 1) + ": " +
+                                RefusedText(refused, values[refused], pixels) +
+                                "; nothing was sent");
+    return false;
+  }
+  const uint32_t from = values[protocol::kEvaluationFrom], to = values[protocol::kEvaluationTo];
+  if (protocol::WindowRunsForward(static_cast<uint16_t>(from), static_cast<uint16_t>(to)))
+    return true;
+  result->Fail(kExitFile, path + ": lines 7 and 8: the evaluation from pixel " +
+                              std::to_string(from) + " is beyond the evaluation to pixel " +
+                              std::to_string(to) + "; nothing was sent");
   return false;
 }
 
@@ -64,7 +74,7 @@ CommandResult Send(const Invocation& invocation) {
   if (!ReadParameterFile(path, &values, &failure))
     return result.Fail(kExitFile, failure + "; nothing was sent");
   // What no line accepts is refused before the port is opened.
-  if (!Accepted(path, values, kLongestLine, &result)) return result;
+  if (!Accepted(path, values, protocol::kLongestLine, &result)) return result;
   const protocol::Words words = Low16(values);
   const int order = WriteOrder(invocation.store);
   if (invocation.dryRun) {
@@ -90,7 +100,8 @@ CommandResult Send(const Invocation& invocation) {
     return LinkFailed(link, &result);
   result.json.Add("verified", held == words);
   if (held != words)
-    return result.Fail(kExitDiffer, link.Label() + ": " + sets::VerifyText(store, words, held));
+    return result.Fail(kExitDiffer,
+                       link.Label() + ": " + sets::VerifyText(store, words, held, pixels));
   result.note = link.Label() + ": " + store + " holds the 16 parameters of " + path + "\n";
   return result;
 }

@@ -21,6 +21,7 @@
 #include "monitor/qt/monitor_window.h"
 #include "monitor/tap_feed.h"
 #include "monitor/trace_file.h"
+#include "runtime/feature_window.h"
 #include "runtime/file_write.h"
 #include "runtime/serial_tap.h"
 #include "runtime/utility.h"
@@ -35,7 +36,7 @@ constexpr int kTickMs = 250;  // time-outs noticed, light refreshed: 4 times a s
 constexpr char kMainPanel[] = "MainPanel";
 constexpr char kPortSelector[] = "Serial port";
 constexpr int kButtonLeft = 400, kButtonTop = 26, kButtonWidth = 140, kButtonHeight = 28;
-constexpr int kStatusRight = 12 + 1016, kStatusTop = 62;
+constexpr int kStatusRight = 12 + 688, kStatusTop = 62;
 
 // The widgets' side: exists once the application does.
 class MonitorUi : public QObject {
@@ -173,24 +174,21 @@ void MonitorUi::attach(QWidget* panel) {
 
   light_ = new LinkLight(canvas);
   light_->PlaceRightAligned(kStatusRight, kStatusTop);
-  light_->Show(g_monitor->health.At(NowMs()));
+  const double now = NowMs();
+  light_->Show(g_monitor->health.At(now), now);
   light_->show();
   light_->raise();
 }
 
 void MonitorUi::tick() {
   g_monitor->log.Tick(Timer());
-  if (light_) light_->Show(g_monitor->health.At(NowMs()));
+  const double now = NowMs();
+  if (light_) light_->Show(g_monitor->health.At(now), now);
 }
 
 void MonitorUi::showWindow() {
   if (!window_) window_ = new MonitorWindow(g_monitor->log);
-  // A new window comes up in front; one already open is brought there.
-  if (window_->isVisible()) {
-    window_->raise();
-    window_->activateWindow();
-  }
-  window_->show();
+  OpenFeatureWindow(window_, panel_);
 }
 
 void CreateUi() {

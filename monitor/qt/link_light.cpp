@@ -39,6 +39,7 @@ class LinkLightAccessible : public QAccessibleWidget {
 
   QString text(QAccessible::Text t) const override {
     const auto* light = static_cast<const LinkLight*>(widget());
+    if (t == QAccessible::Name) return light->stateName();
     if (t == QAccessible::Value) return light->spokenText();
     return QAccessibleWidget::text(t);
   }
@@ -52,10 +53,12 @@ QAccessibleInterface* LinkLightFactory(const QString&, QObject* object) {
 }  // namespace
 
 LinkLight::LinkLight(QWidget* parent) : QWidget(parent) {
+  // Before the name is set: setting it makes the interface a screen reader gets.
+  InstallLinkLightAccessibility();
   setAccessibleName("Link");
   setFocusPolicy(Qt::NoFocus);
   colour_ = monitor::LinkColour::kRed;  // differs from the first view: it is shown
-  Show(monitor::LinkHealthView{});
+  Show(monitor::LinkHealthView{}, 0.0);
 }
 
 QColor LinkLight::dotColour() const {
@@ -70,17 +73,31 @@ QColor LinkLight::dotColour() const {
   return QColor(0x9A, 0xA1, 0xA8);
 }
 
-void LinkLight::Show(const monitor::LinkHealthView& view) {
+void LinkLight::Show(const monitor::LinkHealthView& view, double nowMs) {
   const QString shortText = ShortText(view);
   const QString spoken =
       QString("%1: %2").arg(ColourWord(view.colour), QString::fromStdString(view.text));
+  const QString name =
+      QString("Link: %1, %2").arg(ColourWord(view.colour), QString::fromStdString(view.state));
+  if (name != stateName_) {
+    stateName_ = name;
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+  }
+  // The figures change with every reply; a screen reader hears of them at
+  // most twice a second (a change of state is in the name at once).
+  if (spoken != accessibleDescription() &&
+      (!described_ || nowMs - describedAtMs_ >= kDescriptionGapMs || nowMs < describedAtMs_)) {
+    described_ = true;
+    describedAtMs_ = nowMs;
+    // Also tells assistive technology that the description changed.
+    setAccessibleDescription(spoken);
+  }
   if (view.colour == colour_ && shortText == shortText_ && spoken == spokenText_) return;
   colour_ = view.colour;
   shortText_ = shortText;
   spokenText_ = spoken;
   setToolTip(spokenText_);
-  // Also tells assistive technology that the description changed.
-  setAccessibleDescription(spokenText_);
   fit();
   update();
 }

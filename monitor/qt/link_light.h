@@ -1,7 +1,9 @@
 // The link light beside the status line: a coloured dot and a short text
 // ("26.6 replies/s · 19 ms · 0 time-outs"). Assistive technology reads it as
-// "Link" with the whole view's text, the colour's meaning included, as its
-// value and description. It only shows what it is given.
+// an indicator whose name carries its state ("Link: green, replies
+// arriving"), with the whole view's text as its value and description; the
+// description follows the figures at most twice a second. It only shows what
+// it is given.
 #pragma once
 
 #include <QColor>
@@ -18,11 +20,15 @@ class LinkLight : public QWidget {
   // Puts the light's right edge at `right` and its top at `top` (parent's
   // pixels); it grows and shrinks to the left with its text.
   void PlaceRightAligned(int right, int top);
-  // Shows `view`; nothing happens when it reads as before.
-  void Show(const monitor::LinkHealthView& view);
+  // Shows `view` at `nowMs` (the line log's clock); nothing happens when it
+  // reads as before.
+  void Show(const monitor::LinkHealthView& view, double nowMs);
   const QString& shortText() const { return shortText_; }
-  // What a screen reader says: the colour, then the view's text.
+  // Its accessible name: "Link: " with the colour and its meaning.
+  const QString& stateName() const { return stateName_; }
+  // What a screen reader reads as its value: the colour, then the view's text.
   const QString& spokenText() const { return spokenText_; }
+  static constexpr double kDescriptionGapMs = 500.0;
   QColor dotColour() const;
 
   QSize sizeHint() const override;
@@ -36,7 +42,10 @@ class LinkLight : public QWidget {
   int right_ = 0, top_ = 0;
   monitor::LinkColour colour_ = monitor::LinkColour::kGrey;
   QString shortText_;
+  QString stateName_;
   QString spokenText_;
+  double describedAtMs_ = 0.0;
+  bool described_ = false;
 };
 
 // Makes assistive technology ask the light for its value (once per process).

@@ -19,6 +19,7 @@
 #include "monitor/qt/line_table_model.h"
 #include "monitor/qt/trace_files.h"
 #include "protocol/orders.h"
+#include "runtime/feature_window.h"
 #include "runtime/utility.h"
 
 namespace {
@@ -112,6 +113,7 @@ MonitorWindow::MonitorWindow(const monitor::LineLog& log)
     table_->setColumnWidth(column, widths[column] * digit + 12);
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->installEventFilter(this);
+  LetTabLeaveTable(table_);
 
   status_ = new QLabel(this);
   // No name of its own: assistive technology reads (and hears of) its text.
@@ -152,6 +154,7 @@ MonitorWindow::MonitorWindow(const monitor::LineLog& log)
   connect(live_, &QPushButton::clicked, this, &MonitorWindow::backToLive);
   connect(clear_, &QPushButton::clicked, this, &MonitorWindow::clear);
   showSource();
+  PrepareFeatureWindow(this, pause_);
 }
 
 MonitorWindow::~MonitorWindow() = default;

@@ -2,7 +2,9 @@
 // Pause, Filter, Raw hex, Copy, Save trace..., Load trace..., Live and Clear.
 // The view is brought up to the log at most once a screen refresh, and only
 // while the window is shown, not paused and the log has new entries; a
-// hidden window costs nothing. Its messages go to its own status label.
+// hidden window costs nothing. Its messages go to its own status label. It is
+// a feature window (runtime/feature_window.h): Escape closes it, the focus
+// starts on Pause, Tab leaves the table (Ctrl+Tab moves inside it).
 #pragma once
 
 #include <QString>

@@ -8,17 +8,21 @@
 #include <QShortcut>
 #include <memory>
 
+#include "app/sensor_operation.h"
 #include "link/port.h"
 #include "param/params.h"
 #include "ports/qt/find_sensor_window.h"
 #include "runtime/com_devices.h"
+#include "runtime/feature_window.h"
 #include "runtime/rs232.h"
 #include "watch/qt/main_panel.h"
 
 namespace {
 
 constexpr char kSelector[] = "Serial port";
-constexpr int kButtonWidth = 104;
+// On the selector's label row, at its right end (panel pixels: the panel lays
+// it out with the selector when the window is larger or smaller).
+constexpr int kButtonRight = 556 + 352, kButtonTop = 10, kButtonWidth = 104;
 
 QString Text(const std::string& s) {
   return QString::fromStdString(s);
@@ -48,6 +52,9 @@ struct FindSensor : QObject {
 
   void open() {
     if (!button || !button->isEnabled() || (window && window->Searching())) return;
+    // The search lets go of the program's port: nothing else may talk to the
+    // sensor until it has ended (searched()).
+    if (BeginSensorOperation(OPERATION_FIND_SENSOR) == 0) return;
     if (!window) {
       window = std::make_unique<ports::FindSensorWindow>();
       window->OnUse([this](const ComDevice& device) { use(device); });
@@ -58,9 +65,7 @@ struct FindSensor : QObject {
     std::array<uint16_t, 16> words{};
     for (int i = 0; i < 16; ++i) words[static_cast<size_t>(i)] = pp[i];
     watch::SayInStatusLine("Find sensor: probing the serial ports ...");
-    window->show();
-    window->raise();
-    window->activateWindow();
+    OpenFeatureWindow(window.get(), watcher ? watcher->Panel() : nullptr);
     window->Search(ListComDevices(), words,
                    [this](const std::vector<ports::PortResult>& results) { searched(results); });
   }
@@ -75,6 +80,7 @@ struct FindSensor : QObject {
                 " could not be opened again: " + OpenErrorMessage(code);
     }
     watch::SayInStatusLine(Text(said));
+    EndSensorOperation();
   }
 
   void use(const ComDevice& device) {
@@ -110,12 +116,8 @@ struct FindSensor : QObject {
     button->setAccessibleName("Find sensor");
     button->setToolTip("Look for the sensor on every serial port (Ctrl+Shift+F)");
     button->setAutoDefault(false);
-    // On the selector's label row, at its right end, above the label.
-    const QRect body(selector->mapTo(canvas, QPoint(0, 0)), selector->size());
-    const QRect box(selector->parentWidget()->mapTo(canvas, QPoint(0, 0)),
-                    selector->parentWidget()->size());
-    button->setGeometry(box.right() + 1 - kButtonWidth, box.top(), kButtonWidth,
-                        body.top() - box.top() - 1);
+    // As high as the selector's label line.
+    button->setGeometry(kButtonRight - kButtonWidth, kButtonTop, kButtonWidth, selector->y() - 1);
     button->setEnabled(selector->isEnabled());
     selector->installEventFilter(this);
     QObject::connect(button, &QPushButton::clicked, [this] { open(); });

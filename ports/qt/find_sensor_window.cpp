@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
+#include "runtime/feature_window.h"
+
 namespace ports {
 
 namespace {
@@ -32,18 +34,19 @@ FindSensorWindow::FindSensorWindow() {
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setTabKeyNavigation(false);  // Tab leaves the list for the buttons
+  LetTabLeaveTable(table_);
   table_->verticalHeader()->hide();
   table_->setWordWrap(false);
   for (int c = kPort; c < kResult; ++c)
     table_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(kResult, QHeaderView::Stretch);
 
-  useButton_ = new QPushButton("Use this port", this);
+  useButton_ = new QPushButton("&Use this port", this);
   useButton_->setAccessibleName("Use this port");
   useButton_->setToolTip("Select this port in the port selector; the program brings the link up");
   useButton_->setDefault(true);
-  auto* close = new QPushButton("Close", this);
+  close_ = new QPushButton("&Close", this);
+  QPushButton* close = close_;
   close->setAccessibleName("Close");
   close->setAutoDefault(false);
   connect(close, &QPushButton::clicked, this, [this] { reject(); });
@@ -69,6 +72,10 @@ FindSensorWindow::FindSensorWindow() {
   layout->addWidget(table_, 1);
   layout->addLayout(buttons);
   resize(820, 300);
+  // Tab leaves the list for the buttons (the list first, where it stands).
+  setTabOrder(table_, useButton_);
+  setTabOrder(useButton_, close);
+  PrepareFeatureWindow(this, useButton_);
 }
 
 FindSensorWindow::~FindSensorWindow() = default;
@@ -104,7 +111,6 @@ void FindSensorWindow::Search(const std::vector<ComDevice>& devices,
     if (probes_[i]) probes_[i]->Start();
   starting_ = false;
   ProbeFinished();
-  table_->setFocus();
 }
 
 void FindSensorWindow::ShowRow(int row) {
@@ -133,7 +139,8 @@ void FindSensorWindow::ProbeFinished() {
     return;
   }
   progress_->setText(QString::fromStdString(SearchSummary(results_)));
-  // The first port where a sensor answered is ready for "Use this port".
+  // The first port where a sensor answered is ready for "Use this port", and
+  // the keyboard with it; while the probes ran, the focus was on Close.
   const int current = table_->currentRow();
   if (current < 0 || results_[static_cast<size_t>(current)].outcome != Outcome::kSensor) {
     for (size_t i = 0; i < results_.size(); ++i) {
@@ -142,6 +149,8 @@ void FindSensorWindow::ProbeFinished() {
       break;
     }
   }
+  if (useButton_->isEnabled() && (focusWidget() == nullptr || focusWidget() == close_))
+    useButton_->setFocus(Qt::OtherFocusReason);
   EndSearch();
 }
 

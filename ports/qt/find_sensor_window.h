@@ -1,7 +1,9 @@
 // The "Find sensor" window: every serial device with its port number, USB
 // description, serial number and what the search found there, progress while
 // the probes run, "Use this port" (default, only on a port where a sensor
-// answered) and "Close" (Escape): nothing chosen.
+// answered) and "Close" (Escape): nothing chosen. A feature window
+// (runtime/feature_window.h): a dialog by its title, the focus on "Use this
+// port" (on Close while the probes run), Tab leaves the list.
 #pragma once
 
 #include <QDialog>
@@ -50,6 +52,7 @@ class FindSensorWindow : public QDialog {
   QLabel* progress_;
   QTableWidget* table_;
   QPushButton* useButton_;
+  QPushButton* close_;
 };
 
 }  // namespace ports

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <cstring>
 #include <map>
 #include <string>
@@ -44,14 +46,77 @@ QStringList NameFilters(const QString& filter) {
   return filters;
 }
 
+// Whether `folder` is the system's: where installed programs live (the
+// package's /usr/lib/vantrel), never a place for the operator's files, even
+// for root, who may write there.
+bool IsSystemFolder(const QFileInfo& folder) {
+  const QString path = folder.canonicalFilePath();
+  return path == "/usr" || path.startsWith("/usr/") || path == "/opt" || path.startsWith("/opt/");
+}
+
 // Where an unrestricted dialog starts: the folder it was given, unless the
-// operator cannot write there (the program's folder of an installed program,
-// owned by the system), then the home folder, where their files belong.
+// operator cannot write there or it is the system's (the program's folder of
+// an installed program), then the home folder, where their files belong.
 QString StartingDirectory(const QString& directory) {
   const QFileInfo folder(directory);
-  if (directory.isEmpty() || (folder.isDir() && folder.isWritable())) return directory;
+  if (directory.isEmpty() || (folder.isDir() && folder.isWritable() && !IsSystemFolder(folder)))
+    return directory;
   return QDir::homePath();
 }
+
+// The patterns of a filter ("*.pdf;*.html").
+QStringList Patterns(const QString& filter) {
+  QStringList patterns;
+  for (const QString& pattern : filter.split(';', Qt::SkipEmptyParts))
+    patterns << pattern.trimmed();
+  return patterns;
+}
+
+// A name for a file restricted to the filter: a name no pattern matches takes
+// the first pattern's extension in place of its own ("x.txt" under "*.dat"
+// becomes "x.dat", "x" becomes "x.dat"). Unchanged when the first pattern
+// names no extension.
+QString WithFilterExtension(const QString& path, const QStringList& patterns) {
+  const QString suffix = patterns.isEmpty() ? QString() : QFileInfo(patterns.first()).suffix();
+  if (suffix.isEmpty() || suffix.contains('*') || suffix.contains('?')) return path;
+  const QFileInfo file(path);
+  for (const QString& pattern : patterns) {
+    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
+                                   QRegularExpression::CaseInsensitiveOption);
+    if (match.match(file.fileName()).hasMatch()) return path;
+  }
+  const QString base = file.suffix().isEmpty() ? file.fileName() : file.completeBaseName();
+  return QDir(file.path()).filePath(base + "." + suffix);
+}
+
+// A save dialog whose file takes the filter's extension before the dialog
+// accepts it, so that the question whether to replace a file asks about the
+// file that will be written.
+class RestrictedSaveDialog : public QFileDialog {
+ public:
+  RestrictedSaveDialog(QWidget* parent, const QString& title, const QString& folder,
+                       const QStringList& patterns)
+      : QFileDialog(parent, title, folder), patterns_(patterns) {}
+
+  void accept() override {
+    const QStringList files = selectedFiles();
+    if (!files.isEmpty()) {
+      const QString named = WithFilterExtension(files.first(), patterns_);
+      if (named != files.first()) {
+        // The name field keeps what was typed while it has the focus; the
+        // dialog takes the name from there.
+        if (auto* name = findChild<QLineEdit*>("fileNameEdit"))
+          name->setText(QFileInfo(named).fileName());
+        else
+          selectFile(named);
+      }
+    }
+    QFileDialog::accept();
+  }
+
+ private:
+  const QStringList patterns_;
+};
 
 // Copies a path into the program's fixed buffer; false when it does not fit.
 bool CopyPath(const QByteArray& path, char* out) {
@@ -118,18 +183,17 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileName, c
   pathOut[0] = '\0';
   if (!TheEngine().started) return UI_FILE_SELECT_FAILED;
   const bool load = buttonKind == UI_FILE_BUTTON_LOAD;
-  QFileDialog dialog(DialogParent(), Text(title), opensIn);
+  const bool restricted = restrictExtension != 0 && !load;
+  RestrictedSaveDialog dialog(DialogParent(), Text(title), opensIn,
+                              restricted ? Patterns(Text(filter)) : QStringList());
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(load ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(load ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog.setLabelText(QFileDialog::Accept, load ? "Load" : "OK");
+  // A save dialog's button says what it does, as the operator's desktop does.
+  dialog.setLabelText(QFileDialog::Accept, load ? "Load" : "Save");
   const QStringList filters = NameFilters(Text(filter));
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.first());
-  if (restrictExtension != 0 && !load) {
-    const QString suffix = QFileInfo(Text(filter).split(';').value(0).trimmed()).suffix();
-    if (!suffix.isEmpty() && !suffix.contains('*')) dialog.setDefaultSuffix(suffix);
-  }
   if (defaultFileName != nullptr && defaultFileName[0] != '\0')
     dialog.selectFile(Text(defaultFileName));
   // Without the right to make folders the dialog offers no "new folder".

@@ -104,6 +104,11 @@ std::string InspectAccessibleValue(int panel, int control) {
   return value.toStdString();
 }
 
+std::string InspectGraphSummaryWords(int panel, int graph) {
+  GraphWidget* g = Graph(panel, graph);
+  return g != nullptr ? g->summaryWords().toLatin1().toStdString() : std::string();
+}
+
 QWidget* InspectPanelWindow(int panel) {
   return FindPanel(panel);
 }

@@ -62,6 +62,9 @@ std::vector<std::string> InspectShownTexts(int panel, int control);
 // text). Empty strings when no such control.
 std::string InspectAccessibleName(int panel, int control);
 std::string InspectAccessibleValue(int panel, int control);
+// The words the program gave a graph for its summary (UI_ATTR_GRAPH_SUMMARY)
+// and that still hold, as Latin-1; "" for none.
+std::string InspectGraphSummaryWords(int panel, int graph);
 
 // ---- Announcements to assistive technology --------------------------------------
 // While recording, every change of text that the engine announces to assistive
@@ -115,6 +118,14 @@ std::vector<FileSelectRequest> FileSelectRequests();  // every request since the
 // (Latin-1); recorded whether or not the box could be shown.
 std::vector<std::string> MessagePopupTexts();
 void ClearMessagePopupTexts();
+
+// ---- Confirmation seam ----------------------------------------------------------------
+// While answers are queued, ConfirmPopup takes the next one (1 yes, 0 no)
+// instead of showing a box; unanswered, it says no where nobody can see it.
+// Every question is recorded as "title: question" (Latin-1), oldest first.
+void QueueConfirmAnswer(int yes);
+std::vector<std::string> ConfirmQuestions();
+void ClearConfirmAnswers();
 
 // ---- Clock seam ---------------------------------------------------------------------
 // While set, Timer() reports a test time instead of the real clock: it starts at

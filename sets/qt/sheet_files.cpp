@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFont>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -19,6 +20,14 @@ std::string Save(std::string_view bytes, const std::string& path) {
   const std::string reason = WriteFileWhole(path, bytes);
   if (reason.empty()) return {};
   return "Cannot write " + path + ": " + reason;
+}
+
+// The sheet's body font in points (the size of its style's body); the title
+// and the headings are sized from it.
+QFont SheetFont() {
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPointSizeF(10);
+  return font;
 }
 
 }  // namespace
@@ -40,6 +49,11 @@ std::string SaveParameterSheetPdf(const std::string& html, const std::string& pa
     writer.setTitle(QStringLiteral("Vantrel parameter sheet"));
     writer.setCreator(QStringLiteral("Vantrel"));
     QTextDocument document;
+    // The sheet's own font in points, not the application's: the program's
+    // is set in screen pixels, which on a 300 dpi page make the title and
+    // the headings (sized from this font) smaller than the body and the page
+    // number a dot. So the program and the documentation tool print alike.
+    document.setDefaultFont(SheetFont());
     document.setHtml(QString::fromStdString(html));
     document.print(&writer);
   }

@@ -8,9 +8,10 @@
 
 namespace sets {
 
-// `html` laid out by QTextDocument and printed onto A4 pages of a PDF.
-// Needs a QGuiApplication (the layout needs its fonts). Returns an empty
-// string, or the reason the file was not written, for the status line.
+// `html` laid out by QTextDocument in the sheet's own font (10 pt) and printed onto A4 pages of
+// a PDF, whatever font the application has. Needs a QGuiApplication (the
+// layout needs its fonts). Returns an empty string, or the reason the file was
+// not written, for the status line.
 std::string SaveParameterSheetPdf(const std::string& html, const std::string& path);
 
 // `html` byte for byte. Returns an empty string, or the reason.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/vantrel.h"
+#include "app/sensor_operation.h"
 #include "display/panel_values.h"
 #include "link/frame.h"
 #include "link/port.h"
@@ -60,8 +60,22 @@ void SetVariables(const ParameterSet& set) {
 
 }  // namespace
 
+SensorHold::SensorHold(bool withinCommand) {
+  taken_ = BeginSensorOperation(OPERATION_PARAMETER_SETS) == 1;
+  held_ = taken_ || (withinCommand && sensorOperation == OPERATION_PARAMETER_SETS);
+}
+
+SensorHold::~SensorHold() {
+  if (taken_) EndSensorOperation();
+}
+
+std::string SensorHold::BusyText() {
+  return std::string("the sensor is busy with ") + SensorOperationName(sensorOperation);
+}
+
 StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set, bool afterWrite) {
-  if (stop_flag == 0) return StoreReadResult::kLoopRuns;
+  const SensorHold hold(true);
+  if (!hold.held()) return StoreReadResult::kOtherOperation;
   const LinkState saved;
   ::order = store == EEPROM ? ORD_READ_EEPROM : ORD_READ_RAM;
   FlushInQ(com);
@@ -81,7 +95,8 @@ StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set, bool afterWrit
 }
 
 bool WriteSensorStore(int32_t store, const ParameterSet& set) {
-  if (stop_flag == 0) return false;
+  const SensorHold hold(true);
+  if (!hold.held()) return false;
   const LinkState saved;
   ::order = store == EEPROM ? ORD_WRITE_EEPROM : ORD_WRITE_RAM;
   FillTxBuf(static_cast<uint16_t>(::order), set.data());

@@ -13,9 +13,31 @@ namespace sets {
 using ParameterSet = std::array<uint16_t, 16>;  // package order
 
 enum class StoreReadResult {
-  kRead,      // the set came back
-  kNoAnswer,  // no answering frame within the reply wait (or nothing could be sent)
-  kLoopRuns,  // an acquisition loop owns the line: nothing was sent
+  kRead,            // the set came back
+  kNoAnswer,        // no answering frame within the reply wait (or nothing could be sent)
+  kOtherOperation,  // another operation talks to the sensor: nothing was sent
+};
+
+// Holds the sensor for the parameter sets' exchanges while it lives (the
+// one-operation rule, app/sensor_operation.h): taken when nothing talks to the
+// sensor, and ended when it goes. A command (Compare's reads, send and verify,
+// backup, restore) takes it whole; one exchange of such a command
+// (`withinCommand`) goes on inside the command's hold. Not held while another
+// operation talks to the sensor (a command started from inside another's
+// wait, too): then nothing is sent.
+class SensorHold {
+ public:
+  explicit SensorHold(bool withinCommand = false);
+  ~SensorHold();
+  SensorHold(const SensorHold&) = delete;
+  SensorHold& operator=(const SensorHold&) = delete;
+  bool held() const { return held_; }
+  // What holds the sensor instead: "the sensor is busy with Run".
+  static std::string BusyText();
+
+ private:
+  bool taken_ = false;
+  bool held_ = false;
 };
 
 // Reads the sensor's RAM (`store` RAM) or EEPROM (EEPROM) with order 2 or 4:
@@ -26,13 +48,14 @@ enum class StoreReadResult {
 // parameter variables and the panels are never touched. Processes events
 // while it waits (callbacks run nested, as in every reply wait).
 // `afterWrite`: a write was just queued and must reach the sensor first, so
-// the output queue is not flushed (only the input queue is).
+// the output queue is not flushed (only the input queue is). Nothing is sent
+// while another operation talks to the sensor (SensorHold).
 StoreReadResult ReadSensorStore(int32_t store, ParameterSet* set, bool afterWrite = false);
 
 // Writes `set` to the sensor's RAM or EEPROM (order 1 or 3, no reply), with
 // the program's package, variables, panels and frame buffers left as they
-// were. False when a loop runs (nothing sent) or the whole frame could not be
-// queued.
+// were. False when another operation talks to the sensor (nothing sent) or the
+// whole frame could not be queued.
 bool WriteSensorStore(int32_t store, const ParameterSet& set);
 
 // A parameter file read as Get reads it (16 unsigned decimals, the low 16 bits

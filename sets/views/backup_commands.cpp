@@ -1,16 +1,16 @@
 #include "sets/views/backup_commands.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include "display/controls.h"
 #include "link/port.h"
 #include "link/sensor_info.h"
+#include "param/range_check.h"
 #include "param/transfer.h"
+#include "protocol/parameter_ranges.h"
 #include "runtime/file_write.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
@@ -26,8 +26,6 @@ namespace {
 constexpr char kFilter[] = "*.backup";
 constexpr char kDefaultName[] = "sensor.backup";
 
-ConfirmFn g_confirm = nullptr;
-
 void Say(const QString& text) {
   watch::SayInStatusLine(text);
 }
@@ -36,9 +34,39 @@ QString Shown(const std::string& path) {
   return QDir::toNativeSeparators(QString::fromLocal8Bit(path.c_str()));
 }
 
-bool AskDialog(const std::string& question) {
-  return QMessageBox::question(QApplication::activeWindow(), "Restore sensor backup",
-                               QString::fromStdString(question)) == QMessageBox::Yes;
+bool Confirmed(const std::string& question) {
+  return ConfirmPopup("Restore sensor backup", question.c_str()) == 1;
+}
+
+// The backup's words the sensor would not accept, store by store; empty when
+// it takes them all.
+std::string RefusedWords(const Backup& backup) {
+  const std::string eeprom = protocol::OutOfRangeText(backup.eeprom.data(), PixelLimit());
+  const std::string ram = protocol::OutOfRangeText(backup.ram.data(), PixelLimit());
+  std::string refused = eeprom.empty() ? "" : "EEPROM " + eeprom;
+  if (!ram.empty()) refused += (refused.empty() ? "RAM " : "; RAM ") + ram;
+  return refused;
+}
+
+// The EEPROM keeps its set over power-off: the operator sees what the restore
+// changes there, and says yes, before anything is written.
+bool EepromWriteConfirmed(const Backup& backup) {
+  ParameterSet present{};
+  std::string question;
+  if (ReadSensorStore(EEPROM, &present) == StoreReadResult::kRead) {
+    const std::string changes = protocol::ChangesText(present.data(), backup.eeprom.data());
+    question = changes.empty() ? "The sensor's EEPROM holds the backup's set already.\n"
+                               : "The restore writes into the sensor's EEPROM, which keeps "
+                                 "them over power-off:\n\n" +
+                                     changes;
+  } else {
+    question =
+        "The EEPROM's present values could not be read. The restore writes into the "
+        "sensor's EEPROM, which keeps them over power-off:\n\n" +
+        protocol::ValuesText(backup.eeprom.data());
+  }
+  question += "\nThen the RAM set. Restore?";
+  return ConfirmPopup("Write the sensor's EEPROM", question.c_str()) == 1;
 }
 
 // Reads `store` back after a write and says what differs; empty when it holds `sent`.
@@ -47,7 +75,7 @@ std::string ReadBack(int32_t store, const ParameterSet& sent) {
   ParameterSet held{};
   if (ReadSensorStore(store, &held, true) != StoreReadResult::kRead)
     return std::string(name) + " did not answer the read-back";
-  return held == sent ? std::string() : VerifyText(name, sent, held);
+  return held == sent ? std::string() : VerifyText(name, sent, held, PixelLimit());
 }
 
 std::string Ask(const char* title, int button) {
@@ -60,15 +88,16 @@ std::string Ask(const char* title, int button) {
 
 }  // namespace
 
-void SetRestoreConfirmation(ConfirmFn confirm) {
-  g_confirm = confirm;
-}
-
 bool TakeBackup(const std::string& path) {
+  const SensorHold hold;
+  if (!hold.held()) {
+    Say(QString("Backup not taken: %1").arg(QString::fromStdString(SensorHold::BusyText())));
+    return false;
+  }
   Backup backup;
   if (ReadSensorStore(RAM, &backup.ram) != StoreReadResult::kRead ||
       ReadSensorStore(EEPROM, &backup.eeprom) != StoreReadResult::kRead) {
-    Say("Backup not taken: the sensor did not answer (or a loop runs)");
+    Say("Backup not taken: the sensor did not answer");
     return false;
   }
   backup.taken = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
@@ -110,17 +139,34 @@ bool RestoreBackup(const std::string& path) {
     Say(QString("Restore refused: %1: %2").arg(shown, QString::fromStdString(error)));
     return false;
   }
+  // Nothing the sensor would not accept is sent, not even the other store's set.
+  const std::string refused = RefusedWords(backup);
+  if (!refused.empty()) {
+    Say(QString("Restore refused: %1: %2").arg(shown, QString::fromStdString(refused)));
+    return false;
+  }
+  const SensorHold hold;
+  if (!hold.held()) {
+    Say(QString("Restore not started: %1").arg(QString::fromStdString(SensorHold::BusyText())));
+    return false;
+  }
   if (backup.ccdType != ccdtype) {
     const std::string question = "The backup was taken from a sensor with CCD type " +
                                  std::to_string(backup.ccdType) + "; this sensor has type " +
                                  std::to_string(ccdtype) + ". Restore it anyway?";
-    if (!(g_confirm != nullptr ? g_confirm : AskDialog)(question)) {
+    if (!Confirmed(question)) {
       Say(QString("Restore cancelled: %1 is from another CCD type").arg(shown));
       return false;
     }
   }
+  if (!EepromWriteConfirmed(backup)) {
+    Say(QString("Restore cancelled: the sensor keeps its sets"));
+    return false;
+  }
+  // The sensor's RAM no longer holds what the panels were read from.
+  ForgetSensorSet();
   if (!WriteSensorStore(EEPROM, backup.eeprom)) {
-    Say(QString("Restore stopped: nothing could be sent (or a loop runs)"));
+    Say(QString("Restore stopped: nothing could be sent"));
     return false;
   }
   const std::string eeprom = ReadBack(EEPROM, backup.eeprom);

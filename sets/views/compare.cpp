@@ -6,6 +6,8 @@
 #include <QShortcut>
 #include <memory>
 
+#include "app/sensor_operation.h"
+#include "runtime/feature_window.h"
 #include "sets/views/compare_window.h"
 #include "sets/views/send_verify.h"
 #include "watch/qt/main_panel.h"
@@ -14,7 +16,9 @@ namespace {
 
 // On the title row of the parameter store's frame, at its right end (panel pixels).
 constexpr int kLeft = 930, kTop = 524, kWidth = 96, kHeight = 21;
-constexpr char kSendButton[] = "Send parameters";
+// In the keyboard's order where it stands: after the last parameter above the
+// store, before the store itself.
+constexpr char kControlBefore[] = "Evaluation to pixel";
 
 struct Compare {
   std::unique_ptr<sets::CompareWindow> window;
@@ -23,9 +27,20 @@ struct Compare {
   QPointer<QShortcut> shortcut, verifyShortcut;
 
   ~Compare() {
+    RemoveSensorOperationListener(&Compare::OperationChanged, this);
     delete button;
     delete shortcut;
     delete verifyShortcut;
+  }
+
+  // Opening reads the sensor's stores, and verify sends: both wait while
+  // another operation talks to the sensor.
+  static void OperationChanged(void* compare, int32_t running) {
+    auto* self = static_cast<Compare*>(compare);
+    for (QObject* command :
+         {static_cast<QObject*>(self->button), static_cast<QObject*>(self->shortcut),
+          static_cast<QObject*>(self->verifyShortcut)})
+      if (command != nullptr) command->setProperty("enabled", running == OPERATION_NONE);
   }
 
   // The full list of what differs is in the window, when it is open.
@@ -36,9 +51,7 @@ struct Compare {
 
   void open() {
     if (!window) window = std::make_unique<sets::CompareWindow>();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    OpenFeatureWindow(window.get(), watcher ? watcher->Panel() : nullptr);
     window->Refresh();
   }
 
@@ -49,9 +62,9 @@ struct Compare {
     button->setAutoDefault(false);
     button->setGeometry(kLeft, kTop, kWidth, kHeight);
     QObject::connect(button, &QPushButton::clicked, [this] { open(); });
-    for (QPushButton* send : canvas->findChildren<QPushButton*>()) {
-      if (send->accessibleName() != kSendButton) continue;
-      QWidget::setTabOrder(send, button);
+    for (QWidget* before : canvas->findChildren<QWidget*>()) {
+      if (before->accessibleName() != kControlBefore) continue;
+      QWidget::setTabOrder(before, button);
       break;
     }
     button->show();
@@ -59,6 +72,9 @@ struct Compare {
     QObject::connect(shortcut, &QShortcut::activated, [this] { open(); });
     verifyShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), panel);
     QObject::connect(verifyShortcut, &QShortcut::activated, [this] { verify(); });
+    RemoveSensorOperationListener(&Compare::OperationChanged, this);
+    AddSensorOperationListener(&Compare::OperationChanged, this);
+    OperationChanged(this, sensorOperation);
   }
 };
 

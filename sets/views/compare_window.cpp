@@ -6,13 +6,16 @@
 #include <QBrush>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 
+#include "app/sensor_operation.h"
 #include "display/controls.h"
 #include "fields/micrometres.h"
 #include "fields/words.h"
@@ -20,6 +23,7 @@
 #include "link/sensor_info.h"
 #include "param/parafile.h"
 #include "param/transfer.h"
+#include "runtime/feature_window.h"
 #include "runtime/rs232.h"
 #include "runtime/userint.h"
 #include "runtime/utility.h"
@@ -38,10 +42,12 @@ float ScaleOf(const ParameterSet& set) {
   return set[5] == 2 ? static_cast<float>(set[15]) / 1000.0f : 1.0f;
 }
 
+// The value with its meaning or its micrometres: "1 (second edge)",
+// "512 (3993 µm)".
 QString ValueText(int index, const ParameterSet& set) {
   const fields::Word& word = fields::kParameters[index];
   const uint16_t value = set[static_cast<size_t>(index)];
-  QString text = QString::number(value);
+  QString text = QString::fromStdString(fields::ValueWithMeaning(index, value));
   if (word.micrometres != fields::MicrometreRule::kNone) {
     const int64_t um =
         fields::Micrometres(word, value, fields::PixelPitchNm(ccdtype), ScaleOf(set));
@@ -66,18 +72,24 @@ CompareWindow::CompareWindow() {
   table_->setAccessibleName("Parameter sets");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
+  LetTabLeaveTable(table_);
+  // Read by its text ("3 parameters differ: ..."), which is what it says.
   summary_ = new QLabel(this);
-  summary_->setAccessibleName("Differences");
+  summary_->setObjectName("differences");
   summary_->setWordWrap(true);
-  auto* refresh = new QPushButton("Read again", this);
+  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  summary_->setFocusPolicy(Qt::StrongFocus);  // a stop of Tab: a screen reader reads it there
+
+  // The commands in the order they stand, left to right; each with a mnemonic.
+  auto* refresh = new QPushButton("&Read again", this);
   refresh->setAccessibleName("Read again");
   refresh->setToolTip("Read the sensor's RAM and EEPROM and the panels again");
-  auto* file = new QPushButton("Add file...", this);
+  auto* file = new QPushButton("&Add file...", this);
   file->setAccessibleName("Add file");
   file->setToolTip("Show a parameter file beside the other sets");
   connect(refresh, &QPushButton::clicked, this, [this] { Refresh(); });
   connect(file, &QPushButton::clicked, this, [this] { ChooseFile(); });
-  auto* verify = new QPushButton("Send and verify", this);
+  auto* verify = new QPushButton("Send and &verify", this);
   verify->setAccessibleName("Send and verify");
   verify->setToolTip(
       "Send the panels' values to the selected store, read it back and say whether the sensor "
@@ -87,11 +99,11 @@ CompareWindow::CompareWindow() {
     Refresh();
   });
 
-  auto* backup = new QPushButton("Back up sensor...", this);
+  auto* backup = new QPushButton("&Back up sensor...", this);
   backup->setAccessibleName("Back up sensor");
   backup->setToolTip("Save the sensor's RAM and EEPROM, CCD and firmware to a backup file");
   connect(backup, &QPushButton::clicked, this, [] { TakeBackupAsked(); });
-  auto* restore = new QPushButton("Restore...", this);
+  auto* restore = new QPushButton("Res&tore...", this);
   restore->setAccessibleName("Restore sensor backup");
   restore->setToolTip("Write a backup file's EEPROM and RAM sets to the sensor and verify both");
   connect(restore, &QPushButton::clicked, this, [this] {
@@ -105,12 +117,12 @@ CompareWindow::CompareWindow() {
   comment_ = new QLineEdit(this);
   comment_->setAccessibleName("Sheet comment");
   comment_->setPlaceholderText("Comment on the sheet (optional)");
-  auto* sheet = new QPushButton("Parameter sheet...", this);
+  auto* sheet = new QPushButton("&Parameter sheet...", this);
   sheet->setAccessibleName("Parameter sheet");
   sheet->setToolTip("Save the chosen set as a printable sheet: PDF, or HTML for a .html name");
   connect(sheet, &QPushButton::clicked, this, [this] { SaveSheet(); });
   auto* sheetRow = new QHBoxLayout;
-  auto* sheetLabel = new QLabel("Sheet of", this);
+  auto* sheetLabel = new QLabel("&Sheet of", this);
   sheetLabel->setBuddy(sheetOf_);
   sheetRow->addWidget(sheetLabel);
   sheetRow->addWidget(sheetOf_);
@@ -118,22 +130,54 @@ CompareWindow::CompareWindow() {
   sheetRow->addWidget(sheet);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(summary_, 1);
-  buttons->addWidget(backup);
-  buttons->addWidget(restore);
-  buttons->addWidget(verify);
-  buttons->addWidget(file);
-  buttons->addWidget(refresh);
+  for (QPushButton* b : {refresh, file, verify, backup, restore}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  sheet->setAutoDefault(false);
+  buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table_, 1);
+  layout->addWidget(summary_);
   layout->addLayout(buttons);
   layout->addLayout(sheetRow);
+  PrepareFeatureWindow(this, refresh);
   resize(820, 660);
+
+  sensorCommands_ = {refresh, verify, backup, restore};
+  AddSensorOperationListener(&CompareWindow::OperationChanged, this);
+  OperationChanged(this, sensorOperation);
 }
 
-void CompareWindow::ReadStore(Column* column, int32_t store) {
+CompareWindow::~CompareWindow() {
+  RemoveSensorOperationListener(&CompareWindow::OperationChanged, this);
+}
+
+void CompareWindow::OperationChanged(void* window, int32_t running) {
+  auto* self = static_cast<CompareWindow*>(window);
+  const bool idle = running == OPERATION_NONE;
+  const auto& commands = self->sensorCommands_;
+  if (!idle) {
+    QWidget* focused = self->focusWidget();
+    const bool onCommand = std::find(commands.begin(), commands.end(), focused) != commands.end();
+    self->focusBeforeDimming_ = onCommand && focused->isEnabled() ? focused : nullptr;
+  }
+  for (QPushButton* command : commands) command->setEnabled(idle);
+  if (!idle) {
+    self->focusAfterDimming_ = self->focusWidget();
+    return;
+  }
+  // A read of the window's own (Read again, the read on opening) must not
+  // leave the keyboard on another command than the one it stood on.
+  if (self->focusBeforeDimming_ != nullptr && self->focusWidget() == self->focusAfterDimming_)
+    self->focusBeforeDimming_->setFocus(Qt::OtherFocusReason);
+  self->focusBeforeDimming_ = nullptr;
+  self->focusAfterDimming_ = nullptr;
+}
+
+void CompareWindow::ReadStore(Column* column, int32_t store, bool held) {
   ParameterSet set{};
-  switch (ReadSensorStore(store, &set)) {
+  switch (held ? ReadSensorStore(store, &set) : StoreReadResult::kOtherOperation) {
     case StoreReadResult::kRead:
       column->set = set;
       return;
@@ -141,16 +185,20 @@ void CompareWindow::ReadStore(Column* column, int32_t store) {
       column->set.reset();
       column->missing = "no answer";
       return;
-    case StoreReadResult::kLoopRuns:
+    case StoreReadResult::kOtherOperation:
       column->set.reset();
-      column->missing = "not read: a loop runs";
+      column->missing = QString("not read: %1").arg(QString::fromStdString(SensorHold::BusyText()));
       return;
   }
 }
 
 void CompareWindow::Refresh() {
-  ReadStore(&ram_, RAM);
-  ReadStore(&eeprom_, EEPROM);
+  {
+    // Both stores in one operation; nothing read while another one runs.
+    const SensorHold hold;
+    ReadStore(&ram_, RAM, hold.held());
+    ReadStore(&eeprom_, EEPROM, hold.held());
+  }
   panels_.set = PanelParameterSet();
   Show();
 }
@@ -161,7 +209,11 @@ void CompareWindow::ChooseFile() {
                       UI_FILE_BUTTON_LOAD, 0, 1, 1, 1, path) <= 0)
     return;
   fileChosen_ = true;
-  file_.title = QString("File %1").arg(QDir::toNativeSeparators(QString::fromLocal8Bit(path)));
+  // The name as the column's title, so the values stay in view; the whole
+  // path in its tooltip.
+  const QString chosen = QDir::toNativeSeparators(QString::fromLocal8Bit(path));
+  file_.title = QString("File %1").arg(QFileInfo(chosen).fileName());
+  file_.tip = chosen;
   ParameterSet set{};
   std::string reason;
   if (ReadParameterFile(path, &set, &reason)) {
@@ -187,7 +239,7 @@ void CompareWindow::SaveSheet() {
                       UI_FILE_BUTTON_OK, 0, 1, 1, 1, path) <= 0)
     return;
   SheetInfo info;
-  info.source = column->title.toStdString();
+  info.source = (column->tip.isEmpty() ? column->title : "File " + column->tip).toStdString();
   info.ccd = CcdDescription(ccdtype);
   info.firmware = szVersion;
   info.port = "COM" + std::to_string(com) + " " + ComPortDevice(com);
@@ -222,6 +274,8 @@ void CompareWindow::Show() {
   QStringList titles = {"Parameter", "Name", "Unit"};
   for (const Column* c : columns) titles << c->title;
   table_->setHorizontalHeaderLabels(titles);
+  for (size_t i = 0; i < columns.size(); ++i)
+    table_->horizontalHeaderItem(kFixedColumns + static_cast<int>(i))->setToolTip(columns[i]->tip);
 
   QStringList differing;
   for (int row = 0; row < fields::kParameterWords; ++row) {

@@ -5,6 +5,7 @@
 #include "display/controls.h"
 #include "link/frame.h"
 #include "link/port.h"
+#include "param/range_check.h"
 #include "param/transfer.h"
 #include "runtime/userint.h"
 #include "sets/sensor/sensor_sets.h"
@@ -24,23 +25,28 @@ bool SendAndVerify() {
     Say("Send and verify: select the sensor's RAM or EEPROM");
     return false;
   }
+  // The send and its read-back are one operation: nothing comes between them.
+  const SensorHold hold;
+  if (!hold.held()) {
+    Say("Send and verify not started: " + SensorHold::BusyText());
+    return false;
+  }
   const int32_t store = target;
   const char* name = store == EEPROM ? "EEPROM" : "RAM";
   // Send exactly as its button does it: the panels' values to the store.
-  CC_BTNSend(panelHandle, BTNSend, UI_EVENT_LEFT_PRESS, nullptr, 0, 0);
-  if (nBytesW != FRAME_LEN) return false;
+  if (SendPanelSet(store) != 1) return false;
   ParameterSet sent{};
   for (int i = 0; i < PNUM; ++i) sent[static_cast<size_t>(i)] = WordAt(szWriteBuf, 4 + 2 * i);
   ParameterSet held{};
   switch (ReadSensorStore(store, &held, true)) {
     case StoreReadResult::kRead:
-      Say(VerifyText(name, sent, held));
+      Say(VerifyText(name, sent, held, PixelLimit()));
       return held == sent;
     case StoreReadResult::kNoAnswer:
       Say(std::string("Sent to ") + name + "; the read-back got no answer");
       return false;
-    case StoreReadResult::kLoopRuns:
-      Say(std::string("Sent to ") + name + "; not read back while a loop runs");
+    case StoreReadResult::kOtherOperation:
+      Say(std::string("Sent to ") + name + "; not read back: " + SensorHold::BusyText());
       return false;
   }
   return false;

@@ -6,8 +6,10 @@
 namespace sets {
 
 // Only for the sensor's RAM or EEPROM (the file store says so and sends
-// nothing). When Send did not queue its whole frame, its own message stands
-// and nothing is read back. Returns true when the sensor holds what was sent.
+// nothing). When Send sent nothing (a value out of range, the EEPROM write not
+// confirmed, the frame not queued whole), its own message stands and nothing
+// is read back; nothing at all while another operation talks to the sensor.
+// Returns true when the sensor holds what was sent.
 bool SendAndVerify();
 
 }  // namespace sets

@@ -145,12 +145,12 @@ TEST_F(BringUp, SilentSensorTimesOutThenStillAsksForTheCcd) {
   EXPECT_EQ(sent[1], sent[0]);
   EXPECT_EQ(InspectShownTexts(panelHandle, TEXT_Status),
             (std::vector<std::string>{"InitVars", "Init COM-Port ...", "Timeout-RS-232...",
-                                      "Error reading CCD-info"}));
+                                      "Error reading CCD-info - parameters unread"}));
   const auto times = sensor.Times();
   // The program waits more than 1.5 s; the sensor sees each request within a
   // few milliseconds of its departure.
   EXPECT_GT(times[1] - times[0], 1.45) << "the CCD query follows the line check's full wait";
-  EXPECT_EQ(StatusLine(), "Error reading CCD-info");
+  EXPECT_EQ(StatusLine(), "Error reading CCD-info - parameters unread");
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
 
   // The panels keep the resource's values, the scope its starting picture.
@@ -245,14 +245,14 @@ TEST_F(BringUp, WrongReplySyncSkipsParametersAndFirmware) {
   const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
   EXPECT_NE(std::find(shown.begin(), shown.end(), "read error - not sync byte 0xAA!"), shown.end());
   // The CCD reply lacks the reply sync too: no answer, nothing taken from it.
-  EXPECT_EQ(StatusLine(), "Error reading CCD-info");
+  EXPECT_EQ(StatusLine(), "Error reading CCD-info - parameters unread");
   EXPECT_EQ(ccdmaxpixel, 0);
 }
 
 TEST_F(BringUp, NoDeviceShowsTheOpenFailureAndSendsNothing) {
   ASSERT_EQ(StartProgram("/nonexistent/vantrel-test-port"), 0);
   started_ = true;
-  EXPECT_EQ(StatusLine(), "No serial port found");
+  EXPECT_EQ(StatusLine(), "No serial port found - parameters unread");
   EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
   EXPECT_EQ(GetInQLen(com), RS232_PORT_NOT_OPEN);
   // Nothing claims to have reached a sensor that is not there.
@@ -547,7 +547,7 @@ TEST_F(BringUp, ParameterReadRangeChecksAndRedrawsThresholdAndWindowFrame) {
   EXPECT_EQ(sent[3], ram) << "order 10 is not repacked";
   EXPECT_EQ(power, 500);
   EXPECT_EQ(U16(panelHandle, NUM_Power), 500);
-  EXPECT_EQ(U16(panelHandle, DropDEvalmode), 4);
+  EXPECT_EQ(U16(panelHandle, DropDEvalmode), 3) << "replaced by a mode the sensor accepts";
   float factor = 0;
   GetCtrlVal(panelPopUp, NUM_ScalFact, &factor);
   EXPECT_FLOAT_EQ(factor, 0.8f);
@@ -564,15 +564,18 @@ TEST_F(BringUp, ParameterReadRangeChecksAndRedrawsThresholdAndWindowFrame) {
   // the pixel window controls undimmed, the background value undimmed (mode 1).
   const auto scope = InspectGraphPlots(panelHandle, GRAPH_Scope);
   ASSERT_FALSE(scope.empty());
-  const GraphPlotInfo& frame = scope.back();
+  const GraphPlotInfo& frame = scope.front();
   EXPECT_EQ(frame.color, 0xA0A0A0);
   EXPECT_EQ(frame.x, (std::vector<double>{300, 555}));
   EXPECT_EQ(frame.y, (std::vector<double>{0.0, 1.0}));
+  EXPECT_EQ((std::vector<double>{CursorX(1), CursorX(2), CursorX(3)}),
+            (std::vector<double>{400, 5, 1000}))
+      << "M at the teach value read, L and R at its evaluation limits";
   EXPECT_EQ(Dimmed(panelPopUp, NSLIDE_PixelStart), 0);
   EXPECT_EQ(Dimmed(panelPopUp, NUM_PixelEnd), 0);
   EXPECT_EQ(Dimmed(panelPopUp, NUM_BGValue), 0);
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1) << "background mode is not 2";
-  EXPECT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 1) << "evaluation mode 4 is not 2";
+  EXPECT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 1) << "evaluation mode 3 is not 2";
 
   // Values that call for no dimming leave the states as they are: a tolerance
   // dimmed before stays dimmed, a background value active before stays active.

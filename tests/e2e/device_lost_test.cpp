@@ -181,12 +181,14 @@ TEST_F(DeviceLost, WhileIdleTheStatusLineNamesThePortOnceAtOnce) {
 TEST_F(DeviceLost, WhenTheDeviceIsBackTheIdleProgramBringsTheLinkUpOnce) {
   const ParamWords before = Variables();
   const ParamWords after = DistinctTestParams();
-  const std::vector<int> orders = LoseAndReturn(sim::kDefaultFirmware, Unpaced(), after);
+  // The return stays readable: the bring-up ends saying that the sensor is back.
+  const std::string back = "Sensor back on COM1: " + std::string(sim::kDefaultFirmware);
+  const std::vector<int> orders = LoseAndReturn(back, Unpaced(), after);
   EXPECT_EQ(TextsSinceMark(),
             (std::vector<std::string>{
-                LostText(), BackText(), "Init COM-Port ...", "Echo Check - Line Ok!",
-                "Waiting for parameter-frame ...", "Parameter-frame received! - Line Ok!",
-                "Waiting for firmware info ...", sim::kDefaultFirmware, sim::kDefaultFirmware}));
+                LostText(), BackText(), "Echo Check - Line Ok!", "Waiting for parameter-frame ...",
+                "Parameter-frame received! - Line Ok!", "Waiting for firmware info ...",
+                sim::kDefaultFirmware, sim::kDefaultFirmware, back}));
   EXPECT_EQ(orders, (std::vector<int>{5, 2, 7, 10}));
   std::vector<ParamWords> words;  // the variables as they stood, then the new sensor's RAM
   for (const sim::Request& request : sensor_->Requests()) words.push_back(request.words);
@@ -208,7 +210,9 @@ TEST_F(DeviceLost, ADifferentDeviceAtThePathIsNamedAndSentNothing) {
 TEST_F(DeviceLost, ASilentReturningDeviceGetsOneBringUp) {
   sim::Config silent = Unpaced();
   silent.faults.silent = true;
-  EXPECT_EQ(LoseAndReturn("Error reading CCD-info", silent), (std::vector<int>{5, 10}));
+  EXPECT_EQ(
+      LoseAndReturn("Sensor back on COM1: Error reading CCD-info - parameters unread", silent),
+      (std::vector<int>{5, 10}));
 }
 
 TEST_F(DeviceLost, DuringRunTheLoopEndsAtOnceWithOneMessage) {
@@ -276,7 +280,9 @@ TEST_F(DeviceLost, DuringDataTheLoopEndsAtOnceWithOneMessage) {
 
   // The block reads had removed the notification; the one before hears of the return.
   PlugIn();
-  EXPECT_TRUE(IdleUntil([] { return StatusLine() == sim::kDefaultFirmware; }, 3.0));
+  EXPECT_TRUE(IdleUntil(
+      [] { return StatusLine() == "Sensor back on COM1: " + std::string(sim::kDefaultFirmware); },
+      3.0));
 }
 
 TEST_F(DeviceLost, DuringTheMeasurementWaitOfDataTheLossIsNoTimeout) {

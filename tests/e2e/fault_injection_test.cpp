@@ -42,6 +42,7 @@ using Texts = std::vector<std::string>;
 using Orders = std::vector<int>;
 
 const std::string kFirmware = sim::kDefaultFirmware;
+const std::string kTeachWaiting = "Waiting for the teach answer ...";
 // RAM set of the sensor: background mode 2, so the background teach is offered.
 const ParamWords kRam = DistinctTestParams();
 
@@ -97,7 +98,7 @@ Texts GoodTexts(Op op) {
     case Op::Send:
       return {"Transmit...", "Line Ok!"};
     case Op::TeachSetPoint:
-      return {"New setpoint value teached!", waiting, received};
+      return {kTeachWaiting, "New setpoint value teached!", waiting, received};
     case Op::TeachBackground:
       return {"Line Ok!", "Teach order echo received! - Line Ok!", waiting, received};
     case Op::Run:
@@ -160,7 +161,8 @@ constexpr double kStepPerLook = 0.05;  // seconds
 const std::string kTimeout = "Timeout-RS-232...";
 const std::string kWaiting = "Waiting for parameter-frame ...";
 const std::string kReceived = "Parameter-frame received! - Line Ok!";
-const std::string kCcdError = "Error reading CCD-info";
+// A bring-up that read no set says so: the panels hold no values of this sensor.
+const std::string kCcdErrorUnread = "Error reading CCD-info - parameters unread";
 const std::string kFirmwareError = "Error reading firmware-info!";
 
 auto Silent = [](sim::Faults& f) { f.silent = true; };
@@ -190,22 +192,22 @@ const std::string kBlockRejected = "Data[64] block rejected: not 64 video levels
 
 const FaultCase kCases[] = {
     // Bring-up, as the port selector runs it again.
-    {"silence", Silent, Op::BringUp, {5, 10}, {kTimeout, kCcdError}, 3.0, true},
+    {"silence", Silent, Op::BringUp, {5, 10}, {kTimeout, kCcdErrorUnread}, 3.0, true},
     // A reply is taken only with the reply sync and the echo of its request;
     // the line check judges the sync itself.
     {"wrong sync",
      WrongSync,
      Op::BringUp,
      {5, 10},
-     {"read error - not sync byte 0xAA!", kCcdError},
+     {"read error - not sync byte 0xAA!", kCcdErrorUnread},
      1.5},
-    {"wrong echo", WrongEcho, Op::BringUp, {5, 10}, {kTimeout, kCcdError}, 3.0},
+    {"wrong echo", WrongEcho, Op::BringUp, {5, 10}, {kTimeout, kCcdErrorUnread}, 3.0},
     {"every second reply dropped",
      DropSecond,
      Op::BringUp,
      {5, 2, 7, 10},
      {"Echo Check - Line Ok!", kWaiting, kTimeout, "Waiting for firmware info ...", kFirmware,
-      kCcdError},
+      kCcdErrorUnread},
      3.0},
     {"dribbled bytes", Dribble, Op::BringUp, {5, 2, 7, 10}, GoodTexts(Op::BringUp), 0.0},
     // Unpaced, a raw reply and its trailing bytes arrive together: 76 bytes are
@@ -218,7 +220,7 @@ const FaultCase kCases[] = {
       kFirmwareError},
      0.0},
     // The burst shifts the reply: the 36 bytes taken in are no answer.
-    {"garbage bursts", Garbage, Op::BringUp, {5, 10}, {kTimeout, kCcdError}, 3.0},
+    {"garbage bursts", Garbage, Op::BringUp, {5, 10}, {kTimeout, kCcdErrorUnread}, 3.0},
 
     // The firmware query on its own: raw replies have no header to get wrong.
     {"silence",
@@ -256,25 +258,15 @@ const FaultCase kCases[] = {
     // Writing awaits no reply: a silent sensor is not noticed.
     {"silence", Silent, Op::Send, {1}, {"Transmit...", "Line Ok!"}, 0.0, true},
 
-    // An unanswered teach ends in a time-out (the set-point teach at its limit).
-    {"silence",
-     Silent,
-     Op::TeachSetPoint,
-     {6},
-     {"New setpoint value teached!", kTimeout},
-     1.5,
-     true},
-    {"delayed 1.6 s",
-     Delay1600,
-     Op::TeachSetPoint,
-     {6},
-     {"New setpoint value teached!", kTimeout},
-     1.5},
+    // An unanswered teach ends in a time-out (the set-point teach at its limit);
+    // its success is said only on the answer.
+    {"silence", Silent, Op::TeachSetPoint, {6}, {kTeachWaiting, kTimeout}, 1.5, true},
+    {"delayed 1.6 s", Delay1600, Op::TeachSetPoint, {6}, {kTeachWaiting, kTimeout}, 1.5},
     {"every second reply dropped",
      DropSecond,
      Op::TeachSetPoint,
      {6, 2},
-     {"New setpoint value teached!", kWaiting, kTimeout},
+     {kTeachWaiting, "New setpoint value teached!", kWaiting, kTimeout},
      1.5},
     {"dribbled bytes", Dribble, Op::TeachSetPoint, {6, 2}, GoodTexts(Op::TeachSetPoint), 0.0},
     {"silence", Silent, Op::TeachBackground, {6}, {"Line Ok!", kTimeout}, 1.5, true},

@@ -43,15 +43,22 @@ TEST_F(GraphReadout, TellsThePixelItsMicrometresAndTheVideoLevelThere) {
   data->setFocus(Qt::TabFocusReason);
   // The marker starts mid-view (pixel 512) and moves a pixel a key; pixel 513
   // lies nearest the sample drawn at 512, pixel 515 nearest the one at 516.
-  EXPECT_EQ(After(data, Qt::Key_Right), "pixel 513 · level 872");
-  EXPECT_EQ(After(data, Qt::Key_Right), "pixel 514 · level 872");
-  EXPECT_EQ(After(data, Qt::Key_Right), "pixel 515 · level 871");
+  // Then the graph's summary of what is drawn (the bring-up drew no video).
+  const std::string drawn = "; Video line from 0 to 0; threshold 512";
+  EXPECT_EQ(After(data, Qt::Key_Right), "pixel 513 · level 872" + drawn);
+  EXPECT_EQ(After(data, Qt::Key_Right), "pixel 514 · level 872" + drawn);
+  EXPECT_EQ(After(data, Qt::Key_Right), "pixel 515 · level 871" + drawn);
 
   QWidget* scope = InspectControlWidget(panelHandle, GRAPH_Scope);
   scope->setFocus(Qt::TabFocusReason);
-  EXPECT_EQ(After(scope, Qt::Key_Right), "pixel 512");
+  // Before any frame the scope sums itself up from what the set read at the
+  // bring-up drew (the sensor's window ends at pixel 1024).
+  const std::string start =
+      "; tolerance band 412 to 612; pixel window 0 to 1023; measured position (M) at 512; "
+      "evaluation from (L) at 1; evaluation to (R) at 1024";
+  EXPECT_EQ(After(scope, Qt::Key_Right), "pixel 512" + start);
   // The unit switch to micrometres: pixels x 7.8 um, truncated, not scaled.
   ASSERT_EQ(SetCtrlVal(panelHandle, BINSWITCH_UM, 0), 0);
   scaleF = 2.0f;
-  EXPECT_EQ(After(scope, Qt::Key_Right), "pixel 513 · 4001 µm");
+  EXPECT_EQ(After(scope, Qt::Key_Right), "pixel 513 · 4001 µm" + start);
 }

@@ -21,6 +21,7 @@
 
 #include "monitor/frame_decode.h"
 #include "monitor/qt/line_monitor.h"
+#include "monitor/qt/link_light.h"
 #include "monitor/trace_file.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
@@ -124,9 +125,11 @@ TEST_F(LineMonitor, LinkLightGoesGreenDuringARunAndRedWhenTheSensorFallsSilent) 
   Start();
   auto* light = Named<QWidget>(TopLevel("MainPanel"), "Link");
   ASSERT_NE(light, nullptr);
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(light)->text(QAccessible::Name), "Link");
-  // A second after the bring-up's last reply the line is idle.
+  QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(light);
+  EXPECT_EQ(spoken->role(), QAccessible::Indicator);
+  // A second after the bring-up's last reply the line is idle; the name says so.
   ASSERT_TRUE(WaitUntil([] { return Starts(LinkValue(), "grey"); }, 3.0)) << LinkValue();
+  EXPECT_EQ(spoken->text(QAccessible::Name), "Link: grey, idle");
   std::string during;
   WhenReady silence([] { return Starts(LinkValue(), "green"); },
                     [&] {
@@ -137,7 +140,13 @@ TEST_F(LineMonitor, LinkLightGoesGreenDuringARunAndRedWhenTheSensorFallsSilent) 
   EXPECT_TRUE(silence.fired());
   EXPECT_NE(during.find("replies arriving"), std::string::npos) << during;
   EXPECT_TRUE(WaitUntil([] { return Starts(LinkValue(), "red"); }, 2.0)) << LinkValue();
-  EXPECT_NE(light->accessibleDescription().toStdString().find("1 time-out"), std::string::npos)
+  EXPECT_EQ(spoken->text(QAccessible::Name), "Link: red, time-outs");
+  // The figures follow at most twice a second.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return light->accessibleDescription().toStdString().find("1 time-out") != std::string::npos;
+      },
+      2.0))
       << light->accessibleDescription().toStdString();
 }
 
@@ -284,4 +293,26 @@ TEST_F(LineMonitor, ARecordedTraceReplayedBySimulatorGivesTheProgramTheSameRepli
   EXPECT_EQ(recorded.texts.back(), "Timeout RS232-Line!");
   EXPECT_NE(recorded.readOuts[0], 0) << "frames were drawn";
   fs::remove_all(dir);
+}
+
+TEST(LinkLightAlone, TheNameCarriesTheStateAtOnceTheFiguresComeAtMostTwiceASecond) {
+  LinkLight light(nullptr);
+  QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&light);
+  monitor::LinkHealthView view;
+  view.colour = monitor::LinkColour::kGreen;
+  view.state = "replies arriving";
+  view.text = "replies arriving, 26.0 replies/s";
+  light.Show(view, 1000.0);
+  EXPECT_EQ(spoken->text(QAccessible::Name), "Link: green, replies arriving");
+  EXPECT_EQ(spoken->text(QAccessible::Description), "green: replies arriving, 26.0 replies/s");
+  view.text = "replies arriving, 25.0 replies/s";
+  light.Show(view, 1400.0);
+  view.colour = monitor::LinkColour::kRed;
+  view.state = view.text = "time-outs";
+  light.Show(view, 1450.0);
+  EXPECT_EQ(spoken->text(QAccessible::Name), "Link: red, time-outs") << "a new state at once";
+  EXPECT_EQ(spoken->text(QAccessible::Description), "green: replies arriving, 26.0 replies/s");
+  light.Show(view, 1500.0);
+  EXPECT_EQ(spoken->text(QAccessible::Description), "red: time-outs");
+  EXPECT_EQ(spoken->text(QAccessible::Value), "red: time-outs");
 }

@@ -60,6 +60,7 @@ class OperatedProgram : public ::testing::Test {
   void TearDown() override {
     ReleaseTestTimer();
     ClearFileSelectAnswers();
+    ClearConfirmAnswers();
     EXPECT_FALSE(watchdogFired_) << "the loop did not end by itself";
     if (started_) ShutDown();
     started_ = false;

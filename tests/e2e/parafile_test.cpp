@@ -156,15 +156,20 @@ TEST_F(ParaFile, EveryWordOfAFileReachesThePackageWithItsLow16Bits) {
 }
 
 TEST_F(ParaFile, ValuesTheRangeCheckReplacesAreMarkedAndCounted) {
-  // Power 5000, evaluation mode 9 and tolerance 3000 no sensor may hold.
+  // Power 5000, evaluation mode 9, tolerance 3000 and CCD mode 123 no sensor
+  // may hold: each replaced by a value it accepts, each marked, all counted.
   const std::string path = Path("odd.dat");
-  WriteText(path, "5000\n0\n512\n64\n1\n9\n1\n512\n512\n3000\n1\n1\n0\n1\n0\n1000\n");
+  WriteText(path, "5000\n0\n512\n64\n1\n9\n1\n512\n512\n3000\n1\n1\n123\n1\n0\n1000\n");
   Get(UI_FILE_SELECTED_EXISTING, path);
-  EXPECT_EQ(StatusLine(), "Out of range: 3 values replaced (see marked controls)");
+  EXPECT_EQ(StatusLine(), "Out of range: 4 values replaced (see marked controls)");
   EXPECT_EQ(U16(panelHandle, NUM_Power), 500);
+  EXPECT_EQ(U16(panelHandle, DropDEvalmode), 3);
+  EXPECT_EQ(U16(panelPopUp, RING_CCDMode), 0);
+  EXPECT_EQ(InspectControlWidget(panelPopUp, RING_CCDMode)->toolTip().toStdString(),
+            "From the file: 123 is outside 0..2, shown as 0");
   const std::pair<int, const char*> notes[] = {
       {NUM_Power, "From the file: 5000 is outside 0..1000, shown as 500"},
-      {DropDEvalmode, "From the file: 9 is outside 0..4, shown as 4"},
+      {DropDEvalmode, "From the file: 9 is outside 0..3, shown as 3"},
       {NEDITVideoThreshold, ""}};
   for (const auto& [control, note] : notes)
     EXPECT_EQ(InspectControlWidget(panelHandle, control)->toolTip().toStdString(), note);

@@ -123,13 +123,14 @@ TEST_F(ParameterControls, RightLimitOnTheLongLineAndTheLeftLimitMoveTheirCursors
   EXPECT_EQ(TakeOrders(), Orders{});
 }
 
-TEST_F(ParameterControls, BeforeAnyCcdInformationTheRightLimitIsCutBackToZero) {
+TEST_F(ParameterControls, BeforeAnyCcdInformationTheRightLimitKeepsToTheLongerLine) {
   StartSilent();
   ASSERT_EQ(ccdmaxpixel, 0);
+  const uint16_t end = eEnd;
   ASSERT_EQ(SimulateEnterValue(panelHandle, NEDITEdgeRight, 800), 0);
-  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 0);
-  EXPECT_EQ(eEnd, 0);
-  EXPECT_DOUBLE_EQ(CursorX(3), 0.0);
+  EXPECT_EQ(U16(panelHandle, NEDITEdgeRight), 800) << "never cut back to an empty window";
+  EXPECT_EQ(eEnd, end);
+  EXPECT_DOUBLE_EQ(CursorX(3), 800.0);
 }
 
 TEST_F(ParameterControls, PixelStartIsHeldToAWindowThatFitsTheLine) {
@@ -169,52 +170,72 @@ TEST_F(ParameterControls, PixelStartBeforeAnyCcdInformationKeepsToTheSmallLine) 
   EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 355);
 }
 
-TEST_F(ParameterControls, MicrometreDisplaysScaleTheTeachValueOnlyFromTheVariables) {
+// The unit switch converts what the fields show now, edits included; the
+// entries keep their pixels, so switching there and back sends what was typed.
+TEST_F(ParameterControls, UnitSwitchConvertsWhatIsShownAndSendsThePixelsTyped) {
   Start(Unpaced(), TestParams({{sim::kEMode, 2}, {sim::kEPoti, 0}}));
   ShowSettingsPanel();
-  ASSERT_EQ(Dimmed(panelPopUp, NUM_ScalFact), 0) << "evaluation mode 2";
-
-  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // to micrometres
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 780);
-
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.1), 0);
-  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // pixels
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 512);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 100);
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
+  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);  // the tolerance edit open
+  struct Row {
+    int* panel;
+    int control;
+    uint16_t typed;  // pixels, 0 for a read-out
+    const char *before, *micrometres;
+    int word;  // sent in this package word, -1 for a read-out
+  };
+  const Row rows[] = {
+      {&panelPopUp, NEDITTeach, 1000, "1000 pixel", "7800 \u00b5m", 8},
+      {&panelPopUp, NEDITTolerance, 50, "50 pixel", "390 \u00b5m", 9},
+      {&panelHandle, NEDITEdgeLeft, 10, "10 pixel", "78 \u00b5m", 6},
+      {&panelHandle, NEDITEdgeRight, 900, "900 pixel", "7020 \u00b5m", 7},
+      {&panelHandle, NUM_TeachValue, 0, "1000 pixel", "7800 \u00b5m", -1},
+      {&panelHandle, NUM_Tolerance, 0, "50 pixel", "390 \u00b5m", -1},
+      {&panelHandle, NUM_FirstEdge, 0, "0 pixel", "0 \u00b5m", -1},
+  };
+  for (const Row& row : rows) {
+    if (row.typed != 0) {
+      ASSERT_EQ(SimulateEnterValue(*row.panel, row.control, row.typed), 0);
+    }
+  }
+  const auto shown = [&](const Row& row) {
+    return InspectAccessibleValue(*row.panel, row.control);
+  };
+  for (const Row& row : rows) EXPECT_EQ(shown(row), row.before) << row.control;
   ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // micrometres
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 4392);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 780);
-  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_TeachValue), "4392");
-
-  // The edits show their own value, the teach value without the scale factor.
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 100), 0);
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 512), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
-  // The tolerance edit is open while the tolerance comes from the panel.
-  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
-  ASSERT_EQ(SimulateToggle(panelPopUp, BIN_Sw_EnableTol), 0);
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTolerance, 50), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 390);
-  EXPECT_EQ(tVal, 512);
-  EXPECT_EQ(tTol, 100);
-
-  // The unit switch shows tVal scaled again; Enter on the unchanged edit
-  // re-shows the edit's own value.
-  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
-  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
-  ASSERT_EQ(U16(panelHandle, NUM_TeachValue), 4392);
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 512), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 3993);
-
+  for (const Row& row : rows) EXPECT_EQ(shown(row), row.micrometres) << row.control;
   ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);  // pixels
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 300), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 300);
-  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTolerance, 60), 0);
-  EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 60);
-  EXPECT_EQ(tVal, 512);
-  EXPECT_EQ(tTol, 100);
-  EXPECT_EQ(TakeOrders(), Orders{});
+  for (const Row& row : rows) EXPECT_EQ(shown(row), row.before) << row.control;
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
+  AwaitSentRequests();
+  ASSERT_EQ(sensor_->Requests().size(), 1u);
+  for (const Row& row : rows) {
+    if (row.word >= 0) {
+      EXPECT_EQ(sensor_->Requests()[0].words[row.word], row.typed) << row.word;
+    }
+  }
+  sensor_->ClearRequests();
+
+  // Typed in micrometres: the nearest pixel, shown as such; beyond the range
+  // the limit, and the field says so.
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTeach, 4000), 0);
+  EXPECT_EQ(InspectAccessibleValue(panelPopUp, NEDITTeach), "4001 \u00b5m");
+  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_TeachValue), "4001 \u00b5m")
+      << "the edit's value without the scale factor";
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NEDITTolerance, 9999), 0);
+  EXPECT_EQ(InspectControlWidget(panelPopUp, NEDITTolerance)->toolTip().toStdString(),
+            "9999 \u00b5m is beyond 0..3993 \u00b5m: set to 3993 \u00b5m");
+  ASSERT_EQ(SimulateEnterValue(panelPopUp, NUM_ScalFact, 1.1), 0);
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
+  ASSERT_EQ(SimulateToggle(panelHandle, BINSWITCH_UM), 0);
+  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_TeachValue), "4401 \u00b5m")
+      << "the switch shows the teach value scaled";
+  ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
+  AwaitSentRequests();
+  EXPECT_EQ(sensor_->Requests()[0].words[8], 513);
+  EXPECT_EQ(sensor_->Requests()[0].words[9], 512);
+  EXPECT_EQ(tVal, 513) << "read from the panels by the send";
 }
 
 TEST_F(ParameterControls, ScaleFactorGoesIntoScaleFAndPara15ByTheSinglePrecisionRule) {
@@ -344,20 +365,19 @@ TEST_F(ParameterControls, PortWithoutSensorAndBackBringsTheLinkUpAgain) {
   Start();
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 2), 0);
   EXPECT_EQ(com, 2);
-  // The selection raises a value change and a commit: two bring-ups.
+  // One selection, one bring-up; the set read from COM1's sensor is no longer
+  // this port's.
   const Texts noSensor = TextsSinceMark();
-  ASSERT_EQ(noSensor.size(), 4u);
+  ASSERT_EQ(noSensor.size(), 2u);
   EXPECT_EQ(noSensor[0], "Init COM-Port ...");
-  EXPECT_EQ(noSensor[2], "Init COM-Port ...");
-  EXPECT_EQ(noSensor[1], noSensor[3]);
-  EXPECT_NE(noSensor[1].find("port"), std::string::npos) << noSensor[1];
+  EXPECT_EQ(noSensor[1], "No serial port found - parameters unread");
   EXPECT_EQ(GetInQLen(1), RS232_PORT_NOT_OPEN) << "the old port was closed";
   EXPECT_EQ(TakeOrders(), Orders{});
 
   MarkTexts();
   ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 1), 0);
   EXPECT_EQ(com, 1);
-  EXPECT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10, 5, 2, 7, 10}));
+  EXPECT_EQ(sensor_->Orders(), (Orders{5, 2, 7, 10}));
   const Texts bringUp = {"Init COM-Port ...",
                          "Echo Check - Line Ok!",
                          "Waiting for parameter-frame ...",
@@ -365,9 +385,7 @@ TEST_F(ParameterControls, PortWithoutSensorAndBackBringsTheLinkUpAgain) {
                          "Waiting for firmware info ...",
                          sim::kDefaultFirmware,
                          sim::kDefaultFirmware};
-  Texts twice = bringUp;
-  twice.insert(twice.end(), bringUp.begin(), bringUp.end());
-  EXPECT_EQ(TextsSinceMark(), twice);
+  EXPECT_EQ(TextsSinceMark(), bringUp);
   EXPECT_EQ(StatusLine(), std::string(sim::kDefaultFirmware));
   unsetenv("VANTREL_COM2");
 }
@@ -384,4 +402,12 @@ TEST_F(ParameterControls, ChoosingTheSelectedPortAgainReopensItOnce) {
                    "Parameter-frame received! - Line Ok!", "Waiting for firmware info ...",
                    sim::kDefaultFirmware, sim::kDefaultFirmware}));
   EXPECT_GE(GetInQLen(1), 0) << "port 1 is open again";
+
+  // An arrow key on the selector is one choice too: one bring-up.
+  setenv("VANTREL_COM2", sensor_->SlavePath().c_str(), 1);
+  sensor_->ClearRequests();
+  QTest::keyClick(InspectControlWidget(panelHandle, DropDCom), Qt::Key_Down);
+  unsetenv("VANTREL_COM2");
+  EXPECT_EQ(com, 2);
+  EXPECT_EQ(TakeOrders(), (Orders{5, 2, 7, 10}));
 }

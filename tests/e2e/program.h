@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/popup.h"
+#include "app/sensor_operation.h"
 #include "app/vantrel.h"
 #include "display/controls.h"
 #include "display/scope.h"
@@ -33,6 +34,7 @@ inline void ResetProgramState() {
   scaleF = 1.0f;
   hidePopUp = 1;
   graphrefresh = 0;
+  sensorOperation = OPERATION_NONE;
   std::memset(adcbuf, 0, sizeof adcbuf);
   std::memset(pp, 0, sizeof pp);
 }

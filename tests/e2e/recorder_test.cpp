@@ -136,7 +136,7 @@ TEST_F(Recorder, CancelSaysNothingAndARunIsRecordedFrameByFrameWithWhereItCameFr
   }
 }
 
-TEST_F(Recorder, DuringARunAFileThatCannotBeMadeSaysWhyAndAnotherRecordsUntilUnchecked) {
+TEST_F(Recorder, AFileThatCannotBeMadeIsRefusedAtOnceAndOneBegunDuringARunCountsFromTheRunsStart) {
   LineScript line(Frames(1000000));
   StartOn(line);
   QPushButton* record = Button("Record");
@@ -145,12 +145,13 @@ TEST_F(Recorder, DuringARunAFileThatCannotBeMadeSaysWhyAndAnotherRecordsUntilUnc
   const std::string file = (dir_ / "part.csv").string();
   QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, bad);
   QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, file);
+  record->click();  // refused at once: no Run needed to find that out
+  EXPECT_FALSE(record->isChecked());
   QElapsedTimer run;
   int from = 0, to = 0;
   size_t before = 0;  // rows on disk just before the uncheck
   // The second file 300 ms into the Run: its frames count their time from then.
-  WhenReady refused([&] { return line.Count(8) >= 5; }, [&] { record->click(); });
-  WhenReady begin([&] { return refused.fired() && run.elapsed() >= 300; },
+  WhenReady begin([&] { return run.elapsed() >= 300; },
                   [&] {
                     from = line.Count(8);
                     record->click();
@@ -174,14 +175,30 @@ TEST_F(Recorder, DuringARunAFileThatCannotBeMadeSaysWhyAndAnotherRecordsUntilUnc
   const std::vector<std::string> rows = Rows(text);
   ASSERT_GE(rows.size(), 9u);
   EXPECT_EQ(before, rows.size()) << "each row on disk as it came, none after";
-  EXPECT_EQ(RecordingTexts(),
-            (std::vector<std::string>{
-                "Recording stopped: " + bad + ": No such file or directory", "Recording to " + file,
-                "Recorded " + std::to_string(rows.size()) + " frames to " + file}));
+  EXPECT_EQ(
+      RecordingTexts(),
+      (std::vector<std::string>{"Recording not started: " + bad + ": No such file or directory",
+                                "Recording to " + file,
+                                "Recorded " + std::to_string(rows.size()) + " frames to " + file}));
   // The frame in flight at the click may come before or after it.
   const int first = rows[0].ends_with(Expected(from - 1)) ? from - 1 : from;
   for (size_t i = 0; i < rows.size(); ++i)
     EXPECT_EQ(rows[i].substr(rows[i].find(',')), Expected(first + static_cast<int>(i))) << i;
   EXPECT_LE(first + static_cast<int>(rows.size()), to);
-  EXPECT_LT(std::stoll(rows[0]), 150) << "counted from the recording's start, not the Run's";
+  EXPECT_GE(std::stoll(rows[0]), 300) << "counted from the Run's start, not the recording's";
+}
+
+TEST_F(Recorder, ARunWithoutFramesSaysSo) {
+  LineScript line(Frames(0));
+  StartOn(line);
+  QPushButton* record = Button("Record");
+  const std::string file = (dir_ / "none.csv").string();
+  QueueFileSelectAnswer(UI_FILE_SELECTED_NEW, file);
+  record->click();
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);  // ends in its time-out
+  ASSERT_TRUE(WaitUntil([&] { return !record->isChecked(); }, 2.0));
+  EXPECT_EQ(RecordingTexts(),
+            (std::vector<std::string>{
+                "Recording to " + file + ": waiting for a Run", "Recording to " + file,
+                "Recorded no frames to " + file + ": the Run ended without frames"}));
 }

@@ -132,7 +132,7 @@ TEST_F(RunLoop, EachRequestCarriesTheVariablesWithTheLastFramesTeachWords) {
   EXPECT_EQ(StatusLine(), "Line Ok!");
 }
 
-TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2) {
+TEST_F(RunLoop, StopEndsTheRunAndTheButtonsComeBackOnceItHasEndedTheBackgroundTeachOnlyInMode2) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
   StartOn(line.sensor().slavePath());
   bMode = 1;
@@ -154,8 +154,9 @@ TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2)
   ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
   ASSERT_EQ(SimulateRelease(panelHandle, BTNStop), 0);
   EXPECT_EQ(stoppedOnPress, 1) << "Stop acts when the button goes down";
-  EXPECT_EQ(activeRightAfterStop, 0);
+  EXPECT_EQ(activeRightAfterStop, 3) << "the Run still holds the sensor until its pass ends";
   EXPECT_EQ(teachRightAfterStop, 1);
+  EXPECT_EQ(Dimmed(panelHandle, BTNGet), 0) << "back once it has ended";
   EXPECT_EQ(Dimmed(panelPopUp, BTNTeachBackGround), 1);
   EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 1);
   // No request leaves after the pass that saw Stop.
@@ -165,7 +166,8 @@ TEST_F(RunLoop, StopMakesTheButtonsActiveAtOnceAndTheBackgroundTeachOnlyInMode2)
 TEST_F(RunLoop, StopWithoutALoopOnlyMakesTheButtonsActive) {
   LineScript line(nullptr);
   StartOn(line.sensor().slavePath());
-  DimLoopButtons(1);
+  for (int button : {BTNRun, BTNData, BTNGet})
+    SetCtrlAttribute(panelHandle, button, UI_ATTR_DIMMED, 1);
   SetCtrlAttribute(panelPopUp, BTNTeachBackGround, UI_ATTR_DIMMED, 1);
   SetCtrlAttribute(panelPopUp, LED_TeachBackGround, UI_ATTR_DIMMED, 1);
   const size_t requests = line.Requests().size();
@@ -177,7 +179,7 @@ TEST_F(RunLoop, StopWithoutALoopOnlyMakesTheButtonsActive) {
   EXPECT_EQ(Dimmed(panelPopUp, LED_TeachBackGround), 0);
   EXPECT_EQ(line.Requests().size(), requests);
   // The press alone acts; the commit that follows a click changes nothing more.
-  DimLoopButtons(1);
+  SetCtrlAttribute(panelHandle, BTNRun, UI_ATTR_DIMMED, 1);
   CC_BTNStop(panelHandle, BTNStop, UI_EVENT_COMMIT, nullptr, 0, 0);
   EXPECT_EQ(Dimmed(panelHandle, BTNRun), 1);
 }
@@ -222,29 +224,24 @@ TEST_F(RunLoop, SilentSensorEndsTheRunMoreThanTheTimeOutAfterTheLastRequest) {
   EXPECT_EQ(visible, 1);
 }
 
-TEST_F(RunLoop, ARunStartedInsideARunEndsWithTheSameStop) {
+TEST_F(RunLoop, ARunStartedInsideARunIsTurnedAwayAndOneStopEndsTheRun) {
   LineScript line([](int k, const Words&) { return LineScript::Measurement(Frame(k)); });
   StartOn(line.sensor().slavePath());
-  int innerEnded = 0;
+  int sentByInner = -1;
   int measuresAtStop = 0;
-  std::unique_ptr<WhenReady> stop;
   WhenReady inner([&] { return line.Count(8) >= 3; },
                   [&] {
-                    stop = std::make_unique<WhenReady>([&] { return line.Count(8) >= 8; },
-                                                       [&] {
-                                                         measuresAtStop = line.Count(8);
-                                                         PressStop();
-                                                       });
                     // The operator cannot reach the dimmed button; a callback
-                    // that starts a run can.
+                    // that starts a run can, and finds the sensor held.
+                    const int before = line.CountArrived(8);
                     CC_BTNRun(panelHandle, BTNRun, UI_EVENT_COMMIT, nullptr, 0, 0);
-                    innerEnded = 1;
+                    sentByInner = line.CountArrived(8) - before;
+                    measuresAtStop = line.Count(8);
+                    PressStop();
                   });
   ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
-  ASSERT_TRUE(stop && stop->fired());
-  EXPECT_EQ(innerEnded, 1);
-  // The inner loop ends at once, the outer at its next check: no further
-  // request leaves after the one of the pass that saw Stop.
+  ASSERT_TRUE(inner.fired());
+  EXPECT_EQ(sentByInner, 0) << "returned at once, nothing sent";
   EXPECT_LE(line.CountArrived(8), measuresAtStop + 1);
   EXPECT_EQ(Dimmed(panelHandle, BTNRun), 0);
 }

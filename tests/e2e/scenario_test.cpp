@@ -201,6 +201,10 @@ class Scenarios : public OperatedProgram, public ::testing::WithParamInterface<S
       QueueFileSelectAnswer(std::stoi(words[1]), (dir_ / words[2]).string());
       return 0;
     }
+    if (verb == "confirm" && words.size() == 2) {  // the next confirmation box's answer
+      QueueConfirmAnswer(std::stoi(words[1]));
+      return 0;
+    }
     if (verb == "file" && words.size() >= 2) {  // file NAME v1 v2 ...: one value a line
       std::ofstream out(dir_ / words[1]);
       for (size_t i = 2; i < words.size(); ++i) out << words[i] << "\n";

@@ -17,6 +17,7 @@
 
 #include "param/transfer.h"
 #include "runtime/testing/inspect.h"
+#include "runtime/testing/inspect_widgets.h"
 #include "runtime/utility.h"
 #include "sets/backup_file.h"
 #include "sets/sensor/sensor_sets.h"
@@ -83,19 +84,27 @@ TEST_F(SensorSets, ReadsRamAndEepromLeavingTheProgramsSetAsItWas) {
   EXPECT_EQ(Variables(), variables);
 }
 
-TEST_F(SensorSets, SendsNothingWhileALoopOwnsTheLine) {
+TEST_F(SensorSets, SendsNothingWhileAnotherOperationHoldsTheSensor) {
+  InstallCompare();
   Start();
+  QAbstractButton* compare = nullptr;
+  for (QAbstractButton* b : InspectPanelWindow(panelHandle)->findChildren<QAbstractButton*>())
+    if (b->accessibleName() == "Compare") compare = b;
   sets::ParameterSet set{};
   sets::StoreReadResult during = sets::StoreReadResult::kRead;
+  bool offered = true;
   WhenReady stop([&] { return sensor_->Orders().size() >= 3; },
                  [&] {
                    sensor_->ClearRequests();
                    during = sets::ReadSensorStore(EEPROM, &set);
+                   offered = compare->isEnabled();
                    PressStop();
                  });
   ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
   ASSERT_TRUE(stop.fired());
-  EXPECT_EQ(during, sets::StoreReadResult::kLoopRuns);
+  EXPECT_EQ(during, sets::StoreReadResult::kOtherOperation);
+  EXPECT_FALSE(offered) << "Compare reads the sensor: dimmed while the Run holds it";
+  EXPECT_TRUE(compare->isEnabled());
   for (int order : TakeOrders()) EXPECT_EQ(order, 8) << "only the loop's own requests";
 }
 
@@ -129,6 +138,8 @@ TEST_F(SensorSets, CompareShowsEachSetByNameAndMarksEveryDifference) {
   EXPECT_EQ(row(8)[1], "tVal");
   EXPECT_EQ(row(8)[4], "300 (2340 µm), differs");
   EXPECT_EQ(row(2)[3], "512") << "an agreeing row is not marked";
+  EXPECT_EQ(row(5)[3], "1 (second edge)");
+  EXPECT_EQ(row(15)[4], "1000 (1.000)");
   EXPECT_EQ(window->findChild<QLabel*>()->text().toStdString(), "2 parameters differ: power, tVal");
   EXPECT_EQ(TakeOrders(), (std::vector<int>{2, 4}));
   EXPECT_EQ(Variables(), variables);
@@ -144,7 +155,8 @@ TEST_F(SensorSets, CompareShowsEachSetByNameAndMarksEveryDifference) {
   QueueFileSelectAnswer(UI_FILE_SELECTED_EXISTING, file);
   for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
     if (b->accessibleName() == "Add file") b->click();
-  EXPECT_EQ(table->horizontalHeaderItem(6)->text().toStdString(), "File " + file);
+  EXPECT_EQ(table->horizontalHeaderItem(6)->text().toStdString(), "File compare.dat");
+  EXPECT_EQ(table->horizontalHeaderItem(6)->toolTip().toStdString(), file);
   EXPECT_EQ(row(0)[6], "470, differs");
   EXPECT_EQ(row(2)[6], "512");
   std::remove(file.c_str());
@@ -183,23 +195,15 @@ TEST_F(SensorSets, SendAndVerifyReadsTheStoreBackAndSaysWhatItHolds) {
   sensor_->Update([](sim::Config& c) { c.faults.store_changed_word = 9; });
   SelectStore(EEPROM);
   const uint16_t tolerance = Variables()[9];
+  QueueConfirmAnswer(1);  // the EEPROM is written once the operator says yes
   EXPECT_FALSE(sets::SendAndVerify());
-  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 4}));
-  EXPECT_EQ(TextsSinceMark().back(), "EEPROM holds tTol " + std::to_string(tolerance + 1) +
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{4, 3, 4}));
+  EXPECT_EQ(TextsSinceMark().back(), "EEPROM holds Tolerance " + std::to_string(tolerance + 1) +
                                          ", sent " + std::to_string(tolerance));
   SelectStore(DATFILE);
   EXPECT_FALSE(sets::SendAndVerify());
   EXPECT_EQ(TakeOrders(), std::vector<int>{}) << "nothing sent for the file store";
 }
-
-namespace {
-int g_questions = 0;
-bool g_answer = false;
-bool Answer(const std::string&) {
-  ++g_questions;
-  return g_answer;
-}
-}  // namespace
 
 TEST_F(SensorSets, ABackupRestoredOntoOtherStoresLeavesThemEqualToIt) {
   const std::string path = testing::TempDir() + "sensor.backup";
@@ -219,8 +223,14 @@ TEST_F(SensorSets, ABackupRestoredOntoOtherStoresLeavesThemEqualToIt) {
   sensor_->SetEeprom(Changed(kTestParams, 0, 999));
   const ParamWords variables = Variables(), package = Package();
   TakeOrders();
+  // The EEPROM's present set is read to show what the restore changes there.
+  EXPECT_FALSE(sets::RestoreBackup(path)) << "not confirmed";
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{4}));
+  EXPECT_NE(ConfirmQuestions().back().find(":\n\nPower: 999 -> 500\nTeach value: 512 -> 300\n\n"),
+            std::string::npos);
+  QueueConfirmAnswer(1);
   EXPECT_TRUE(sets::RestoreBackup(path));
-  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 4, 1, 2}));
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{4, 3, 4, 1, 2}));
   EXPECT_EQ(sensor_->Ram(), ram);
   EXPECT_EQ(sensor_->Eeprom(), eeprom);
   EXPECT_EQ(Variables(), variables);
@@ -230,14 +240,27 @@ TEST_F(SensorSets, ABackupRestoredOntoOtherStoresLeavesThemEqualToIt) {
   // Another CCD type: refused unless confirmed.
   taken.ccdType = static_cast<uint16_t>(ccdtype + 1);
   { std::ofstream(path) << sets::BackupText(taken); }
-  sets::SetRestoreConfirmation(Answer);
-  g_answer = false;
+  const size_t asked = ConfirmQuestions().size();
+  QueueConfirmAnswer(0);
   EXPECT_FALSE(sets::RestoreBackup(path));
-  EXPECT_EQ(g_questions, 1);
+  EXPECT_EQ(ConfirmQuestions().size(), asked + 1);
   EXPECT_EQ(TakeOrders(), std::vector<int>{});
-  g_answer = true;
+  QueueConfirmAnswer(1);
+  QueueConfirmAnswer(1);
   EXPECT_TRUE(sets::RestoreBackup(path));
-  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 4, 1, 2}));
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{4, 3, 4, 1, 2}));
+
+  // Words the sensor does not accept: named, and nothing sent to either store.
+  taken.ccdType = ccdtype;
+  taken.eeprom[5] = 9;
+  taken.ram[14] = 7;
+  { std::ofstream(path) << sets::BackupText(taken); }
+  EXPECT_FALSE(sets::RestoreBackup(path));
+  EXPECT_EQ(TakeOrders(), std::vector<int>{});
+  EXPECT_EQ(TextsSinceMark().back(), "Restore refused: " + path +
+                                         ": EEPROM Evaluation mode 9 (0..3); RAM Background mode "
+                                         "7 (0..2)");
+  EXPECT_EQ(sensor_->Eeprom(), eeprom);
 
   // Malformed: the line at fault, nothing sent.
   { std::ofstream(path) << "vantrel-backup 1\nram.power: 70000\n"; }
@@ -245,6 +268,5 @@ TEST_F(SensorSets, ABackupRestoredOntoOtherStoresLeavesThemEqualToIt) {
   EXPECT_EQ(TakeOrders(), std::vector<int>{});
   EXPECT_EQ(TextsSinceMark().back(),
             "Restore refused: " + path + ": line 2: " + "ram.power: '70000' out of range 0..65535");
-  sets::SetRestoreConfirmation(nullptr);
   std::remove(path.c_str());
 }

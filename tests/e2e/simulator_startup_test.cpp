@@ -9,6 +9,7 @@
 #include "link/reply_wait.h"
 #include "runtime/rs232.h"
 #include "runtime/testing/inspect.h"
+#include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
 #include "tests/support/wait.h"
 
@@ -92,8 +93,27 @@ TEST_F(SimulatorStartUp, SilentSensorEndsWithTheCcdError) {
   EXPECT_GT(endedAt, 3.0);
   EXPECT_GT(tdiff, TIMEOUT);
   EXPECT_LE(tdiff, TIMEOUT + 0.25);
-  EXPECT_EQ(StatusLine(), "Error reading CCD-info");
-  EXPECT_EQ(InspectPanelVisible(panelHandle), 1);
+  EXPECT_EQ(StatusLine(), "Error reading CCD-info - parameters unread");
+  EXPECT_EQ(InspectAccessibleName(panelHandle, TEXT_SetSource), "Values shown");
+  EXPECT_EQ(InspectAccessibleValue(panelHandle, TEXT_SetSource), "unread: start values");
+
+  // Run sends no unread set: it reads the set first and, unanswered, refuses;
+  // answered, the first measurement carries the set read.
+  sensor_->ClearRequests();
+  SetTestTimer(10.0, 0.25);
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  ReleaseTestTimer();
+  EXPECT_EQ(StatusLine(), "Not started: parameters unread - use Get parameters or load a file");
+  sensor_->Update([](sim::Config& c) { c.faults = sim::Faults{}; });
+  EXPECT_EQ(TakeOrders(), std::vector<int>{2});
+  WhenReady stop([this] { return sensor_->Requests().size() >= 3; }, [] { PressStop(); });
+  ASSERT_EQ(SimulateClick(panelHandle, BTNRun), 0);
+  AwaitSentRequests();
+  const std::vector<sim::Request> run = sensor_->Requests();
+  ASSERT_GE(run.size(), 2u);
+  EXPECT_EQ(run[0].order * 10 + run[1].order, 28) << "read, then measured";
+  EXPECT_EQ(run[1].words, kTestParams) << "the set just read, not the start values";
+  EXPECT_EQ(sensor_->Ram(), kTestParams);
 }
 
 TEST_F(SimulatorStartUp, WrongReplySyncStopsAfterTheLineCheckAndTakesNoCcdWords) {
@@ -103,7 +123,7 @@ TEST_F(SimulatorStartUp, WrongReplySyncStopsAfterTheLineCheckAndTakesNoCcdWords)
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{5, 10}));
   const std::vector<std::string> shown = InspectShownTexts(panelHandle, TEXT_Status);
   EXPECT_NE(std::find(shown.begin(), shown.end(), "read error - not sync byte 0xAA!"), shown.end());
-  EXPECT_EQ(StatusLine(), "Error reading CCD-info");
+  EXPECT_EQ(StatusLine(), "Error reading CCD-info - parameters unread");
   EXPECT_EQ(ccdmaxpixel, 0) << "a reply without the reply sync is no CCD information";
 }
 

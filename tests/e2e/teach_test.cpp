@@ -43,9 +43,10 @@ TEST_F(SetPointTeach, AnsweredSendsThePackageAsItStandsThenReadsTheRamBack) {
 
   ASSERT_EQ(sensor_->Orders(), (std::vector<int>{6, 2}));
   EXPECT_EQ(sensor_->Requests()[0].words, package) << "not refreshed from variables or panels";
+  // Success is said on the sensor's answer, not when the order leaves.
   EXPECT_EQ(TextsSinceMark(),
-            (Texts{"New setpoint value teached!", "Waiting for parameter-frame ...",
-                   "Parameter-frame received! - Line Ok!"}));
+            (Texts{"Waiting for the teach answer ...", "New setpoint value teached!",
+                   "Waiting for parameter-frame ...", "Parameter-frame received! - Line Ok!"}));
   const uint16_t taught = sensor_->Ram()[8];
   ASSERT_NE(taught, 3) << "the sensor took the set-point from its line";
   EXPECT_EQ(tVal, taught);
@@ -71,8 +72,8 @@ TEST_F(SetPointTeach, SilentSensorEndsInATimeOutAtTheLimitItself) {
   ASSERT_FALSE(reads.empty());
   EXPECT_DOUBLE_EQ(reads.back(), 11.5);
   EXPECT_EQ(TakeOrders(), (std::vector<int>{6}));
-  // Unanswered, the teach is not left standing as done.
-  EXPECT_EQ(TextsSinceMark(), (Texts{"New setpoint value teached!", "Timeout-RS-232..."}));
+  // Unanswered, the teach is never said to be done.
+  EXPECT_EQ(TextsSinceMark(), (Texts{"Waiting for the teach answer ...", "Timeout-RS-232..."}));
   EXPECT_EQ(U16(panelPopUp, NEDITTeach), teachShown);
   EXPECT_EQ(U16(panelHandle, NUM_Power), powerShown);
 }
@@ -91,8 +92,9 @@ TEST_F(SetPointTeach, ReadBackThatTimesOutReplacesTheTeachMessage) {
 
   ReleaseTestTimer();
   EXPECT_EQ(sensor_->Orders(), (std::vector<int>{6, 2}));
-  EXPECT_EQ(TextsSinceMark(), (Texts{"New setpoint value teached!",
-                                     "Waiting for parameter-frame ...", "Timeout-RS-232..."}));
+  EXPECT_EQ(TextsSinceMark(),
+            (Texts{"Waiting for the teach answer ...", "New setpoint value teached!",
+                   "Waiting for parameter-frame ...", "Timeout-RS-232..."}));
 }
 
 TEST_F(BackgroundTeach, PressSendsThePanelValuesAndTheCommitReadsTheRamBack) {

@@ -65,15 +65,17 @@ class Transfer : public OperatedProgram {
             U16(panelPopUp, RING_CCDMode),         U16(panelPopUp, NSLIDE_PixelStart),
             U16(panelPopUp, RING_CCDBGMode),       ScaleFactorToPara15(factor)};
   }
-  // The corners of the scope's last plot, which must be a grey frame.
-  static std::vector<double> LastScopePlot() {
+  // The set on the scope: the grey window frame's corners, then the green
+  // band over it from x to x, then cursors 1, 2 and 3.
+  static std::vector<double> SetOnScope() {
     const std::vector<GraphPlotInfo> plots = InspectGraphPlots(panelHandle, GRAPH_Scope);
-    if (plots.empty()) return {};
-    const GraphPlotInfo& last = plots.back();
-    EXPECT_EQ(last.kind, GraphPlotKind::Rectangle);
-    EXPECT_EQ(last.color, 0xA0A0A0);
-    EXPECT_EQ(last.fillColor, 0xA0A0A0);
-    return {last.x[0], last.y[0], last.x[1], last.y[1]};
+    if (plots.size() != 2) return {};
+    const GraphPlotInfo &frame = plots[0], &band = plots[1];
+    EXPECT_EQ(frame.fillColor, 0xA0A0A0);
+    EXPECT_EQ(band.fillColor, 0x00FF00);
+    EXPECT_EQ(band.y, (std::vector<double>{0.0, 0.25}));
+    return {frame.x[0], frame.y[0], frame.x[1], frame.y[1], band.x[0],
+            band.x[1],  CursorX(1), CursorX(2), CursorX(3)};
   }
 };
 }  // namespace
@@ -85,11 +87,14 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
   ASSERT_EQ(SimulateToggle(panelHandle, RBTEeprom), 0);
   EXPECT_EQ(target, EEPROM);
   MarkTexts();
+  // The EEPROM is written once the operator has seen what changes and said yes.
+  QueueConfirmAnswer(1);
   ASSERT_EQ(SimulatePress(panelHandle, BTNSend), 0);
   // Acts before the release: the frame is on the line already.
-  ASSERT_TRUE(sensor_->WaitForRequests(1, 2.0));
-  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3}));
-  EXPECT_EQ(sensor_->Requests()[0].words, kPanelSet);
+  ASSERT_TRUE(sensor_->WaitForRequests(2, 2.0));
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{4, 3}));
+  EXPECT_EQ(sensor_->Requests()[1].words, kPanelSet);
+  EXPECT_EQ(ConfirmQuestions().at(0).substr(97, 20), "\n\nPower: 500 -> 640\n");
   EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
   ASSERT_EQ(SimulateRelease(panelHandle, BTNSend), 0);
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Eeprom() == kPanelSet; }, 2.0));
@@ -103,13 +108,14 @@ TEST_F(Transfer, SendWritesThePanelValuesToTheSelectedStoreOnThePress) {
   ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
   MarkTexts();
   ASSERT_EQ(SimulateClick(panelHandle, BTNSend), 0);
-  ASSERT_TRUE(sensor_->WaitForRequests(2, 2.0));
-  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{3, 1})) << "one frame per click";
-  EXPECT_EQ(sensor_->Requests()[1].words, second);
+  ASSERT_TRUE(sensor_->WaitForRequests(3, 2.0));
+  EXPECT_EQ(sensor_->Orders(), (std::vector<int>{4, 3, 1})) << "one frame per click";
+  EXPECT_EQ(sensor_->Requests()[2].words, second);
   ASSERT_TRUE(WaitUntil([&] { return sensor_->Ram() == second; }, 2.0));
   EXPECT_EQ(sensor_->Eeprom(), kPanelSet);
   EXPECT_EQ(TextsSinceMark(), (std::vector<std::string>{"Transmit...", "Line Ok!"}));
-  EXPECT_EQ(TakeOrders(), (std::vector<int>{3, 1})) << "no reply is awaited, nothing else is sent";
+  EXPECT_EQ(TakeOrders(), (std::vector<int>{4, 3, 1}))
+      << "no reply is awaited, nothing else is sent";
 }
 
 TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedClick) {
@@ -143,10 +149,11 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   }
   EXPECT_EQ(OnPanels(), eepromSet);
   EXPECT_EQ(Variables(), eepromSet);
-  // CCD mode 0: the frame around the whole line is added to the scope last.
-  EXPECT_EQ(LastScopePlot(), (std::vector<double>{0.0, 0.0, 1023.0, 1.0}));
+  // CCD mode 0: the frame around the whole line, the band at 500 +- 60, M at
+  // the teach value, L and R at the evaluation limits.
+  EXPECT_EQ(SetOnScope(), (std::vector<double>{0, 0, 1023, 1, 440, 560, 500, 10, 800}));
 
-  // The RAM set again, to see the range check: power 1500 -> 500, eMode 7 -> 4,
+  // The RAM set again, to see the range check: power 1500 -> 500, eMode 7 -> 3,
   // bVal 1024 -> 60, tTol 513 -> 128; the rest as the sensor holds them.
   ASSERT_EQ(SimulateToggle(panelHandle, RBTRam), 0);
   ASSERT_EQ(SimulateClick(panelHandle, BTNGet), 0);
@@ -169,15 +176,16 @@ TEST_F(Transfer, GetShowsTheStoreOnBothPanelsRangeCheckedAndOnlyOnTheCompletedCl
   SetCtrlVal(panelHandle, NUM_Power, 500);
   Words checked = ramSet;
   checked[0] = 500;
-  checked[5] = 4;
+  checked[5] = 3;
   checked[3] = 60;
   checked[9] = 128;
   EXPECT_EQ(Variables(), checked);
   EXPECT_EQ(OnPanels(), checked);
   EXPECT_EQ(U16(panelHandle, NUM_TeachValue), 400);
   EXPECT_EQ(U16(panelHandle, NUM_Tolerance), 128);
-  // CCD mode 1: the frame around the window of 256 pixels from pixel start.
-  EXPECT_EQ(LastScopePlot(), (std::vector<double>{300.0, 0.0, 555.0, 1.0}));
+  // CCD mode 1: the frame around the window of 256 pixels from pixel start,
+  // the band of the tolerance as replaced.
+  EXPECT_EQ(SetOnScope(), (std::vector<double>{300, 0, 555, 1, 272, 528, 400, 5, 1000}));
   EXPECT_EQ(U16(panelPopUp, NUM_PixelEnd), 555);
 }
 

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <algorithm>
 #include <string>
 
 #include "monitor/qt/line_monitor.h"
@@ -22,6 +23,7 @@
 #include "tests/e2e/operated_program.h"
 #include "watch/qt/trend.h"
 #include "watch/qt/trend_plot.h"
+#include "watch/qt/trend_window.h"
 #include "watch/trend_series.h"
 
 namespace {
@@ -170,11 +172,11 @@ TEST_F(Trend, FreezeHoldsBothGraphsAndTheTrendWhileFramesAreCounted) {
   EXPECT_EQ(GraphFrozen(panelHandle, GRAPH_Scope), 0);
   EXPECT_EQ(GraphFrozen(panelHandle, GRAPH_Data), 0);
   EXPECT_EQ(Spoken(plot, QAccessible::Description), "");
-  // Released, the trend shows every frame the Run counted.
+  // Released, the trend shows every frame the Run counted (as many as it keeps).
+  const auto shown = [&] { return std::min<long>(Frames(), long{watch::kTrendCapacity}); };
   EXPECT_TRUE(WaitUntil(
       [&] {
-        return Spoken(plot, QAccessible::Value).rfind(std::to_string(Frames()) + " frames;", 0) ==
-               0;
+        return Spoken(plot, QAccessible::Value).rfind(std::to_string(shown()) + " frames;", 0) == 0;
       },
       1.0))
       << Spoken(plot, QAccessible::Value) << " / " << Statistics();
@@ -211,4 +213,27 @@ TEST(TrendPlot, PaintsEachNewStretchAsThePlotPaintedWholeWould) {
   QTest::keyClick(plot, Qt::Key_0);
   EXPECT_EQ(Spoken(plot, QAccessible::Description), "");
   EXPECT_EQ(plot->grab().toImage(), whole);
+}
+
+TEST(TrendStatistics, FollowTheFramesAtMostTwiceASecondOfTheLineAndWholeAtTheRunsEnd) {
+  watch::Freeze freeze;
+  watch::TrendWindow window(freeze);
+  auto* label = window.findChild<QLabel*>("runStatistics");
+  std::vector<long> told;  // the frames counted in each line a screen reader was given
+  const auto note = [&] {
+    const long frames = std::stol(Spoken(label, QAccessible::Value));
+    if (told.empty() || told.back() != frames) told.push_back(frames);
+  };
+  window.RunStarted();
+  note();
+  for (int k = 0; k <= 25; ++k) {  // a frame every 40 ms of the line's clock
+    watch::RunFrame frame;
+    frame.runMs = 40.0 * k;
+    window.FrameReceived(frame);
+    note();
+  }
+  EXPECT_EQ(told, (std::vector<long>{0, 1, 14})) << "at 0 and 520 ms";
+  window.RunEnded();
+  note();
+  EXPECT_EQ(told.back(), 26);
 }

@@ -25,13 +25,15 @@ TEST(Accessibility, EveryControlOfBothPanelsIsNamedByItsLabel) {
     ASSERT_FALSE(controls.empty());
     for (const ControlInfo& c : controls) {
       ASSERT_FALSE(c.label.empty()) << c.name;
-      EXPECT_EQ(InspectAccessibleName(panel, c.id), c.label) << c.name;
+      // An indicator lamp carries its state in its name.
+      const std::string name = c.kind == "led" ? c.label + ": off" : c.label;
+      EXPECT_EQ(InspectAccessibleName(panel, c.id), name) << c.name;
       // The widget's own name is the label too, drop-downs included (Qt
       // would name them by their current item).
       QAccessibleInterface* own =
           QAccessible::queryAccessibleInterface(InspectControlWidget(panel, c.id));
       ASSERT_NE(own, nullptr);
-      EXPECT_EQ(own->text(QAccessible::Name).toStdString(), c.label) << c.name;
+      EXPECT_EQ(own->text(QAccessible::Name).toStdString(), name) << c.name;
     }
   }
   DiscardPanel(settings);
@@ -240,6 +242,10 @@ TEST(Accessibility, SwitchesLampWindowsFramesAndDropDownsAreReadAsTheyAre) {
       SetCtrlVal(c.panel, c.id, value);
       EXPECT_EQ(sw->state().checked, value == 1) << c.id;
       EXPECT_EQ(sw->text(QAccessible::Value).toStdString(), value == 1 ? c.on : c.off);
+      if (c.role == QAccessible::Indicator) {
+        EXPECT_EQ(sw->text(QAccessible::Name).toStdString(),
+                  std::string("teaching: ") + (value == 1 ? c.on : c.off));
+      }
     }
   }
   // Windows by title: the main panel a frame, the settings panel a dialog.
@@ -293,5 +299,38 @@ TEST(Accessibility, GraphsSayWhatTheyShowFromTheirPlotsAndCursors) {
             "pixel window 0 to 1023; 1 plot; measured position (M) at 265; "
             "evaluation from (L) at 10; evaluation to (R) at 900; x axis 0 to 1024 pixel, "
             "y axis 0 to 1");
+  DiscardPanel(main);
+}
+
+TEST(Accessibility, AGraphSumsItselfUpFromTheStartAndFollowsAtMostTwiceASecondOfTheEngineClock) {
+  RegisterRecorders();
+  const int main = LoadPanel(0, RealResource().c_str(), 1);
+  SetTestTimer(100.0);
+  const auto said = [main](int graph) {
+    return Of(main, graph)->text(QAccessible::Description).toStdString();
+  };
+  // Before anything is drawn: the cursors in the resource's words.
+  const std::string cursors =
+      "measured position (M) at 0; evaluation from (L) at 0; evaluation to (R) at 0";
+  EXPECT_EQ(said(36), cursors);
+  EXPECT_EQ(said(34), "nothing drawn");
+  ASSERT_EQ(SetCtrlAttribute(main, 36, UI_ATTR_GRAPH_SUMMARY, "Edges at pixel 300 and 700"), 0);
+  AdvanceTestTimer(0.49);
+  EXPECT_EQ(said(36), cursors) << "too soon";
+  AdvanceTestTimer(0.01);
+  EXPECT_EQ(said(36), "Edges at pixel 300 and 700");
+  for (const char* words : {"Edges at pixel 310 and 710", "Edges at pixel 320 and 720"})
+    SetCtrlAttribute(main, 36, UI_ATTR_GRAPH_SUMMARY, words);
+  EXPECT_EQ(said(36), "Edges at pixel 300 and 700");
+  AdvanceTestTimer(0.5);
+  EXPECT_EQ(said(36), "Edges at pixel 320 and 720") << "the newest";
+  // The words go with the plots they told of; then the legend and cursors tell.
+  PlotRectangle(main, 36, 400, 0, 600, 0.25, 0x00FF00, 0x00FF00);
+  DeleteGraphPlot(main, 36, UI_ALL_PLOTS, UI_REDRAW_NONE);
+  PlotRectangle(main, 36, 410, 0, 610, 0.25, 0x00FF00, 0x00FF00);
+  AdvanceTestTimer(0.5);
+  EXPECT_EQ(said(36), "tolerance band 410 to 610; " + cursors);
+  EXPECT_EQ(SetCtrlAttribute(main, 33, UI_ATTR_GRAPH_SUMMARY, "no graph"), UIE_BAD_VALUE);
+  ReleaseTestTimer();
   DiscardPanel(main);
 }

@@ -25,6 +25,7 @@
 #include "runtime/testing/inspect.h"
 #include "runtime/testing/inspect_widgets.h"
 #include "runtime/userint.h"
+#include "runtime/window_place.h"
 #include "tests/engine/ui_recorder.h"
 #include "tests/support/wait.h"
 
@@ -47,6 +48,7 @@ const std::set<Row> kMainPanel = {
     {12, "RBTRam", "radio", "CC_RBTRam"},
     {13, "SW_Polarity", "switch", ""},
     {14, "BTNData", "command", "CC_BTNData"},
+    {15, "TEXT_SetSource", "text", ""},
     {16, "BTNGet", "command", "CC_BTNGet"},
     {17, "DropDEvalmode", "ring", "CC_DropDEvalmode"},
     {19, "NUM_MeasuredValue", "numeric", ""},
@@ -350,19 +352,55 @@ TEST(RealPanels, MainWindowFitsItsScreenAndScrollsToEveryControl) {
     const QRect inView(button->mapTo(area->viewport(), QPoint(0, 0)), button->size());
     EXPECT_TRUE(area->viewport()->rect().contains(inView)) << id;
   }
-  // A larger window keeps the panel at its size, in the middle.
+  // A larger window gives its room to the graphs; the controls right of them
+  // and below them move with it, and so does a button a feature put beside
+  // the status line. At the least size nothing scrolls, and at every size no
+  // two controls overlap.
+  const auto box = [&](int id) {
+    QWidget* w = InspectControlWidget(p.main, id);
+    return QRect(w->mapTo(area->widget(), QPoint(0, 0)), w->size());
+  };
+  main->resize(ResourcePanelSize(1));
+  QCoreApplication::processEvents();
+  const std::map<int, QRect> before = {{36, box(36)}, {34, box(34)}, {3, box(3)},
+                                       {38, box(38)}, {7, box(7)},   {2, box(2)}};
+  auto* beside = new QWidget(area->widget());
+  beside->setGeometry(600, 62, 90, 14);
+  beside->show();
   main->resize(ResourcePanelSize(1) + QSize(200, 100));
   QCoreApplication::processEvents();
-  EXPECT_EQ(QRect(area->widget()->pos(), area->widget()->size()),
-            QRect(QPoint(100, 50), ResourcePanelSize(1)));
+  EXPECT_EQ(area->widget()->size(), ResourcePanelSize(1) + QSize(200, 100));
+  EXPECT_EQ(box(36), before.at(36).adjusted(0, 0, 200, 50)) << "the scope";
+  EXPECT_EQ(box(34), before.at(34).adjusted(0, 50, 200, 100)) << "the data graph";
+  EXPECT_EQ(box(3), before.at(3).translated(0, 100)) << "Run";
+  EXPECT_EQ(box(38), before.at(38).translated(200, 0)) << "a parameter";
+  EXPECT_EQ(box(7), before.at(7).translated(200, 100)) << "Send, with the store";
+  EXPECT_EQ(box(2), before.at(2).translated(200, 0)) << "the port selector";
+  EXPECT_EQ(beside->geometry(), QRect(800, 62, 90, 14));
+  beside->setGeometry(600, 62, 80, 14);  // placed anew: laid out from there
+  EXPECT_EQ(beside->geometry(), QRect(800, 62, 80, 14));
+  for (const QSize size : {QSize(944, 555), QSize(1700, 1100)}) {
+    main->resize(size);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(area->widget()->size(), size);
+    EXPECT_FALSE(area->verticalScrollBar()->isVisible()) << size.height();
+    EXPECT_LE(box(3).bottom(), size.height() - 8);
+    const std::vector<ControlInfo> controls = InspectPanelControls(p.main);
+    for (size_t i = 0; i < controls.size(); ++i)
+      for (size_t j = i + 1; j < controls.size(); ++j)
+        EXPECT_FALSE(box(controls[i].id).intersects(box(controls[j].id)))
+            << controls[i].name << " and " << controls[j].name << " at " << size.width();
+  }
+  EXPECT_EQ(beside->geometry().right(), box(33).right() - 20) << "it kept to the status line";
 }
 
 TEST(RealPanels, SettingsPanelOpensBesideTheMainPanelWhereTheScreenAllows) {
   const int outerWidth = ResourcePanelSize(2).width() + 16;  // with its frame
   const int screenRight = QGuiApplication::primaryScreen()->availableGeometry().right() + 1;
   // Where the main window is (x, width; 0 = as it opens) and which way the
-  // settings panel then opens: right of it (1), left of it (-1), at the
-  // screen's right edge (0).
+  // settings panel then opens: right of it (1), left of it (-1), without room
+  // on either side over its left part, the graphs (0), never over its
+  // parameters.
   const int cases[][3] = {{0, 200, 1}, {screenRight - 200, 200, -1}, {0, 0, 0}};
   for (const auto& c : cases) {
     RealPanels p;
@@ -373,7 +411,7 @@ TEST(RealPanels, SettingsPanelOpensBesideTheMainPanelWhereTheScreenAllows) {
     const QRect frame = main->frameGeometry();
     const int x = c[2] > 0   ? frame.right() + 1 + 8
                   : c[2] < 0 ? frame.left() - 8 - outerWidth
-                             : screenRight - outerWidth;
+                             : frame.left();
     EXPECT_EQ(InspectPanelWindow(p.settings)->pos(), QPoint(x, 0)) << c[2];
   }
 }
@@ -405,4 +443,23 @@ TEST(RealPanels, KeyboardFocusIsRingedInTheHighlightColourOnEveryKind) {
       EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 1 - in), highlight) << id;
     }
   }
+}
+
+TEST(WindowPlace, BesideTheOtherWindowElseNarrowedOnTheWiderSideElseOverItsLeftPart) {
+  const QRect screen(0, 0, 1920, 1200), scaled150(0, 0, 1280, 800);
+  const struct {
+    QRect other;
+    QSize outer;
+    int least;
+    QRect screen, placed;
+  } rows[] = {
+      {{0, 0, 1056, 680}, {776, 500}, 300, screen, {1064, 0, 776, 500}},      // right
+      {{800, 100, 1056, 680}, {776, 500}, 300, screen, {16, 100, 776, 500}},  // left
+      {{400, 0, 1056, 680}, {776, 500}, 300, screen, {1464, 0, 456, 500}},    // narrowed
+      {{0, 0, 1056, 680}, {556, 560}, 556, scaled150, {0, 0, 556, 560}},      // over the graphs
+      {{0, 700, 400, 400}, {776, 600}, 300, screen, {408, 600, 776, 600}},    // kept on screen
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(PlaceBeside(row.outer, row.least, row.other, row.screen), row.placed)
+        << row.other.x();
 }

@@ -34,6 +34,11 @@ std::string Shown(int panel, int control) {
   return box != nullptr ? box->text().toStdString() : std::string();
 }
 
+// What the field says about its value, as a screen reader reads it.
+std::string Note(int panel, int control) {
+  return InspectControlWidget(panel, control)->accessibleDescription().toStdString();
+}
+
 // One notch of the wheel, turned down, over `target`, as the window system
 // delivers it (passed on to the parents while nobody takes it).
 void WheelOver(QWidget* target) {
@@ -62,6 +67,7 @@ TEST(TypedEntry, ANumberBeyondTheRangeBecomesTheNearestLimitShownAndCommitted) {
   GetCtrlVal(h, kCount, &count);
   EXPECT_EQ(count, 1000) << "not 150, the digits that fitted";
   EXPECT_EQ(Shown(h, kCount), "1000");
+  EXPECT_EQ(Note(h, kCount), "1500 is beyond 0..1000: set to 1000");
   EXPECT_EQ(EventsOf(kCount), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
 
   ClearEvents();
@@ -70,6 +76,7 @@ TEST(TypedEntry, ANumberBeyondTheRangeBecomesTheNearestLimitShownAndCommitted) {
   GetCtrlVal(h, kFactor, &factor);
   EXPECT_EQ(factor, 1.2f);
   EXPECT_EQ(Shown(h, kFactor), "1.200");
+  EXPECT_EQ(Note(h, kFactor), "1.5 is beyond 0.800..1.200: set to 1.200");
   EXPECT_EQ(EventsOf(kFactor), (Ev{UI_EVENT_VALUE_CHANGED, UI_EVENT_COMMIT}));
 
   // More decimals than shown: rounded, not cut after the third.
@@ -94,9 +101,11 @@ TEST(TypedEntry, ANumberBeyondTheRangeBecomesTheNearestLimitShownAndCommitted) {
   QTest::keyClicks(field, "2048");
   InspectControlWidget(h, kOffset)->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(EventsOf(kCount), (Ev{}));  // already at 1000: nothing changed
+  EXPECT_EQ(Note(h, kCount), "2048 is beyond 0..1000: set to 1000");
   QTest::keyClick(field, Qt::Key_Down);
   GetCtrlVal(h, kCount, &count);
   ASSERT_EQ(count, 999);
+  EXPECT_EQ(Note(h, kCount), "") << "the next change clears it";
   ClearEvents();
   field->setFocus(Qt::TabFocusReason);
   QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
@@ -140,7 +149,9 @@ TEST(TypedEntry, TheProgramsPanelsTakeTheValuesItsCallbacksCutBack) {
   TypeAndEnter(main, 30, "-5");
   GetCtrlVal(main, 30, &threshold);
   EXPECT_EQ(threshold, 0);
-  EXPECT_EQ(InspectControlWidget(main, 30)->toolTip().toStdString(), "");
+  EXPECT_EQ(InspectControlWidget(main, 30)->toolTip().toStdString(),
+            "-5 is beyond 0..1023: set to 0")
+      << "the refusal's words replaced by what was done";
 
   float factor = 0;
   for (const auto& [typed, taken] :

@@ -214,7 +214,9 @@ TEST(FileSelect, OpensInTheHomeFolderWhenTheGivenOneIsNotWritable) {
     int restrict;
     std::string opensIn;
   };
-  std::vector<Row> rows = {{writable, 0, writable}, {missing, 0, home}, {missing, 1, missing}};
+  // An installed program's folder is the system's, even for root.
+  std::vector<Row> rows = {
+      {writable, 0, writable}, {missing, 0, home}, {missing, 1, missing}, {"/usr/lib", 0, home}};
   // Root may write anywhere: the mode says nothing then.
   if (geteuid() != 0) rows.push_back({readOnly, 0, home});
   char path[UI_PATH_MAX];
@@ -268,14 +270,15 @@ TEST(FileSelect, WithoutQueuedAnswersTheDialogIsShown) {
   answer([&](QFileDialog* d) {
     title = d->windowTitle().toStdString();
     EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
-    d->selectFile("fresh");
+    EXPECT_EQ(d->labelText(QFileDialog::Accept).toStdString(), "Save");
+    d->selectFile("fresh.txt");
     static_cast<QDialog*>(d)->accept();  // the dialog's own accept, as its button
   });
   EXPECT_EQ(FileSelectPopup(dir.c_str(), "QVORpara.dat", "*.dat", "Save set", UI_FILE_BUTTON_OK, 0,
                             1, 1, 1, path),
             UI_FILE_SELECTED_NEW);
   EXPECT_EQ(title, "Save set");
-  EXPECT_EQ(std::string(path), dir + "/fresh.dat");  // the filter's extension is added
+  EXPECT_EQ(std::string(path), dir + "/fresh.dat");  // the filter's extension, not .txt
 
   answer([](QFileDialog* d) {
     EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFile);

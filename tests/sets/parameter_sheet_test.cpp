@@ -14,6 +14,7 @@ std::string Sheet(const std::string& comment) {
   std::array<uint16_t, 16> words{};
   words[2] = 480;   // vThd: no micrometre form
   words[6] = 20;    // eBeg: pixels x pitch, never scaled
+  words[5] = 1;     // eMode: its meaning beside the code
   words[8] = 1000;  // tVal: x the scale factor as the float held, truncated
   return sets::ParameterSheetHtml(words, {"File /tmp/a&b.par", "CCD 25 \xB5m", "<beta> & V2\xB5",
                                           "/dev/ttyS0", "2026-12-08 16:45", comment, 3, 0.9f});
@@ -28,6 +29,8 @@ TEST(ParameterSheet, RowsFactsAndTheCommentLine) {
         "<td class=\"num\">20</td><td>pixel</td><td class=\"num\">500</td>",
         "<td class=\"num\">8</td><td>Teach value</td><td class=\"name\">tVal</td>"
         "<td class=\"num\">1000</td><td>pixel</td><td class=\"num\">22499</td>",
+        "<td class=\"name\">eMode</td><td class=\"num\">1 (second edge)</td>",
+        "<td class=\"name\">para15</td><td class=\"num\">0 (0.000)</td>",
         "Firmware:</th><td>&lt;beta&gt; &amp; V2\xC2\xB5</td>",
         "CCD:</th><td>CCD 25 \xC2\xB5m</td>", "Set:</th><td>File /tmp/a&amp;b.par</td>",
         "Pixel pitch:</th><td>25 µm</td>", "Scale factor:</th><td>0.9</td>",

@@ -17,10 +17,13 @@ Set With(std::initializer_list<std::pair<int, uint16_t>> changes) {
 
 TEST(VerifyText, SaysAgreementOrNamesTheDifferences) {
   const Set sent = With({});
-  EXPECT_EQ(sets::VerifyText("RAM", sent, sent), "RAM holds the 16 parameters sent");
-  EXPECT_EQ(sets::VerifyText("EEPROM", sent, With({{0, 480}})), "EEPROM holds power 480, sent 100");
-  EXPECT_EQ(sets::VerifyText("EEPROM", sent, With({{8, 1}, {9, 2}})),
-            "EEPROM holds tVal 1, sent 108; tTol 2, sent 109");
-  EXPECT_EQ(sets::VerifyText("RAM", sent, With({{0, 1}, {1, 2}, {15, 3}, {14, 4}})),
-            "RAM holds power 1, sent 100; pwrMode 2, sent 101; and 2 more (see Compare)");
+  EXPECT_EQ(sets::VerifyText("RAM", sent, sent, 1024), "RAM holds the 16 parameters sent");
+  // By the panels' labels, a value the sensor does not accept with its range.
+  EXPECT_EQ(sets::VerifyText("EEPROM", sent, With({{8, 1}, {9, 2}}), 1024),
+            "EEPROM holds Teach value 1, sent 108; Tolerance 2, sent 109");
+  EXPECT_EQ(sets::VerifyText("RAM", sent, With({{8, 600}}), 512),
+            "RAM holds Teach value 600 (outside 0..512), sent 108");
+  // As many in full as the status line holds.
+  EXPECT_EQ(sets::VerifyText("RAM", sent, With({{0, 1}, {9, 2}, {15, 3}, {14, 4}}), 1024),
+            "RAM holds Power 1, sent 100; Tolerance 2, sent 109; and 2 more (see Compare)");
 }

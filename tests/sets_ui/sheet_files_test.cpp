@@ -4,9 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <vector>
 
 #include "sets/parameter_sheet.h"
 #include "sets/qt/sheet_files.h"
@@ -33,6 +36,36 @@ TEST(SheetFiles, WrittenWholeOrNotAtAll) {
   }
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
             QStringList({"s.html", "s.pdf"}));
+}
+
+// The font sizes the PDF's pages set, in the order they are drawn.
+std::vector<double> FontSizes(const QByteArray& pdf) {
+  std::vector<double> sizes;
+  static const QRegularExpression stream("stream\\r?\\n(.*?)endstream",
+                                         QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression size("/F\\w+ ([0-9.]+) Tf");
+  for (const auto& m : stream.globalMatch(QString::fromLatin1(pdf))) {
+    const QByteArray text = qUncompress(QByteArray("\0\1\0\0", 4) + m.captured(1).toLatin1());
+    for (const auto& f : size.globalMatch(QString::fromLatin1(text)))
+      sizes.push_back(f.captured(1).toDouble());
+  }
+  return sizes;
+}
+
+// The sheet is set in its own fonts: the program's are in screen pixels,
+// which made the printed title smaller than the body and the page number a dot.
+TEST(SheetFiles, TheTitleIsLargerThanTheBodyWhateverTheApplicationsFont) {
+  QFont pixels = QGuiApplication::font();
+  pixels.setPixelSize(12);  // as the engine sets it
+  QGuiApplication::setFont(pixels);
+  QTemporaryDir dir;
+  const std::string html = sets::ParameterSheetHtml({500, 0, 512}, sets::SheetInfo{});
+  ASSERT_EQ(sets::SaveParameterSheetPdf(html, dir.filePath("s.pdf").toStdString()), "");
+  // The title, then the facts in the body's size, ..., the page number last.
+  const std::vector<double> sizes = FontSizes(Read(dir.filePath("s.pdf")));
+  ASSERT_GE(sizes.size(), 3u);
+  EXPECT_GE(sizes.front(), 1.5 * sizes[1]) << "the title";
+  EXPECT_EQ(sizes.back(), sizes[1]) << "the page number";
 }
 
 }  // namespace

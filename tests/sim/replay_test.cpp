@@ -1,6 +1,7 @@
 // Replay: the simulated sensor answers with what a trace recorded, per order
 // and in order, after the recorded response time; what the trace cannot
 // answer is reported and gets nothing.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -161,6 +162,13 @@ TEST(Replay, AnAnswerEndsWithThePortAndTracesAreCheckedOnLoading) {
   unlink(file);
   EXPECT_FALSE(LoadReplayScript(path, &loaded, &error));
   EXPECT_EQ(error, "cannot read " + path + ": No such file or directory");
+  // A named pipe would wait for a writer; refused like a folder, unopened.
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  EXPECT_FALSE(LoadReplayScript(path, &loaded, &error));
+  EXPECT_EQ(error, "cannot read " + path + ": it is a named pipe, not a trace file");
+  unlink(file);
+  EXPECT_FALSE(LoadReplayScript("/tmp", &loaded, &error));
+  EXPECT_EQ(error, "cannot read /tmp: it is a folder, not a trace file");
 }
 
 }  // namespace

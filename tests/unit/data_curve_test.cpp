@@ -95,6 +95,8 @@ TEST_F(DataCurve, TheCurveIsTheVideoLineAndTheThresholdLineOnly) {
   EXPECT_DOUBLE_EQ(Axis(UI_AXIS_LEFT_Y).min, 0.0);
   EXPECT_DOUBLE_EQ(Axis(UI_AXIS_LEFT_Y).max, 1023.0);
   EXPECT_DOUBLE_EQ(Axis(UI_AXIS_X).min, 200.0) << "the curve never sets the x axis";
+  EXPECT_EQ(InspectGraphSummaryWords(panelHandle, GRAPH_Data),
+            "Video line from 0 to 1020; threshold 700");
 }
 
 TEST_F(DataCurve, SettingThePanelValuesRedrawsTheLastLineWithTheCheckedThreshold) {

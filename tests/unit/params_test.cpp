@@ -80,17 +80,17 @@ TEST(RangeCheck, ReplacesOnlyValuesAboveTheirRange) {
   EXPECT_EQ(vThd, 512);
   EXPECT_EQ(bVal, 60);
   EXPECT_EQ(polarity, 1);
-  EXPECT_EQ(eMode, 4);
+  EXPECT_EQ(eMode, 3) << "a replacement is always accepted";
   EXPECT_EQ(eBeg, 1);
-  EXPECT_EQ(eEnd, 0) << "no CCD information read yet";
+  EXPECT_EQ(eEnd, 1024) << "no CCD information read yet: the longer line, never an empty window";
   EXPECT_EQ(tVal, 512);
   EXPECT_EQ(tTol, 128);
   EXPECT_EQ(iGain, 0);
   EXPECT_EQ(ePoti, 1);
   EXPECT_EQ(pStart, 1);
   EXPECT_EQ(para15, 1200);
-  EXPECT_EQ(ccdMode, 0xFFFF) << "no range for the CCD mode";
-  EXPECT_EQ(bMode, 0xFFFF) << "no range for the background mode";
+  EXPECT_EQ(ccdMode, 0) << "the modes their rings offer";
+  EXPECT_EQ(bMode, 0);
 }
 
 TEST(RangeCheck, KeepsValuesAtTheirLimits) {
@@ -98,7 +98,9 @@ TEST(RangeCheck, KeepsValuesAtTheirLimits) {
   power = 1000;
   vThd = 1023;
   bVal = 1023;
-  eMode = 4;  // 4 stays 4: the check only replaces values above 3 by 4
+  eMode = 3;
+  ccdMode = 2;
+  bMode = 2;
   eBeg = 1024;
   eEnd = 1024;
   tVal = 1024;
@@ -109,7 +111,9 @@ TEST(RangeCheck, KeepsValuesAtTheirLimits) {
   EXPECT_EQ(power, 1000);
   EXPECT_EQ(vThd, 1023);
   EXPECT_EQ(bVal, 1023);
-  EXPECT_EQ(eMode, 4);
+  EXPECT_EQ(eMode, 3);
+  EXPECT_EQ(ccdMode, 2);
+  EXPECT_EQ(bMode, 2);
   EXPECT_EQ(eBeg, 1024);
   EXPECT_EQ(eEnd, 1024);
   EXPECT_EQ(tVal, 1024);

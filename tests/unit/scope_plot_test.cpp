@@ -131,8 +131,8 @@ TEST_F(ScopePlot, MicrometreReadOutsScaleOnlyMeasuredAndTeachValueInMode2) {
   EXPECT_EQ(Shown(NUM_MeasuredValue), 818);
   EXPECT_EQ(Shown(NUM_TeachValue), 818);
   EXPECT_EQ(InspectAccessibleName(panelHandle, NUM_MeasuredValue), "Measured value");
-  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_MeasuredValue), "818")
-      << "a screen reader reads the number shown";
+  EXPECT_EQ(InspectAccessibleValue(panelHandle, NUM_MeasuredValue), "818 \u00b5m")
+      << "a screen reader reads the number shown and its unit";
   EXPECT_EQ(Shown(NUM_FirstEdge), 7) << "edges are never scaled";
   EXPECT_EQ(Shown(NUM_Tolerance), 78) << "nor the tolerance";
   scaleF = 0.9f;
@@ -241,8 +241,12 @@ TEST_F(ScopePlot, WindowRangesStayOnTheLineAndLeaveTheWindowCursors) {
 
 TEST_F(ScopePlot, BarsByEdgeCountAndEndLevels) {
   Reply({300, 700, 0, 0, 0, 0, 1, 5, 9});
+  eEnd = 900;
   PlotRAWValues();
   EXPECT_EQ(Bars(), (std::vector<Rect>{Bar(300, 1024)})) << "right end higher";
+  EXPECT_EQ(InspectGraphSummaryWords(panelHandle, GRAPH_Scope),
+            "Edge at pixel 300; measured value 0; tolerance band 0 to 0; evaluation window 1 to "
+            "900");
   Reply({300, 700, 0, 0, 0, 0, 1, 9, 5});
   PlotRAWValues();
   EXPECT_EQ(Bars(), (std::vector<Rect>{Bar(0, 300)})) << "left end higher";
@@ -253,6 +257,8 @@ TEST_F(ScopePlot, BarsByEdgeCountAndEndLevels) {
     Reply({300, 700, 0, 0, 0, 0, count, 5, 9});
     PlotRAWValues();
     EXPECT_EQ(Bars(), (std::vector<Rect>{Bar(0, 300), Bar(700, 1024)})) << count;
+    EXPECT_EQ(InspectGraphSummaryWords(panelHandle, GRAPH_Scope).substr(0, 7),
+              count == 0 ? "No edge" : "Edges a");
   }
 }
 

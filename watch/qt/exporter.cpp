@@ -1,5 +1,7 @@
 #include "watch/qt/exporter.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QBuffer>
 #include <QDir>
@@ -30,10 +32,12 @@
 
 namespace {
 
-// Panel pixels: on the command row, right of "Teach set-point", under the
-// graphs' right edge.
-constexpr int kLeft = 602, kTop = 596, kWidth = 96, kHeight = 34;
+// Panel pixels: on the command row, right of "Record", under the graphs'
+// right edge; after Record in the keyboard's order (after "Teach set-point"
+// without it).
+constexpr int kLeft = 616, kTop = 596, kWidth = 84, kHeight = 34;
 constexpr char kTeachButton[] = "Teach set-point";
+constexpr char kRecordButton[] = "Record";
 // The graphs' labels in the panel resource, which the engine gives them as
 // their accessible names.
 constexpr char kScopeName[] = "Scope: edges, measured value, tolerance band";
@@ -56,6 +60,35 @@ class ExportButton : public QPushButton {
     QPushButton::keyPressEvent(event);
   }
 };
+
+// The button has the open menu as its one child in the accessible tree: a
+// menu is a window of its own, which the tree would otherwise leave out.
+class ExportButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit ExportButtonAccessible(QWidget* button)
+      : QAccessibleWidget(button, QAccessible::ButtonMenu) {}
+  QMenu* menu() const { return widget()->findChild<QMenu*>("exportMenu"); }
+  int childCount() const override { return menu() != nullptr && menu()->isVisible() ? 1 : 0; }
+  QAccessibleInterface* child(int index) const override {
+    return index == 0 && childCount() == 1 ? QAccessible::queryAccessibleInterface(menu())
+                                           : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child != nullptr && childCount() == 1 && child->object() == menu() ? 0 : -1;
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.hasPopup = true;
+    s.expanded = childCount() == 1;
+    s.collapsed = !s.expanded;
+    return s;
+  }
+};
+
+QAccessibleInterface* ExportButtonFactory(const QString&, QObject* object) {
+  if (auto* button = dynamic_cast<ExportButton*>(object)) return new ExportButtonAccessible(button);
+  return nullptr;
+}
 
 void Say(const QString& text) {
   watch::SayInStatusLine(text);
@@ -144,6 +177,8 @@ class Exporter : public QObject {
   Exporter() {
     g_videoRead = false;
     AddLineEntryListener(NoteVideoBlock, nullptr);
+    static const bool factory = (QAccessible::installFactory(ExportButtonFactory), true);
+    (void)factory;
     // Made last: it attaches at once when the panel is already shown.
     watcher_ = std::make_unique<watch::MainPanelWatcher>(
         [this](QWidget* panel, QWidget* canvas) { attach(panel, canvas); });
@@ -151,39 +186,46 @@ class Exporter : public QObject {
   ~Exporter() override {
     RemoveLineEntryListener(NoteVideoBlock, nullptr);
     watcher_.reset();
-    delete button_;
     delete menu_;
+    delete button_;
     delete shortcut_;
   }
 
  private:
   void attach(QWidget* panel, QWidget* canvas) {
-    menu_ = new QMenu(panel);
+    button_ = new ExportButton("Export", canvas);
+    button_->setAccessibleName("Export");
+    button_->setToolTip("Export the video line as CSV or a graph as PNG (Ctrl+E)");
+    button_->setAutoDefault(false);
+    button_->setGeometry(kLeft, kTop, kWidth, kHeight);
+    // The interface made while it was being built is a plain button's.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(button_.data());
+        made != nullptr && dynamic_cast<ExportButtonAccessible*>(made) == nullptr)
+      QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    connect(button_, &QPushButton::clicked, this, [this] { openMenu(); });
+    QPushButton* before = nullptr;
+    for (QPushButton* b : canvas->findChildren<QPushButton*>()) {
+      if (b->accessibleName() == kRecordButton) before = b;
+      if (b->accessibleName() == kTeachButton && before == nullptr) before = b;
+    }
+    if (before != nullptr) QWidget::setTabOrder(before, button_);
+    button_->show();
+
+    // The button's child, so that assistive technology finds the open menu
+    // below it (ExportButtonAccessible).
+    menu_ = new QMenu(button_);
     menu_->setObjectName("exportMenu");
     menu_->setAccessibleName("Export");
-    menu_->addAction("Video line as CSV...", [] {
+    menu_->addAction("&Video line as CSV...", [] {
       if (!g_videoRead) {
         Say("Export: no video line read yet; Video data reads one");
         return;
       }
       Export("video line", "video.csv", "*.csv", "Export video line", VideoLineCsv);
     });
-    menu_->addAction("Scope as PNG...", [this] { exportGraph("scope", kScopeName, "scope.png"); });
-    menu_->addAction("Data graph as PNG...",
+    menu_->addAction("&Scope as PNG...", [this] { exportGraph("scope", kScopeName, "scope.png"); });
+    menu_->addAction("&Data graph as PNG...",
                      [this] { exportGraph("data graph", kDataGraphName, "data.png"); });
-
-    button_ = new ExportButton("Export", canvas);
-    button_->setAccessibleName("Export");
-    button_->setToolTip("Export the video line as CSV or a graph as PNG (Ctrl+E)");
-    button_->setAutoDefault(false);
-    button_->setGeometry(kLeft, kTop, kWidth, kHeight);
-    connect(button_, &QPushButton::clicked, this, [this] { openMenu(); });
-    for (QPushButton* teach : canvas->findChildren<QPushButton*>()) {
-      if (teach->accessibleName() != kTeachButton) continue;
-      QWidget::setTabOrder(teach, button_);
-      break;
-    }
-    button_->show();
 
     shortcut_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), panel);
     connect(shortcut_, &QShortcut::activated, this, [this] { openMenu(); });
@@ -193,7 +235,10 @@ class Exporter : public QObject {
   // comes from the ordinary event processing, also during a loop.
   void openMenu() {
     if (!menu_ || !button_) return;
+    const QList<QAction*> items = menu_->actions();
     menu_->popup(button_->mapToGlobal(QPoint(0, button_->height())));
+    // Ready for the keyboard: the first item is the current one.
+    if (!items.isEmpty()) menu_->setActiveAction(items.first());
   }
 
   void exportGraph(const char* what, const char* graphName, const char* defaultName) {

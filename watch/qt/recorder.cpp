@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -30,8 +31,9 @@
 
 namespace {
 
-// Beside "Teach set-point" in the row of loop commands (panel pixels).
-constexpr int kLeft = 498, kTop = 596, kWidth = 96, kHeight = 34;
+// Beside "Teach set-point" in the row of loop commands (panel pixels), and
+// after it in the keyboard's order, before Export when that is there.
+constexpr int kLeft = 524, kTop = 596, kWidth = 84, kHeight = 34;
 constexpr char kTeachButton[] = "Teach set-point";
 constexpr char kFilter[] = "*.csv";
 constexpr char kDefaultName[] = "recording.csv";
@@ -50,7 +52,7 @@ class Recorder : public watch::RunObserver {
  private:
   void Attach(QWidget* panel, QWidget* canvas);
   void Toggled(bool checked);
-  void Begin(double originMs);
+  void Begin();
   bool Write(const std::string& text);
   void Finish(const QString& status);
   void Fail(const char* reason) {
@@ -70,14 +72,9 @@ class Recorder : public watch::RunObserver {
   QPointer<QShortcut> shortcut_;
   QByteArray path_;        // the chosen file (local 8-bit); empty while not armed
   RecordFile file_;        // open while recording
-  double originMs_ = 0.0;  // the Run time that is the recording's time zero
   int32_t pitchNm_ = 0;
   long frames_ = 0;
-  // The Run's clock against the program's, taken at the Run's first frame
-  // (one clock read per Run): a recording that begins during a Run starts its
-  // time at that moment.
-  bool anchored_ = false;
-  double anchorRunMs_ = 0.0, anchorSeconds_ = 0.0;
+  QDateTime runStarted_;  // when the Run in progress (or the last one) started
   // The count of a recording whose Run ended on a lost sensor, shown once the
   // loss has stood for a readable moment.
   QTimer countLater_;
@@ -85,6 +82,22 @@ class Recorder : public watch::RunObserver {
 };
 
 Recorder* g_recorder = nullptr;
+
+// Why no recording can be made at `path`, or "" when one can: an existing
+// path must be a file that can be written, a new one needs a folder that
+// takes a new file (tried with a file of its own, removed at once).
+QString WhyNotRecordable(const QString& path) {
+  const QFileInfo file(path);
+  if (file.exists()) {
+    if (!file.isFile()) return "not a file";
+    if (!file.isWritable()) return "Permission denied";
+  }
+  const QDir folder = file.absoluteDir();
+  if (!folder.exists()) return "No such file or directory";
+  QTemporaryFile probe(folder.filePath(".vantrel-record-XXXXXX"));
+  if (!probe.open()) return probe.errorString();
+  return QString();
+}
 
 void Say(const QString& text) {
   watch::SayInStatusLine(text);
@@ -149,20 +162,26 @@ void Recorder::Toggled(bool checked) {
     Finish(chosen < 0 ? "Recording not started: no file dialog could be shown" : QString());
     return;
   }
+  // A file that cannot be made is said now, not when a Run starts.
+  const QString refused = WhyNotRecordable(QString::fromLocal8Bit(path));
+  if (!refused.isEmpty()) {
+    Finish(QString("Recording not started: %1: %2").arg(QString::fromLocal8Bit(path), refused));
+    return;
+  }
   path_ = path;
   if (watch::RunInProgress()) {
-    Begin(anchored_ ? anchorRunMs_ + (Timer() - anchorSeconds_) * 1000.0 : 0.0);
+    Begin();
   } else {
     Say(QString("Recording to %1: waiting for a Run").arg(Path()));
   }
 }
 
 void Recorder::RunStarted() {
-  anchored_ = false;
-  if (!path_.isEmpty() && !file_.IsOpen()) Begin(0.0);
+  runStarted_ = QDateTime::currentDateTime();
+  if (!path_.isEmpty() && !file_.IsOpen()) Begin();
 }
 
-void Recorder::Begin(double originMs) {
+void Recorder::Begin() {
   // Opening a named pipe would wait for a reader; a device is no file to keep.
   const QFileInfo existing(Path());
   if (existing.exists() && !existing.isFile()) {
@@ -173,12 +192,12 @@ void Recorder::Begin(double originMs) {
     Fail(reason.c_str());
     return;
   }
-  originMs_ = originMs;
   frames_ = 0;
   pitchNm_ = fields::PixelPitchNm(ccdtype);
 
   watch::RecordingInfo info;
-  info.started = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+  // The Run's start, as the rows' times count from it.
+  info.started = runStarted_.toString("yyyy-MM-dd HH:mm:ss").toStdString();
   info.port = "COM" + std::to_string(com);
   info.device = ComPortDevice(com);
   info.firmware = szVersion;
@@ -189,23 +208,18 @@ void Recorder::Begin(double originMs) {
 }
 
 void Recorder::FrameReceived(const watch::RunFrame& frame) {
-  if (!file_.IsOpen()) {
-    if (!anchored_) {
-      anchored_ = true;
-      anchorRunMs_ = frame.runMs;
-      anchorSeconds_ = Timer();
-    }
-    return;
-  }
-  const int64_t ms = std::max<int64_t>(0, std::llround(frame.runMs - originMs_));
+  if (!file_.IsOpen()) return;
+  // Since the Run's start, also for a recording begun during the Run.
+  const int64_t ms = std::max<int64_t>(0, std::llround(frame.runMs));
   if (Write(watch::RecordingRow(ms, frame.words, pitchNm_, scaleF))) ++frames_;
 }
 
 void Recorder::RunEnded() {
-  anchored_ = false;
   if (!file_.IsOpen()) return;
   if (PortLost() == 1) {
     FinishAfterLoss();
+  } else if (frames_ == 0) {
+    Finish(QString("Recorded no frames to %1: the Run ended without frames").arg(Path()));
   } else {
     Finish(Recorded());
   }

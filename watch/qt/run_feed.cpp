@@ -68,7 +68,11 @@ void OnEntry(const monitor::LineEntry& entry, void*) {
   }
   if (!g_feed->inRun) {
     if (entry.kind != EntryKind::kReply && entry.kind != EntryKind::kTimeout) return;
-    const bool started = g_feed->candidate && stop_flag == 0;
+    // Only the Run command sends a Measure request while no loop runs: when
+    // that first request goes unanswered, its loop has ended before the
+    // time-out is seen, a Run without frames.
+    const bool unansweredRun = entry.kind == EntryKind::kTimeout && entry.order == ORD_MEASURE;
+    const bool started = g_feed->candidate && (stop_flag == 0 || unansweredRun);
     g_feed->candidate = false;
     if (!started) return;
     StartRun(g_feed->candidateMs);

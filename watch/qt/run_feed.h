@@ -5,11 +5,12 @@
 // its end: it starts with the first request sent while the program says a loop
 // runs (stop_flag 0), or with the request sent just before it says so
 // (the Run command's first) once that request's reply or time-out comes while
-// it does; it ends when the program says no loop runs, noticed at the next
-// request sent or within a tenth of a second. Replies that arrive after
-// Stop but before that still belong to it. A frame is a 36-byte Measure reply
-// that answers its request (reply sync, order echo); anything else on the line
-// is left to the line monitor.
+// it does, or once that Measure request's time-out comes (the loop has then
+// ended already: a Run without frames); it ends when the program says no loop
+// runs, noticed at the next request sent or within a tenth of a second.
+// Replies that arrive after Stop but before that still belong to it. A frame
+// is a 36-byte Measure reply that answers its request (reply sync, order
+// echo); anything else on the line is left to the line monitor.
 #pragma once
 
 #include <array>

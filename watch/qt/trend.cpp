@@ -6,6 +6,7 @@
 #include <QShortcut>
 #include <memory>
 
+#include "runtime/feature_window.h"
 #include "watch/qt/freeze.h"
 #include "watch/qt/main_panel.h"
 #include "watch/qt/trend_window.h"
@@ -33,14 +34,7 @@ struct Trend {
     delete freezeShortcut;
   }
 
-  void showWindow() {
-    // A new window comes up in front; one already open is brought there.
-    if (window->isVisible()) {
-      window->raise();
-      window->activateWindow();
-    }
-    window->show();
-  }
+  void showWindow() { OpenFeatureWindow(window.get(), watcher ? watcher->Panel() : nullptr); }
 
   void attach(QWidget* panel, QWidget* canvas) {
     // A new main panel has its graphs free: the state starts afresh.

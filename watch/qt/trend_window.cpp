@@ -7,11 +7,15 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "runtime/feature_window.h"
+
 namespace watch {
 namespace {
 
 constexpr char kStatisticsName[] = "runStatistics";
-constexpr int kStatisticsMs = 250;  // the label follows at most four times a second
+// The label follows the frames at most twice a second, by the line's clock (a
+// frame's time); a time-out (1.5 s apart at least) and the Run's end at once.
+constexpr double kStatisticsGapMs = 500.0;
 
 // The statistics label read as "Run statistics" with the whole line as its
 // value (a plain label would give only its name).
@@ -50,7 +54,7 @@ TrendWindow::TrendWindow(Freeze& freeze) {
   statisticsLabel_->setFixedHeight(3 * statisticsLabel_->fontMetrics().lineSpacing() + 4);
   statisticsLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   statisticsLabel_->setTextFormat(Qt::PlainText);
-  freeze_ = new QPushButton("Freeze", this);
+  freeze_ = new QPushButton("&Freeze", this);
   freeze_->setAccessibleName("Freeze");
   freeze_->setToolTip("Hold the graphs and the trend on screen while the Run goes on (Ctrl+F)");
   freeze_->setCheckable(true);
@@ -75,10 +79,9 @@ TrendWindow::TrendWindow(Freeze& freeze) {
   auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
   connect(shortcut, &QShortcut::activated, freeze_, &QPushButton::toggle);
 
-  statisticsTimer_.setSingleShot(true);
-  connect(&statisticsTimer_, &QTimer::timeout, this, [this] { showStatistics(); });
   showStatistics();
   AddRunObserver(this);
+  PrepareFeatureWindow(this, freeze_);
 }
 
 TrendWindow::~TrendWindow() {
@@ -88,6 +91,7 @@ TrendWindow::~TrendWindow() {
 void TrendWindow::RunStarted() {
   series_.Clear();
   statistics_.Reset();
+  shownAtMs_ = -kStatisticsGapMs;
   plot_->seriesChanged();
   showStatistics();
 }
@@ -100,25 +104,25 @@ void TrendWindow::FrameReceived(const RunFrame& frame) {
   series_.Add(seconds, value, teach, tolerance);
   statistics_.AddFrame(seconds, value, teach, tolerance);
   plot_->seriesChanged();
-  statisticsChanged();
+  // Frames come many times a second: the label takes one at most every gap;
+  // the newest frame's figures are shown with the next after it.
+  if (frame.runMs < shownAtMs_ || frame.runMs - shownAtMs_ >= kStatisticsGapMs) {
+    shownAtMs_ = frame.runMs;
+    showStatistics();
+  }
 }
 
 void TrendWindow::TimedOut() {
   statistics_.AddTimeout();
-  statisticsChanged();
+  showStatistics();
 }
 
 void TrendWindow::RunEnded() {
   showStatistics();  // the Run's last word, at once
 }
 
-void TrendWindow::statisticsChanged() {
-  if (!statisticsTimer_.isActive()) statisticsTimer_.start(kStatisticsMs);
-}
-
 // Shown one part a line; read as the whole line.
 void TrendWindow::showStatistics() {
-  statisticsTimer_.stop();
   const QString line = QString::fromStdString(statistics_.Text());
   if (line == statisticsLabel_->accessibleDescription()) return;
   statisticsLabel_->setText(QString(line).replace("; ", "\n"));

@@ -5,12 +5,12 @@
 //
 // Assistive technology reads the statistics as "Run statistics" with the whole
 // statistics line (RunStatistics::Text()) as its value; the label follows the
-// Run at most four times a second.
+// Run at most twice a second. It is a feature window
+// (runtime/feature_window.h): Escape closes it, the focus starts on Freeze.
 #pragma once
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 
 #include "watch/qt/freeze.h"
@@ -35,7 +35,6 @@ class TrendWindow : public QWidget, public RunObserver {
   void RunEnded() override;
 
  private:
-  void statisticsChanged();
   void showStatistics();
 
   TrendSeries series_;
@@ -43,7 +42,7 @@ class TrendWindow : public QWidget, public RunObserver {
   TrendPlot* plot_;
   QPushButton* freeze_;
   QLabel* statisticsLabel_;
-  QTimer statisticsTimer_;
+  double shownAtMs_ = 0.0;  // the Run time of the frame the label was last shown for
 };
 
 }  // namespace watch

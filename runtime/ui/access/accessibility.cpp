@@ -1,6 +1,7 @@
 // How assistive technology sees the engine's own widgets. Standard widgets
 // (spin boxes, buttons, sliders) describe themselves; these do not, so each
-// gets an interface with a role, its state and its value; the status line and
+// gets an interface with a role, its state and its value (an indicator lamp
+// its state in its name too); the status line and
 // the text boxes also give their text (accessible_text.h). Panels are windows
 // (the settings panel a dialog), and a drop-down is named by its label, not by
 // its current item.
@@ -26,11 +27,17 @@ class EngineWidgetAccessible : public QAccessibleWidget {
     if (t == QAccessible::Value) return value();
     if (t == QAccessible::Name) {
       const QString name = widget()->accessibleName();
+      // An indicator lamp says its state with its name: it is read as one.
+      if (auto* lamp = qobject_cast<LedLamp*>(widget()); lamp && !lamp->operatorCanSwitch())
+        return QString("%1: %2").arg(name, lamp->stateText());
       if (!name.isEmpty()) return name;
     }
     // A switch tells both of its state words, not only checked or not.
     if (auto* sw = qobject_cast<ToggleSwitch*>(widget()); sw && t == QAccessible::Description)
       return QString("%1 when checked, %2 when not").arg(sw->onText(), sw->offText());
+    // A graph sums up what it shows, then what its viewing aids do.
+    if (auto* graph = qobject_cast<GraphWidget*>(widget()); graph && t == QAccessible::Description)
+      return graph->accessibleDescriptionText();
     return QAccessibleWidget::text(t);
   }
 

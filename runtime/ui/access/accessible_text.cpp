@@ -2,12 +2,12 @@
 #include "runtime/ui/access/accessible_text.h"
 
 #include <QAccessible>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include "runtime/ui/controls/readout_widget.h"
 #include "runtime/ui/controls/status_line.h"
+#include "runtime/utility.h"
 
 namespace {
 
@@ -87,9 +87,10 @@ QString ReadOnlyTextAccessible::attributes(int offset, int* startOffset, int* en
 
 namespace {
 
-// Keeps one widget's announcements at least kMinAnnouncementGapMs apart: a
-// change inside the gap waits for its end, and then only the newest text is
-// told. It lives as a child of its widget and goes with it.
+// Keeps one widget's announcements at least kMinAnnouncementGapMs apart on the
+// engine's clock (Timer()): a change inside the gap waits for its end, and
+// then only the newest text is told. It lives as a child of its widget and
+// goes with it.
 class AnnouncementPacer : public QObject {
  public:
   explicit AnnouncementPacer(QWidget* widget) : QObject(widget), widget_(widget) {
@@ -97,7 +98,7 @@ class AnnouncementPacer : public QObject {
     timer_.setSingleShot(true);
     // A coarse timer may fire a little early, inside the gap.
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { announce(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { announceWhenDue(); });
   }
 
   static AnnouncementPacer* Of(QWidget* widget) {
@@ -109,22 +110,27 @@ class AnnouncementPacer : public QObject {
   void changed(const QString& before) {
     if (!started_) heard_ = before;
     started_ = true;
-    if (timer_.isActive()) return;
-    const qint64 since = sinceLast_.isValid() ? sinceLast_.elapsed() : kMinAnnouncementGapMs;
-    if (since >= kMinAnnouncementGapMs) {
-      announce();
-    } else {
-      timer_.start(static_cast<int>(kMinAnnouncementGapMs - since + 1));
-    }
+    if (!timer_.isActive()) announceWhenDue();
   }
 
  private:
+  // Announces now when the gap since the last is over, else at its end.
+  void announceWhenDue() {
+    const double sinceMs = told_ ? (Timer() - lastAt_) * 1000.0 : kMinAnnouncementGapMs;
+    if (sinceMs >= kMinAnnouncementGapMs) {
+      announce();
+    } else {
+      timer_.start(static_cast<int>(kMinAnnouncementGapMs - sinceMs) + 1);
+    }
+  }
+
   void announce() {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget_);
     if (iface == nullptr) return;
     const QString now = iface->text(QAccessible::Value);
     if (now == heard_) return;
-    sinceLast_.restart();
+    lastAt_ = Timer();
+    told_ = true;
     if (g_observer != nullptr) g_observer(widget_, now);
     if (QAccessible::isActive()) {
       if (iface->textInterface() != nullptr) {
@@ -140,7 +146,8 @@ class AnnouncementPacer : public QObject {
 
   QWidget* widget_;
   QTimer timer_;
-  QElapsedTimer sinceLast_;
+  double lastAt_ = 0.0;  // Timer() of the last announcement
+  bool told_ = false;
   QString heard_;
   bool started_ = false;
 };

@@ -40,7 +40,8 @@ class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextI
 };
 
 // Announcements are paced: one widget is heard at most every
-// kMinAnnouncementGapMs; a change inside that gap is told at its end, and only
+// kMinAnnouncementGapMs of the engine's clock (Timer(), which a test clock can
+// take over); a change inside that gap is told at its end, and only
 // the newest text (a value changing ten times a second is heard twice a
 // second, the newest each time). Nothing is built or sent while no assistive
 // technology listens.

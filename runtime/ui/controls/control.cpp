@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
+#include <algorithm>
 
 #include "runtime/engine/engine.h"
 #include "runtime/ui/panels/panel_window.h"
@@ -33,23 +34,42 @@ PanelWindow* Control::panel() const {
   return panel_.data();
 }
 
+void ControlBox::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (control_ != nullptr) control_->fitToBox();
+}
+
 void Control::placeBody(QWidget* body, bool withLabel) {
   body_ = body;
   body->setParent(box_);
   body->setAccessibleName(label_);
-  const int w = box_->width();
-  const int h = box_->height();
-  if (withLabel && !label_.isEmpty()) {
-    const int lh = LabelLineHeight();
+  withLabel_ = withLabel && !label_.isEmpty();
+  if (withLabel_) {
     labelWidget_ = new QLabel(label_, box_);
-    labelWidget_->setGeometry(1, 0, w - 1, lh);
     labelWidget_->setObjectName("controlLabel");
     // The body carries the accessible name; the label is just its caption.
     labelWidget_->setBuddy(body);
-    body->setGeometry(0, lh + 1, w, h - lh - 1);
-  } else {
-    body->setGeometry(0, 0, w, h);
   }
+  fitToBox();
+}
+
+void Control::fitToBox() {
+  if (body_ == nullptr) return;
+  const int w = box_->width();
+  const int h = box_->height();
+  const int lh = LabelLineHeight();
+  if (withLabel_ && h < 2 * lh) {
+    // A box one line high puts its label before the body, on the same line.
+    const int lw = std::min(labelWidget_->sizeHint().width() + lh / 2, w / 2);
+    labelWidget_->setGeometry(1, 0, lw - 1, h);
+    body_->setGeometry(lw, 0, w - lw, h);
+  } else if (withLabel_) {
+    labelWidget_->setGeometry(1, 0, w - 1, lh);
+    body_->setGeometry(0, lh + 1, w, h - lh - 1);
+  } else {
+    body_->setGeometry(0, 0, w, h);
+  }
+  if (correctionFrame_ != nullptr) correctionFrame_->setGeometry(body_->geometry());
 }
 
 void Control::setBodyOnly(QWidget* body) {
@@ -122,6 +142,9 @@ int Control::setMaximum(double) {
   return UIE_BAD_VALUE;
 }
 int Control::getMaximum(double*) const {
+  return UIE_BAD_VALUE;
+}
+int Control::setShownUnit(double, double, const QString&) {
   return UIE_BAD_VALUE;
 }
 

@@ -33,6 +33,10 @@ class ControlBox : public QWidget {
     return control_;
   }
 
+ protected:
+  // The panel was laid out anew: the label and the body fill the new box.
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   class Control* control_;
 };
@@ -65,6 +69,8 @@ class Control : public QObject {
   // ---- Attributes
   virtual int setMaximum(double max);
   virtual int getMaximum(double* max) const;
+  // The unit a numeric control shows its value in (SetCtrlShownUnit).
+  virtual int setShownUnit(double factor, double divisor, const QString& unit);
   void setDimmed(bool dimmed);
   bool dimmed() const { return dimmed_; }
   void setShown(bool shown);
@@ -89,6 +95,8 @@ class Control : public QObject {
   virtual void activate() {}
   // Called once every control of the panel exists.
   virtual void panelBuilt() {}
+  // Lays the label and the body out in the box as it now is.
+  virtual void fitToBox();
   // Indicators take no value from the operator.
   virtual bool isIndicator() const { return false; }
 
@@ -122,6 +130,7 @@ class Control : public QObject {
   ControlBox* box_ = nullptr;
   QWidget* body_ = nullptr;
   QLabel* labelWidget_ = nullptr;
+  bool withLabel_ = false;
   bool dimmed_ = false;
   bool shown_ = true;
   int textColor_ = -1, textBackground_ = -1, textPixelSize_ = -1;

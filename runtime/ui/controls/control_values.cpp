@@ -7,6 +7,7 @@
 
 #include "runtime/engine/engine.h"
 #include "runtime/ui/controls/control.h"
+#include "runtime/ui/graph/graph_widget.h"
 #include "runtime/ui/panels/panel_window.h"
 
 namespace {
@@ -153,6 +154,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* text) {
     c->setCorrectionNote(QString::fromLatin1(text));
     return 0;
   }
+  if (attribute == UI_ATTR_GRAPH_SUMMARY) {
+    auto* graph = qobject_cast<GraphWidget*>(c->body());
+    if (graph == nullptr) return UIE_BAD_VALUE;
+    graph->setSummaryWords(QString::fromLatin1(text));
+    return 0;
+  }
   if (attribute != UI_ATTR_TEXT_FONT) return UIE_BAD_VALUE;
   c->setTextFont(QString::fromLatin1(text));
   return 0;
@@ -192,6 +199,16 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value) {
     default:
       return UIE_BAD_VALUE;
   }
+}
+
+int SetCtrlShownUnit(int panel, int control, double factor, double divisor, const char* unit) {
+  int error = 0;
+  Control* c = Find(panel, control, &error);
+  if (c == nullptr) return error;
+  if (unit == nullptr || !(factor > 0.0) || !(divisor > 0.0) || !std::isfinite(factor) ||
+      !std::isfinite(divisor))
+    return UIE_BAD_VALUE;
+  return c->setShownUnit(factor, divisor, QString::fromLatin1(unit));
 }
 
 int NewCtrl(int panel, int kind, const char* label, int top, int left) {

@@ -4,7 +4,11 @@
 // and int, a single-precision float for float. The widget shows it (a float
 // with `precision` decimals). Values from the program are clamped to min..max,
 // as a typed value beyond the range is coerced to the nearest limit
-// (number_entry.h). Enter commits also an unchanged value.
+// (number_entry.h), which the control's note then says. Enter commits also an
+// unchanged value. A shown unit (SetCtrlShownUnit) changes only what the
+// widget shows and how a typed number is read.
+#include <QPointer>
+#include <QToolTip>
 #include <cmath>
 
 #include "runtime/engine/engine.h"
@@ -34,20 +38,26 @@ class NumericControl : public Control {
       realBox_->setSingleStep(spec.step);
       realBox_->setRange(min_, max_);
       realBox_->onEnterUnchanged = [this] { DeliverControlEvent(this, UI_EVENT_COMMIT); };
+      realBox_->onCoerced = [this](const QString& note, bool unchanged) {
+        coerced(note, unchanged);
+      };
       setUpSpinBox(realBox_);
       connect(realBox_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
         value_ = static_cast<float>(v);
-        operatorChanged();
+        changedByOperator();
       });
     } else {
       intBox_ = new WholeNumberBox;
       intBox_->setRange(static_cast<int>(min_), static_cast<int>(max_));
       intBox_->setSingleStep(std::max(1, static_cast<int>(spec.step)));
       intBox_->onEnterUnchanged = [this] { DeliverControlEvent(this, UI_EVENT_COMMIT); };
+      intBox_->onCoerced = [this](const QString& note, bool unchanged) {
+        coerced(note, unchanged);
+      };
       setUpSpinBox(intBox_);
       connect(intBox_, &QSpinBox::valueChanged, this, [this](int v) {
         value_ = v;
-        operatorChanged();
+        changedByOperator();
       });
     }
     store(spec.number);
@@ -83,7 +93,48 @@ class NumericControl : public Control {
     return 0;
   }
 
+  int setShownUnit(double factor, double divisor, const QString& unit) override {
+    if (factor != divisor && intBox_ == nullptr) return UIE_BAD_VALUE;
+    const QString suffix = unit.isEmpty() ? QString() : " " + unit;
+    if (intBox_ != nullptr) {
+      const QSignalBlocker blocker(intBox_);
+      intBox_->setShownScale(factor, divisor);
+      intBox_->setSuffix(suffix);  // shows the value anew
+    } else if (realBox_ != nullptr) {
+      const QSignalBlocker blocker(realBox_);
+      realBox_->setSuffix(suffix);
+    } else {
+      readout_->setUnit(unit);
+    }
+    return 0;
+  }
+
  private:
+  // A typed number became a limit: the note says so. The operator's change
+  // clears the note first, so a note for a changed value waits for it.
+  void coerced(const QString& note, bool unchanged) {
+    if (unchanged) {
+      say(note);  // the value stays; no change will come
+    } else {
+      coercionNote_ = note;
+    }
+  }
+
+  void changedByOperator() {
+    const QString note = coercionNote_;
+    coercionNote_.clear();
+    const QPointer<NumericControl> alive(this);
+    operatorChanged();
+    if (!note.isEmpty() && !alive.isNull()) say(note);
+  }
+
+  // The note marks the field, and shows at once where someone looks at it.
+  void say(const QString& note) {
+    setCorrectionNote(note);
+    if (body()->isVisible())
+      QToolTip::showText(body()->mapToGlobal(QPoint(0, body()->height())), note, body());
+  }
+
   void setUpSpinBox(QAbstractSpinBox* box) {
     // Report a typed value once, when the entry is finished (Enter or leaving
     // the field), not at every keystroke; arrow steps report at once.
@@ -116,7 +167,8 @@ class NumericControl : public Control {
   const bool indicator_;
   double min_, max_;
   int precision_;
-  double value_ = 0.0;  // a float's value is held exactly as the float it is
+  double value_ = 0.0;    // a float's value is held exactly as the float it is
+  QString coercionNote_;  // said once the coerced value has been delivered
   WholeNumberBox* intBox_ = nullptr;
   RealNumberBox* realBox_ = nullptr;
   ReadoutWidget* readout_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QtMath>
 #include <algorithm>
 
 #include "runtime/ui/access/accessible_text.h"
@@ -12,6 +13,7 @@ namespace {
 const QColor kDisplayBackground(0xf2, 0xf5, 0xf8);
 constexpr int kTextMargin = 6;   // pixels between the text and the right edge
 constexpr qint64 kFrameMs = 16;  // a screen frame at 60 Hz, rounded down
+constexpr int kUnitGap = 4;      // pixels between the number and its unit
 }  // namespace
 
 ReadoutWidget::ReadoutWidget(QWidget* parent) : QWidget(parent) {
@@ -28,11 +30,28 @@ ReadoutWidget::ReadoutWidget(QWidget* parent) : QWidget(parent) {
 
 void ReadoutWidget::setText(const QString& text) {
   if (text == text_) return;
-  const QString before = text_;
+  const QString before = this->text();
   text_ = text;
   layOut();
   schedulePaint();
-  AnnounceTextChange(this, before, text_);
+  AnnounceTextChange(this, before, this->text());
+}
+
+void ReadoutWidget::setUnit(const QString& unit) {
+  if (unit == unit_) return;
+  const QString before = text();
+  unit_ = unit;
+  unitShown_.setTextFormat(Qt::PlainText);
+  unitShown_.setText(unit_);
+  unitShown_.prepare(QTransform(), font());
+  updateGeometry();
+  schedulePaint();
+  AnnounceTextChange(this, before, text());
+}
+
+int ReadoutWidget::unitWidth() const {
+  if (unit_.isEmpty()) return 0;
+  return qCeil(unitShown_.size().width()) + kUnitGap;
 }
 
 void ReadoutWidget::layOut() {
@@ -73,12 +92,14 @@ void ReadoutWidget::schedulePaint() {
 
 QSize ReadoutWidget::sizeHint() const {
   const QFontMetrics fm(font());
-  return {fm.horizontalAdvance(QStringLiteral("00000.000")) + 2 * kTextMargin, fm.height() + 8};
+  return {fm.horizontalAdvance(QStringLiteral("00000.000")) + 2 * kTextMargin + unitWidth(),
+          fm.height() + 8};
 }
 
 QSize ReadoutWidget::minimumSizeHint() const {
   const QFontMetrics fm(font());
-  return {fm.horizontalAdvance(QStringLiteral("0000")) + 2 * kTextMargin, fm.height() + 4};
+  return {fm.horizontalAdvance(QStringLiteral("0000")) + 2 * kTextMargin + unitWidth(),
+          fm.height() + 4};
 }
 
 void ReadoutWidget::changeEvent(QEvent* event) {
@@ -86,6 +107,7 @@ void ReadoutWidget::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange) {
     raw_ = QRawFont();
     layOut();
+    unitShown_.prepare(QTransform(), font());
   }
   QWidget::changeEvent(event);
 }
@@ -97,15 +119,23 @@ void ReadoutWidget::paintEvent(QPaintEvent*) {
   // The border and the panel as two fills: far cheaper than a stroked outline.
   p.fillRect(r, palette().color(QPalette::Mid));
   p.fillRect(r.adjusted(1, 1, -1, -1), kDisplayBackground);
-  p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+  const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+  p.setFont(font());
+  // The unit at the right edge, the number right-aligned before it.
+  const int right = r.right() - kTextMargin - unitWidth();
+  if (!unit_.isEmpty()) {
+    p.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    const QSizeF size = unitShown_.size();
+    p.drawStaticText(
+        QPointF(r.right() - kTextMargin - size.width(), (r.height() - size.height()) / 2.0),
+        unitShown_);
+  }
+  p.setPen(palette().color(group, QPalette::Text));
   if (!glyphs_.isEmpty()) {
     const qreal height = raw_.ascent() + raw_.descent();
-    p.drawGlyphRun(QPointF(r.right() - kTextMargin - glyphsWidth_, (r.height() - height) / 2.0),
-                   glyphs_);
+    p.drawGlyphRun(QPointF(right - glyphsWidth_, (r.height() - height) / 2.0), glyphs_);
     return;
   }
-  p.setFont(font());
   const QSizeF size = shown_.size();
-  const QPointF at(r.right() - kTextMargin - size.width(), (r.height() - size.height()) / 2.0);
-  p.drawStaticText(at, shown_);
+  p.drawStaticText(QPointF(right - size.width(), (r.height() - size.height()) / 2.0), shown_);
 }

@@ -67,6 +67,11 @@ class SlideControl : public Control {
     return 0;
   }
 
+  void fitToBox() override {
+    Control::fitToBox();
+    if (valueLabel_ != nullptr) layoutValue();
+  }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == slider_ && event->type() == QEvent::KeyPress) {

@@ -1,6 +1,7 @@
 // Controls that hold 0 or 1: the switch, the radio button and the lamp.
 // Any value other than 0 from the program means 1. The operator flips the switch
 // and the radio button (value changed, then commit); the lamp is an indicator.
+#include <QAccessible>
 #include <cmath>
 #include <vector>
 
@@ -125,8 +126,16 @@ class LedControl : public Control {
 
   int setNumber(double value) override {
     if (std::isnan(value)) return UIE_BAD_VALUE;
-    const QSignalBlocker blocker(lamp_);
-    lamp_->setChecked(value != 0.0);
+    const bool before = lamp_->isChecked();
+    {
+      const QSignalBlocker blocker(lamp_);
+      lamp_->setChecked(value != 0.0);
+    }
+    // An indicator's name carries its state.
+    if (lamp_->isChecked() != before && isIndicator()) {
+      QAccessibleEvent event(lamp_, QAccessible::NameChanged);
+      QAccessible::updateAccessibility(&event);
+    }
     return 0;
   }
 

@@ -37,6 +37,7 @@ void GraphWidget::setFrozen(bool frozen) {
   } else {
     frozen_.reset();
     AnnounceChange(this);
+    summaryChanged();
   }
   viewChanged();
 }

@@ -64,7 +64,7 @@ GraphObserver SetGraphObserver(GraphObserver observer) {
 GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
                          const std::vector<GraphCursorState>& cursors,
                          const std::vector<GraphLegendEntry>& legend, QWidget* parent)
-    : QWidget(parent), live_{x, y, cursors, {}}, legend_(legend) {
+    : QWidget(parent), live_{x, y, cursors, {}, {}}, legend_(legend) {
   for (GraphCursorState& c : live_.cursors) {
     c.x = live_.x.min;
     c.y = live_.y.min;
@@ -72,6 +72,8 @@ GraphWidget::GraphWidget(const GraphAxisState& x, const GraphAxisState& y,
   repaintTimer_.setSingleShot(true);
   repaintTimer_.setTimerType(Qt::PreciseTimer);
   connect(&repaintTimer_, &QTimer::timeout, this, [this] { requestPaint(); });
+  summaryTimer_.setSingleShot(true);
+  connect(&summaryTimer_, &QTimer::timeout, this, [this] { tellSummary(); });
   clock_.start();
   // Every pixel is painted (the frame picture covers the whole widget), so
   // nothing behind the graph needs painting first.
@@ -86,6 +88,7 @@ void GraphWidget::markDirty() {
   if (g_observer != nullptr) g_observer(this, GraphEvent::Changed);
   if (frozen_) return;
   AnnounceChange(this);
+  summaryChanged();
   schedulePaint();
 }
 
@@ -144,6 +147,7 @@ int GraphWidget::deletePlot(int handle) {
   if (handle == UI_ALL_PLOTS) {
     if (g_observer != nullptr) g_observer(this, GraphEvent::AllPlotsDeleted);
     live_.plots.clear();
+    live_.words.clear();  // they told of the plots just deleted
     markDirty();
     return 0;
   }

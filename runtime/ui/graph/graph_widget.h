@@ -18,6 +18,7 @@
 #include <QPixmap>
 #include <QStaticText>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -81,6 +82,20 @@ class GraphWidget : public QWidget {
   // it keeps showing.
   QString describe() const;
 
+  // ---- Summary (its accessible description; graph_description.cpp) --------
+  // The program's words for what the graph shows (UI_ATTR_GRAPH_SUMMARY);
+  // deleting every plot drops them. Without them the summary is made of the
+  // legend's plots and the cursors, as describe() tells them.
+  void setSummaryWords(const QString& words);
+  const QString& summaryWords() const { return live_.words; }
+  // The summary as assistive technology reads it: it follows the picture at
+  // most once every kSummaryGapSeconds of the engine's clock (Timer()), the
+  // newest each time; from the start it says what the graph shows.
+  QString summary() const;
+  static constexpr double kSummaryGapSeconds = 0.5;
+  // The viewing aids' words (viewDescription()), then the summary.
+  QString accessibleDescriptionText() const;
+
   // ---- Viewing aids (runtime/graph_view.h, graph_view.cpp) ----------------
   void setFrozen(bool frozen);
   bool frozen() const { return frozen_ != nullptr; }
@@ -111,6 +126,7 @@ class GraphWidget : public QWidget {
     GraphAxisState x, y;
     std::vector<GraphCursorState> cursors;
     std::vector<GraphPlotInfo> plots;
+    QString words;  // the program's summary of these plots
   };
   // A range of axis values, of one axis.
   struct Range {
@@ -118,6 +134,10 @@ class GraphWidget : public QWidget {
   };
 
   void markDirty();
+  void summaryChanged();
+  void tellSummary();
+  QString composeSummary() const;
+  QStringList legendParts(const Picture& picture, std::vector<bool>* told) const;
   void schedulePaint();
   void requestPaint();
   void paintFrame(QPainter& p, const QRectF& area, const GraphAxisState& xAxis,
@@ -164,6 +184,12 @@ class GraphWidget : public QWidget {
   QPixmap background_;
   mutable QHash<QString, QStaticText> laidTexts_;
   mutable QString laidFont_;  // the font key the laid texts were made in
+  // The summary as last told, when, and whether the picture changed since.
+  mutable QString summary_;
+  mutable double summaryAt_ = 0.0;
+  mutable bool summaryTold_ = false;
+  mutable bool summaryStale_ = true;
+  QTimer summaryTimer_;  // tells a change that came too soon once its gap is over
 
   // Viewing aids; all unset until a feature or the operator uses them.
   std::unique_ptr<Picture> frozen_;

@@ -16,6 +16,8 @@ class FocusRing : public QWidget {
   explicit FocusRing(PanelWindow* panel);
   // The widget the ring is drawn around, or nullptr while it is hidden.
   QWidget* target() const { return target_; }
+  // Goes round its target where it now stands (after the panel was laid out).
+  void place();
 
   static constexpr int kWidth = 2;
 
@@ -25,7 +27,6 @@ class FocusRing : public QWidget {
 
  private:
   void follow(QWidget* focus);
-  void place();
 
   PanelWindow* panel_;
   QPointer<QWidget> target_;

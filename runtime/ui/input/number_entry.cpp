@@ -35,6 +35,20 @@ void PressKey(Box* box, QKeyEvent* event, BaseHandler base) {
   if (!guard.isNull() && box->value() == before && box->onEnterUnchanged) box->onEnterUnchanged();
 }
 
+// Every keystroke of a number stays, so the entry is judged as typed when it
+// ends: out of range, too many digits for the range, a sign or a fraction
+// ("7.5" must not become 75, nor "-5" become 5).
+const QRegularExpression& TypedNumber() {
+  static const QRegularExpression typed("^[+-]?\\d{0,18}([.,]\\d{0,18})?$");
+  return typed;
+}
+
+// "99999 is beyond 0..1024: set to 1024".
+QString CoercionNote(const QString& typed, const QString& low, const QString& high,
+                     const QString& taken) {
+  return QStringLiteral("%1 is beyond %2..%3: set to %4").arg(typed, low, high, taken);
+}
+
 }  // namespace
 
 WholeNumberBox::WholeNumberBox(QWidget* parent) : QSpinBox(parent) {
@@ -46,14 +60,22 @@ WholeNumberBox::WholeNumberBox(QWidget* parent) : QSpinBox(parent) {
 }
 
 QValidator::State WholeNumberBox::validate(QString& input, int& pos) const {
+  if (scaled()) {
+    // The spin box's own check reads the number as the value; here it is the
+    // value in the shown unit.
+    const QString bare = Bare(input, prefix(), suffix());
+    if (!TypedNumber().match(bare).hasMatch()) return QValidator::Invalid;
+    bool ok = false;
+    const qlonglong shown = bare.toLongLong(&ok);
+    if (!ok) return QValidator::Intermediate;
+    const double held = heldOf(static_cast<double>(shown));
+    return held >= minimum() && held <= maximum() ? QValidator::Acceptable
+                                                  : QValidator::Intermediate;
+  }
   const QValidator::State state = QSpinBox::validate(input, pos);
   if (state != QValidator::Invalid) return state;
-  // Out of range, too many digits for the range, a sign or a fraction: every
-  // keystroke stays, so the entry is judged as typed when it ends ("7.5" must
-  // not become 75, nor "-5" become 5).
-  static const QRegularExpression typed("^[+-]?\\d{0,18}([.,]\\d{0,18})?$");
-  return typed.match(Bare(input, prefix(), suffix())).hasMatch() ? QValidator::Intermediate
-                                                                 : QValidator::Invalid;
+  return TypedNumber().match(Bare(input, prefix(), suffix())).hasMatch() ? QValidator::Intermediate
+                                                                         : QValidator::Invalid;
 }
 
 void WholeNumberBox::fixup(QString& input) const {
@@ -66,13 +88,40 @@ void WholeNumberBox::fixup(QString& input) const {
     auto* self = const_cast<WholeNumberBox*>(this);
     self->refusal_ = QStringLiteral("%1 is not a whole number: kept %2")
                          .arg(bare.isEmpty() ? QStringLiteral("An empty entry") : bare)
-                         .arg(value());
+                         .arg(textFromValue(value()) + suffix());
     self->setToolTip(refusal_);
     if (isVisible()) QToolTip::showText(mapToGlobal(QPoint(0, height())), refusal_, self);
     return;
   }
-  const double coerced = std::clamp(typed, double(minimum()), double(maximum()));
+  const double held = scaled() ? heldOf(typed) : typed;
+  const double coerced = std::clamp(held, double(minimum()), double(maximum()));
   input = prefix() + textFromValue(static_cast<int>(coerced)) + suffix();
+  if (coerced != held && onCoerced) {
+    onCoerced(
+        CoercionNote(bare + suffix(), textFromValue(minimum()), textFromValue(maximum()) + suffix(),
+                     textFromValue(static_cast<int>(coerced)) + suffix()),
+        static_cast<int>(coerced) == value());
+  }
+}
+
+void WholeNumberBox::setShownScale(double factor, double divisor) {
+  factor_ = factor;
+  divisor_ = divisor;
+}
+
+double WholeNumberBox::heldOf(double shown) const {
+  return std::round(shown * divisor_ / factor_);
+}
+
+QString WholeNumberBox::textFromValue(int value) const {
+  if (!scaled()) return QSpinBox::textFromValue(value);
+  return QString::number(static_cast<qlonglong>(std::trunc(value * factor_ / divisor_)));
+}
+
+int WholeNumberBox::valueFromText(const QString& text) const {
+  if (!scaled()) return QSpinBox::valueFromText(text);
+  const double held = heldOf(Bare(text, prefix(), suffix()).toDouble());
+  return static_cast<int>(std::clamp(held, double(minimum()), double(maximum())));
 }
 
 void WholeNumberBox::keyPressEvent(QKeyEvent* event) {
@@ -86,8 +135,7 @@ QValidator::State RealNumberBox::validate(QString& input, int& pos) const {
   if (state != QValidator::Invalid) return state;
   // Out of range or more decimals than shown: coerced when the entry ends.
   const QString bare = Bare(input, prefix(), suffix());
-  static const QRegularExpression real("^[+-]?\\d{0,18}([.,]\\d{0,18})?$");
-  return real.match(bare).hasMatch() && bare.contains(QRegularExpression("\\d"))
+  return TypedNumber().match(bare).hasMatch() && bare.contains(QRegularExpression("\\d"))
              ? QValidator::Intermediate
              : QValidator::Invalid;
 }
@@ -99,8 +147,14 @@ void RealNumberBox::fixup(QString& input) const {
   if (!ok) typed = bare.replace(',', '.').toDouble(&ok);
   if (!ok) return QDoubleSpinBox::fixup(input);
   const double scale = std::pow(10.0, decimals());
-  const double coerced = std::clamp(std::round(typed * scale) / scale, minimum(), maximum());
+  const double rounded = std::round(typed * scale) / scale;
+  const double coerced = std::clamp(rounded, minimum(), maximum());
   input = prefix() + textFromValue(coerced) + suffix();
+  if (coerced != rounded && onCoerced) {
+    onCoerced(CoercionNote(bare + suffix(), textFromValue(minimum()),
+                           textFromValue(maximum()) + suffix(), textFromValue(coerced) + suffix()),
+              coerced == value());
+  }
 }
 
 void RealNumberBox::keyPressEvent(QKeyEvent* event) {

@@ -78,6 +78,32 @@ class Reader {
   QString error_;
 };
 
+// A pair of shares [x, y], each from -1 to 1.
+bool ReadShares(Reader& r, const QJsonObject& o, const char* key, double* x, double* y) {
+  const QJsonValue v = o.value(key);
+  if (v.isUndefined()) return true;
+  const QJsonArray a = v.toArray();
+  if (!v.isArray() || a.size() != 2 || !a.at(0).isDouble() || !a.at(1).isDouble() ||
+      std::fabs(a.at(0).toDouble()) > 1.0 || std::fabs(a.at(1).toDouble()) > 1.0)
+    return r.fail(QString("\"%1\" must be two shares [x, y] from -1 to 1").arg(key));
+  *x = a.at(0).toDouble();
+  *y = a.at(1).toDouble();
+  return true;
+}
+
+// "move" and "grow" for a larger window, "shrinkMove" and "shrinkGrow" for a
+// smaller one (the same unless given).
+bool ReadResize(Reader& r, const QJsonObject& o, ResizeSpec* spec) {
+  ResizeShares& l = spec->larger;
+  if (!ReadShares(r, o, "move", &l.moveX, &l.moveY) ||
+      !ReadShares(r, o, "grow", &l.growX, &l.growY))
+    return false;
+  spec->smaller = l;
+  ResizeShares& s = spec->smaller;
+  return ReadShares(r, o, "shrinkMove", &s.moveX, &s.moveY) &&
+         ReadShares(r, o, "shrinkGrow", &s.growX, &s.growY);
+}
+
 bool ReadAxis(Reader& r, const QJsonObject& o, const char* key, AxisSpec* axis) {
   const QJsonValue v = o.value(key);
   if (v.isUndefined()) return true;
@@ -209,7 +235,7 @@ bool ReadControl(const QJsonValue& v, int index, ControlSpec* c, QString* error)
        r.string(o, "callback", &c->callback, false) && r.integer(o, "left", &c->left, true) &&
        r.integer(o, "top", &c->top, true) && r.integer(o, "width", &c->width, true) &&
        r.integer(o, "height", &c->height, true) && r.boolean(o, "dimmed", &c->dimmed) &&
-       r.boolean(o, "visible", &c->visible);
+       r.boolean(o, "visible", &c->visible) && ReadResize(r, o, &c->resize);
   ok = ok && ((c->width > 0 && c->height > 0) || r.fail("width and height must be positive"));
   ok = ok && ReadKindFields(r, o, c);
   if (!ok) *error = r.error();
@@ -223,6 +249,13 @@ bool ReadPanel(const QJsonObject& o, PanelSpec* p, QString* error) {
             r.integer(o, "width", &p->width, true) && r.integer(o, "height", &p->height, true) &&
             r.integer(o, "escape", &p->escapeControl, false);
   ok = ok && ((p->width > 0 && p->height > 0) || r.fail("width and height must be positive"));
+  p->minWidth = p->width;
+  p->minHeight = p->height;
+  ok = ok && r.integer(o, "minWidth", &p->minWidth, false) &&
+       r.integer(o, "minHeight", &p->minHeight, false);
+  ok = ok && ((p->minWidth > 0 && p->minWidth <= p->width && p->minHeight > 0 &&
+               p->minHeight <= p->height) ||
+              r.fail("minWidth and minHeight must be positive and at most width and height"));
   if (ok && (o.contains("left") || o.contains("top"))) {
     p->hasPosition = true;
     ok = r.integer(o, "left", &p->left, false) && r.integer(o, "top", &p->top, false);
@@ -276,7 +309,7 @@ bool ReadPanel(const QJsonObject& o, PanelSpec* p, QString* error) {
     if (!v.isObject() || !dr.string(dobj, "label", &d.label, false) ||
         !dr.integer(dobj, "left", &d.left, true) || !dr.integer(dobj, "top", &d.top, true) ||
         !dr.integer(dobj, "width", &d.width, true) ||
-        !dr.integer(dobj, "height", &d.height, true)) {
+        !dr.integer(dobj, "height", &d.height, true) || !ReadResize(dr, dobj, &d.resize)) {
       *error = dr.error().isEmpty()
                    ? QString("panel %1: a decoration must be an object").arg(p->number)
                    : dr.error();

@@ -31,10 +31,24 @@ struct LegendSpec {
   QString text;
 };
 
+// How a control or a frame follows a window of another size than its panel:
+// shares of the difference in width (x) and height (y) by which it moves and
+// grows. `larger` applies to extra room, `smaller` to missing room (the same
+// shares unless the resource gives its own). All zero: it stays as placed.
+struct ResizeShares {
+  double moveX = 0.0, moveY = 0.0, growX = 0.0, growY = 0.0;
+  bool any() const { return moveX != 0.0 || moveY != 0.0 || growX != 0.0 || growY != 0.0; }
+};
+struct ResizeSpec {
+  ResizeShares larger, smaller;
+  bool any() const { return larger.any() || smaller.any(); }
+};
+
 struct ControlSpec {
   int id = 0;
   QString name, kind, label, callback;
   int left = 0, top = 0, width = 0, height = 0;
+  ResizeSpec resize;
   bool dimmed = false;
   bool visible = true;
 
@@ -64,12 +78,16 @@ struct ControlSpec {
 struct DecorationSpec {
   QString label;
   int left = 0, top = 0, width = 0, height = 0;
+  ResizeSpec resize;
 };
 
 struct PanelSpec {
   int number = 0;
   QString name, title, callback;
   int width = 0, height = 0;
+  // The smallest size the panel is laid out at (its own size unless given);
+  // a window smaller still scrolls.
+  int minWidth = 0, minHeight = 0;
   bool hasPosition = false;
   int left = 0, top = 0;
   int escapeControl = 0;  // the command button Escape activates; 0 for none

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -16,6 +17,8 @@
 #include "runtime/engine/engine.h"
 #include "runtime/ui/controls/control.h"
 #include "runtime/ui/input/focus_ring.h"
+#include "runtime/ui/panels/panel_layout.h"
+#include "runtime/window_place.h"
 
 namespace {
 
@@ -23,7 +26,6 @@ namespace {
 // before the window has been shown and its real frame is known.
 constexpr int kFrameAllowanceWidth = 16;
 constexpr int kFrameAllowanceHeight = 40;
-constexpr int kGapBesideParent = 8;
 
 // A callback name the resource uses but nobody registered is reported once per
 // name, not once per panel load.
@@ -59,17 +61,21 @@ PanelWindow::PanelWindow(int handle, const PanelSpec& spec, PanelWindow* parent)
 
   canvas_ = new QWidget;
   canvas_->setObjectName("panelCanvas");
-  canvas_->setFixedSize(spec.width, spec.height);
+  canvas_->resize(spec.width, spec.height);
   scroll_ = new QScrollArea(this);
   scroll_->setFrameShape(QFrame::NoFrame);
   scroll_->setAlignment(Qt::AlignCenter);
-  scroll_->setWidgetResizable(false);
-  scroll_->setWidget(canvas_);
+  // The scroll area is no stop of the keyboard's Tab cycle: it has no name,
+  // and the controls inside already bring themselves into view.
+  scroll_->setFocusPolicy(Qt::NoFocus);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll_);
   resize(spec.width, spec.height);
   setMinimumSize(std::min(spec.width, 160), std::min(spec.height, 120));
+  layout_ = new PanelLayout(canvas_, QSize(spec.width, spec.height), [this] {
+    if (focusRing_ != nullptr) focusRing_->place();
+  });
 
   // Frames first, so that they lie below the controls they group.
   for (const DecorationSpec& d : spec.decorations) {
@@ -78,11 +84,26 @@ PanelWindow::PanelWindow(int handle, const PanelSpec& spec, PanelWindow* parent)
     frame->setGeometry(area);
     frame->setObjectName("decoration");
     frames_.push_back(frame);
+    layout_->addItem(frame, d.resize);
   }
   for (const ControlSpec& c : spec.controls) {
     Control* control = CreateControl(this, c);
-    if (control != nullptr) controls_.push_back(control);
+    if (control == nullptr) continue;
+    controls_.push_back(control);
+    layout_->addItem(control->box(), c.resize);
   }
+  // A panel whose controls follow the window fills it, down to its minimum;
+  // any other keeps its size, in the middle of a larger window.
+  if (layout_->followsWindow()) {
+    canvas_->setMinimumSize(spec.minWidth, spec.minHeight);
+    leastSize_ = QSize(spec.minWidth, spec.minHeight);
+    scroll_->setWidgetResizable(true);
+  } else {
+    canvas_->setFixedSize(spec.width, spec.height);
+    leastSize_ = canvas_->size();
+  }
+  fullSize_ = QSize(spec.width, spec.height);
+  scroll_->setWidget(canvas_);
   resolveCallbacks(spec);
   for (Control* control : controls_) control->panelBuilt();
   focusRing_ = new FocusRing(this);
@@ -137,36 +158,29 @@ void PanelWindow::fitToScreen() {
   if (screen == nullptr) return;
   const QRect available = screen->availableGeometry();
   const QSize room = available.size() - FrameAllowance(this);
-  const QSize panel = canvas_->size();
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  int w = std::min(panel.width(), room.width());
-  int h = std::min(panel.height(), room.height());
-  // A scroll bar in one direction takes room from the other.
-  if (h < panel.height()) w = std::min(panel.width() + bar, room.width());
-  if (w < panel.width()) h = std::min(panel.height() + bar, room.height());
+  int w = std::min(fullSize_.width(), room.width());
+  int h = std::min(fullSize_.height(), room.height());
+  // Below its least size the panel scrolls, and a scroll bar in one direction
+  // takes room from the other.
+  if (h < leastSize_.height()) w = std::min(std::max(w, leastSize_.width() + bar), room.width());
+  if (w < leastSize_.width()) h = std::min(std::max(h, leastSize_.height() + bar), room.height());
   resize(w, h);
-  if (parentPanel_ == nullptr && (w < panel.width() || h < panel.height()))
+  if (parentPanel_ == nullptr && (w < fullSize_.width() || h < fullSize_.height()))
     move(available.topLeft());
 }
 
 void PanelWindow::placeBesideParent() {
   const QScreen* screen = parentPanel_->screen();
   const QRect parentFrame = parentPanel_->frameGeometry();
-  const QSize outer = size() + FrameAllowance(this);
   const QRect available = screen != nullptr ? screen->availableGeometry() : parentFrame;
-  int top = parentFrame.top() + (hasOffset_ ? offset_.y() : 0);
-  top = std::max(available.top(), std::min(top, available.bottom() + 1 - outer.height()));
-  const int right = parentFrame.right() + 1 + kGapBesideParent;
-  const int left = parentFrame.left() - kGapBesideParent - outer.width();
-  if (right + outer.width() <= available.right() + 1) {
-    move(right, top);
-  } else if (left >= available.left()) {
-    move(left, top);
-  } else {
-    // No room beside it: against the screen's right edge, over the parent's
-    // right-hand controls rather than its graphs.
-    move(std::max(available.left(), available.right() + 1 - outer.width()), top);
-  }
+  const QSize outer = size() + FrameAllowance(this);
+  // Never narrowed: a settings panel is read whole.
+  QRect place = PlaceBeside(outer, outer.width(), parentFrame, available);
+  if (hasOffset_)
+    place.moveTop(std::clamp(parentFrame.top() + offset_.y(), available.top(),
+                             std::max(available.top(), available.bottom() + 1 - outer.height())));
+  move(place.topLeft());
 }
 
 void PanelWindow::showPanel() {

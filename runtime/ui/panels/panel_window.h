@@ -1,11 +1,13 @@
 // A loaded panel: its window, its controls and its callback.
 //
 // A top-level panel is an ordinary window; a child panel is a tool window owned
-// by its parent (it stays above the parent). The controls lie on a canvas of
-// the panel's size inside a scroll area: a window smaller than its panel
-// scrolls, a larger one shows the panel centred. When first shown a window is
-// made to fit its screen; a child panel without a position of its own opens
-// beside its parent where the screen allows. Controls inside a frame belong to
+// by its parent (it stays above the parent). The controls lie on a canvas
+// inside a scroll area. When they follow the window (panel_layout.h), the
+// canvas takes the window's size down to the panel's least size; otherwise it
+// keeps the panel's size, centred in a larger window. A window smaller than
+// the canvas scrolls. When first shown a window is made to fit its screen; a
+// child panel without a position of its own opens beside its parent
+// (window_place.h). Controls inside a frame belong to
 // that frame (for assistive technology as well). The close button never closes
 // the window by itself: it delivers the close event to the panel callback, and
 // a child panel without a panel callback simply hides. Escape activates the
@@ -23,6 +25,7 @@
 
 class Control;
 class FocusRing;
+class PanelLayout;
 class QGroupBox;
 class QScrollArea;
 
@@ -77,6 +80,8 @@ class PanelWindow : public QWidget {
   PanelWindow* parentPanel_;
   QScrollArea* scroll_ = nullptr;
   QWidget* canvas_ = nullptr;
+  PanelLayout* layout_ = nullptr;
+  QSize fullSize_, leastSize_;  // the panel's own size and the least it is laid out at
   FocusRing* focusRing_ = nullptr;
   std::vector<QGroupBox*> frames_;
   int escapeControl_ = 0;
