@@ -46,4 +46,13 @@ if [ -n "$bad" ]; then
   echo "$bad"
   status=1
 fi
+# Publishing's core (publish/) is pure: no Qt, no engine, no program, no
+# sockets; its libmosquitto layer (publish/mosquitto/) knows no Qt either.
+bad=$(grep -rnE '#include[[:space:]]*[<"](runtime/|link/|param/|display/|app/|cli/qt/|mosquitto|sys/socket|Q[A-Za-z]*[>/.])' publish/*.h publish/*.cpp || true)
+bad+=$(grep -rnE '#include[[:space:]]*[<"](runtime/|link/|param/|display/|app/|cli/qt/|Q[A-Za-z]*[>/.])' publish/mosquitto || true)
+if [ -n "$bad" ]; then
+  echo "These includes take publishing's core out of pure code, or its libmosquitto layer into Qt or the engine:"
+  echo "$bad"
+  status=1
+fi
 exit $status
