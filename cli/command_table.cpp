@@ -123,7 +123,8 @@ constexpr CommandSpec kCommands[kCommandCount] = {
      "a queue of 16384 frames (some ten minutes of a paced Run) and are sent in order when it "
      "is back; only a full queue drops its oldest frames. Ctrl+C or SIGTERM ends it cleanly, "
      "with the frames still queued sent first (5 s at most). An unknown host, or credentials or "
-     "a certificate the broker refuses before the first connection, end it with exit 6. "
+     "a certificate the broker refuses before the first connection, end it with exit 6; the "
+     "sensor's port gone, with exit 3 (the service manager starts it again). "
      "--config FILE is how the systemd unit vantrel-publish@NAME runs it, with "
      "/etc/vantrel/publish-NAME.conf."},
 };
