@@ -150,7 +150,7 @@ bool RunOnce(double seconds, double outage, bool figures) {
 }  // namespace
 
 // The same paced Run watched instead of published: what the Run loop itself
-// costs on this machine now, beside publish's figure.
+// costs on this machine now, and the rate it keeps, beside publish's figures.
 void WatchCpu(double seconds) {
   sim::SimThread sensor{sim::Config{}};
   std::string error;
@@ -173,6 +173,16 @@ void WatchCpu(double seconds) {
   std::filesystem::remove_all(dir);
   bench::Reference("watch_cpu_same_machine", 100.0 * (cpu1 - cpu0) / (wall1 - wall0), "% of a core",
                    "%.2f");
+  size_t measures = 0;
+  double first = 0.0, last = 0.0;
+  for (const sim::Request& request : sensor.Requests()) {
+    if (request.order != 8) continue;
+    if (measures++ == 0) first = request.received;
+    last = request.received;
+  }
+  bench::Reference("watch_rate_of_line_limit_same_machine",
+                   (static_cast<double>(measures) - 1.0) / (last - first) / kLineLimitPerSecond,
+                   "ratio");
 }
 
 int main(int argc, char** argv) {
