@@ -8,9 +8,11 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
 # Debian 12 packages the build, the tests and the demo need (ser2net: the
-# network ports' tests and benchmark put it in front of the simulated sensor).
+# network ports' tests and benchmark put it in front of the simulated sensor;
+# mosquitto: the publisher's library, the tests' broker and subscriber).
 PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
-            libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick ser2net
+            libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick ser2net \
+            pkg-config libmosquitto-dev mosquitto mosquitto-clients openssl
 # What `make fuzz` needs besides: clang and its libFuzzer and sanitizer runtimes.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # What `make package` and `make package-check` need besides: the Debian package
@@ -58,7 +60,7 @@ ASAN_TESTS ?=
 # (e2e_tests, engine_tests, unit_tests, sets_ui_tests) under the sanitizers
 # double the build: run them with `make test-asan` before a release.
 ASAN_CI_TESTS := protocol_tests netport_tests sim_tests monitor_tests fields_tests ports_tests \
-                 watch_tests sets_tests cli_tests
+                 watch_tests sets_tests cli_tests publish_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
 	cmake --build $(BUILD_ASAN) -j $(JOBS) $(if $(ASAN_TESTS),--target $(ASAN_TESTS))

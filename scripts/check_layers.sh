@@ -16,6 +16,8 @@
 # events and face (app/program_events.h, app/program_face.h), fields/, Qt and
 # its own files, and it attaches without looking widgets up (no findChild, no
 # application-wide event filter).
+# Publishing's core (publish/) is pure: no Qt, no engine, no program, no
+# sockets; its libmosquitto layer (publish/mosquitto/) knows no Qt either.
 # Prints every include or call that breaks this and fails; silent when all is well.
 # Usage: scripts/check_layers.sh [SOURCE_DIR]
 set -euo pipefail
@@ -49,6 +51,13 @@ fi
 bad=$(grep -rnE '#include[[:space:]]*("|<Q)' netport | grep -vE '#include[[:space:]]*"netport/' || true)
 if [ -n "$bad" ]; then
   echo "These includes take netport/ out of itself, into the program, the engine or Qt:"
+  echo "$bad"
+  status=1
+fi
+bad=$(grep -rnE '#include[[:space:]]*[<"](runtime/|link/|param/|display/|app/|cli/qt/|mosquitto|sys/socket|Q[A-Za-z]*[>/.])' publish/*.h publish/*.cpp || true)
+bad+=$(grep -rnE '#include[[:space:]]*[<"](runtime/|link/|param/|display/|app/|cli/qt/|Q[A-Za-z]*[>/.])' publish/mosquitto || true)
+if [ -n "$bad" ]; then
+  echo "These includes take publishing's core out of pure code, or its libmosquitto layer into Qt or the engine:"
   echo "$bad"
   status=1
 fi
