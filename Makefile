@@ -7,9 +7,12 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-# Debian 12 packages the build, the tests and the demo need.
+# Debian 12 packages the build, the tests and the demo need (ser2net: the
+# network ports' tests and benchmark put it in front of the simulated sensor;
+# mosquitto: the publisher's library, the tests' broker and subscriber).
 PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
-            libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick
+            libxkbcommon-dev libgtest-dev fonts-dejavu-core xvfb xauth imagemagick ser2net \
+            pkg-config libmosquitto-dev mosquitto mosquitto-clients openssl
 # What `make fuzz` needs besides: clang and its libFuzzer and sanitizer runtimes.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # What `make package` and `make package-check` need besides: the Debian package
@@ -52,12 +55,13 @@ golden: deps
 # ASAN_TESTS names test groups to build and run instead of all of them.
 ASAN_TESTS ?=
 # CI's choice: the groups over the code that takes bytes and files from outside
-# (frames, replies, traces, backups, parameter files, the command line), which
+# (frames, replies, a network port's Telnet, traces, backups, parameter files, the
+# command line), which
 # builds without the widget engine. The widget groups (e2e_tests, engine_tests,
 # unit_tests, sets_ui_tests) under the sanitizers double the build: run them
 # with `make test-asan` before a release.
-ASAN_CI_TESTS := protocol_tests sim_tests monitor_tests fields_tests ports_tests watch_tests \
-                 sets_tests cli_tests
+ASAN_CI_TESTS := protocol_tests netport_tests sim_tests monitor_tests fields_tests ports_tests \
+                 watch_tests sets_tests cli_tests publish_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
 	cmake --build $(BUILD_ASAN) -j $(JOBS) $(if $(ASAN_TESTS),--target $(ASAN_TESTS))

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/vantrel.h"
+
 #include "app/popup.h"
 #include "app/sensor_operation.h"
 #include "display/controls.h"
@@ -45,6 +47,7 @@ int CC_DropDCom(int /*panel*/, int /*control*/, int event, void* /*callbackData*
   if (BeginSensorOperation(OPERATION_BRING_UP) == 0) return 0;
   CloseCom(com);  // a port that was never opened cannot be closed; nothing to do then
   GetCtrlVal(panelHandle, DropDCom, &com);
+  ShowPortInTitle();
   ShowStatus("Init COM-Port ...");
   InitRS232(com);
   EndSensorOperation();

@@ -1,5 +1,7 @@
 #include "app/vantrel.h"
 
+#include <cstdio>
+
 #include "app/data_loop.h"
 #include "app/loop_control.h"
 #include "app/parameter_callbacks.h"
@@ -20,6 +22,7 @@
 #include "runtime/userint.h"
 
 int32_t stop_flag = 1;
+int32_t startCom = 1;
 const char* const PANEL_RESOURCE = "Vantrel.uir";
 
 namespace {
@@ -47,9 +50,16 @@ void ShowInfoText(const char* text, int left, int top, int pointSize) {
   SetCtrlVal(panelHandle, id, text);
 }
 
+void ShowPortInTitle() {
+  char title[300];
+  std::snprintf(title, sizeof title, "Vantrel - COM%d (%s)", static_cast<int>(com),
+                ComPortDevice(com));
+  SetPanelAttribute(panelHandle, UI_ATTR_TITLE, title);
+}
+
 void InitVars() {
   SetParameterDefaults();
-  com = 1;
+  com = startCom;
   com232::sync = TXSYNC;
   order = ORD_WRITE_RAM;
   target = RAM;
@@ -147,6 +157,8 @@ int StartUp(int argc, char** argv, const char* resourceFile) {
   // the commands that would talk to the sensor dimmed until it has ended.
   BeginSensorOperation(OPERATION_BRING_UP);
   ShowStatus("Init COM-Port ...");
+  SetCtrlVal(panelHandle, DropDCom, static_cast<int>(com));
+  ShowPortInTitle();
   DisplayPanel(panelHandle);
   InitRS232(com);
   EndSensorOperation();

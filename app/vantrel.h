@@ -5,7 +5,8 @@
 
 #include "param/parafile.h"  // proj_dir, filled at start-up
 
-extern int32_t stop_flag;                 // 1 while no acquisition loop runs
+extern int32_t stop_flag;  // 1 while no acquisition loop runs
+extern int32_t startCom;   // the port start-up opens: 1 unless the process chose another
 extern const char* const PANEL_RESOURCE;  // "Vantrel.uir", beside the program
 
 // The whole program: start-up, the event loop until the main panel is closed,
@@ -22,6 +23,11 @@ int StartUp(int argc, char** argv, const char* resourceFile);
 // Shutdown after the event loop: closes the port selected last, discards the
 // settings panel, then the main panel.
 void ShutDown();
+
+// Names the port in use and its device in the main panel's title
+// ("Vantrel - COM1 (rfc2217://10.0.4.17:4001)"), so that windows side by side
+// tell their sensors apart.
+void ShowPortInTitle();
 
 // Defaults, start values, status "InitVars", information texts, first read of
 // the panels, the initial scope picture and the initial x and threshold arrays.

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,12 @@ struct LoopFigures {
 // `button`, clicks Stop after `seconds` from inside the loop. False when
 // something did not work (reported on stderr).
 // `beforeLoop`, when given, runs once the panels are painted, before the
-// click.
+// click. `route`, when given, puts something between the program and the
+// sensor: it gets the sensor's device and returns the device the program
+// opens ("" when it could not).
 inline bool DriveLoop(int button, double seconds, const std::vector<std::string>& simOptions,
-                      LoopFigures* out, bool measureBare = false, void (*beforeLoop)() = nullptr) {
+                      LoopFigures* out, bool measureBare = false, void (*beforeLoop)() = nullptr,
+                      const std::function<std::string(const std::string&)>& route = nullptr) {
   const std::string logPath = "/tmp/vantrel-bench-loop-" + std::to_string(getpid()) + ".log";
   SimProcess sensor;
   std::vector<std::string> options = simOptions;
@@ -69,7 +73,9 @@ inline bool DriveLoop(int button, double seconds, const std::vector<std::string>
     std::fprintf(stderr, "the simulated sensor did not start\n");
     return false;
   }
-  setenv("VANTREL_COM1", sensor.Path().c_str(), 1);
+  const std::string device = route ? route(sensor.Path()) : sensor.Path();
+  if (device.empty()) return false;
+  setenv("VANTREL_COM1", device.c_str(), 1);
   const char* resource = PanelResourcePath();
   char* argv[] = {const_cast<char*>("vantrel"), nullptr};
   if (StartUp(1, argv, resource) != 0) return false;

@@ -36,6 +36,24 @@ constexpr OptionSpec kOptions[kOptionCount] = {
     {Option::kFormat, "format", 0, "csv|jsonl", "csv jsonl", false,
      "rows as CSV with the recording's header (csv, the default) or one JSON object a line"},
     {Option::kDuration, "duration", 0, "S", "", false, "stop after S seconds"},
+    {Option::kMqtt, "mqtt", 0, "URL", "", false,
+     "the broker and the topic prefix: mqtt://HOST[:PORT]/PREFIX, or mqtts:// for TLS "
+     "(port 1883 or 8883 when not given)"},
+    {Option::kClientId, "client-id", 0, "ID", "", false,
+     "the client id at the broker; vantrel- and the prefix with - for / when not given"},
+    {Option::kUsername, "username", 0, "U", "", false, "the user name at the broker"},
+    {Option::kPasswordFile, "password-file", 0, "FILE", "", false,
+     "a file whose first line is the broker's password (a password is never an argument: the "
+     "process list would show it)"},
+    {Option::kQos, "qos", 0, "0|1", "0 1", false,
+     "the measurements' QoS: 1 (the default), every frame acknowledged by the broker and sent "
+     "again after a reconnect; 0, sent once"},
+    {Option::kCafile, "cafile", 0, "FILE", "", false,
+     "the CA certificate that signed the broker's, for mqtts://; the system's CA certificates "
+     "when not given"},
+    {Option::kConfig, "config", 0, "FILE", "", false,
+     "the publisher's settings, key = value a line: port, broker, prefix, client-id, username, "
+     "password-file, qos, cafile; options given beside it win"},
 };
 
 constexpr CommandSpec kCommands[kCommandCount] = {
@@ -88,6 +106,26 @@ constexpr CommandSpec kCommands[kCommandCount] = {
      "summary line (frames, inside the band, min, max, mean) goes to standard error."},
     {Command::kTrace, "trace", "FILE -- COMMAND...", 2, -1, Operands::kTracedCommand, 0, false,
      "run COMMAND and record the line in FILE", "The same as --trace FILE COMMAND..."},
+    {Command::kPublish, "publish", "", 0, 0, Operands::kNone,
+     Bit(Option::kMqtt) | Bit(Option::kClientId) | Bit(Option::kUsername) |
+         Bit(Option::kPasswordFile) | Bit(Option::kQos) | Bit(Option::kCafile) |
+         Bit(Option::kConfig) | Bit(Option::kCount) | Bit(Option::kDuration),
+     false, "the measurements and the sensor's state on an MQTT broker",
+     "Runs the measurement loop and publishes under PREFIX on an MQTT broker: "
+     "PREFIX/measurement, one JSON object a frame (seq from 1, time in UTC, time_ms and the "
+     "recording's columns); PREFIX/status, retained, a JSON object whose state is online while "
+     "the sensor answers, lost when it stops answering (it is asked again until it answers), "
+     "offline at the end and as the broker's last will, and whose dropped counts the frames a "
+     "full queue dropped; PREFIX/identity (port, firmware, CCD) and PREFIX/parameters (the 16 "
+     "parameters by name), retained, published again when they change. Every retained topic is "
+     "published again on every connect. The measurement loop never waits for the broker: a "
+     "lost broker is tried again after 0.5 s, doubling to every 5 s, while the frames wait in "
+     "a queue of 16384 frames (some ten minutes of a paced Run) and are sent in order when it "
+     "is back; only a full queue drops its oldest frames. Ctrl+C or SIGTERM ends it cleanly, "
+     "with the frames still queued sent first (5 s at most). An unknown host, or credentials or "
+     "a certificate the broker refuses before the first connection, end it with exit 6. "
+     "--config FILE is how the systemd unit vantrel-publish@NAME runs it, with "
+     "/etc/vantrel/publish-NAME.conf."},
 };
 
 // Both tables are indexed by their enums: a row out of place would give one

@@ -27,9 +27,16 @@ enum class Option : int {
   kForce,
   kCount,
   kFormat,
-  kDuration,  // the last: a new option goes after it and kOptionCount follows
+  kDuration,
+  kMqtt,
+  kClientId,
+  kUsername,
+  kPasswordFile,
+  kQos,
+  kCafile,
+  kConfig,  // the last: a new option goes after it and kOptionCount follows
 };
-constexpr int kOptionCount = static_cast<int>(Option::kDuration) + 1;
+constexpr int kOptionCount = static_cast<int>(Option::kConfig) + 1;
 
 struct OptionSpec {
   Option id;
@@ -54,9 +61,10 @@ enum class Command : int {
   kBackup,
   kRestore,
   kWatch,
-  kTrace,  // the last: a new command goes after it and kCommandCount follows
+  kTrace,
+  kPublish,  // the last: a new command goes after it and kCommandCount follows
 };
-constexpr int kCommandCount = static_cast<int>(Command::kTrace) + 1;
+constexpr int kCommandCount = static_cast<int>(Command::kPublish) + 1;
 
 // What a command's operands are, for the completion.
 enum class Operands { kNone, kFile, kSetSources, kTracedCommand };

@@ -11,6 +11,7 @@ enum ExitCode : int {
   kExitLine = 3,    // no answer, or a fault on the line (time-out, wrong sync or echo, port lost)
   kExitFile = 4,    // a file could not be read or written (or was refused)
   kExitPort = 5,    // the port could not be opened, or is busy
+  kExitBroker = 6,  // publish: the broker cannot be reached with the settings given
 };
 
 struct ExitCodeText {
@@ -25,6 +26,9 @@ inline constexpr ExitCodeText kExitCodes[] = {
     {kExitLine, "no answer, or a fault on the line (time-out, wrong sync or echo, port lost)"},
     {kExitFile, "a file could not be read or written, or was refused"},
     {kExitPort, "the port could not be opened, or is busy"},
+    {kExitBroker,
+     "publish: the MQTT broker cannot be reached with the settings given (unknown host, "
+     "credentials or certificate refused)"},
 };
 
 }  // namespace cli

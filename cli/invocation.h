@@ -35,6 +35,15 @@ struct Invocation {
   RowFormat format = RowFormat::kCsv;
   double duration = 0.0;  // seconds; 0: no limit
 
+  // publish: as given; empty (qos -1) when not given.
+  std::string mqtt;
+  std::string clientId;
+  std::string username;
+  std::string passwordFile;
+  int qos = -1;
+  std::string cafile;
+  std::string config;
+
   std::vector<std::string> operands;
   // The arguments without --sensors FILE and --all: what each sensor's own
   // run of the program is given (cli/fleet.h).

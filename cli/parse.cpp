@@ -79,6 +79,11 @@ class Parser {
     return false;
   }
   bool Take(const OptionSpec& option, const std::string& value);
+  bool TakeText(const OptionSpec& option, const std::string& value, std::string* field) {
+    if (value.empty()) return Fail(Shown(option) + " needs " + option.argument);
+    *field = value;
+    return true;
+  }
   bool Check();
 
   ParseResult result_;
@@ -156,6 +161,22 @@ bool Parser::Take(const OptionSpec& option, const std::string& value) {
       if (!PositiveNumber(value, 1e9, &inv_.duration))
         return Fail("--duration takes seconds above 0, not '" + value + "'");
       return true;
+    case Option::kQos:
+      inv_.qos = value == "1" ? 1 : 0;
+      return true;
+    // publish's own, checked by publish together with its conf file.
+    case Option::kMqtt:
+      return TakeText(option, value, &inv_.mqtt);
+    case Option::kClientId:
+      return TakeText(option, value, &inv_.clientId);
+    case Option::kUsername:
+      return TakeText(option, value, &inv_.username);
+    case Option::kPasswordFile:
+      return TakeText(option, value, &inv_.passwordFile);
+    case Option::kCafile:
+      return TakeText(option, value, &inv_.cafile);
+    case Option::kConfig:
+      return TakeText(option, value, &inv_.config);
   }
   return true;
 }
@@ -246,6 +267,8 @@ bool Parser::Check() {
       return Fail("--json and --format csv do not go together");
     inv_.format = RowFormat::kJsonl;
   }
+  if (inv_.command == Command::kPublish && inv_.mqtt.empty() && inv_.config.empty())
+    return Fail("publish needs --mqtt URL or --config FILE");
   if (!inv_.sensors.empty() && !inv_.all) return Fail("--sensors goes with --all");
   if (!inv_.all) return true;
   if (inv_.sensors.empty()) return Fail("--all needs --sensors FILE");

@@ -24,6 +24,13 @@ void FormatPortText(char (&text)[STATUS_LEN + 1], const char* format) {
 }
 
 constexpr char kLostFormat[] = "Sensor lost on COM%d (%s): device removed";
+// A port on the network: its server went away or the network between.
+constexpr char kNetworkLostFormat[] = "Sensor lost on COM%d (%s): connection lost";
+
+// A network port's device is a URL ("rfc2217://host:port").
+const char* LostFormat() {
+  return std::strstr(ComPortDevice(com), "://") != nullptr ? kNetworkLostFormat : kLostFormat;
+}
 constexpr char kBackFormat[] = "Sensor back on COM%d (%s): reconnecting";
 constexpr char kOtherFormat[] = "Different device on COM%d (%s): not used";
 constexpr char kBackOutcomeFormat[] = "Sensor back on COM%d: %s";
@@ -41,7 +48,7 @@ int PortLost() {
 
 void ReportPortLost() {
   char text[STATUS_LEN + 1];
-  FormatPortText(text, kLostFormat);
+  FormatPortText(text, LostFormat());
   // What counts is what the line shows: another text may have replaced the
   // report since it was made.
   if (StatusShows(text) == 1) return;
@@ -51,7 +58,7 @@ void ReportPortLost() {
 
 void SetLostStatusText() {
   char text[STATUS_LEN + 1];
-  FormatPortText(text, kLostFormat);
+  FormatPortText(text, LostFormat());
   SetStatusText(text);
 }
 

@@ -9,6 +9,8 @@
 #   <prefix>/share/applications, metainfo, icons/hicolor, man/man1
 #   <prefix>/share/bash-completion/completions/vantrel-cli
 #   <prefix>/lib/udev/rules.d/70-vantrel.rules  serial adapters for the operator
+#   <prefix>/lib/systemd/system/vantrel-publish@.service, share/doc/vantrel/examples/
+#                                               a sensor published to an MQTT broker
 #
 # Tests, benchmarks and tools are not installed.
 
@@ -98,6 +100,11 @@ foreach(size IN ITEMS 16 24 32 48 64 128 256)
           RENAME ${VANTREL_APP_ID}.png)
 endforeach()
 install(FILES ${pkg}/70-vantrel.rules DESTINATION lib/udev/rules.d)
+# Publishing to a plant: the systemd unit template (vantrel-publish@NAME runs
+# vantrel-cli publish --config /etc/vantrel/publish-NAME.conf) and an example
+# of that conf.
+install(FILES ${pkg}/vantrel-publish@.service DESTINATION lib/systemd/system)
+install(FILES ${pkg}/publish-line1.conf DESTINATION ${VANTREL_DOCDIR}/examples)
 
 # The Debian package: `cpack -G DEB` in the build folder (`make package`).
 set(CPACK_GENERATOR DEB)

@@ -92,6 +92,9 @@ int LoadPanel(int parent, const char* fileName, int panelNumber);
 int GetPanelLoadError(char* text, size_t textSize);
 int DisplayPanel(int panel);
 int HidePanel(int panel);
+// Panel attributes: UI_ATTR_TITLE, the window's title (Latin-1 text).
+constexpr int UI_ATTR_TITLE = 1100;
+int SetPanelAttribute(int panel, int attribute, const char* text);
 int DiscardPanel(int panel);
 
 // ---- Event loop -------------------------------------------------------------

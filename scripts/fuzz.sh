@@ -9,7 +9,7 @@ seconds=${2:?seconds per target}
 shift 2
 root="$(cd "$(dirname "$0")/.." && pwd)"
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(link_fuzz parafile_fuzz panel_resource_fuzz request_framer_fuzz trace_fuzz backup_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(link_fuzz parafile_fuzz panel_resource_fuzz request_framer_fuzz trace_fuzz backup_fuzz telnet_fuzz)
 
 status=0
 for t in "${targets[@]}"; do

@@ -11,7 +11,7 @@ using Handler = CommandResult (*)(const Invocation&);
 // Indexed by Command. trace never arrives here: its command line is parsed
 // into --trace FILE and the command it traces.
 constexpr Handler kHandlers[kCommandCount] = {
-    Check, Identify, Get, Send, Compare, Ports, Backup, Restore, Watch, nullptr,
+    Check, Identify, Get, Send, Compare, Ports, Backup, Restore, Watch, nullptr, Publish,
 };
 
 }  // namespace

@@ -25,6 +25,7 @@ CommandResult Compare(const Invocation& invocation);
 CommandResult Backup(const Invocation& invocation);
 CommandResult Restore(const Invocation& invocation);
 CommandResult Watch(const Invocation& invocation);
+CommandResult Publish(const Invocation& invocation);  // publish_command.cpp
 
 // Opens the port of --port; false with the result failed (a port that is no
 // port: 2; one that cannot be opened: 5). Adds "port" and "device" to the

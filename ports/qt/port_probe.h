@@ -1,11 +1,11 @@
-// The sensor search on one serial device: opened without blocking on the
-// user-interface thread at 19200 8N1, the line check sent, then (when a
-// sensor answered) the firmware query; each reply awaited up to the
-// program's limit. Many probes run side by side.
+// The sensor search on one serial device or network port: opened without
+// blocking on the user-interface thread at 19200 8N1, the line check sent,
+// then (when a sensor answered) the firmware query; each reply awaited up to
+// the program's limit. Many probes run side by side.
 #pragma once
 
+#include <QIODevice>
 #include <QObject>
-#include <QSerialPort>
 #include <QTimer>
 #include <array>
 #include <cstdint>
@@ -36,6 +36,8 @@ class PortProbe : public QObject {
   void finished();
 
  private:
+  void StartNetwork();
+  void Listen();
   void Send(int order);
   void OnBytes();
   void OnLimit();
@@ -43,7 +45,7 @@ class PortProbe : public QObject {
 
   std::string device_;
   std::array<uint16_t, 16> words_;
-  std::unique_ptr<QSerialPort> serial_;
+  std::unique_ptr<QIODevice> line_;  // the serial port, or the network port's line
   QTimer limit_;
   int order_ = 0;  // the request awaiting its reply
   bool sensorFound_ = false;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "netport/port_url.h"
 #include "runtime/rs232.h"
 #include "runtime/serial/port_map.h"
 #include "runtime/serial/serial_os.h"
@@ -24,7 +25,23 @@ void AddSystemFacts(ComDevice* device, const QList<QSerialPortInfo>& listed) {
   }
 }
 
+// A network port is taken to be there: only a connection could tell, and
+// the port selector must not wait for one. Its URL stands for its path.
+ComDevice DescribeNetwork(const std::string& url) {
+  ComDevice device;
+  device.device = url;
+  netport::PortUrl parsed;
+  std::string error;
+  if (!netport::ParsePortUrl(url, &parsed, &error)) return device;
+  device.realPath = url;
+  device.present = true;
+  device.description =
+      parsed.transport == netport::Transport::kRfc2217 ? "network, RFC 2217" : "network, raw TCP";
+  return device;
+}
+
 ComDevice Describe(const std::string& path, const QList<QSerialPortInfo>& listed) {
+  if (netport::IsPortUrl(path)) return DescribeNetwork(path);
   ComDevice device;
   device.device = path;
   device.realPath = SerialDeviceRealPath(path);

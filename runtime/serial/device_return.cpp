@@ -7,10 +7,10 @@
 
 namespace {
 
-// Watches whose path shows a device again, with the event to tell, in the
-// order they saw it, not yet told.
-std::vector<std::pair<DeviceReturnWatch*, int>>& Appeared() {
-  static std::vector<std::pair<DeviceReturnWatch*, int>> appeared;
+// Watches whose device appeared again, with what tells it, in the order they
+// saw it, not yet told.
+std::vector<std::pair<const void*, std::function<void()>>>& Appeared() {
+  static std::vector<std::pair<const void*, std::function<void()>>> appeared;
   return appeared;
 }
 
@@ -56,10 +56,7 @@ void DeviceReturnWatch::Start(const std::string& device, const SerialDeviceIdent
 
 void DeviceReturnWatch::Cancel() {
   timer_.stop();
-  auto& appeared = Appeared();
-  appeared.erase(std::remove_if(appeared.begin(), appeared.end(),
-                                [this](const auto& a) { return a.first == this; }),
-                 appeared.end());
+  ForgetDeviceReturns(this);
   fn_ = nullptr;
   data_ = nullptr;
 }
@@ -75,7 +72,7 @@ void DeviceReturnWatch::Look() {
   if (SameSerialDevice(lost_, now)) {
     // Back: told at the outer loop's next turn, which this event wakes.
     timer_.stop();
-    Appeared().emplace_back(this, COM_EVENT_DEVICE_BACK);
+    QueueDeviceReturn(this, [this] { Deliver(COM_EVENT_DEVICE_BACK); });
     return;
   }
   // Another device: never adopted. It has to go before anything at the path
@@ -84,7 +81,7 @@ void DeviceReturnWatch::Look() {
   std::fprintf(stderr, "COM%d %s: a different device appeared (%s%s%s), left alone\n", port_,
                device_.c_str(), now.realPath.c_str(), now.usbSerial.empty() ? "" : ", S/N ",
                now.usbSerial.c_str());
-  Appeared().emplace_back(this, COM_EVENT_OTHER_DEVICE);
+  QueueDeviceReturn(this, [this] { Deliver(COM_EVENT_OTHER_DEVICE); });
 }
 
 void DeviceReturnWatch::Deliver(int event) {
@@ -104,8 +101,19 @@ void DeliverDeviceReturns() {
   // one at a time from the list as it stands.
   auto& appeared = Appeared();
   while (!appeared.empty()) {
-    const auto [watch, event] = appeared.front();
+    const std::function<void()> deliver = std::move(appeared.front().second);
     appeared.erase(appeared.begin());
-    watch->Deliver(event);
+    deliver();
   }
+}
+
+void QueueDeviceReturn(const void* owner, std::function<void()> deliver) {
+  Appeared().emplace_back(owner, std::move(deliver));
+}
+
+void ForgetDeviceReturns(const void* owner) {
+  auto& appeared = Appeared();
+  appeared.erase(std::remove_if(appeared.begin(), appeared.end(),
+                                [owner](const auto& a) { return a.first == owner; }),
+                 appeared.end());
 }

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <QTimer>
+#include <functional>
 #include <string>
 
 #include "runtime/rs232.h"
@@ -53,7 +54,6 @@ class DeviceReturnWatch {
   void Cancel();
 
  private:
-  friend void DeliverDeviceReturns();
   void Look();
   void Deliver(int event);
 
@@ -71,3 +71,9 @@ class DeviceReturnWatch {
 // Tells every device that appeared to its notification. Called by
 // RunUserInterface between rounds of event processing.
 void DeliverDeviceReturns();
+
+// Queues `deliver` for the next DeliverDeviceReturns, on behalf of `owner`
+// (a watch); every watch of a port, local or on the network, is told this way.
+void QueueDeviceReturn(const void* owner, std::function<void()> deliver);
+// Forgets what `owner` queued and was not yet told.
+void ForgetDeviceReturns(const void* owner);

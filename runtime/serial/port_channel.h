@@ -2,8 +2,8 @@
 // test-support library. Private to the engine and that library.
 #pragma once
 
-class SerialChannel;
+class ComChannel;
 
 // The channel of port `port`, or nullptr when the port was never opened or
 // does not exist.
-const SerialChannel* PortChannel(int port);
+const ComChannel* PortChannel(int port);

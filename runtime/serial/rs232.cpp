@@ -6,14 +6,16 @@
 #include <array>
 #include <memory>
 
+#include "netport/port_url.h"
+#include "runtime/serial/net_channel.h"
 #include "runtime/serial/port_channel.h"
 #include "runtime/serial/serial_channel.h"
 #include "runtime/serial/serial_report_sink.h"
 
 namespace {
 
-std::array<std::unique_ptr<SerialChannel>, COM_PORT_COUNT + 1>& Channels() {
-  static std::array<std::unique_ptr<SerialChannel>, COM_PORT_COUNT + 1> channels;
+std::array<std::unique_ptr<ComChannel>, COM_PORT_COUNT + 1>& Channels() {
+  static std::array<std::unique_ptr<ComChannel>, COM_PORT_COUNT + 1> channels;
   return channels;
 }
 
@@ -30,19 +32,32 @@ void CloseAllPorts() {
   }
 }
 
-SerialChannel& Channel(int port) {
+// The channel that carries `device`: a serial device's, or a network port's
+// for a URL. A port that changes between the two gets a new channel.
+ComChannel& Channel(int port, const std::string& device) {
   static bool cleanupRegistered = false;
   if (!cleanupRegistered && QCoreApplication::instance() != nullptr) {
     qAddPostRoutine(CloseAllPorts);
     cleanupRegistered = true;
   }
   auto& channel = Channels()[port];
-  if (!channel) channel = std::make_unique<SerialChannel>(port);
+  const bool networked = netport::IsPortUrl(device);
+  if (channel && channel->Networked() != networked) {
+    channel->Close();
+    channel.reset();
+  }
+  if (!channel) {
+    if (networked) {
+      channel = std::make_unique<NetChannel>(port);
+    } else {
+      channel = std::make_unique<SerialChannel>(port);
+    }
+  }
   return *channel;
 }
 
 // The channel of an open port, or null (with the code to return in *code).
-SerialChannel* OpenChannel(int port, int* code) {
+ComChannel* OpenChannel(int port, int* code) {
   if (!ValidPort(port)) {
     *code = RS232_INVALID_PORT_NUMBER;
     return nullptr;
@@ -86,7 +101,7 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
   settings.parity = parity;
   settings.dataBits = dataBits;
   settings.stopBits = stopBits;
-  return Channel(port).Open(device, settings);
+  return Channel(port, device).Open(device, settings);
 }
 
 int CloseCom(int port) {
@@ -97,7 +112,7 @@ int CloseCom(int port) {
 
 int SuspendCom(int port) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   return channel->Suspend();
 }
@@ -110,7 +125,7 @@ int ResumeCom(int port) {
 
 int SetComTime(int port, double seconds) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   if (!(seconds >= 0.0)) return RS232_INVALID_PARAMETER;
   channel->SetTimeout(seconds);
@@ -119,7 +134,7 @@ int SetComTime(int port, double seconds) {
 
 int SetCTSMode(int port, int mode) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   if (mode != 0 && mode != 1) return RS232_INVALID_PARAMETER;
   return channel->SetHardwareHandshake(mode == 1);
@@ -128,7 +143,7 @@ int SetCTSMode(int port, int mode) {
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventChar, ComCallbackPtr fn,
                        void* callbackData) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   const bool removing = eventMask == 0 || fn == nullptr;
   if (!removing) {
@@ -146,7 +161,7 @@ int InstallComCallback(int port, int eventMask, int notifyCount, int eventChar, 
 
 int ComWrt(int port, const char* buffer, int count) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   if (count < 0 || (count > 0 && buffer == nullptr)) return RS232_INVALID_PARAMETER;
   return channel->Write(buffer, count);
@@ -154,7 +169,7 @@ int ComWrt(int port, const char* buffer, int count) {
 
 int ComRd(int port, char* buffer, int count) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   if (count < 0 || (count > 0 && buffer == nullptr)) return RS232_INVALID_PARAMETER;
   return channel->Read(buffer, count);
@@ -162,25 +177,25 @@ int ComRd(int port, char* buffer, int count) {
 
 int GetInQLen(int port) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   return channel->InputQueueLength();
 }
 
 int FlushInQ(int port) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   return channel->FlushInput();
 }
 
 int FlushOutQ(int port) {
   int code = 0;
-  SerialChannel* channel = OpenChannel(port, &code);
+  ComChannel* channel = OpenChannel(port, &code);
   if (!channel) return code;
   return channel->FlushOutput();
 }
 
-const SerialChannel* PortChannel(int port) {
+const ComChannel* PortChannel(int port) {
   return ValidPort(port) ? Channels()[port].get() : nullptr;
 }

@@ -19,24 +19,18 @@
 #include <string>
 
 #include "runtime/rs232.h"
+#include "runtime/serial/com_channel.h"
 #include "runtime/serial/device_return.h"
 #include "runtime/serial_tap.h"
 
 class QObject;
 
-struct SerialSettings {
-  long baudRate = 19200;
-  int parity = 0;    // 0 none, 1 odd, 2 even
-  int dataBits = 8;  // 5..8
-  int stopBits = 1;  // 1 or 2
-};
-
-class SerialChannel {
+class SerialChannel : public ComChannel {
  public:
   // `port` is the number the notification function is called with and that
   // diagnostics name.
   explicit SerialChannel(int port);
-  ~SerialChannel();
+  ~SerialChannel() override;
   SerialChannel(const SerialChannel&) = delete;
   SerialChannel& operator=(const SerialChannel&) = delete;
 
@@ -57,33 +51,34 @@ class SerialChannel {
   // public operations alone; a build without the OS layer runs it, and so does
   // a port whose notifier is not as expected (one line on stderr says so).
   // The driver is asked for low latency where it has such a setting.
-  int Open(const std::string& device, const SerialSettings& settings);
+  int Open(const std::string& device, const SerialSettings& settings) override;
   // Closes the device and forgets the notification (and a suspension).
   // Harmless when closed.
-  void Close();
+  void Close() override;
   // Lets go of the open device but keeps the settings, the time limit, the
   // handshake and the notification; operations meanwhile see a closed port.
   // Returns 0, or RS232_PORT_NOT_OPEN when no device is open.
-  int Suspend();
+  int Suspend() override;
   // Opens the suspended device again with everything Suspend kept. Returns 0
   // or the open error (the port then stays suspended); RS232_PORT_NOT_OPEN
   // when nothing is suspended.
-  int Resume();
+  int Resume() override;
   // True while the device is open and has not gone away. A device that went
   // away is closed here (once), so every later operation sees a closed port.
-  bool Usable();
+  bool Usable() override;
 
   // The time limit of Read and of a Write that cannot complete, in seconds.
-  void SetTimeout(double seconds) { timeoutSeconds_ = seconds; }
+  void SetTimeout(double seconds) override { timeoutSeconds_ = seconds; }
   // Returns 0 or RS232_IO_ERROR.
-  int SetHardwareHandshake(bool on);
+  int SetHardwareHandshake(bool on) override;
   // fn null or mask 0 removes the notification. Bytes already queued when the
   // notification is installed do not count as newly arrived. On the assisted
   // path, bytes that cannot yet make up the notify count wait in the OS until
   // they can, or until the line has been quiet for a few characters past the
   // moment they could; so an event character in a frame is reported with the
   // frame, and alone a few character times after it arrived at the latest.
-  void InstallNotification(int mask, int notifyCount, int eventChar, ComCallbackPtr fn, void* data);
+  void InstallNotification(int mask, int notifyCount, int eventChar, ComCallbackPtr fn,
+                           void* data) override;
 
   // The operations below return RS232_PORT_NOT_OPEN when the port is closed or
   // the device went away.
@@ -92,23 +87,24 @@ class SerialChannel {
   // them may then wake the program once, when the notify count is there. Returns
   // count; RS232_TIMEOUT when the OS did not take them all within the time
   // limit (the rest is discarded so that no stale half frame goes out later).
-  int Write(const char* data, int count);
+  int Write(const char* data, int count) override;
   // Reads up to `count` bytes, waiting at most the time limit; returns the
   // number read. Ends the running wait's deadline (the reply is being read).
-  int Read(char* data, int count);
+  int Read(char* data, int count) override;
   // Bytes waiting, including those the OS holds: they are taken in first (and
   // on the assisted path those arriving meanwhile are counted where they lie).
   // When nothing arrived since the last call it first sleeps on the device
   // for a few milliseconds (waking at once for a byte); no events are processed.
-  int InputQueueLength();
+  int InputQueueLength() override;
   // Discard queued input / output, the OS's included. Return 0.
-  int FlushInput();
-  int FlushOutput();
+  int FlushInput() override;
+  int FlushOutput() override;
 
   // Error reports received from the device since the last Open (the harmless
   // ones included, time-outs of the engine's own polls excepted); lets tests see
   // that a lost device is not polled over and over.
-  long ErrorReports() const { return errorReports_; }
+  long ErrorReports() const override { return errorReports_; }
+  bool Networked() const override { return false; }
 
  private:
   void OnReadyRead();

@@ -70,3 +70,11 @@ bool SerialOsWakeAtCount(const QSerialPort& port, int count);
 // (a USB adapter's latency timer), where the driver knows such a setting; a
 // device without one (a pseudo-terminal) is left as it is, silently.
 void SerialOsAskLowLatency(const QSerialPort& port);
+
+// Has the connected TCP socket `descriptor` of a network port find a server
+// that went silent (its host switched off, its cable pulled) within
+// kNetLossSeconds: keep-alive probes after 2 s without traffic, and a limit
+// on data left unacknowledged. Where the OS has no such settings the
+// system's own (much longer) keep-alive applies.
+constexpr int kNetLossSeconds = 5;
+void NetOsDetectSilentServer(long long descriptor);

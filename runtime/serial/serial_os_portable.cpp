@@ -46,3 +46,5 @@ bool SerialOsWakeAtCount(const QSerialPort&, int) {
 }
 
 void SerialOsAskLowLatency(const QSerialPort&) {}
+
+void NetOsDetectSilentServer(long long /*descriptor*/) {}

@@ -1,8 +1,12 @@
 // The serial channel's OS layer on POSIX systems: stat() before open, FIONREAD
 // for the bytes the kernel holds, the terminal's minimum count for the frame
-// hold, and the Linux serial driver's low-latency flag.
+// hold, the Linux serial driver's low-latency flag, and the keep-alive of a
+// network port's socket.
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
@@ -136,5 +140,24 @@ void SerialOsAskLowLatency(const QSerialPort& port) {
   ioctl(fd, TIOCSSERIAL, &info);
 #else
   (void)port;
+#endif
+}
+
+void NetOsDetectSilentServer(long long descriptor) {
+  const int fd = static_cast<int>(descriptor);
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT)
+  // Quiet for 2 s, then a probe a second: two unanswered ones end it at 4 s.
+  const int idle = 2, interval = 1, count = 2;
+  setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+  setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+  setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+#endif
+#if defined(TCP_USER_TIMEOUT)
+  // A request the server never acknowledges (keep-alive waits while data is
+  // unacknowledged) ends the connection as soon.
+  const unsigned int limitMs = (kNetLossSeconds - 1) * 1000;
+  setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &limitMs, sizeof limitMs);
 #endif
 }

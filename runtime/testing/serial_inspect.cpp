@@ -4,6 +4,6 @@
 #include "runtime/serial/serial_channel.h"
 
 long InspectComErrorReports(int port) {
-  const SerialChannel* channel = PortChannel(port);
+  const ComChannel* channel = PortChannel(port);
   return channel != nullptr ? channel->ErrorReports() : 0;
 }

@@ -19,6 +19,7 @@
 #include "runtime/testing/inspect_widgets.h"
 #include "tests/e2e/during_loop.h"
 #include "tests/e2e/operated_program.h"
+#include "tests/support/ser2net_server.h"
 
 namespace {
 
@@ -97,6 +98,13 @@ class FindSensor : public OperatedProgram {
 }  // namespace
 
 TEST_F(FindSensor, ProbesEveryPortAtOnceAndTheChoiceBringsThatPortUp) {
+  // COM2's sensor is on the network, behind a serial device server.
+  Ser2netServer server;
+  std::string error;
+  ASSERT_TRUE(server.Start(second_->SlavePath(), Ser2netMode::kRfc2217, "19200n81", &error))
+      << error;
+  const std::string url = server.Url();
+  setenv("VANTREL_COM2", url.c_str(), 1);
   Start();
   QTableWidget* table = Search();
   ASSERT_NE(table, nullptr);
@@ -104,8 +112,8 @@ TEST_F(FindSensor, ProbesEveryPortAtOnceAndTheChoiceBringsThatPortUp) {
   EXPECT_EQ(Spoken(table, first), (Row{"COM1", first, "no description", "no serial number",
                                        "Sensor answers: " + std::string(sim::kDefaultFirmware)}));
   int secondRow = -1, silentRow = -1;
-  EXPECT_EQ(Spoken(table, second_->SlavePath(), &secondRow),
-            (Row{"COM2", second_->SlavePath(), "no description", "no serial number",
+  EXPECT_EQ(Spoken(table, url, &secondRow),
+            (Row{"COM2", url, "network, RFC 2217", "no serial number",
                  "Sensor answers: Q-VOR line 2  FW 1.95"}));
   EXPECT_EQ(Spoken(table, silent_->SlavePath(), &silentRow),
             (Row{"COM3", silent_->SlavePath(), "no description", "no serial number", "No answer"}));

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "runtime/testing/resource_path.h"
 #include "sim/sim_thread.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/ser2net_server.h"
 #include "tests/support/wait.h"
 
 namespace fs = std::filesystem;
@@ -226,8 +228,10 @@ TEST(Process, OptionsEndWithTheirTextAndExitCode) {
     std::string text;
   };
   const Row rows[] = {
-      {{"--trace"}, 2, "stderr.txt", "usage: vantrel [--trace FILE]"},
-      {{"--tracer", "x"}, 2, "stderr.txt", "usage: vantrel [--trace FILE]"},
+      {{"--trace"}, 2, "stderr.txt", "usage: vantrel [--port P] [--trace FILE]"},
+      {{"--tracer", "x"}, 2, "stderr.txt", "usage: vantrel [--port P] [--trace FILE]"},
+      {{"--port", "COM11"}, 2, "stderr.txt", "port COM11: the ports are COM1 to COM10"},
+      {{"--port"}, 2, "stderr.txt", "usage: vantrel [--port P]"},
       {{"--version"}, 0, "stdout.txt", "vantrel " VANTREL_VERSION "\n"},
       {{"--help"}, 0, "stdout.txt", "VANTREL_COM<n>"},
       {{"--help"},
@@ -246,5 +250,51 @@ TEST(Process, OptionsEndWithTheirTextAndExitCode) {
     const std::string text = ReadAll(dir / row.stream);
     EXPECT_NE(text.find(row.text), std::string::npos) << text;
   }
+  fs::remove_all(dir);
+}
+
+// --port starts the program on a network port; a second program on the same
+// server (by the other scheme) is refused at once, before it reaches it.
+TEST(Process, PortOptionOpensANetworkPortThatASecondProgramCannotShare) {
+  ASSERT_NE(std::getenv("VANTREL_BIN"), nullptr);
+  sim::Config config;
+  config.paced = false;
+  sim::SimThread sensor(config);
+  std::string error;
+  ASSERT_TRUE(sensor.Start(&error)) << error;
+  Ser2netServer server;
+  ASSERT_TRUE(server.Start(sensor.SlavePath(), Ser2netMode::kRfc2217, "19200n81", &error)) << error;
+  const fs::path dir = fs::temp_directory_path() / ("vantrel-netport-" + std::to_string(getpid()));
+  const fs::path trace = dir / "start.trace";
+  const pid_t first = Spawn({"--port", server.Url(), "--trace", trace.string()}, "/dev/null", dir);
+  monitor::TraceReadResult read;
+  const bool started = WaitUntil(
+      [&] {
+        read = monitor::ReadTrace(ReadAll(trace));
+        return read.ok && std::any_of(read.entries.begin(), read.entries.end(), [](auto& e) {
+                 return e.kind == monitor::EntryKind::kReply && e.order == 10;
+               });
+      },
+      15.0);
+  const std::string busy = "busy: 127.0.0.1:" + std::to_string(server.Port()) +
+                           " is held by another port or program (process " + std::to_string(first) +
+                           ", ";
+  const auto begin = std::chrono::steady_clock::now();
+  const pid_t second = Spawn({"--port", "tcp://127.0.0.1:" + std::to_string(server.Port())},
+                             "/dev/null", dir / "second");
+  const bool refused = WaitUntil(
+      [&] { return ReadAll(dir / "second" / "stderr.txt").find(busy) != std::string::npos; }, 10.0);
+  const double took =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  for (const pid_t pid : {second, first}) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  }
+  ASSERT_TRUE(started) << ReadAll(dir / "stderr.txt");
+  EXPECT_EQ(read.entries.front().text, server.Url()) << "COM1 was the server";
+  EXPECT_TRUE(refused) << ReadAll(dir / "second" / "stderr.txt");
+  EXPECT_LT(took, 5.0) << "said at once (the start-up of a program included)";
+  EXPECT_EQ(sensor.Orders(), (std::vector<int>{5, 2, 7, 10}))
+      << "only the first reached the sensor";
   fs::remove_all(dir);
 }

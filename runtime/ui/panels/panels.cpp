@@ -126,6 +126,14 @@ int DisplayPanel(int panel) {
   return 0;
 }
 
+int SetPanelAttribute(int panel, int attribute, const char* text) {
+  PanelWindow* window = FindPanel(panel);
+  if (window == nullptr) return UIE_NO_SUCH_PANEL;
+  if (attribute != UI_ATTR_TITLE || text == nullptr) return UIE_BAD_VALUE;
+  window->setWindowTitle(QString::fromLatin1(text));
+  return 0;
+}
+
 int HidePanel(int panel) {
   PanelWindow* window = FindPanel(panel);
   if (window == nullptr) return UIE_NO_SUCH_PANEL;
