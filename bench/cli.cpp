@@ -6,7 +6,8 @@
 //   - `watch`: frames a second against the line's limit (36 + 36 bytes a
 //     frame, 10 bits a byte), and the program's CPU while it runs, both taken
 //     over the rows after the first few (the start-up's queries are not the
-//     loop's).
+//     loop's), beside a bare poll/read/write loop's ratio on the same line in
+//     the same run: what the machine allows at that moment.
 //
 //   bench_cli [--quick] [--turns N]
 #include <fcntl.h>
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bare_exchange.h"
 #include "bench/figures.h"
 #include "bench/sim_process.h"
 #include "runtime/event_wait.h"
@@ -183,5 +185,14 @@ int main(int argc, char** argv) {
   bench::AtLeast("cli_watch_paced_ratio", watch.framesPerSecond / kLineFramesPerSecond, "ratio",
                  0.98);
   bench::AtMost("cli_watch_cpu", watch.cpuShare * 100.0, "% of a core", 1.0, "%.2f");
+  // What this machine's pty and a paced sensor allow at all: a bare loop's
+  // exchanges with a fresh paced sensor, right after.
+  bench::SimProcess twin;
+  if (twin.Start({})) {
+    bench::Reference(
+        "bare_paced_ratio",
+        bench::BareExchangeRate(twin.Path(), options.quick ? 3.0 : 10.0) / kLineFramesPerSecond,
+        "ratio");
+  }
   return 0;
 }

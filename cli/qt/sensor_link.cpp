@@ -100,6 +100,9 @@ bool SensorLink::Open(const PortArgument& port) {
 }
 
 void SensorLink::OnEvents(int events) {
+  // The engine tells a lost device once, whatever the mask: the waits need
+  // not ask the port at every round.
+  if ((events & COM_EVENT_ERROR) != 0) lost_ = true;
   if ((events & COM_EVENT_RECEIVE) == 0) return;
   uint8_t frame[protocol::kFrameLength];
   const int got = ComRd(number_, reinterpret_cast<char*>(frame), protocol::kFrameLength);
@@ -115,7 +118,8 @@ void SensorLink::OnEvents(int events) {
 }
 
 bool SensorLink::Gone() {
-  return GetInQLen(number_) == RS232_PORT_NOT_OPEN;
+  if (!lost_ && GetInQLen(number_) == RS232_PORT_NOT_OPEN) lost_ = true;
+  return lost_;
 }
 
 bool SensorLink::Send(int order, const protocol::Words& words) {
@@ -149,8 +153,10 @@ bool SensorLink::Exchange(int order, const protocol::Words& words, protocol::Wor
       interrupted_ = true;
       return false;
     }
-    if (Gone()) return Fail(kExitLine, "sensor lost: " + LastSerialReport());
+    if (lost_) return Fail(kExitLine, "sensor lost: " + LastSerialReport());
     if (Timer() - start > limit) {
+      // A loss is said as such, never as a time-out.
+      if (Gone()) return Fail(kExitLine, "sensor lost: " + LastSerialReport());
       timedOut_ = true;
       std::string reason =
           "no answer to " + protocol::OrderName(order) + " within " + Seconds(limit);

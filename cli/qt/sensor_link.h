@@ -75,6 +75,7 @@ class SensorLink {
   int rejected_ = 0;  // frames that answered nothing, in the running wait
   std::array<uint8_t, protocol::kFrameLength> frame_{};
 
+  bool lost_ = false;  // the engine closed the port: its device went away
   bool interrupted_ = false;
   bool timedOut_ = false;
   std::string failure_;
