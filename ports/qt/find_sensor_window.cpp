@@ -57,6 +57,10 @@ FindSensorWindow::FindSensorWindow() {
         results_[static_cast<size_t>(row)].outcome != Outcome::kSensor)
       return;
     const ComDevice device = devices_[static_cast<size_t>(row)];
+    // Chosen while other ports are still probed: the search ends first, so
+    // that the program has its port and the sensor back before the choice's
+    // bring-up.
+    InterruptSearch();
     hide();
     if (use_) use_(device);
   });
@@ -183,16 +187,19 @@ void FindSensorWindow::UpdateUseButton() {
                          results_[static_cast<size_t>(row)].outcome == Outcome::kSensor);
 }
 
+void FindSensorWindow::InterruptSearch() {
+  if (!searching_) return;
+  // The probes still running end here and their ports close.
+  for (size_t i = 0; i < results_.size(); ++i)
+    if (results_[i].outcome == Outcome::kProbing) {
+      results_[i].outcome = Outcome::kInterrupted;
+      ShowRow(static_cast<int>(i));
+    }
+  EndSearch();
+}
+
 void FindSensorWindow::reject() {
-  // Closed while probing: the probes end here and their ports close.
-  if (searching_) {
-    for (size_t i = 0; i < results_.size(); ++i)
-      if (results_[i].outcome == Outcome::kProbing) {
-        results_[i].outcome = Outcome::kInterrupted;
-        ShowRow(static_cast<int>(i));
-      }
-    EndSearch();
-  }
+  InterruptSearch();
   QDialog::reject();
 }
 

@@ -40,6 +40,8 @@ class FindSensorWindow : public QDialog {
   void ShowRow(int row);
   void ProbeFinished();
   void EndSearch();
+  // Ends a running search as interrupted: the ports still probed say so.
+  void InterruptSearch();
   void UpdateUseButton();
 
   std::vector<ComDevice> devices_;

@@ -190,6 +190,29 @@ TEST_F(FindSensor, NothingChosenGivesTheProgramItsPortBackAndNotWhileALoopRuns) 
   unlink(link.c_str());
   EXPECT_EQ(second_->Orders(), std::vector<int>{});
 
+  // Chosen while the silent port still waits: the search ends first, then the
+  // choice brings its port up once.
+  MarkTexts();
+  second_->ClearRequests();
+  Button("Find sensor")->click();
+  table = Window()->findChild<QTableWidget*>();
+  ASSERT_TRUE(WaitUntil([&] { return answered(*second_); }, 5.0));
+  int secondRow = -1;
+  Spoken(table, second_->SlavePath(), &secondRow);
+  table->setCurrentCell(secondRow, 0);
+  QTest::keyClick(table, Qt::Key_Return);
+  EXPECT_EQ(Window(), nullptr);
+  ASSERT_TRUE(second_->WaitForRequests(6, 2.0));
+  EXPECT_EQ(second_->Orders(), (std::vector<int>{5, 7, 5, 2, 7, 10}));
+  Texts chosen = TextsSinceMark();
+  ASSERT_GE(chosen.size(), 4u);
+  EXPECT_EQ(chosen[1].rfind("Find sensor interrupted after ", 0), 0u) << chosen[1];
+  EXPECT_EQ(Texts(chosen.begin() + 2, chosen.begin() + 4),
+            (Texts{"Find sensor: COM2 chosen", "Init COM-Port ..."}));
+  EXPECT_EQ(com, 2);
+  ASSERT_EQ(SimulateSelectItem(panelHandle, DropDCom, 1), 0);  // COM1 again for the Run below
+  ASSERT_EQ(com, 1);
+
   // During a Run the command is dimmed with the port selector, its shortcut idle.
   bool dimmed = false, opened = true;
   WhenReady during([&] { return sensor_->Orders().size() >= 2; },
