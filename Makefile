@@ -5,6 +5,9 @@ BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+# Further options for the first configuration of $(BUILD), e.g.
+# CMAKE_OPTIONS=-DVANTREL_DEBUG_INFO=OFF (what CI builds with).
+CMAKE_OPTIONS ?=
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
 # Debian 12 packages the build, the tests and the demo need (ser2net: the
@@ -39,7 +42,7 @@ build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -G "$(GENERATOR)"
+	cmake -S . -B $(BUILD) -G "$(GENERATOR)" $(CMAKE_OPTIONS)
 
 test: deps
 	@$(MAKE) --no-print-directory build
