@@ -137,25 +137,14 @@ void NetChannel::Shut(SerialTapKind how) {
   // A lost port keeps its claim while it watches for the server's return.
   if (how == SerialTapKind::kClosed) lock_.Release();
   tapped_ = 0;
-  mask_ = 0;
-  fn_ = nullptr;
-  data_ = nullptr;
-  examined_ = 0;
-  txDrained_ = false;
-  recheck_ = false;
+  notify_.Forget();
 }
 
 int NetChannel::Suspend() {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
-  const int mask = mask_, notifyCount = notifyCount_, eventChar = eventChar_;
-  const ComCallbackPtr fn = fn_;
-  void* const data = data_;
+  const ComNotification::Installed kept = notify_.installed;
   Shut(SerialTapKind::kClosed);
-  mask_ = mask;
-  notifyCount_ = notifyCount;
-  eventChar_ = eventChar;
-  fn_ = fn;
-  data_ = data;
+  notify_.installed = kept;
   suspended_ = true;
   return 0;
 }
@@ -163,21 +152,16 @@ int NetChannel::Suspend() {
 int NetChannel::Resume() {
   if (!suspended_) return RS232_PORT_NOT_OPEN;
   const double timeout = timeoutSeconds_;
-  const int mask = mask_, notifyCount = notifyCount_, eventChar = eventChar_;
-  const ComCallbackPtr fn = fn_;
-  void* const data = data_;
+  const ComNotification::Installed kept = notify_.installed;
   const int code = Open(device_, settings_);  // Open's Close ends the suspension
   if (code != 0) {
-    mask_ = mask;
-    notifyCount_ = notifyCount;
-    eventChar_ = eventChar;
-    fn_ = fn;
-    data_ = data;
+    notify_.installed = kept;
     suspended_ = true;
     return code;
   }
   timeoutSeconds_ = timeout;
-  if (fn != nullptr && mask != 0) InstallNotification(mask, notifyCount, eventChar, fn, data);
+  if (kept.fn != nullptr && kept.mask != 0)
+    InstallNotification(kept.mask, kept.notifyCount, kept.eventChar, kept.fn, kept.data);
   return 0;
 }
 
@@ -194,25 +178,16 @@ int NetChannel::SetHardwareHandshake(bool on) {
 
 void NetChannel::InstallNotification(int mask, int notifyCount, int eventChar, ComCallbackPtr fn,
                                      void* data) {
-  if (mask == 0 || fn == nullptr) {
-    mask = 0;
-    fn = nullptr;
-    data = nullptr;
-  }
-  mask_ = mask;
-  notifyCount_ = notifyCount;
-  eventChar_ = eventChar & 0xFF;
-  fn_ = fn;
-  data_ = data;
-  returnWatch_.NoteNotification(fn, data);
+  notify_.Install(mask, notifyCount, eventChar, fn, data);
+  const ComNotification::Installed& now = notify_.installed;
+  returnWatch_.NoteNotification(now.fn, now.data);
   // What is queued now is not news to the new notification.
   if (link_ && !vanished_) link_->Pull();
-  examined_ = link_ ? link_->Input().size() : 0;
-  txDrained_ = false;
-  if (mask == 0) {
+  notify_.examined = link_ ? link_->Input().size() : 0;
+  if (now.mask == 0) {
     TapSerial(port_, SerialTapKind::kNotifyRemoved);
   } else {
-    TapSerial(port_, SerialTapKind::kNotifyInstalled, nullptr, 0, mask);
+    TapSerial(port_, SerialTapKind::kNotifyInstalled, nullptr, 0, now.mask);
   }
 }
 
@@ -246,8 +221,8 @@ void NetChannel::OnLost(const std::string& why) {
 void NetChannel::CloseVanished() {
   if (!link_ || !vanished_) return;
   Report("connection lost, port closed", vanishReason_);
-  const ComCallbackPtr fn = fn_;
-  void* const data = data_;
+  const ComCallbackPtr fn = notify_.installed.fn;
+  void* const data = notify_.installed.data;
   Shut(SerialTapKind::kLost);
   returnWatch_.Start(url_, fn, data);
   if (fn == nullptr) return;
@@ -272,33 +247,13 @@ void NetChannel::ScheduleCheck() {
 void NetChannel::RunCheck() {
   checkPending_ = false;
   if (!link_ || vanished_) return;
-  if (inCallback_) {
-    recheck_ = true;
-    return;
-  }
+  if (notify_.Deferred()) return;
   const QByteArray& input = link_->Input();
-  const qint64 queued = input.size();
-  int events = 0;
-  if (fn_ != nullptr && queued > examined_) {
-    if ((mask_ & COM_EVENT_RECEIVE) && queued >= notifyCount_) events |= COM_EVENT_RECEIVE;
-    if ((mask_ & COM_EVENT_CHAR) &&
-        input.indexOf(static_cast<char>(eventChar_), static_cast<qsizetype>(examined_)) >= 0)
-      events |= COM_EVENT_CHAR;
-  }
-  examined_ = queued;
-  if (txDrained_ && fn_ != nullptr && (mask_ & COM_EVENT_TX_EMPTY)) events |= COM_EVENT_TX_EMPTY;
-  txDrained_ = false;
-  if (events == 0) return;
-
-  const ComCallbackPtr fn = fn_;
-  void* const data = data_;
-  inCallback_ = true;
-  fn(port_, events, data);
-  inCallback_ = false;
-  if (recheck_) {
-    recheck_ = false;
-    ScheduleCheck();
-  }
+  const int events = notify_.TakeEvents(input.size(), [&](qint64 from, qint64) {
+    return input.indexOf(static_cast<char>(notify_.installed.eventChar),
+                         static_cast<qsizetype>(from)) >= 0;
+  });
+  if (events != 0 && notify_.Call(port_, events)) ScheduleCheck();
 }
 
 // Bytes are shown to the tap when they are taken in, whoever reads them later.
@@ -317,7 +272,7 @@ void NetChannel::TapArrivals() {
 }
 
 void NetChannel::Forget(qint64 taken) {
-  examined_ = std::max<qint64>(0, examined_ - taken);
+  notify_.Taken(taken);
   tapped_ = std::max<qint64>(0, tapped_ - taken);
   lastQueueLength_ = -1;
 }
@@ -331,7 +286,7 @@ int NetChannel::Write(const char* data, int count) {
   if (sent == RS232_PORT_NOT_OPEN) return Usable() ? RS232_IO_ERROR : RS232_PORT_NOT_OPEN;
   if (sent < 0) return sent;
   TapSerial(port_, SerialTapKind::kSent, reinterpret_cast<const uint8_t*>(data), sent);
-  txDrained_ = true;
+  notify_.txDrained = true;
   ScheduleCheck();
   return sent;
 }
@@ -388,7 +343,7 @@ int NetChannel::FlushInput() {
   TapSerial(port_, SerialTapKind::kInputFlushed,
             reinterpret_cast<const uint8_t*>(input.constData()), static_cast<int>(input.size()));
   input.clear();
-  examined_ = 0;
+  notify_.examined = 0;
   tapped_ = 0;
   lastQueueLength_ = -1;
   link_->Purge(netport::kPurgeReceive);

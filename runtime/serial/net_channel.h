@@ -32,6 +32,7 @@
 
 #include "netport/port_url.h"
 #include "runtime/serial/com_channel.h"
+#include "runtime/serial/com_notification.h"
 #include "runtime/serial/net_link.h"
 #include "runtime/serial/net_lock.h"
 #include "runtime/serial/net_return_watch.h"
@@ -85,19 +86,11 @@ class NetChannel : public ComChannel {
   double timeoutSeconds_ = 10.0;
   bool suspended_ = false;
 
-  int mask_ = 0;
-  int notifyCount_ = 0;
-  int eventChar_ = 0;
-  ComCallbackPtr fn_ = nullptr;
-  void* data_ = nullptr;
-  qint64 examined_ = 0;          // bytes at the front of the input a check has already seen
+  ComNotification notify_;
   qint64 tapped_ = 0;            // bytes at the front of the input the tap has been shown
   qint64 lastQueueLength_ = -1;  // what InputQueueLength reported last (-1: read or flushed since)
   long roundsAtLastLook_ = -1;
-  bool txDrained_ = false;
   bool checkPending_ = false;
-  bool inCallback_ = false;
-  bool recheck_ = false;
 
   unsigned long openings_ = 0;
   unsigned long closings_ = 0;

@@ -232,19 +232,14 @@ void SerialChannel::Close() {
 }
 
 SerialChannel::Kept SerialChannel::Keep() const {
-  return {device_, timeoutSeconds_, hardwareHandshake_, mask_, notifyCount_, eventChar_, fn_,
-          data_};
+  return {device_, timeoutSeconds_, hardwareHandshake_, notify_.installed};
 }
 
 void SerialChannel::PutBack(const Kept& kept) {
   device_ = kept.device;
   timeoutSeconds_ = kept.timeout;
   hardwareHandshake_ = kept.handshake;
-  mask_ = kept.mask;
-  notifyCount_ = kept.notifyCount;
-  eventChar_ = kept.eventChar;
-  fn_ = kept.fn;
-  data_ = kept.data;
+  notify_.installed = kept.notification;
 }
 
 int SerialChannel::Suspend() {
@@ -268,8 +263,9 @@ int SerialChannel::Resume() {
   }
   timeoutSeconds_ = kept.timeout;
   if (kept.handshake) SetHardwareHandshake(true);
-  if (kept.fn != nullptr && kept.mask != 0)
-    InstallNotification(kept.mask, kept.notifyCount, kept.eventChar, kept.fn, kept.data);
+  const ComNotification::Installed& n = kept.notification;
+  if (n.fn != nullptr && n.mask != 0)
+    InstallNotification(n.mask, n.notifyCount, n.eventChar, n.fn, n.data);
   return 0;
 }
 
@@ -286,12 +282,7 @@ void SerialChannel::Shut(SerialTapKind how) {
     TapSerial(port_, how, nullptr, 0, 0, how == SerialTapKind::kLost ? vanishReason_.c_str() : "");
   }
   tapped_ = 0;
-  mask_ = 0;
-  fn_ = nullptr;
-  data_ = nullptr;
-  examined_ = 0;
-  txDrained_ = false;
-  recheck_ = false;
+  notify_.Forget();
 }
 
 bool SerialChannel::Usable() {
@@ -302,8 +293,8 @@ bool SerialChannel::Usable() {
 void SerialChannel::CloseVanished() {
   if (!serial_ || !vanished_) return;
   Report(device_, "device lost, port closed", vanishReason_);
-  const ComCallbackPtr fn = fn_;
-  void* const data = data_;
+  const ComCallbackPtr fn = notify_.installed.fn;
+  void* const data = notify_.installed.data;
   Shut(SerialTapKind::kLost);
   returnWatch_.Start(device_, identity_, fn, data);
   if (fn == nullptr) return;
@@ -334,27 +325,18 @@ int SerialChannel::SetHardwareHandshake(bool on) {
 
 void SerialChannel::InstallNotification(int mask, int notifyCount, int eventChar, ComCallbackPtr fn,
                                         void* data) {
-  if (mask == 0 || fn == nullptr) {
-    mask = 0;
-    fn = nullptr;
-    data = nullptr;
-  }
-  mask_ = mask;
-  notifyCount_ = notifyCount;
-  eventChar_ = eventChar & 0xFF;
-  fn_ = fn;
-  data_ = data;
-  returnWatch_.NoteNotification(fn, data);
+  notify_.Install(mask, notifyCount, eventChar, fn, data);
+  const ComNotification::Installed& now = notify_.installed;
+  returnWatch_.NoteNotification(now.fn, now.data);
   // What is queued now is not news to the new notification, including bytes
   // the OS still holds because the frame hold kept them there.
   ReleaseHold();
   if (serial_ && !vanished_) PullFromOs();
-  examined_ = serial_ ? serial_->bytesAvailable() : 0;
-  txDrained_ = false;
-  if (mask == 0) {
+  notify_.examined = serial_ ? serial_->bytesAvailable() : 0;
+  if (now.mask == 0) {
     TapSerial(port_, SerialTapKind::kNotifyRemoved);
   } else {
-    TapSerial(port_, SerialTapKind::kNotifyInstalled, nullptr, 0, mask);
+    TapSerial(port_, SerialTapKind::kNotifyInstalled, nullptr, 0, now.mask);
   }
 }
 
@@ -371,8 +353,10 @@ void SerialChannel::OnReadyRead() {
 // than its bytes and the request's could cross the line at the set baud rate.
 // A real line always does; a pseudo-terminal that answers at once does not.
 void SerialChannel::JudgeLinePace() {
-  if (requestSentAt_ < 0 || !serial_ || serial_->bytesAvailable() < notifyCount_) return;
-  const double lineTime = static_cast<double>(requestBytes_ + notifyCount_) * byteSeconds_;
+  if (requestSentAt_ < 0 || !serial_ || serial_->bytesAvailable() < notify_.installed.notifyCount)
+    return;
+  const double lineTime =
+      static_cast<double>(requestBytes_ + notify_.installed.notifyCount) * byteSeconds_;
   linePaced_ = SteadySeconds() - requestSentAt_ >= kPacedShare * lineTime;
   requestSentAt_ = -1;
 }
@@ -389,7 +373,7 @@ void SerialChannel::JudgeLinePace() {
 // each change of it costs the terminal's settings being read and written.
 // On the portable path every chunk wakes the program.
 void SerialChannel::HoldForRestOfFrame() {
-  const qint64 missing = notifyCount_ - (serial_ ? serial_->bytesAvailable() : 0);
+  const qint64 missing = notify_.installed.notifyCount - (serial_ ? serial_->bytesAvailable() : 0);
   if (missing <= 0 && wakeCount_ > 0) {
     holdTimer_->start(static_cast<int>(
         std::ceil((kQuietCharacters * byteSeconds_ + kHoldSlackSeconds) * 1000.0)));
@@ -408,7 +392,7 @@ void SerialChannel::HoldForRestOfFrame() {
 // of the frame is held from there.
 void SerialChannel::HoldForReply(int requestBytes) {
   const qint64 there = serial_->bytesAvailable() + OsQueueLength();
-  const qint64 missing = notifyCount_ - there;
+  const qint64 missing = notify_.installed.notifyCount - there;
   const bool timeFirstByte = SerialTapOn() && there == 0;
   const double earliest =
       static_cast<double>(requestBytes + (timeFirstByte ? 1 : missing)) * byteSeconds_;
@@ -419,7 +403,8 @@ void SerialChannel::HoldForReply(int requestBytes) {
   }
   requestSentAt_ = SteadySeconds();
   requestBytes_ = requestBytes;
-  if (missing == notifyCount_ && (timeFirstByte || wakeCount_ > 0)) QuietUntil(earliest);
+  if (missing == notify_.installed.notifyCount && (timeFirstByte || wakeCount_ > 0))
+    QuietUntil(earliest);
 }
 
 // Even with the minimum count the kernel looks at a waiting poll for every
@@ -435,8 +420,8 @@ void SerialChannel::QuietUntil(double seconds) {
 
 // `seconds`: the earliest the missing bytes can all be there on a paced line.
 void SerialChannel::Hold(qint64 missing, double seconds) {
-  if (!readNotifier_ || !serial_ || vanished_ || fn_ == nullptr || !(mask_ & COM_EVENT_RECEIVE) ||
-      byteSeconds_ <= 0.0 || missing <= 1) {
+  if (!readNotifier_ || !serial_ || vanished_ || notify_.installed.fn == nullptr ||
+      !(notify_.installed.mask & COM_EVENT_RECEIVE) || byteSeconds_ <= 0.0 || missing <= 1) {
     ReleaseHold();
     return;
   }
@@ -458,7 +443,7 @@ void SerialChannel::Hold(qint64 missing, double seconds) {
 void SerialChannel::EndQuiet() {
   quietTimer_->stop();
   if (!readNotifier_ || readNotifier_->isEnabled()) return;
-  if (serial_ && serial_->bytesAvailable() + OsQueueLength() >= notifyCount_) {
+  if (serial_ && serial_->bytesAvailable() + OsQueueLength() >= notify_.installed.notifyCount) {
     linePaced_ = false;
     requestSentAt_ = -1;  // when it came is not known: nothing to judge by
   }
@@ -475,7 +460,7 @@ void SerialChannel::ReleaseHold() {
 
 void SerialChannel::OnBytesWritten() {
   if (serial_ && serial_->bytesToWrite() == 0) {
-    txDrained_ = true;
+    notify_.txDrained = true;
     ScheduleCheck();
   }
 }
@@ -523,35 +508,11 @@ void SerialChannel::ScheduleCheck() {
 void SerialChannel::RunCheck() {
   checkPending_ = false;
   if (!serial_ || vanished_) return;
-  if (inCallback_) {
-    // The function is running and processes events itself; it is not entered
-    // a second time. Look again once it has returned.
-    recheck_ = true;
-    return;
-  }
-  const qint64 queued = serial_->bytesAvailable();
-  int events = 0;
-  if (fn_ != nullptr && queued > examined_) {
-    if ((mask_ & COM_EVENT_RECEIVE) && queued >= notifyCount_) events |= COM_EVENT_RECEIVE;
-    if (mask_ & COM_EVENT_CHAR) {
-      const QByteArray fresh = serial_->peek(queued).mid(examined_);
-      if (fresh.contains(static_cast<char>(eventChar_))) events |= COM_EVENT_CHAR;
-    }
-  }
-  examined_ = queued;
-  if (txDrained_ && fn_ != nullptr && (mask_ & COM_EVENT_TX_EMPTY)) events |= COM_EVENT_TX_EMPTY;
-  txDrained_ = false;
-  if (events == 0) return;
-
-  const ComCallbackPtr fn = fn_;
-  void* const data = data_;
-  inCallback_ = true;
-  fn(port_, events, data);
-  inCallback_ = false;
-  if (recheck_) {
-    recheck_ = false;
-    ScheduleCheck();
-  }
+  if (notify_.Deferred()) return;
+  const int events = notify_.TakeEvents(serial_->bytesAvailable(), [&](qint64 from, qint64 to) {
+    return serial_->peek(to).mid(from).contains(static_cast<char>(notify_.installed.eventChar));
+  });
+  if (events != 0 && notify_.Call(port_, events)) ScheduleCheck();
 }
 
 // Every byte enters the port's buffer through a readyRead (from the event loop
@@ -633,7 +594,7 @@ int SerialChannel::Read(char* data, int count) {
   if (!Usable()) return RS232_PORT_NOT_OPEN;
   const qint64 got = serial_->read(data, count);
   if (got < 0) return RS232_IO_ERROR;
-  examined_ = std::max<qint64>(0, examined_ - got);
+  notify_.Taken(got);
   tapped_ = std::max<qint64>(0, tapped_ - got);
   lastQueueLength_ = -1;
   return static_cast<int>(got);
@@ -692,7 +653,7 @@ int SerialChannel::FlushInput() {
   // clear() empties the port's own buffer and the OS queue (tcflush).
   serial_->clear(QSerialPort::Input);
   serial_->clearError();
-  examined_ = 0;
+  notify_.examined = 0;
   tapped_ = 0;
   lastQueueLength_ = -1;
   return 0;

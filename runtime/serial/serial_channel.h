@@ -20,6 +20,7 @@
 
 #include "runtime/rs232.h"
 #include "runtime/serial/com_channel.h"
+#include "runtime/serial/com_notification.h"
 #include "runtime/serial/device_return.h"
 #include "runtime/serial_tap.h"
 
@@ -141,27 +142,17 @@ class SerialChannel : public ComChannel {
     std::string device;
     double timeout;
     bool handshake;
-    int mask, notifyCount, eventChar;
-    ComCallbackPtr fn;
-    void* data;
+    ComNotification::Installed notification;
   };
   Kept Keep() const;
   void PutBack(const Kept& kept);
 
   // Notification.
-  int mask_ = 0;
-  int notifyCount_ = 0;
-  int eventChar_ = 0;
-  ComCallbackPtr fn_ = nullptr;
-  void* data_ = nullptr;
-  qint64 examined_ = 0;          // bytes at the front of the input queue a check has already seen
+  ComNotification notify_;
   qint64 tapped_ = 0;            // bytes at the front of the input queue the tap has been shown
   qint64 lastQueueLength_ = -1;  // what InputQueueLength reported last (-1: read or flushed since)
   long roundsAtLastLook_ = -1;   // event rounds at the last InputQueueLength()
-  bool txDrained_ = false;       // the output queue emptied since the last check
   bool checkPending_ = false;
-  bool inCallback_ = false;  // the notification function is running
-  bool recheck_ = false;     // data arrived while it ran
 
   // Loss of the device.
   unsigned long openings_ =
